@@ -1,0 +1,66 @@
+// Explicit little- and big-endian loads and stores on byte spans. Disk structures are parsed
+// field by field with these; nothing casts a packed struct over disk bytes. A load whose bytes
+// do not all lie inside the span yields 0 rather than reading past it, so a caller that forgot a
+// bound gets a wrong value, never undefined behaviour.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace bo {
+
+using Bytes = std::span<const std::byte>;
+using MutableBytes = std::span<std::byte>;
+
+inline bool Fits(Bytes s, size_t offset, size_t width) {
+  return offset <= s.size() && width <= s.size() - offset;
+}
+
+template <typename T>
+inline T LoadLe(Bytes s, size_t offset) {
+  if (!Fits(s, offset, sizeof(T))) return 0;
+  T v = 0;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    v |= static_cast<T>(static_cast<T>(std::to_integer<uint8_t>(s[offset + i])) << (8 * i));
+  return v;
+}
+
+template <typename T>
+inline T LoadBe(Bytes s, size_t offset) {
+  if (!Fits(s, offset, sizeof(T))) return 0;
+  T v = 0;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    v = static_cast<T>((v << 8) | std::to_integer<uint8_t>(s[offset + i]));
+  return v;
+}
+
+inline uint8_t Load8(Bytes s, size_t offset) {
+  return offset < s.size() ? std::to_integer<uint8_t>(s[offset]) : 0;
+}
+inline uint16_t LoadLe16(Bytes s, size_t o) { return LoadLe<uint16_t>(s, o); }
+inline uint32_t LoadLe32(Bytes s, size_t o) { return LoadLe<uint32_t>(s, o); }
+inline uint64_t LoadLe64(Bytes s, size_t o) { return LoadLe<uint64_t>(s, o); }
+inline uint16_t LoadBe16(Bytes s, size_t o) { return LoadBe<uint16_t>(s, o); }
+inline uint32_t LoadBe32(Bytes s, size_t o) { return LoadBe<uint32_t>(s, o); }
+inline uint64_t LoadBe64(Bytes s, size_t o) { return LoadBe<uint64_t>(s, o); }
+
+// Stores return false (and write nothing) when the field does not fit the span.
+template <typename T>
+inline bool StoreLe(MutableBytes s, size_t offset, T value) {
+  if (offset > s.size() || sizeof(T) > s.size() - offset) return false;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    s[offset + i] = static_cast<std::byte>((static_cast<uint64_t>(value) >> (8 * i)) & 0xFF);
+  return true;
+}
+
+template <typename T>
+inline bool StoreBe(MutableBytes s, size_t offset, T value) {
+  if (offset > s.size() || sizeof(T) > s.size() - offset) return false;
+  for (size_t i = 0; i < sizeof(T); ++i)
+    s[offset + i] =
+        static_cast<std::byte>((static_cast<uint64_t>(value) >> (8 * (sizeof(T) - 1 - i))) & 0xFF);
+  return true;
+}
+
+}  // namespace bo
