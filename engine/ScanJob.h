@@ -1,0 +1,104 @@
+// How a worker (scan, log reader, disk image) and the page that runs it talk. The worker polls a
+// ScanControl at every record, chunk and read, and reports through a ScanObserver; the page only
+// draws. Nothing suspends or kills a worker: pause is a gate the worker passes, stop and cancel
+// are flags it sees at its next checkpoint.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+class ScanControl {
+ public:
+  // UI side.
+  void Pause();
+  void Resume();
+  // Asks the worker to finish early: the scans end their current step and still deliver what
+  // they found.
+  void RequestStop() { stop_.store(true, std::memory_order_release); }
+  // Asks the worker to end at once, its results being thrown away by the caller. Also opens the
+  // pause gate so a paused worker can see it.
+  void Cancel();
+
+  // Worker side. Blocks while paused; returns false when the worker must end now (cancelled).
+  bool Checkpoint();
+  bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
+  bool Cancelled() const { return cancel_.load(std::memory_order_acquire); }
+  bool Paused() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable resumed_;
+  bool paused_ = false;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> cancel_{false};
+};
+
+// What the value fields of the analysis page show. Counts are 32-bit as the page shows them;
+// sizes and sectors are 64-bit.
+struct ScanProgress {
+  uint64_t sizeOrSector = 0;  // bytes in size mode, the current sector in sector mode
+  uint32_t folders = 0;
+  uint32_t files = 0;
+  std::u16string name;  // last name seen
+  char mode = 'n';      // 'n' size, 'e' sector
+};
+
+class ScanObserver {
+ public:
+  virtual ~ScanObserver() = default;
+  // Called on the worker thread when the progress rule lets an update through.
+  virtual void OnProgress(const ScanProgress& progress) { (void)progress; }
+  // The step line and the detail line under it.
+  virtual void OnStepText(std::string_view text) { (void)text; }
+  virtual void OnDetailText(std::string_view text) { (void)text; }
+  // Position of the progress bar, 0 to 100.
+  virtual void OnBar(int position) { (void)position; }
+};
+
+// The page refreshes its texts only on the period-th call and then every (period - 1)-th call,
+// so a scan may report every record without flooding the display. The period is 1000 for scans
+// and 30 while imaging.
+class ProgressThrottle {
+ public:
+  static constexpr int kScanPeriod = 1000;
+  static constexpr int kImagePeriod = 30;
+
+  explicit ProgressThrottle(int period = kScanPeriod) : period_(period) {}
+  // True when this call should update the display.
+  bool Tick() {
+    if (++calls_ < period_) return false;
+    calls_ = 1;
+    return true;
+  }
+
+ private:
+  int period_;
+  int calls_ = 0;
+};
+
+// How a worker ended; the page decides what comes next from it.
+enum class ScanEnd {
+  Finished,    // results are complete: show them
+  Stopped,     // the user stopped it; what was found is whole and can be shown
+  PassDone,    // first pass of a partition search: show the found file systems
+  ImageDone,   // disk image finished (its own end text says whether it succeeded)
+  Discard,     // nothing usable (for example a formatted FAT scan that cannot run)
+  Cancelled,   // the user went back: results must be thrown away
+  Failed,      // the worker could not run (a notice has told the user why)
+};
+
+// Everything a worker needs from its page.
+struct ScanJob {
+  ScanControl& control;
+  ScanObserver& observer;
+  ProgressThrottle throttle{};
+
+  // Applies the progress rule and reports when it lets the update through.
+  void Report(const ScanProgress& progress) {
+    if (throttle.Tick()) observer.OnProgress(progress);
+  }
+};
