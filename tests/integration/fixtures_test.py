@@ -127,9 +127,16 @@ def fat_volume(name, fat_type, spc):
     frag = o.runs(img, entries["Frag/FRAGMENT.BIN"].inode)
     check(len(frag) > 1, f"{name}: FRAGMENT.BIN has runs {frag}, want more than one")
 
+    chain = o.fat_chain(img, "/Frag/FRAGMENT.BIN")
+    check(len(chain) > 1, f"{name}: mshowfat gives FRAGMENT.BIN chain {chain}")
+
+    # The same order seen twice: TSK's first sector and mtools' first cluster.
     first = {p: o.runs(img, entries[p].inode)[0].start for p in ("D", "D/C", "D/C/G")}
     check(first["D/C"] < first["D"] and first["D/C/G"] < first["D"],
           f"{name}: folder sectors {first}, want D/C and D/C/G below D")
+    clusters = {p: o.fat_chain(img, "/" + p)[0][0] for p in ("D", "D/C", "D/C/G")}
+    check(clusters["D/C"] < clusters["D"] and clusters["D/C/G"] < clusters["D"],
+          f"{name}: folder clusters {clusters}, want D/C and D/C/G below D")
 
 
 # ---------------------------------------------------------------------------------------------
