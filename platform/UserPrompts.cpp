@@ -36,4 +36,6 @@ UserPrompts& Prompts() {
   return p ? *p : Headless();
 }
 
-void SetUserPrompts(UserPrompts* p) { g_Installed.store(p, std::memory_order_release); }
+void SetUserPrompts(UserPrompts* p) {
+  g_Installed.store(p, std::memory_order_release);
+}
