@@ -36,6 +36,4 @@ UserPrompts& Prompts() {
   return p ? *p : Headless();
 }
 
-void SetUserPrompts(UserPrompts* p) {
-  g_Installed.store(p, std::memory_order_release);
-}
+void SetUserPrompts(UserPrompts* p) { g_Installed.store(p, std::memory_order_release); }

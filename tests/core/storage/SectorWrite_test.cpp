@@ -68,7 +68,9 @@ TEST_F(SectorWrite, ReportsSectorsThatStayUnwritten) {
     EXPECT_EQ(WriteSectors(kTarget, 10, 100, data), c.result);
     // Every sector that could be written was written.
     for (uint64_t i = 0; i < 100; ++i)
-      if (!c.bad.count(10 + i)) EXPECT_TRUE(TargetHolds(10 + i, i)) << i;
+      if (!c.bad.count(10 + i)) {
+        EXPECT_TRUE(TargetHolds(10 + i, i)) << i;
+      }
     TearDown();
   }
   EXPECT_EQ(prompts.badSectorQuestions, 0);
