@@ -22,6 +22,12 @@ struct DeviceHandleCache {
   std::mutex mutex;
   std::string path;
   std::shared_ptr<RawDevice> device;
+  std::optional<uint64_t> sizeBytes;  // taken at open: asking the kernel on every read costs
+};
+
+struct CachedDevice {
+  std::shared_ptr<RawDevice> device;
+  std::optional<uint64_t> sizeBytes;
 };
 
 DeviceHandleCache& Cache() {
@@ -32,32 +38,32 @@ DeviceHandleCache& Cache() {
 // The cached device for path, opening it (and closing a device of another name) when needed.
 // Returned as a shared handle so that a read in progress survives another thread switching
 // devices, and so that the lock is not held while the user answers a question.
-std::shared_ptr<RawDevice> DeviceFor(std::string_view path) {
+CachedDevice DeviceFor(std::string_view path) {
   auto& c = Cache();
   std::lock_guard lock(c.mutex);
-  if (c.device && c.path == path) return c.device;
+  if (c.device && c.path == path) return {c.device, c.sizeBytes};
   c.device.reset();
   c.path.assign(path);
   std::unique_ptr<RawDevice> opened = OpenDevice(path, DeviceAccess::Read);
   if (!opened) {
     c.path.clear();
-    return nullptr;
+    return {};
   }
+  c.sizeBytes = opened->SizeBytes();
   c.device = std::move(opened);
-  return c.device;
+  return {c.device, c.sizeBytes};
 }
 
 // The device branch: runs of at most 40 sectors, the bad-sector policy per run.
 int ReadDeviceSectors(std::string_view path, int64_t startSector, uint32_t count,
                       std::span<std::byte> buffer) {
   const uint64_t bps = static_cast<uint64_t>(g_BytesPerSector);
-  std::shared_ptr<RawDevice> device = DeviceFor(path);
+  auto [device, size] = DeviceFor(path);
   if (!device) {
     ZeroFillSectors(buffer, count);
     return 0;
   }
   // Sectors the device really has; reads past them are zeroed without a question.
-  const std::optional<uint64_t> size = device->SizeBytes();
   const uint64_t deviceSectors = size ? *size / bps : UINT64_MAX;
   const uint64_t start = static_cast<uint64_t>(startSector);
 
