@@ -177,6 +177,28 @@ TEST_F(DiskImageRead, SingleFileImageZeroesWhatLiesPastItsEnd) {
   EXPECT_TRUE(HoldsPattern(buf, 1, 9));
 }
 
+TEST_F(DiskImageRead, UnreadablePieceIsZeroedAndReported) {
+  // A folder where the piece should be: it exists and opens, but every read of it fails.
+  std::filesystem::create_directory(Piece(0));
+  std::vector<std::byte> buf(2 * 512, std::byte{0x5A});
+  EXPECT_EQ(ReadSectors("\\\\.\\PhysicalDrive0", 0, 2, buf), 0);
+  EXPECT_TRUE(IsZeroSector(buf, 0));
+  EXPECT_TRUE(IsZeroSector(buf, 1));
+}
+
+TEST_F(DiskImageRead, SecondPieceTooShortAsksOnceForTheWholeCall) {
+  g_ImageMultiFile = 1;
+  MakePiece(Piece(0), uint64_t{1} << 31, {{kPiece - 1, 3}});
+  MakePiece(Piece(1), 0, {});  // present but empty
+  prompts = ScriptedPrompts({0});
+  std::vector<std::byte> buf(2 * 512, std::byte{0x5A});
+  EXPECT_EQ(ReadSectors("\\\\.\\PhysicalDrive0", kPiece - 1, 2, buf), 0);
+  EXPECT_TRUE(HoldsPattern(buf, 0, 3));
+  EXPECT_TRUE(IsZeroSector(buf, 1));
+  // Asked, retried once, asked again, then zeroed.
+  EXPECT_EQ(prompts.badSectorQuestions, 2);
+}
+
 TEST_F(DiskImageRead, FourKilobyteImageUsesItsOwnPieceSize) {
   g_BytesPerSector = 4096;
   g_ImageMultiFile = 1;

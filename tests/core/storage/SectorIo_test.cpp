@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "storage/vdisk/VirtualDiskReader.h"
 #include "tests/core/storage/StorageTestUtil.h"
 
@@ -160,6 +163,25 @@ TEST_F(DeviceRead, HandleIsCachedPerPathAndReplacedByAnotherPath) {
   EXPECT_TRUE(HoldsPattern(buf, 0, 3));
   EXPECT_EQ(plan->closes, 1);
   EXPECT_EQ(plan1->opens, 1);
+}
+
+// Two threads switching the cached device under each other must never read through a handle that
+// the other has closed (the sanitizer build turns such a read into a failure).
+TEST_F(DeviceRead, ThreadsSwitchingDevicesReadTheirOwnSectors) {
+  auto plan1 = std::make_shared<FaultPlan>();
+  ServeDisk(kDisk1, PatternDisk(2000), plan1);
+  std::atomic<int> wrong{0};
+  auto reader = [&](const char* path, int64_t base) {
+    std::vector<std::byte> buf(4 * 512);
+    for (int i = 0; i < 300; ++i) {
+      const int64_t s = base + (i % 50);
+      if (ReadSectors(path, s, 4, buf) != 1 || !HoldsPattern(buf, 3, s + 3)) ++wrong;
+    }
+  };
+  std::thread a(reader, kDisk0, 0), b(reader, kDisk1, 1000);
+  a.join();
+  b.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(DeviceRead, FailedOpenIsNotCachedAndDeliversZeros) {
