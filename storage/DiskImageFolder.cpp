@@ -138,6 +138,7 @@ int ReadImageAcrossPieces(const std::string& path, std::span<std::byte> buffer, 
 
 // The disk-image branch of ReadSectors.
 int ReadDiskImageSectors(int64_t startSector, uint32_t count, std::span<std::byte> buffer) {
+  if (count == 0) return 1;  // nothing to read, nothing to ask about
   bool retried = false;
   for (;;) {
     std::string path;

@@ -41,7 +41,8 @@
 uint64_t ReadSizeBytes(uint32_t count);
 
 // Reads count sectors from startSector of devicePath into buffer. Returns 1 when every sector was
-// read, 0 otherwise (see above).
+// read, 0 otherwise (see above). A count of 0 reads nothing; it gives 1 on a device or disk image
+// and 0 on a virtual disk, as it always has.
 int ReadSectors(std::string_view devicePath, int64_t startSector, uint32_t count,
                 std::span<std::byte> buffer);
 
