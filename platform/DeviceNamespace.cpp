@@ -1,0 +1,107 @@
+#include "platform/DeviceNamespace.h"
+
+#include <cctype>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <variant>
+
+#include "platform/LinuxDisks.h"
+
+namespace {
+
+using Mapping = std::variant<std::string, DeviceFactory>;
+
+struct MappingTable {
+  std::mutex mutex;
+  std::map<std::string, Mapping, std::less<>> entries;
+};
+
+MappingTable& Mappings() {
+  static MappingTable table;
+  return table;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+std::optional<Mapping> FindMapping(std::string_view devicePath) {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  auto it = t.entries.find(devicePath);
+  if (it == t.entries.end()) return std::nullopt;
+  return it->second;
+}
+
+// The operating system's node for a program device name, without test mappings.
+std::optional<std::string> ResolveSystemDevice(std::string_view name) {
+  constexpr std::string_view kPrefix = "\\\\.\\";
+  if (name.size() <= kPrefix.size() || name.substr(0, kPrefix.size()) != kPrefix)
+    return std::nullopt;
+  std::string_view rest = name.substr(kPrefix.size());
+  constexpr std::string_view kDrive = "PhysicalDrive";
+  if (rest.size() == kDrive.size() + 1 && EqualsIgnoreCase(rest.substr(0, kDrive.size()), kDrive) &&
+      std::isdigit(static_cast<unsigned char>(rest.back()))) {
+    const size_t n = static_cast<size_t>(rest.back() - '0');
+    auto disks = ListWholeDisks("/sys/block");
+    if (n >= disks.size()) return std::nullopt;
+    return "/dev/" + disks[n];
+  }
+  if (rest.size() == 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
+    const int letter = std::toupper(static_cast<unsigned char>(rest[0]));
+    if (letter < 'C') return std::nullopt;
+    std::ifstream in("/proc/self/mountinfo");
+    std::stringstream text;
+    text << in.rdbuf();
+    auto volumes = ParseMountedVolumes(text.str());
+    const size_t index = static_cast<size_t>(letter - 'C');
+    if (index >= volumes.size()) return std::nullopt;
+    return volumes[index].device;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> ResolveDevicePath(std::string_view devicePath) {
+  if (auto m = FindMapping(devicePath)) {
+    if (auto* file = std::get_if<std::string>(&*m)) return *file;
+    return std::string(devicePath);  // served by a factory: no system path
+  }
+  return ResolveSystemDevice(devicePath);
+}
+
+std::unique_ptr<RawDevice> OpenDevice(std::string_view devicePath, DeviceAccess access) {
+  if (auto m = FindMapping(devicePath)) {
+    if (auto* factory = std::get_if<DeviceFactory>(&*m)) return (*factory)(access);
+    return OpenFileDevice(std::get<std::string>(*m), access);
+  }
+  auto path = ResolveSystemDevice(devicePath);
+  if (!path) return nullptr;
+  return OpenFileDevice(*path, access);
+}
+
+void MapDeviceToFile(std::string devicePath, std::string filePath) {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  t.entries.insert_or_assign(std::move(devicePath), Mapping(std::move(filePath)));
+}
+
+void MapDeviceToFactory(std::string devicePath, DeviceFactory factory) {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  t.entries.insert_or_assign(std::move(devicePath), Mapping(std::move(factory)));
+}
+
+void ClearDeviceMappings() {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  t.entries.clear();
+}

@@ -1,0 +1,31 @@
+// The program names its sources as it always has: "\\.\PhysicalDrive0" to "\\.\PhysicalDrive9"
+// and "\\.\C:" style logical drives. Only this layer turns such a name into something that can be
+// opened; everything above keeps the names as they are.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/RawDevice.h"
+
+// Opens the device that devicePath names. A test mapping for the name wins over the operating
+// system's devices. Returns nullptr when the name is unknown or the open failed.
+std::unique_ptr<RawDevice> OpenDevice(std::string_view devicePath, DeviceAccess access);
+
+// The operating-system path a device name resolves to (a test mapping's file included), or
+// nothing when the name is unknown.
+std::optional<std::string> ResolveDevicePath(std::string_view devicePath);
+
+// Test mapping: devicePath is served by an ordinary file, so tests and test drivers can treat an
+// image file as "\\.\PhysicalDrive0".
+void MapDeviceToFile(std::string devicePath, std::string filePath);
+
+// Test mapping: devicePath is served by whatever factory returns (nullptr = the open fails).
+using DeviceFactory = std::function<std::unique_ptr<RawDevice>(DeviceAccess)>;
+void MapDeviceToFactory(std::string devicePath, DeviceFactory factory);
+
+// Removes every test mapping.
+void ClearDeviceMappings();

@@ -1,0 +1,27 @@
+// Where the Linux layer finds the disks and volumes that stand behind the program's device names:
+// whole disks from /sys/block, mounted block-device volumes from /proc/self/mountinfo. The parsing
+// takes its inputs as arguments so that it can be tested on made-up trees and texts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Whole-disk node names under sysBlockRoot (normally "/sys/block") in the order they become
+// PhysicalDrive0, 1, ...: sd*, vd*, hd*, xvd*, nvme*n* and mmcblk* disks (never their partitions),
+// loop devices only while they have a backing file; ram, zram, sr, dm and md are left out. Sorted
+// by name, at most ten.
+std::vector<std::string> ListWholeDisks(const std::string& sysBlockRoot);
+
+// True for a kernel block-device name that is a whole disk of a kind the program lists.
+bool IsListedDiskName(std::string_view name);
+
+struct MountedVolume {
+  std::string mountPoint;  // unescaped
+  std::string device;      // "/dev/..." source of the mount
+};
+
+// The block-device mounts of a mountinfo text (sources that begin with "/dev/"), one entry per
+// device (its first mount point), in the order in which they receive drive letters: the volume
+// mounted at "/" first, the others sorted by mount point. At most 24 (C: to Z:).
+std::vector<MountedVolume> ParseMountedVolumes(std::string_view mountinfo);

@@ -1,0 +1,108 @@
+// RawDevice over a POSIX file descriptor: pread/pwrite with EINTR and short-count handling, sizes
+// from BLKGETSIZE64 for block devices and st_size for files.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/RawDevice.h"
+
+namespace {
+
+class PosixFileDevice final : public RawDevice {
+ public:
+  explicit PosixFileDevice(int fd) : fd_(fd) {}
+  ~PosixFileDevice() override { Close(); }
+  PosixFileDevice(const PosixFileDevice&) = delete;
+  PosixFileDevice& operator=(const PosixFileDevice&) = delete;
+
+  int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
+    if (fd_ < 0) return -1;
+    size_t done = 0;
+    while (done < buffer.size()) {
+      const uint64_t at = offset + done;
+      if (at > static_cast<uint64_t>(INT64_MAX)) return -1;
+      ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done, static_cast<off_t>(at));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (n == 0) break;  // end of file or device
+      done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+  }
+
+  int64_t WriteAt(uint64_t offset, std::span<const std::byte> data) override {
+    if (fd_ < 0) return -1;
+    size_t done = 0;
+    while (done < data.size()) {
+      const uint64_t at = offset + done;
+      if (at > static_cast<uint64_t>(INT64_MAX)) return -1;
+      ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(at));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (n == 0) return -1;  // no progress: the device is full or gone
+      done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+  }
+
+  std::optional<uint64_t> SizeBytes() override {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    if (S_ISBLK(st.st_mode)) {
+      uint64_t bytes = 0;
+      if (::ioctl(fd_, BLKGETSIZE64, &bytes) != 0) return std::nullopt;
+      return bytes;
+    }
+    if (st.st_size < 0) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+  }
+
+  uint32_t LogicalSectorSize() override {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISBLK(st.st_mode)) return 0;
+    int size = 0;
+    if (::ioctl(fd_, BLKSSZGET, &size) != 0 || size <= 0) return 0;
+    return static_cast<uint32_t>(size);
+  }
+
+  bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+  bool Close() override {
+    if (fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    // Linux releases the descriptor even when close reports EINTR, so it is never retried.
+    return ::close(fd) == 0 || errno == EINTR;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<RawDevice> OpenFileDevice(const std::string& path, DeviceAccess access,
+                                          int* error) {
+  int flags = O_CLOEXEC;
+  // O_EXCL on a block device makes the kernel refuse a disk that is mounted or held by another
+  // exclusive opener, which is exactly the target a disk image must not overwrite.
+  flags |= access == DeviceAccess::Read ? O_RDONLY : (O_WRONLY | O_EXCL);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    if (error) *error = errno;
+    return nullptr;
+  }
+  if (error) *error = 0;
+  return std::make_unique<PosixFileDevice>(fd);
+}

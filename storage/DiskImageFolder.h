@@ -1,0 +1,39 @@
+// How the sector path finds sectors in the program's own disk image: a folder of raw pieces
+// "DiskImage0.dmg", "DiskImage1.dmg", ... of P = 2^31 / bytes-per-sector sectors each (the last
+// may be shorter), and an optional "bps.dmg" holding the sector size when it is not 512.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+// A sector size the program accepts: a power of two from 512 to 65536.
+bool IsValidSectorSize(int64_t bytesPerSector);
+
+// Sectors per image piece for a sector size: floor(2^31 / bytesPerSector); 0 for a size that
+// IsValidSectorSize refuses.
+int64_t ImagePieceSectors(int64_t bytesPerSector);
+
+// Path of the piece holding absolute sector in g_SourceImageFolder; sector becomes the sector
+// within that piece. Returns 1, or 0 (nothing changed) when g_BytesPerSector or sector is bad.
+int MakeImagePiecePath(std::string& pathOut, int64_t& sector);
+
+// Path of piece 0 ("DiskImage0.dmg") in g_SourceImageFolder.
+std::string FirstImagePiecePath();
+
+// Reads the sector size of the image in folder: 512 when "bps.dmg" is absent, else its four
+// little-endian bytes. Returns 1 with bytesPerSector set, or 0 (the image is refused, nothing
+// set) when the file is short, unreadable or holds a size IsValidSectorSize refuses.
+int ReadImageBytesPerSector(const std::string& folder, int32_t& bytesPerSector);
+
+// Reads a run of count sectors that reaches the end of the piece named by path; pieceSector is
+// the run's start in that piece and absoluteSector the same start counted from the image's
+// beginning. The run is continued from the following pieces. Sectors that could not be read are
+// zero-filled. Returns 1 when every sector was read, else 0.
+int ReadImageAcrossPieces(const std::string& path, std::span<std::byte> buffer, int64_t pieceSector,
+                          uint32_t count, int64_t absoluteSector);
+
+// The disk-image branch of ReadSectors: buffer holds count × g_BytesPerSector bytes, which
+// g_BytesPerSector has already been checked to allow.
+int ReadDiskImageSectors(int64_t startSector, uint32_t count, std::span<std::byte> buffer);

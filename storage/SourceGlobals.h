@@ -1,0 +1,45 @@
+// The globals that name the current source and steer the sector path. The source page sets them,
+// the disk-imaging page sets the image target, and every reader of sectors consults them. Tests
+// call ResetSourceGlobals() to start from the program's initial state.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+inline constexpr int kDevicePathCount = 10;
+inline constexpr int kDevicePathBytes = 20;  // ANSI name with its terminating NUL
+
+// Device names; initially "\\.\PhysicalDrive0" to "\\.\PhysicalDrive9". The source page writes
+// "\\.\X:" into entry 0 when a logical drive is chosen.
+extern char g_DevicePaths[kDevicePathCount][kDevicePathBytes];
+extern int16_t g_CurrentDevice;  // index into g_DevicePaths of the source
+
+extern int32_t g_BytesPerSector;      // sector size of the source (512 until a source sets it)
+extern int64_t g_SourceStartSector;   // first sector of the chosen volume
+extern int64_t g_SourceEndSector;     // last sector of the source; 0 or below: no limit
+extern std::string g_FileSystemName;  // "NTFS", "FAT32", "FAT16", "FAT12", "UNKNOWN" or empty
+
+extern int32_t g_VirtualDiskMode;  // the source is a virtual-disk file
+extern char g_VirtualDiskType;     // 'C','Q','E','D','H','X'; anything else is VMDK
+
+extern int32_t g_DiskImageSource;        // the source is a disk image folder
+extern int32_t g_ImageMultiFile;         // that image is split into 2 GiB pieces
+extern std::string g_SourceImageFolder;  // folder holding DiskImage0.dmg, ...
+
+// Last answer to the bad-sector question: 0 retry, 1 skip, 2 retry all, 3 skip all. The source
+// page's Next sets it to 0; a worker's question and the UI thread's reset may meet, hence atomic.
+extern std::atomic<int32_t> g_BadSectorChoice;
+
+extern int32_t g_ImageToDisk;      // disk imaging: 0 into image files, 1 onto another disk
+extern int32_t g_ImageTargetDisk;  // that disk's index into g_DevicePaths
+
+// Entry index of g_DevicePaths, never reading past its 20 bytes; empty for a bad index.
+std::string_view DevicePathAt(int index);
+// Entry g_CurrentDevice of g_DevicePaths.
+std::string_view CurrentDevicePath();
+// Writes entry index; false (nothing written) when the index is bad or the name is too long.
+bool SetDevicePath(int index, std::string_view path);
+
+void ResetSourceGlobals();

@@ -1,0 +1,35 @@
+// The contract every virtual-disk reader (QCOW, QED, Parallels, VDI, VHD, VHDX, VMDK) fulfils,
+// and the table through which the sector path finds the reader of the opened file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+class VirtualDiskReader {
+ public:
+  virtual ~VirtualDiskReader() = default;
+
+  // 0 not of this format, 1 opened, 2 of this format but damaged or unsupported, 3 the file
+  // cannot be opened (in use or missing). Only the VMDK reader fills typeText (its disk type).
+  virtual int Open(const std::string& path, std::string* typeText) = 0;
+
+  // Fills destination from the guest disk; 1 success, 0 failure. position is a byte offset for
+  // QCOW, QED, Parallels and VDI ('C', 'Q', 'E', 'D'), and a 512-byte sector number for VHD,
+  // VHDX and VMDK ('H', 'X' and the rest). The sector path calls it once per 512-byte sector,
+  // except for VMDK, which gets a whole run in one call.
+  virtual int Read(uint64_t position, std::span<std::byte> destination) = 0;
+
+  // Closes the file and frees the tables; harmless when nothing is open.
+  virtual void Close() = 0;
+};
+
+// How ReadSectors addresses the reader of a format letter.
+enum class VirtualDiskAddressing { ByteOffsetPerSector, SectorPerSector, SectorWholeRun };
+VirtualDiskAddressing AddressingOf(char type);
+
+// Registers the reader that serves format letter type ('N' for VMDK, which also serves every
+// letter that is not one of the others). The caller keeps ownership; nullptr removes it.
+void SetVirtualDiskReader(char type, VirtualDiskReader* reader);
+VirtualDiskReader* VirtualDiskReaderFor(char type);

@@ -1,0 +1,125 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/DeviceNamespace.h"
+#include "platform/LinuxDisks.h"
+#include "platform/RawDevice.h"
+#include "tests/core/storage/StorageTestUtil.h"
+
+namespace {
+
+using storage_test::TempDir;
+namespace fs = std::filesystem;
+
+TEST(LinuxDisks, WholeDiskNames) {
+  for (const char* yes :
+       {"sda", "sdaa", "vdb", "hdc", "xvda", "nvme0n1", "nvme12n3", "mmcblk0", "loop0"})
+    EXPECT_TRUE(IsListedDiskName(yes)) << yes;
+  for (const char* no : {"sda1", "vdb2", "nvme0n1p1", "nvme0", "mmcblk0p1", "mmcblk0boot0", "ram0",
+                         "zram0", "sr0", "dm-0", "md0", "md127", "loop", "sd", "fd0"})
+    EXPECT_FALSE(IsListedDiskName(no)) << no;
+}
+
+TEST(LinuxDisks, ListsSortedWholeDisksAndLoopsWithABackingFileAtMostTen) {
+  TempDir root;
+  auto add = [&](const std::string& name, const std::string& backing = "") {
+    fs::create_directories(root.path() + "/" + name + "/loop");
+    if (!backing.empty())
+      std::ofstream(root.path() + "/" + name + "/loop/backing_file") << backing << "\n";
+  };
+  for (const char* n :
+       {"sdb", "sdaa", "sda", "nvme0n10", "nvme0n2", "ram0", "zram0", "sr0", "dm-0", "md0"})
+    add(n);
+  add("loop0", "/images/a.img");
+  add("loop1");  // an unused slot
+  auto disks = ListWholeDisks(root.path());
+  ASSERT_EQ(disks.size(), 6u);
+  // Letters run in kernel order: sda, sdb, sdaa; namespaces by number.
+  auto pos = [&](const char* n) {
+    return std::find(disks.begin(), disks.end(), n) - disks.begin();
+  };
+  EXPECT_LT(pos("sda"), pos("sdb"));
+  EXPECT_LT(pos("sdb"), pos("sdaa"));
+  EXPECT_LT(pos("nvme0n2"), pos("nvme0n10"));
+  EXPECT_NE(std::find(disks.begin(), disks.end(), "loop0"), disks.end());
+  for (int i = 0; i < 8; ++i) add("vd" + std::string(1, static_cast<char>('a' + i)));
+  EXPECT_EQ(ListWholeDisks(root.path()).size(), 10u);
+}
+
+TEST(LinuxDisks, MountedVolumesGetLettersRootFirstThenByMountPoint) {
+  const char* text =
+      "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+      "23 22 0:5 / /proc rw - proc proc rw\n"
+      "30 22 8:17 / /srv/data rw - xfs /dev/sdb1 rw\n"
+      "31 22 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
+      "32 22 8:33 / /media/my\\040stick rw shared:7 master:2 - exfat /dev/sdc1 rw\n"
+      "33 22 8:17 /sub /mnt/again rw - xfs /dev/sdb1 rw\n"
+      "34 22 0:40 / /tmp rw - tmpfs tmpfs rw\n"
+      "malformed line\n";
+  auto v = ParseMountedVolumes(text);
+  ASSERT_EQ(v.size(), 4u);
+  EXPECT_EQ(v[0].mountPoint, "/");
+  EXPECT_EQ(v[0].device, "/dev/sda2");
+  EXPECT_EQ(v[1].mountPoint, "/boot/efi");
+  EXPECT_EQ(v[2].mountPoint, "/media/my stick");
+  EXPECT_EQ(v[3].device, "/dev/sdb1");
+  EXPECT_EQ(v[3].mountPoint, "/srv/data");
+}
+
+TEST(RawDevice, FileReadsWritesAndSizes) {
+  TempDir dir;
+  const std::string path = dir.path() + "/disk.img";
+  {
+    std::ofstream out(path, std::ios::binary);
+    std::string bytes(1000, 'x');
+    out << bytes;
+  }
+  int err = -1;
+  auto dev = OpenFileDevice(path, DeviceAccess::Read, &err);
+  ASSERT_TRUE(dev);
+  EXPECT_EQ(err, 0);
+  EXPECT_EQ(dev->SizeBytes(), 1000u);
+  EXPECT_EQ(dev->LogicalSectorSize(), 0u);
+  std::vector<std::byte> buf(512);
+  EXPECT_EQ(dev->ReadAt(900, buf), 100);  // a short count only at the end
+  EXPECT_EQ(dev->ReadAt(1000, buf), 0);
+  EXPECT_EQ(dev->WriteAt(0, buf), -1);  // opened for reading
+  EXPECT_TRUE(dev->Close());
+  EXPECT_EQ(dev->ReadAt(0, buf), -1);
+
+  auto w = OpenFileDevice(path, DeviceAccess::WriteExclusive);
+  ASSERT_TRUE(w);
+  std::vector<std::byte> data(512, std::byte{0x42});
+  EXPECT_EQ(w->WriteAt(512, data), 512);
+  EXPECT_TRUE(w->Sync());
+  EXPECT_EQ(w->SizeBytes(), 1024u);
+  EXPECT_TRUE(w->Close());
+
+  EXPECT_FALSE(OpenFileDevice(dir.path() + "/missing", DeviceAccess::Read, &err));
+  EXPECT_EQ(err, ENOENT);
+}
+
+TEST(DeviceNamespace, TestMappingServesAFileAsAPhysicalDrive) {
+  TempDir dir;
+  const std::string path = dir.path() + "/disk.img";
+  std::ofstream(path, std::ios::binary) << std::string(512, 'A');
+  MapDeviceToFile("\\\\.\\PhysicalDrive0", path);
+  EXPECT_EQ(ResolveDevicePath("\\\\.\\PhysicalDrive0"), path);
+  auto dev = OpenDevice("\\\\.\\PhysicalDrive0", DeviceAccess::Read);
+  ASSERT_TRUE(dev);
+  std::vector<std::byte> buf(512);
+  EXPECT_EQ(dev->ReadAt(0, buf), 512);
+  EXPECT_EQ(buf[0], std::byte{'A'});
+  ClearDeviceMappings();
+  // Names that are not device names resolve to nothing, whatever the machine has.
+  for (const char* bad :
+       {"", "\\\\.\\", "\\\\.\\PhysicalDrive", "\\\\.\\PhysicalDrive10", "\\\\.\\PhysicalDriveX",
+        "\\\\.\\A:", "\\\\.\\B:", "\\\\.\\Z", "/dev/sda", "PhysicalDrive0"})
+    EXPECT_FALSE(ResolveDevicePath(bad)) << bad;
+}
+
+}  // namespace
