@@ -30,7 +30,8 @@ enum class BitmapSymbol {
   Formatted,
   Partition,
   Raw,
-  DiskImage
+  DiskImage,
+  AppIcon
 };
 
 struct BitmapEntry {
@@ -44,7 +45,7 @@ struct BitmapEntry {
   int step;  // the current step of a step banner (2, 3 or 4), else 0
 };
 
-inline constexpr std::array<BitmapEntry, 36> kBitmapCatalogue = {{
+inline constexpr std::array<BitmapEntry, 37> kBitmapCatalogue = {{
     // Message boxes, dialogs and pages: 3-frame push buttons.
     {"\\ok.bmp", BitmapKind::Button, 3, 86, 26, "OK", BitmapSymbol::None, 0},
     {"\\Yes.bmp", BitmapKind::Button, 3, 86, 26, "Yes", BitmapSymbol::None, 0},
@@ -93,6 +94,8 @@ inline constexpr std::array<BitmapEntry, 36> kBitmapCatalogue = {{
     {"\\Step-4.bmp", BitmapKind::Picture, 1, 480, 48, "", BitmapSymbol::Step, 4},
     {"\\preview.bmp", BitmapKind::Picture, 1, 200, 150, "Preview", BitmapSymbol::Preview, 0},
     {"\\NoPreview.bmp", BitmapKind::Picture, 1, 200, 150, "No Preview", BitmapSymbol::NoPreview, 0},
+    // The caption icon of the dialogs that show one.
+    {"\\Merrowind.bmp", BitmapKind::Picture, 1, 32, 32, "", BitmapSymbol::AppIcon, 0},
 }};
 
 // The catalogue entry of a name as the pages write it, or nullptr.
