@@ -9,11 +9,14 @@
 #include <wx/toplevel.h>
 
 #include "ui/LookGlobals.h"
+#include "ui/wx/FontFace.h"
 #include "ui/wx/HoverButton.h"
 #include "ui/wx/Label.h"
 
 wxFont TemplateFont() {
-  return wxFont(wxFontInfo(8).FaceName("MS Sans Serif"));
+  wxFont font(wxFontInfo(8));
+  SetFontFace(font, "MS Sans Serif");
+  return font;
 }
 
 wxRect TemplateRect(wxWindow* dialog, DluRect rect) {

@@ -7,6 +7,7 @@
 #include <wx/utils.h>
 
 #include "ui/GradientBands.h"
+#include "ui/wx/FontFace.h"
 
 wxDEFINE_EVENT(wxEVT_LABEL_CLICKED, wxCommandEvent);
 
@@ -66,7 +67,7 @@ CLabel& CLabel::SetBold(bool bold) {
 
 CLabel& CLabel::SetFaceName(const wxString& face) {
   // The face field of a font description holds at most 31 characters.
-  m_Font.SetFaceName(face.Left(31));
+  SetFontFace(m_Font, face.Left(31));
   RebuildFont();
   return *this;
 }
