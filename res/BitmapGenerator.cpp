@@ -89,7 +89,8 @@ class Canvas {
         const double edge = std::min({px - x0, x1 - px, py - y0, y1 - py});
         const double dist = (dx > 0 || dy > 0) ? inside : edge;
         if (dist < -0.5) continue;
-        const double cover = std::clamp(0.5 + dist, 0.0, 1.0) * std::clamp(width + 0.5 - dist, 0.0, 1.0);
+        const double cover =
+            std::clamp(0.5 + dist, 0.0, 1.0) * std::clamp(width + 0.5 - dist, 0.0, 1.0);
         Blend(x, y, c, cover);
       }
   }
@@ -106,7 +107,8 @@ class Canvas {
     for (int y = int(cy - r - 1); y <= int(cy + r + 1); ++y)
       for (int x = int(cx - r - 1); x <= int(cx + r + 1); ++x) {
         const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
-        const double a = std::clamp(r - d + 0.5, 0.0, 1.0) * std::clamp(d - (r - width) + 0.5, 0.0, 1.0);
+        const double a =
+            std::clamp(r - d + 0.5, 0.0, 1.0) * std::clamp(d - (r - width) + 0.5, 0.0, 1.0);
         Blend(x, y, c, a);
       }
   }
@@ -308,8 +310,9 @@ void DrawSymbol(Canvas& c, TextRenderer& text, BitmapSymbol symbol, double cx, d
     case BitmapSymbol::Recover: {  // a cog for the settings
       for (int i = 0; i < 8; ++i) {
         const double a = i * M_PI / 4;
-        c.Line(cx + std::cos(a) * s * 0.45, cy + std::sin(a) * s * 0.45, cx + std::cos(a) * s * 0.95,
-               cy + std::sin(a) * s * 0.95, size * 0.17, tone(Hex(0x59667A)));
+        c.Line(cx + std::cos(a) * s * 0.45, cy + std::sin(a) * s * 0.45,
+               cx + std::cos(a) * s * 0.95, cy + std::sin(a) * s * 0.95, size * 0.17,
+               tone(Hex(0x59667A)));
       }
       c.Disc(cx, cy, s * 0.68, tone(Hex(0x59667A)));
       c.Disc(cx, cy, s * 0.28, kWhite);
@@ -368,8 +371,8 @@ Canvas DrawButtonStrip(const BitmapEntry& e, TextRenderer& text) {
     c.RoundOutline(x0, 1, x1, e.height - 1, 4, 1, f == 3 ? Hex(0xAEB3BB) : Hex(0x173E6E));
     int px = 12;
     while (px > 8 && text.Measure(caption, px) > e.width - 10) --px;
-    text.Draw(c, caption, px, f * e.width + e.width / 2.0 + face.shift,
-              e.height / 2.0 + face.shift, face.text);
+    text.Draw(c, caption, px, f * e.width + e.width / 2.0 + face.shift, e.height / 2.0 + face.shift,
+              face.text);
   }
   return c;
 }
@@ -469,8 +472,8 @@ int main(int argc, char** argv) {
   const std::string folder = argv[1];
   int failures = 0;
   for (const BitmapEntry& e : kBitmapCatalogue) {
-    Canvas canvas = e.kind == BitmapKind::Button    ? DrawButtonStrip(e, text)
-                    : e.kind == BitmapKind::Toolbar ? DrawToolbarStrip(e, text)
+    Canvas canvas = e.kind == BitmapKind::Button       ? DrawButtonStrip(e, text)
+                    : e.kind == BitmapKind::Toolbar    ? DrawToolbarStrip(e, text)
                     : e.kind == BitmapKind::ModeButton ? DrawModeStrip(e, text)
                                                        : DrawPicture(e, text);
     std::string name(e.name);

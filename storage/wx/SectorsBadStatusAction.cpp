@@ -14,8 +14,8 @@ SectorsBadStatusAction::SectorsBadStatusAction(wxWindow* parent, bool stayOnTop)
   const wxRect group = Dlu(6, 7, 201, 70);
   m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), group.GetPosition(), group.GetSize());
   const wxRect picture = Dlu(10, 17, 15, 13);
-  m_Picture = new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(),
-                                 picture.GetSize());
+  m_Picture =
+      new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(), picture.GetSize());
   const wxRect label = Dlu(40, 22, 164, 29);
   m_MessageLabel = new CLabel(this, kIdMessage,
                               "Error found while reading sector. This may be due to bad sectors. "
@@ -45,8 +45,8 @@ SectorsBadStatusAction::SectorsBadStatusAction(wxWindow* parent, bool stayOnTop)
 }
 
 void SectorsBadStatusAction::InitDialog() {
-  m_DpiFactors = ApplyDialogLook(this, {.appWindow = true, .largeDesktopException = false},
-                                 {m_MessageLabel});
+  m_DpiFactors =
+      ApplyDialogLook(this, {.appWindow = true, .largeDesktopException = false}, {m_MessageLabel});
   LoadPicture(m_Picture, "\\Information.bmp");
   m_RetryButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\retry.bmp"));
   m_RetryAllButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\retryall.bmp"));
@@ -55,7 +55,9 @@ void SectorsBadStatusAction::InitDialog() {
   m_RetryButton->SetFocus();
 }
 
-int SectorsBadStatusAction::DoModal() { return ShowModal(); }
+int SectorsBadStatusAction::DoModal() {
+  return ShowModal();
+}
 
 int SectorsBadStatusAction::ShowModal() {
   InitDialog();

@@ -86,7 +86,8 @@ TEST(HoverButton, ShowsTheFrameOfItsState) {
   const int okW = ok->GetSize().x, nextW = next->GetSize().x;
   const wxPoint probe(4, ok->GetSize().y / 2);  // inside the face, left of any caption
   EXPECT_TRUE(Near(PixelAt(screen, ok, probe), StripPixel(okStrip, 1, okW, probe.x, probe.y), 4));
-  EXPECT_TRUE(Near(PixelAt(screen, next, probe), StripPixel(nextStrip, 3, nextW, probe.x, probe.y), 4));
+  EXPECT_TRUE(
+      Near(PixelAt(screen, next, probe), StripPixel(nextStrip, 3, nextW, probe.x, probe.y), 4));
 
   // Leaving and enabling again gives the normal frames back.
   wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
@@ -96,7 +97,8 @@ TEST(HoverButton, ShowsTheFrameOfItsState) {
   EXPECT_EQ(ok->CurrentFrame(), 2);
   EXPECT_EQ(next->CurrentFrame(), 2);
   const wxImage after = guitest::Shot("hover-button-normal");
-  EXPECT_TRUE(Near(PixelAt(after, next, probe), StripPixel(nextStrip, 2, nextW, probe.x, probe.y), 4));
+  EXPECT_TRUE(
+      Near(PixelAt(after, next, probe), StripPixel(nextStrip, 2, nextW, probe.x, probe.y), 4));
 }
 
 TEST(HoverButton, ClicksAndTooltips) {
@@ -148,10 +150,10 @@ TEST(Label, PaintsBoldArialTransparentlyAndWraps) {
   gradient->SetBackground(wxColour(255, 0, 0), wxColour(0, 0, 255), true)
       .SetTextColor(*wxWHITE)
       .SetBold(true);
-  auto* heading = new CLabel(frame.get(), wxID_ANY, "Select recovery mode", wxPoint(20, 170),
-                             wxSize(300, 30));
-  heading->SetFaceName("verdana").SetPointSize(12).SetBold(true).SetTransparent(true)
-      .SetTextColor(wxColour(0x9E, 0x4E, 0x27));
+  auto* heading =
+      new CLabel(frame.get(), wxID_ANY, "Select recovery mode", wxPoint(20, 170), wxSize(300, 30));
+  heading->SetFaceName("verdana").SetPointSize(12).SetBold(true).SetTransparent(true).SetTextColor(
+      wxColour(0x9E, 0x4E, 0x27));
   guitest::Pump();
 
   EXPECT_EQ(label->LabelFont().GetFaceName(), "Arial");
@@ -207,8 +209,8 @@ TEST(GradientProgress, FillsBandsTiedToThePositionAlongTheBar) {
 TEST(TransparentStatic, RepaintsEvenForTheSameText) {
   guitest::UseBuildBitmaps();
   WhiteFrame frame;
-  auto* value = new CTransparentStatic(frame.get(), 1044, "12345 files", wxPoint(20, 20),
-                                       wxSize(200, 20));
+  auto* value =
+      new CTransparentStatic(frame.get(), 1044, "12345 files", wxPoint(20, 20), wxSize(200, 20));
   guitest::Pump();
   const int before = value->RepaintCount();
   value->SetLabel("7");

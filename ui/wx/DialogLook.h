@@ -79,7 +79,9 @@ class CLookDialog : public wxDialog {
               int escapeResult);
 
  protected:
-  wxRect Dlu(int x, int y, int width, int height) { return TemplateRect(this, {x, y, width, height}); }
+  wxRect Dlu(int x, int y, int width, int height) {
+    return TemplateRect(this, {x, y, width, height});
+  }
 
  private:
   void OnCharHook(wxKeyEvent& event);

@@ -2,7 +2,17 @@
 
 #include <wx/fontutil.h>
 
-void SetFontFace(wxFont& font, const wxString& face) {
+namespace {
+wxString Substitute(const wxString& face) {
+  for (const char* old : {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Sarif"}) {
+    if (face.CmpNoCase(old) == 0) return "Liberation Sans";
+  }
+  return face;
+}
+}  // namespace
+
+void SetFontFace(wxFont& font, const wxString& requested) {
+  const wxString face = Substitute(requested);
   if (!font.IsOk()) font = *wxNORMAL_FONT;
   const wxNativeFontInfo* current = font.GetNativeFontInfo();
   if (!current) {

@@ -7,7 +7,9 @@
 #include "ui/GradientBands.h"
 
 namespace {
-Rgb ToRgb(const wxColour& c) { return {c.Red(), c.Green(), c.Blue()}; }
+Rgb ToRgb(const wxColour& c) {
+  return {c.Red(), c.Green(), c.Blue()};
+}
 }  // namespace
 
 CGradientProgressCtrl::CGradientProgressCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos,
@@ -32,7 +34,9 @@ void CGradientProgressCtrl::SetPos(int position) {
   RequestRepaint();
 }
 
-void CGradientProgressCtrl::SetStep(int step) { m_Step = step; }
+void CGradientProgressCtrl::SetStep(int step) {
+  m_Step = step;
+}
 
 void CGradientProgressCtrl::StepIt() {
   m_Position += m_Step.load();

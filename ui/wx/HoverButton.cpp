@@ -27,8 +27,12 @@ CHoverButton::CHoverButton(wxWindow* parent, wxWindowID id, const wxString& capt
   Bind(wxEVT_KILL_FOCUS, &CHoverButton::OnFocus, this);
 }
 
-int CHoverButton::LoadFrameStrip3(std::string path) { return LoadStrip(path, 3); }
-int CHoverButton::LoadFrameStrip4(std::string path) { return LoadStrip(path, 4); }
+int CHoverButton::LoadFrameStrip3(std::string path) {
+  return LoadStrip(path, 3);
+}
+int CHoverButton::LoadFrameStrip4(std::string path) {
+  return LoadStrip(path, 4);
+}
 
 int CHoverButton::LoadStrip(const std::string& path, int frames) {
   m_FrameCount = frames;
@@ -43,16 +47,16 @@ int CHoverButton::LoadStrip(const std::string& path, int frames) {
       image = wxImage();
     }
   }
-  const StripFrameSize frame =
-      image.IsOk() ? FrameSizeOfStrip(image.GetWidth(), image.GetHeight(), frames)
-                   : StripFrameSize{};
+  const StripFrameSize frame = image.IsOk()
+                                   ? FrameSizeOfStrip(image.GetWidth(), image.GetHeight(), frames)
+                                   : StripFrameSize{};
   if (frame.width > 0) {
     m_Strip = wxBitmap(image);
     m_FrameWidth = frame.width;
     m_FrameHeight = frame.height;
-    m_DimmedNormal = wxBitmap(image.GetSubImage(wxRect(kFrameNormal * frame.width, 0, frame.width,
-                                                       frame.height))
-                                  .ConvertToDisabled());
+    m_DimmedNormal =
+        wxBitmap(image.GetSubImage(wxRect(kFrameNormal * frame.width, 0, frame.width, frame.height))
+                     .ConvertToDisabled());
   }
   // Without a strip the button keeps a caption-sized face instead of shrinking to nothing.
   const wxSize size = m_Strip.IsOk() ? wxSize(m_FrameWidth, m_FrameHeight) : DoGetBestSize();
@@ -66,7 +70,8 @@ wxSize CHoverButton::DoGetBestSize() const {
   if (m_Strip.IsOk()) return wxSize(m_FrameWidth, m_FrameHeight);
   wxClientDC dc(const_cast<CHoverButton*>(this));
   dc.SetFont(GetFont());
-  const wxSize text = dc.GetTextExtent(wxString::FromUTF8(StripMnemonics(GetLabel().utf8_string())));
+  const wxSize text =
+      dc.GetTextExtent(wxString::FromUTF8(StripMnemonics(GetLabel().utf8_string())));
   return wxSize(std::max(text.x + 24, 75), std::max(text.y + 12, 23));
 }
 

@@ -12,7 +12,9 @@
 wxDEFINE_EVENT(wxEVT_LABEL_CLICKED, wxCommandEvent);
 
 namespace {
-Rgb ToRgb(const wxColour& c) { return {c.Red(), c.Green(), c.Blue()}; }
+Rgb ToRgb(const wxColour& c) {
+  return {c.Red(), c.Green(), c.Blue()};
+}
 }  // namespace
 
 CLabel::CLabel(wxWindow* parent, wxWindowID id, const wxString& text, const wxPoint& pos,
@@ -234,8 +236,7 @@ void CLabel::OnPaint(wxPaintEvent&) {
         dc.DrawRectangle(band.from, 0, band.to - band.from, size.y);
       }
     } else {
-      back = m_bHasBackBrush ? m_crBackground
-                             : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+      back = m_bHasBackBrush ? m_crBackground : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     }
   }
   if (m_bTransparent || !m_bGradient) {

@@ -10,10 +10,10 @@
 // label's id) to its parent instead of opening the link.
 #pragma once
 
-#include <wx/window.h>
 #include <wx/cursor.h>
 #include <wx/font.h>
 #include <wx/timer.h>
+#include <wx/window.h>
 
 #include "ui/LabelText.h"
 

@@ -18,8 +18,8 @@ ViewMsgBox::ViewMsgBox(wxWindow* parent)
   m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), Dlu(6, 7, 204, 70).GetPosition(),
                                Dlu(6, 7, 204, 70).GetSize());
   const wxRect picture = Dlu(10, 17, 15, 13);
-  m_Picture = new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(),
-                                 picture.GetSize());
+  m_Picture =
+      new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(), picture.GetSize());
   const wxRect label = Dlu(47, 23, 159, 50);
   m_MessageLabel = new CLabel(this, kIdMessage, wxString(), label.GetPosition(), label.GetSize());
   const wxRect ok = Dlu(214, 59, 57, 16);
@@ -37,7 +37,9 @@ void ViewMsgBox::InitDialog() {
   m_OkButton->SetFocus();
 }
 
-int ViewMsgBox::DoModal() { return ShowModal(); }
+int ViewMsgBox::DoModal() {
+  return ShowModal();
+}
 
 int ViewMsgBox::ShowModal() {
   InitDialog();

@@ -29,9 +29,9 @@ class ViewMsgBox : public CLookDialog {
 
   wxString m_Message;
   DpiFactors m_DpiFactors;
-  wxStaticBitmap* m_Picture = nullptr;     // control 1172
-  CHoverButton* m_OkButton = nullptr;      // control 1 (OK)
-  CLabel* m_MessageLabel = nullptr;        // control 1039
+  wxStaticBitmap* m_Picture = nullptr;  // control 1172
+  CHoverButton* m_OkButton = nullptr;   // control 1 (OK)
+  CLabel* m_MessageLabel = nullptr;     // control 1039
   wxStaticBox* m_GroupBox = nullptr;
 
  private:

@@ -18,8 +18,8 @@ ViewQuestionMsg::ViewQuestionMsg(wxWindow* parent, bool stayOnTop)
   const wxRect group = Dlu(6, 7, 204, 70);
   m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), group.GetPosition(), group.GetSize());
   const wxRect picture = Dlu(10, 17, 15, 13);
-  m_Picture = new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(),
-                                 picture.GetSize());
+  m_Picture =
+      new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(), picture.GetSize());
   const wxRect label = Dlu(47, 24, 159, 45);
   m_MessageLabel = new CLabel(this, kIdMessage, wxString(), label.GetPosition(), label.GetSize());
   const wxRect yes = Dlu(214, 21, 57, 16);
@@ -43,7 +43,9 @@ void ViewQuestionMsg::InitDialog() {
   m_YesButton->SetFocus();
 }
 
-int ViewQuestionMsg::DoModal() { return ShowModal(); }
+int ViewQuestionMsg::DoModal() {
+  return ShowModal();
+}
 
 int ViewQuestionMsg::ShowModal() {
   InitDialog();
