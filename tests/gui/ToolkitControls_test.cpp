@@ -171,6 +171,21 @@ TEST(Label, PaintsBoldArialTransparentlyAndWraps) {
   EXPECT_TRUE(Near(PixelAt(screen, gradient, wxPoint(298, 2)), wxColour(0, 0, 255), 8));
 }
 
+TEST(Label, NotifyingLinkTellsTheParentInsteadOfOpening) {
+  guitest::UseBuildBitmaps();
+  WhiteFrame frame;
+  auto* link = new CLabel(frame.get(), 1220, "support@example.invalid", wxPoint(20, 20),
+                          wxSize(250, 20));
+  link->SetMailtoLink(true, /*notify=*/true);
+  int notified = 0;
+  frame->Bind(wxEVT_LABEL_CLICKED, [&](wxCommandEvent& e) {
+    if (e.GetId() == 1220) ++notified;
+  });
+  wxMouseEvent down(wxEVT_LEFT_DOWN);
+  link->GetEventHandler()->ProcessEvent(down);
+  EXPECT_EQ(notified, 1);
+}
+
 TEST(GradientProgress, FillsBandsTiedToThePositionAlongTheBar) {
   guitest::UseBuildBitmaps();
   WhiteFrame frame;

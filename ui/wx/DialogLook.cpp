@@ -20,7 +20,7 @@ wxFont TemplateFont() {
 }
 
 wxRect TemplateRect(wxWindow* dialog, DluRect rect) {
-  static const wxFont font = TemplateFont();
+  const wxFont font = TemplateFont();
   if (dialog->GetFont() != font) dialog->SetFont(font);
   const wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(rect.x, rect.y));
   const wxSize size = dialog->ConvertDialogToPixels(wxSize(rect.width, rect.height));
