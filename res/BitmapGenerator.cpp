@@ -244,6 +244,8 @@ class TextRenderer {
     }
     if (match) FcPatternDestroy(match);
     FcPatternDestroy(pat);
+    // fontconfig is needed only to find the file; its caches go now.
+    FcFini();
     return file;
   }
   FT_Library m_Library = nullptr;

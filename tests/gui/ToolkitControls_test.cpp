@@ -174,8 +174,8 @@ TEST(Label, PaintsBoldArialTransparentlyAndWraps) {
 TEST(Label, NotifyingLinkTellsTheParentInsteadOfOpening) {
   guitest::UseBuildBitmaps();
   WhiteFrame frame;
-  auto* link = new CLabel(frame.get(), 1220, "support@example.invalid", wxPoint(20, 20),
-                          wxSize(250, 20));
+  auto* link =
+      new CLabel(frame.get(), 1220, "support@example.invalid", wxPoint(20, 20), wxSize(250, 20));
   link->SetMailtoLink(true, /*notify=*/true);
   int notified = 0;
   frame->Bind(wxEVT_LABEL_CLICKED, [&](wxCommandEvent& e) {

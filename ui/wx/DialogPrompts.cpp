@@ -68,7 +68,7 @@ int UiQuestionBridge::Ask(const std::function<std::unique_ptr<wxDialog>()>& make
   };
 
   // The box is built and shown on the UI thread; the worker only waits.
-  wxTheApp->CallAfter([this, make, fallback, pending] {
+  wxTheApp->CallAfter([make, fallback, pending] {
     {
       std::lock_guard lock(pending->mutex);
       if (pending->abandoned) return;

@@ -41,8 +41,8 @@ class UiQuestionBridge {
 
  private:
   struct Pending;
-  int AskOnUiThread(const std::function<std::unique_ptr<wxDialog>()>& make, int fallback,
-                    const std::shared_ptr<Pending>& pending);
+  static int AskOnUiThread(const std::function<std::unique_ptr<wxDialog>()>& make, int fallback,
+                           const std::shared_ptr<Pending>& pending);
 
   mutable std::mutex m_Mutex;
   std::vector<std::shared_ptr<Pending>> m_Pending;
