@@ -96,6 +96,10 @@ TEST(HoverButton, ShowsTheFrameOfItsState) {
   guitest::Pump(5);
   EXPECT_EQ(ok->CurrentFrame(), 2);
   EXPECT_EQ(next->CurrentFrame(), 2);
+  // Disabling the window alone, not through EnableButton, keeps the normal frame.
+  next->Enable(false);
+  EXPECT_EQ(next->CurrentFrame(), 2);
+  next->Enable(true);
   const wxImage after = guitest::Shot("hover-button-normal");
   EXPECT_TRUE(
       Near(PixelAt(after, next, probe), StripPixel(nextStrip, 2, nextW, probe.x, probe.y), 4));
