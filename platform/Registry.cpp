@@ -1,0 +1,60 @@
+#include "platform/Registry.h"
+
+#include "platform/RegistryStore.h"
+
+std::string RegistryKeyPath(RegistryRoot root, std::string_view subkey) {
+  std::string path;
+  switch (root) {
+    case RegistryRoot::ClassesRoot:
+      path = "HKEY_CLASSES_ROOT";
+      break;
+    case RegistryRoot::CurrentUser:
+      path = "HKEY_CURRENT_USER";
+      break;
+    case RegistryRoot::LocalMachine:
+      path = "HKEY_LOCAL_MACHINE";
+      break;
+  }
+  while (!subkey.empty() && subkey.front() == '\\') subkey.remove_prefix(1);
+  while (!subkey.empty() && subkey.back() == '\\') subkey.remove_suffix(1);
+  if (!subkey.empty()) path += '\\' + std::string(subkey);
+  return path;
+}
+
+size_t Utf16Length(std::string_view utf8) {
+  size_t units = 0;
+  for (unsigned char c : utf8) {
+    if ((c & 0xC0) == 0x80) continue;  // continuation byte
+    units += (c >= 0xF0) ? 2 : 1;
+  }
+  return units;
+}
+
+long ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
+                        std::string& dest) {
+  dest.clear();
+  RegistryStore& store = ProgramRegistry();
+  const std::string key = RegistryKeyPath(root, subkey);
+  if (!store.KeyExists(key)) return kRegistryKeyNotFound;
+  const std::optional<std::string> value = store.ReadValue(key, valueName);
+  if (!value || Utf16Length(*value) * 2 > kRegistryValueBytes) return kRegistrySuccess;
+  dest = value->substr(0, value->find('\0'));
+  return kRegistrySuccess;
+}
+
+void WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
+                         std::string_view data) {
+  ProgramRegistry().WriteValue(RegistryKeyPath(root, subkey), valueName, data);
+}
+
+bool RegistryKeyExists(RegistryRoot root, std::string_view subkey) {
+  return ProgramRegistry().KeyExists(RegistryKeyPath(root, subkey));
+}
+
+bool CreateRegistryKey(RegistryRoot root, std::string_view subkey) {
+  return ProgramRegistry().CreateKey(RegistryKeyPath(root, subkey));
+}
+
+bool DeleteRegistryKey(RegistryRoot root, std::string_view subkey) {
+  return ProgramRegistry().DeleteKey(RegistryKeyPath(root, subkey));
+}
