@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include "platform/RegistryStore.h"
+#include "platform/Utf16Length.h"
 
 std::string RegistryKeyPath(RegistryRoot root, std::string_view subkey) {
   std::string path;
@@ -19,15 +20,6 @@ std::string RegistryKeyPath(RegistryRoot root, std::string_view subkey) {
   while (!subkey.empty() && subkey.back() == '\\') subkey.remove_suffix(1);
   if (!subkey.empty()) path += '\\' + std::string(subkey);
   return path;
-}
-
-size_t Utf16Length(std::string_view utf8) {
-  size_t units = 0;
-  for (unsigned char c : utf8) {
-    if ((c & 0xC0) == 0x80) continue;  // continuation byte
-    units += (c >= 0xF0) ? 2 : 1;
-  }
-  return units;
 }
 
 long ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,

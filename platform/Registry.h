@@ -32,6 +32,3 @@ void WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string
 bool RegistryKeyExists(RegistryRoot root, std::string_view subkey);
 bool CreateRegistryKey(RegistryRoot root, std::string_view subkey);
 bool DeleteRegistryKey(RegistryRoot root, std::string_view subkey);
-
-// Number of UTF-16 units of a UTF-8 text (a four-byte sequence counts two).
-size_t Utf16Length(std::string_view utf8);

@@ -1,15 +1,23 @@
+// The program's entry: the application object runs the mode page as its whole life. There is no
+// main loop of its own; the page's modal loop is the program, and leaving it ends the process.
 #include <wx/app.h>
-#include <wx/frame.h>
 
-#include "app/wx/MainFrame.h"
+#include "app/wx/AppStartup.h"
 
-class MerrowindApp : public wxApp {
+class CQuarvelWindowsApp : public wxApp {
  public:
   bool OnInit() override {
-    wxFrame* frame = CreateMainFrame();
-    frame->Show();
+    StartUpApplication();
     return true;
+  }
+  int OnRun() override {
+    RunRecoveryModePage();
+    return 0;
+  }
+  int OnExit() override {
+    ShutDownApplication();
+    return wxApp::OnExit();
   }
 };
 
-wxIMPLEMENT_APP(MerrowindApp);
+wxIMPLEMENT_APP(CQuarvelWindowsApp);

@@ -1,6 +1,0 @@
-// The program's first window until the mode page takes its place.
-#pragma once
-
-class wxFrame;
-
-wxFrame* CreateMainFrame();
