@@ -41,21 +41,21 @@ void Place(wxWindow* window, const PixelRect& r) {
 
 wxMenuBar* CRecoveryMode::CreateMenu133() {
   auto* data = new wxMenu;
-  data->Append(kMenuFormatted, "&Formatted Data Recovery");
-  data->Append(kMenuRecoverSelected, "&Recover Selected");
-  data->Append(kMenuRecoveryFilter, "Recovery F&ilter");
-  data->Append(kMenuSaveLog, "&Save Log");
-  data->Append(kMenuLoadLog, "&Load Log");
-  data->Append(kMenuSearch, "&Search Data");
-  data->Append(kMenuRename, "R&ename Data");
-  data->Append(kMenuExit, "E&xit");
+  data->Append(WxCommandId(kMenuFormatted), "&Formatted Data Recovery");
+  data->Append(WxCommandId(kMenuRecoverSelected), "&Recover Selected");
+  data->Append(WxCommandId(kMenuRecoveryFilter), "Recovery F&ilter");
+  data->Append(WxCommandId(kMenuSaveLog), "&Save Log");
+  data->Append(WxCommandId(kMenuLoadLog), "&Load Log");
+  data->Append(WxCommandId(kMenuSearch), "&Search Data");
+  data->Append(WxCommandId(kMenuRename), "R&ename Data");
+  data->Append(WxCommandId(kMenuExit), "E&xit");
   auto* view = new wxMenu;
-  view->Append(kMenuLargeIcons, "Large I&cons");
-  view->Append(kMenuDetails, "&Details");
-  view->Append(kMenuSmallIcons, "&Small Icons");
+  view->Append(WxCommandId(kMenuLargeIcons), "Large I&cons");
+  view->Append(WxCommandId(kMenuDetails), "&Details");
+  view->Append(WxCommandId(kMenuSmallIcons), "&Small Icons");
   auto* help = new wxMenu;
-  help->Append(kMenuViewHelp, "&View Help");
-  help->Append(kMenuAbout, "&About");
+  help->Append(WxCommandId(kMenuViewHelp), "&View Help");
+  help->Append(WxCommandId(kMenuAbout), "&About");
   auto* bar = new wxMenuBar;
   bar->Append(data, "&Data");
   bar->Append(view, "&View");
@@ -87,11 +87,11 @@ CRecoveryMode::CRecoveryMode() : CWizardPage(nullptr, wxString()) {
 
   m_HelpButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
   Bind(
-      wxEVT_MENU, [this](wxCommandEvent&) { OnCancel(); }, kMenuExit);
+      wxEVT_MENU, [this](wxCommandEvent&) { OnCancel(); }, WxCommandId(kMenuExit));
   Bind(
-      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, kMenuViewHelp);
+      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
   Bind(
-      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, kMenuAbout);
+      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
   client->Bind(wxEVT_PAINT, &CRecoveryMode::OnPaint, this);
 }
 
@@ -162,7 +162,7 @@ void CRecoveryMode::OnInitPage() {
   for (int id :
        {kMenuFormatted, kMenuRecoverSelected, kMenuRecoveryFilter, kMenuSaveLog, kMenuLoadLog,
         kMenuSearch, kMenuRename, kMenuLargeIcons, kMenuDetails, kMenuSmallIcons}) {
-    bar->Enable(id, false);
+    bar->Enable(WxCommandId(id), false);
   }
   Client()->Refresh();
 }

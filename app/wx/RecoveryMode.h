@@ -16,7 +16,8 @@ class wxMenuBar;
 
 class CRecoveryMode : public CWizardPage {
  public:
-  // Control and command ids of the page and its menu.
+  // Control ids of the page and the command numbers of its menu (menu items carry
+  // WxCommandId(number)).
   static constexpr int kIdHelpButton = 1013;
   static constexpr int kIdLoadLogButton = 1020;
   static constexpr int kIdSaveLogButton = 1021;

@@ -9,6 +9,13 @@
 #include <wx/init.h>
 
 namespace {
+// A toolkit assertion fails the running test instead of opening a box nobody answers.
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  ADD_FAILURE() << "toolkit assertion " << cond.utf8_string() << " in " << func.utf8_string()
+                << " (" << file.utf8_string() << ":" << line << "): " << msg.utf8_string();
+}
+
 class GuiTestApp : public wxApp {
  public:
   bool OnInit() override { return true; }
@@ -22,6 +29,7 @@ int main(int argc, char** argv) {
     std::printf("skipped: no display (run the GUI tests under xvfb-run)\n");
     return 77;
   }
+  wxSetAssertHandler(FailOnAssert);
   wxApp::SetInstance(new GuiTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::printf("skipped: the toolkit could not open the display\n");

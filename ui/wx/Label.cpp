@@ -202,7 +202,8 @@ wxColour CLabel::BackgroundUnder() const {
 }
 
 std::vector<std::string> CLabel::LayoutLines() const {
-  const std::string text = GetLabel().utf8_string();
+  // Drawn as a static control draws its text: "&&" shows one "&", a single "&" marks a mnemonic.
+  const std::string text = StripMnemonics(GetLabel().utf8_string());
   const LabelTextFormat format = ChooseLabelFormat(m_Align, m_bCenterImage, text);
   wxClientDC dc(const_cast<CLabel*>(this));
   dc.SetFont(m_Font);
@@ -215,14 +216,14 @@ wxSize CLabel::DoGetBestSize() const {
   wxClientDC dc(const_cast<CLabel*>(this));
   dc.SetFont(m_Font);
   wxCoord w = 0, h = 0;
-  dc.GetMultiLineTextExtent(GetLabel(), &w, &h);
+  dc.GetMultiLineTextExtent(wxString::FromUTF8(StripMnemonics(GetLabel().utf8_string())), &w, &h);
   return wxSize(std::max(w, 1), std::max(h, 1));
 }
 
 void CLabel::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
   const wxSize size = GetClientSize();
-  const std::string text = GetLabel().utf8_string();
+  const std::string text = StripMnemonics(GetLabel().utf8_string());
 
   // Background: a transparent label shows the dialog's own colour under its text.
   wxColour back = BackgroundUnder();

@@ -62,5 +62,15 @@ class CWizardPage : public wxFrame {
   int m_Result = 0;
 };
 
+// The toolkit's id for one of the program's menu command numbers. Those run from 32768 up (and
+// the view commands from 59392), above the highest id a toolkit menu item may have, so they are
+// moved down into a range of their own: 32768 + n becomes 20000 + n, 59392 + n becomes 21000 + n.
+// Other numbers stay as they are.
+constexpr int WxCommandId(int command) {
+  if (command >= 59392 && command < 59392 + 1000) return 21000 + (command - 59392);
+  if (command >= 32768 && command < 32768 + 1000) return 20000 + (command - 32768);
+  return command;
+}
+
 // Hides caller (when given), runs page modally, shows caller again; returns the page's result.
 int RunPageInPlaceOf(wxWindow* caller, CWizardPage& page);
