@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The web site link shows the host name; its clicks put the scheme in front.
+inline constexpr std::string_view kWebsiteCaption = "www.softdovrane.example";
+inline constexpr std::string_view kWebsitePrefix = "https://";
 inline constexpr std::string_view kWebsiteAddress = "https://www.softdovrane.example";
 inline constexpr std::string_view kHelpPageAddress =
     "https://www.softdovrane.example/data-recovery/merrowind/help";

@@ -72,7 +72,8 @@ void CAboutDlg::OnInitDialog() {
   SetTitle(Wx(kAboutCaption));
   m_OkButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\ok.bmp"));
   m_TitleLabel->SetLabel(wxString::FromUTF8(AboutTitleText(g_AppTitleCopy, g_VersionText)));
-  m_WebsiteLink->SetLabel(Wx(kWebsiteAddress));
+  m_WebsiteLink->SetLabel(Wx(kWebsiteCaption));
+  m_WebsiteLink->SetPrefix(Wx(kWebsitePrefix));
   m_SalesLink->SetLabel(Wx(kSalesAddress));
   m_SupportLink->SetLabel(Wx(kSupportAddress));
   m_NoticeLabel->SetLabel(Wx(kNoticeLine));
