@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
     return 77;
   }
   wxSetAssertHandler(FailOnAssert);
+  // The file chooser stores its settings; without a session bus they stay in memory.
+  ::setenv("GSETTINGS_BACKEND", "memory", 0);
   wxApp::SetInstance(new GuiTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::printf("skipped: the toolkit could not open the display\n");
