@@ -13,28 +13,28 @@
 #include "engine/ResultRecords.h"
 
 struct NewFile {
-  std::string_view ansiName;     // stored when not empty
-  std::u16string_view wideName;  // stored otherwise (possibly empty)
+  std::string_view ansiName{};     // stored when not empty
+  std::u16string_view wideName{};  // stored otherwise (possibly empty)
   uint8_t deleted = 'n';
   uint64_t size = 0;
   uint32_t parentId = 0;
   uint32_t id = 0;
   uint32_t locator = 0;
-  TimeHalves modified;
-  TimeHalves created;
-  TimeHalves accessed;
+  TimeHalves modified{};
+  TimeHalves created{};
+  TimeHalves accessed{};
 };
 
 struct NewFolder {
-  std::string_view ansiName;
-  std::u16string_view wideName;
+  std::string_view ansiName{};
+  std::u16string_view wideName{};
   uint8_t deleted = 'n';
   uint32_t parentId = 0;
   uint32_t id = 0;
   uint32_t locator = 0;
-  TimeHalves modified;
-  TimeHalves created;
-  TimeHalves accessed;
+  TimeHalves modified{};
+  TimeHalves created{};
+  TimeHalves accessed{};
   int16_t partition = 0;
 };
 
@@ -61,26 +61,26 @@ void RenameFileRecord(FileRecord& f, std::u16string_view wide, std::string_view 
 void RenameFolderRecord(FolderRecord& f, std::u16string_view wide, std::string_view ansi);
 
 struct NewFoundFile {
-  std::u16string_view wideName;
+  std::u16string_view wideName{};
   uint8_t deleted = 'n';
   uint64_t size = 0;
   uint32_t parentId = 0;
   uint32_t recordNumber = 0;
   uint32_t recordSector = 0;
-  TimeHalves modified;
-  TimeHalves created;
-  TimeHalves accessed;
+  TimeHalves modified{};
+  TimeHalves created{};
+  TimeHalves accessed{};
 };
 
 struct NewFoundDirectory {
-  std::u16string_view wideName;
+  std::u16string_view wideName{};
   uint8_t deleted = 'n';
   uint32_t parentId = 0;
   uint32_t directoryId = 0;
   uint32_t recordSector = 0;
-  TimeHalves modified;
-  TimeHalves created;
-  TimeHalves accessed;
+  TimeHalves modified{};
+  TimeHalves created{};
+  TimeHalves accessed{};
   uint32_t indexLcn = 0;
   uint32_t assignedPartition = 0;
 };
