@@ -11,6 +11,12 @@ constinit std::atomic<int32_t> g_CreateImageMode{0};
 constinit std::atomic<int32_t> g_LogLoaded{0};
 constinit std::atomic<int32_t> g_TreeMode{0};
 
+void ScanState::SetFileSystemName(std::string_view name) {
+  fileSystemNameLength_ = std::min(name.size(), fileSystemName_.size() - 1);
+  std::copy_n(name.begin(), fileSystemNameLength_, fileSystemName_.begin());
+  fileSystemName_[fileSystemNameLength_] = 0;
+}
+
 void ScanState::SetLastShownName(std::u16string_view name) {
   std::lock_guard lock(lastNameMutex_);
   const size_t n = std::min(name.size(), lastShownName_.size() - 1);
@@ -65,7 +71,7 @@ void ResetScanState() {
   s.totalSize = 0;
   s.chosenFileSystem = 0;
   s.geometry.fill(0);
-  s.fileSystemName.clear();
+  s.SetFileSystemName({});
   s.recoveryMode = 0;
   s.partitionStyle = 0;
   s.SetLastShownName({});

@@ -56,7 +56,13 @@ struct ScanState {
   // MftStartSector, MftMirrorStartSector, SectorsPerCluster, FatSizeSectors, RootDirectory,
   // RootDirectorySectors, ReservedSectors, ClusterBaseSector, Fat1StartSector, Fat2StartSector.
   std::array<uint32_t, 12> geometry{};
-  std::string fileSystemName;
+
+  // Copy of g_FileSystemName ("NTFS", "FAT12", "FAT16", "FAT32"); at most 31 bytes are kept.
+  // A fixed array keeps g_ScanState constant-initialised.
+  void SetFileSystemName(std::string_view name);
+  std::string_view FileSystemName() const {
+    return {fileSystemName_.data(), fileSystemNameLength_};
+  }
 
   int32_t recoveryMode = 0;    // RecoveryMode: 1 deleted ... 5 create disk image
   int32_t partitionStyle = 0;  // 0 one selected volume, 1 a sector range
@@ -68,6 +74,8 @@ struct ScanState {
   // The saving settings are kept here by the saving pages (added with them).
 
  private:
+  std::array<char, 32> fileSystemName_{};
+  size_t fileSystemNameLength_ = 0;
   mutable std::mutex lastNameMutex_;
   std::array<char16_t, 260> lastShownName_{};
   uint32_t lastShownLength_ = 0;

@@ -432,7 +432,10 @@ TEST_F(ResultLists, ResetFreesEveryListAndZeroesEveryCount) {
   s.totalSize = 99;
   s.chosenFileSystem = 2;
   s.SetLastShownName(u"x");
+  s.SetFileSystemName("FAT32");
+  EXPECT_EQ(s.FileSystemName(), "FAT32");
   ResetScanState();
+  EXPECT_EQ(s.FileSystemName(), "");
   EXPECT_EQ(s.fileList.head, nullptr);
   EXPECT_EQ(s.fileList.tail, nullptr);
   EXPECT_EQ(s.folderList.head, nullptr);
