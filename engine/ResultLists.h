@@ -14,11 +14,16 @@
 // again.
 //
 // How to use them (records are read directly; builders are in engine/RecordBuilders.h):
-//   walk all:          for (auto* r = g_ScanState.folderList.head; r; r = r->next)
-//   children of a folder: ForEachChild(g_ScanState.fileList, folderId, [&](FileRecord& f) {...})
-//   or by hand:        FindFirstChild(list, id), then NextChild(list, record, id)
-//   folder by id:      FindFolderRecord(id, partition)
-//   free / reset:      FreeFolderList(), FreeFileList(), ResetScanState() (engine/ScanState.h)
+//   append:      AddFileRecord({...}), AddFolderRecord({...}) (never link records by hand)
+//   walk all:    for (auto* r = g_ScanState.folderList.head; r; r = r->next)
+//   children:    ForEachChild(g_ScanState.fileList, folderId, [&](FileRecord& f) {...}); folder
+//                readers filter by partition in the callback. By hand: FindFirstChild(list, id),
+//                then NextChild(list, record, id) until it returns nullptr.
+//   skip start:  list.SkipStart(key) is the readers' start record, if a walk needs its own rule.
+//   by id:       FindFolderRecord(id, partition)
+//   change key:  SetFolderParentInPlace(f, parent), UnlinkFolderRecord(f); never assign parentId
+//   free/reset:  FreeFolderList(), FreeFileList(), ResetScanState() (engine/ScanState.h); every
+//                worker reading the list must have ended first.
 #pragma once
 
 #include <cstdint>

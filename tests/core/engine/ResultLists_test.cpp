@@ -220,6 +220,30 @@ TEST_F(ResultLists, MergeThatChangesTheParentMovesTheRecordToItsNewKey) {
   ExpectAllInvariants();
 }
 
+// The duplicate search covers the records from the start record on: a stored folder of the same
+// id under a much smaller parent, before the start record, is not seen, and both are kept.
+TEST_F(ResultLists, DuplicateBeforeTheStartRecordIsNotMerged) {
+  Folder(0, kLostFolderId);
+  FolderRecord* early = Folder(1, 500, 'y', 0, u"early");
+  for (uint32_t i = 0; i < 20000; ++i) Folder(2 + i / 100, 1000 + i);
+  ASSERT_EQ(g_ScanState.FolderSkipCount(), 2u);
+  const uint32_t farKey = g_FolderSkipIndex[1]->parentId + 1;
+  const uint32_t before = g_ScanState.folderCount.load();
+
+  FolderRecord* far = Folder(farKey, 500, 'n', 0, u"far");
+  EXPECT_NE(far, early);
+  EXPECT_EQ(g_ScanState.folderCount.load(), before + 1);
+  EXPECT_EQ(early->wideName.View(), u"early");
+
+  // Under the same parent the stored deleted folder is found and takes the new values.
+  EXPECT_EQ(Folder(1, 500, 'n', 0, u"found"), early);
+  EXPECT_EQ(early->wideName.View(), u"found");
+  EXPECT_EQ(g_ScanState.folderCount.load(), before + 1);
+  // Lookup by id gives the first of the two in list order.
+  EXPECT_EQ(FindFolderRecord(500, 0), early);
+  ExpectAllInvariants();
+}
+
 TEST_F(ResultLists, ChildrenWalkFindsEveryChildThroughTheIndex) {
   Folder(0, kLostFolderId, 'n', 0, u"Lost");  // FAT: "Lost" sits at the root
   std::mt19937 rng(3);
