@@ -1,0 +1,442 @@
+#include "saving/DiskImageWorker.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "platform/DeviceNamespace.h"
+#include "platform/StorageIdentity.h"
+#include "platform/UserPrompts.h"
+#include "saving/CopyErrorPrompt.h"
+#include "saving/CopyGlobals.h"
+#include "saving/ImageGlobals.h"
+#include "storage/DiskImageFolder.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+namespace {
+
+constexpr std::string_view kPieceExtension = ".dmg";
+
+std::string ErrnoText(std::string_view what, const std::string& path) {
+  return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// The shown name is UTF-16 like every name the page shows; paths are UTF-8 here. Bytes that are
+// not UTF-8 become U+FFFD.
+std::u16string Utf16Of(std::string_view s) {
+  std::u16string out;
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    size_t extra = 0;
+    char32_t cp = lead;
+    if (lead >= 0xF0 && lead < 0xF8) {
+      extra = 3;
+      cp = lead & 0x07;
+    } else if (lead >= 0xE0) {
+      extra = lead < 0xF0 ? 2 : 9;
+      cp = lead & 0x0F;
+    } else if (lead >= 0xC2) {
+      extra = 1;
+      cp = lead & 0x1F;
+    } else if (lead >= 0x80) {
+      extra = 9;  // a continuation byte or an overlong lead: not UTF-8
+    }
+    bool ok = extra < 4 && i + extra < s.size();
+    for (size_t k = 1; ok && k <= extra; ++k) {
+      const auto c = static_cast<unsigned char>(s[i + k]);
+      if ((c & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += extra + 1;
+  }
+  return out;
+}
+
+// imagePath less a final ".dmg": the stem every piece name starts with.
+std::string PieceStem(const std::string& imagePath) {
+  if (imagePath.size() >= kPieceExtension.size() &&
+      imagePath.compare(imagePath.size() - kPieceExtension.size(), kPieceExtension.size(),
+                        kPieceExtension) == 0)
+    return imagePath.substr(0, imagePath.size() - kPieceExtension.size());
+  // Another name keeps all of its characters, so the pieces can never land in another folder.
+  return imagePath;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Writes the sector-size file, or removes an older one when sectors are 512 bytes.
+bool WriteSectorSizeFile(const std::string& folder, int32_t bps, std::string& failure) {
+  const std::string path = folder + "/bps.dmg";
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+    failure = ErrnoText("cannot remove", path);
+    return false;
+  }
+  if (bps <= 512) return true;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    failure = ErrnoText("cannot create", path);
+    return false;
+  }
+  std::array<unsigned char, 4> le{};
+  for (int i = 0; i < 4; ++i)
+    le[i] = static_cast<unsigned char>(static_cast<uint32_t>(bps) >> (8 * i));
+  bool ok =
+      ::write(fd, le.data(), le.size()) == static_cast<ssize_t>(le.size()) && ::fsync(fd) == 0;
+  if (!ok) failure = ErrnoText("cannot write", path);
+  if (::close(fd) != 0 && ok) {
+    failure = ErrnoText("cannot close", path);
+    ok = false;
+  }
+  return ok;
+}
+
+// Piece number of a name "<prefix><N>.dmg" with N in decimal without leading zeros.
+std::optional<int64_t> PieceNumberOf(std::string_view name, std::string_view prefix) {
+  if (name.size() <= prefix.size() + kPieceExtension.size()) return std::nullopt;
+  if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+  if (name.substr(name.size() - kPieceExtension.size()) != kPieceExtension) return std::nullopt;
+  const std::string_view digits =
+      name.substr(prefix.size(), name.size() - prefix.size() - kPieceExtension.size());
+  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+  int64_t n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    // A number too long for 64 bits is still a numbered piece past any real one.
+    n = n > (INT64_MAX - 9) / 10 ? INT64_MAX : n * 10 + (c - '0');
+  }
+  return n;
+}
+
+// Removes every piece of this name numbered above last, so that no piece of an older, longer
+// image stays beside the new one. Returns false when one could not be removed.
+bool RemoveStalePieces(const std::string& stem, int64_t last, std::string& failure) {
+  const std::string folder = FolderOf(stem);
+  const std::string prefix =
+      stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return true;  // nothing could have been written there either
+  bool ok = true;
+  std::vector<std::string> stale;
+  while (dirent* e = ::readdir(dir)) {
+    auto n = PieceNumberOf(e->d_name, prefix);
+    if (n && *n > last) stale.emplace_back(e->d_name);
+  }
+  const int dfd = ::dirfd(dir);
+  for (const auto& name : stale) {
+    if (::unlinkat(dfd, name.c_str(), 0) != 0 && errno != ENOENT) {
+      failure = ErrnoText("cannot remove", folder + "/" + name);
+      ok = false;
+    }
+  }
+  ::closedir(dir);
+  return ok;
+}
+
+// The open piece file. Pieces are written unbuffered so that a failing write shows at the block
+// that failed, and synced before they are closed, so success is only reported for data on disk.
+class PieceFile {
+ public:
+  PieceFile() = default;
+  PieceFile(const PieceFile&) = delete;
+  PieceFile& operator=(const PieceFile&) = delete;
+  ~PieceFile() { Close(); }
+
+  // Creates (or empties) path as the next piece. The file must be a plain file, reached without
+  // following a link, and not the source.
+  bool Open(const std::string& path, const std::optional<struct stat>& source,
+            std::string& failure) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      failure = ErrnoText("cannot create", path);
+      return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (source && SameFile(st, *source))) {
+      failure = "refused to write " + path + ": not a plain file apart from the source";
+      ::close(fd);
+      return false;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+      failure = ErrnoText("cannot empty", path);
+      ::close(fd);
+      return false;
+    }
+    stream_ = ::fdopen(fd, "w+");
+    if (!stream_) {
+      failure = ErrnoText("cannot open", path);
+      ::close(fd);
+      return false;
+    }
+    std::setvbuf(stream_, nullptr, _IONBF, 0);
+    path_ = path;
+    return true;
+  }
+
+  std::FILE* stream() const { return stream_; }
+  bool IsOpen() const { return stream_ != nullptr; }
+
+  // Flushes, syncs and closes; false (with failure set) when any of them failed.
+  bool Close(std::string* failure = nullptr) {
+    if (!stream_) return true;
+    bool ok = std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
+    if (!ok && failure) *failure = ErrnoText("cannot sync", path_);
+    if (std::fclose(stream_) != 0 && ok) {
+      ok = false;
+      if (failure) *failure = ErrnoText("cannot close", path_);
+    }
+    stream_ = nullptr;
+    return ok;
+  }
+
+ private:
+  std::FILE* stream_ = nullptr;
+  std::string path_;
+};
+
+std::optional<struct stat> StatOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return st;
+}
+
+// Refuses targets that would write where the source lives. Returns an empty text when the target
+// may be written.
+std::string CheckTarget(const std::string& imageFolder) {
+  const std::optional<std::string> source = g_DiskImageSource || g_VirtualDiskMode
+                                                ? std::nullopt
+                                                : ResolveDevicePath(CurrentDevicePath());
+  if (g_ImageToDisk == 1) {
+    if (g_ImageTargetDisk < 0 || g_ImageTargetDisk >= kDevicePathCount)
+      return "no target disk chosen";
+    const std::string_view name = DevicePathAt(g_ImageTargetDisk);
+    if (!g_DiskImageSource && !g_VirtualDiskMode && name == CurrentDevicePath())
+      return "the target disk is the source disk";
+    const std::optional<std::string> target = ResolveDevicePath(name);
+    if (!target) return "the target disk " + std::string(name) + " is not present";
+    if (source && SameStorage(*source, *target)) return "the target disk holds the source";
+    if (g_DiskImageSource && FolderOnDevice(g_SourceImageFolder, *target))
+      return "the target disk holds the source image";
+    // One exclusive open up front: a mounted or busy disk is refused before any block is read.
+    auto probe = OpenDevice(name, DeviceAccess::WriteExclusive);
+    if (!probe) return "the target disk cannot be opened for exclusive writing (mounted or in use)";
+    probe->Close();
+    return {};
+  }
+  auto folder = StatOf(imageFolder);
+  if (!folder || !S_ISDIR(folder->st_mode))
+    return "the target folder " + imageFolder + " does not exist";
+  if (g_DiskImageSource) {
+    auto sourceFolder = StatOf(g_SourceImageFolder);
+    if (sourceFolder && SameFile(*folder, *sourceFolder))
+      return "the target folder holds the source image";
+  }
+  if (source && FolderOnDevice(imageFolder, *source))
+    return "the target folder lies on the source disk";
+  return {};
+}
+
+int32_t BarOf(int64_t position) {
+  if (g_SourceEndSector <= 0) return -1;
+  const auto percent = static_cast<unsigned __int128>(position) * 100 /
+                       static_cast<unsigned __int128>(g_SourceEndSector);
+  return static_cast<int32_t>(std::min<unsigned __int128>(percent, 100));
+}
+
+}  // namespace
+
+uint32_t ImageBlockSectors(int32_t bps) {
+  if (bps <= 512) return 400;
+  return std::max<uint32_t>(1, 400 / static_cast<uint32_t>(bps / 512));
+}
+
+std::string ImagePiecePath(const std::string& imagePath, int64_t n) {
+  return PieceStem(imagePath) + std::to_string(n) + std::string(kPieceExtension);
+}
+
+std::string DiskImageRunNote(const DiskImageResult& r) {
+  if (r.sectorsUnread == 0 && r.sectorsNotWritten == 0) return {};
+  return std::to_string(r.sectorsUnread) + " sectors could not be read and were imaged as zeros; " +
+         std::to_string(r.sectorsNotWritten) + " sectors could not be written and are missing.";
+}
+
+DiskImageResult DiskImageThread(ScanJob& job) {
+  DiskImageResult result;
+  const int32_t bps = g_BytesPerSector;
+  const int64_t start = g_SourceStartSector;
+  const int64_t end = g_SourceEndSector;
+  const bool toDisk = g_ImageToDisk == 1;
+  const bool multi = g_ImageMultiFile != 0;
+  const std::string imagePath = g_ImagePath;
+  const std::string stem = PieceStem(imagePath);
+  const std::string imageFolder = FolderOf(stem);
+  const std::string source(CurrentDevicePath());
+  const std::string targetName =
+      toDisk ? std::string(DevicePathAt(g_ImageTargetDisk)) : std::string();
+  result.position = start;
+
+  auto finish = [&](bool cancelled) {
+    result.end = cancelled ? ScanEnd::Cancelled : ScanEnd::ImageDone;
+    if (!cancelled) Prompts().ViewMsgBox(result.success ? kImageCreatedText : kImageAbortedText);
+    const std::string note = DiskImageRunNote(result);
+    if (!note.empty()) job.observer.OnDetailText(note);
+    return result;
+  };
+
+  if (!IsValidSectorSize(bps)) {
+    result.failure = "the sector size " + std::to_string(bps) + " is not supported";
+    return finish(false);
+  }
+  if (start < 0 || end <= start) {
+    result.failure = "the sector range is empty";
+    return finish(false);
+  }
+  if (!toDisk && (imagePath.empty() || imagePath.back() == '/')) {
+    result.failure = "no image file chosen";
+    return finish(false);
+  }
+  if (std::string why = CheckTarget(imageFolder); !why.empty()) {
+    result.failure = why;
+    return finish(false);
+  }
+
+  // The block buffer: 400 sectors, or 8 when that much memory cannot be had.
+  uint32_t block = ImageBlockSectors(bps);
+  std::vector<std::byte> buffer;
+  for (uint32_t want : {block, std::max<uint32_t>(1, 8 / std::max(1, bps / 512))}) {
+    try {
+      buffer.resize(static_cast<size_t>(want) * static_cast<size_t>(bps));
+      block = want;
+      break;
+    } catch (const std::bad_alloc&) {
+      buffer.clear();
+    }
+  }
+  if (buffer.empty()) {
+    result.failure = "not enough memory for the block buffer";
+    return finish(false);
+  }
+
+  // A source that is itself a plain file (an image file served as a disk) must never become a
+  // piece of the image.
+  std::optional<struct stat> sourceFile;
+  if (!g_DiskImageSource && !g_VirtualDiskMode) {
+    if (auto path = ResolveDevicePath(source)) sourceFile = StatOf(*path);
+  }
+
+  if (!toDisk && !WriteSectorSizeFile(imageFolder, bps, result.failure)) return finish(false);
+
+  const int64_t pieceSectors = multi ? ImagePieceSectors(bps) : INT64_MAX;
+  PieceFile piece;
+  int64_t pieceNumber = 0;  // number of the next piece to create
+  int64_t offset = 0;       // sector within the current piece, or on the target disk
+  std::u16string shownName = toDisk ? Utf16Of(g_ImageTargetLabel) : std::u16string();
+  bool aborted = false;
+  bool cancelled = false;
+
+  // A block or part that could not be written: asks unless Skip All is in force. True for Abort.
+  auto writeFailed = [&](uint64_t sectors) {
+    result.sectorsNotWritten += sectors;
+    if (g_CopySkipAll) return false;
+    if (AskCopyError() != CopyErrorAnswer::Abort) return false;
+    g_CopySkipOnce = 0;
+    g_CopySkipAll = 0;
+    g_CopyAbort = 0;
+    return true;
+  };
+
+  int64_t position = start;
+  while (position < end && !job.control.StopRequested()) {
+    if (!job.control.Checkpoint()) {
+      cancelled = true;
+      break;
+    }
+    const auto n = static_cast<uint32_t>(std::min<int64_t>(block, end - position));
+    auto data = std::span<std::byte>(buffer).first(static_cast<size_t>(n) * bps);
+    const uint64_t zeroedBefore = ZeroFilledSectorCount();
+    ReadSectors(source, position, n, data);
+    result.sectorsUnread += ZeroFilledSectorCount() - zeroedBefore;
+
+    if (toDisk) {
+      if (!WriteImageSectors(data, n, offset, nullptr, nullptr) && writeFailed(n)) aborted = true;
+      offset += n;
+    } else {
+      uint32_t written = 0;
+      while (written < n) {
+        if (!piece.IsOpen() || offset == pieceSectors) {
+          if (!piece.Close(&result.failure)) break;
+          const std::string path = ImagePiecePath(imagePath, pieceNumber);
+          if (!piece.Open(path, sourceFile, result.failure)) break;
+          ++pieceNumber;
+          ++result.piecesCreated;
+          offset = 0;
+          shownName = Utf16Of(path);
+        }
+        const auto part =
+            static_cast<uint32_t>(std::min<int64_t>(n - written, pieceSectors - offset));
+        if (!WriteImageSectors(data.subspan(static_cast<size_t>(written) * bps), part, offset,
+                               piece.stream(), nullptr) &&
+            writeFailed(part)) {
+          aborted = true;
+          break;
+        }
+        written += part;
+        offset += part;
+      }
+      if (!result.failure.empty()) break;  // a piece could not be had: nothing more can be written
+    }
+    if (aborted) break;
+    position += n;
+    result.position = position;
+    job.Report(ScanProgress{static_cast<uint64_t>(offset), static_cast<uint32_t>(position), 0,
+                            shownName, 'e'});
+    if (const int32_t bar = BarOf(position); bar >= 0) job.observer.OnBar(bar);
+  }
+  result.position = position;
+
+  std::string closeFailure;
+  const bool closed = piece.Close(&closeFailure);
+  if (!closed && result.failure.empty()) result.failure = closeFailure;
+  if (!toDisk) {
+    std::string staleFailure;
+    if (!RemoveStalePieces(stem, pieceNumber - 1, staleFailure) && result.failure.empty())
+      result.failure = staleFailure;
+  }
+  result.success = !cancelled && !aborted && position == end && result.failure.empty() &&
+                   result.sectorsUnread == 0 && result.sectorsNotWritten == 0;
+  job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(offset),
+                                       static_cast<uint32_t>(position), 0, shownName, 'e'});
+  return finish(cancelled);
+}
