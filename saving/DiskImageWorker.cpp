@@ -142,7 +142,8 @@ std::optional<int64_t> PieceNumberOf(std::string_view name, std::string_view pre
 
 // Removes every piece of this name numbered above last, so that no piece of an older, longer
 // image stays beside the new one. Returns false when one could not be removed.
-bool RemoveStalePieces(const std::string& stem, int64_t last, std::string& failure) {
+bool RemoveStalePieces(const std::string& stem, int64_t last,
+                       const std::optional<struct stat>& source, std::string& failure) {
   const std::string folder = FolderOf(stem);
   const std::string prefix =
       stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
@@ -156,6 +157,11 @@ bool RemoveStalePieces(const std::string& stem, int64_t last, std::string& failu
   }
   const int dfd = ::dirfd(dir);
   for (const auto& name : stale) {
+    struct stat st {};
+    // The source itself is never removed, whatever it is called.
+    if (source && ::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(st, *source))
+      continue;
     if (::unlinkat(dfd, name.c_str(), 0) != 0 && errno != ENOENT) {
       failure = ErrnoText("cannot remove", folder + "/" + name);
       ok = false;
@@ -431,7 +437,8 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   if (!closed && result.failure.empty()) result.failure = closeFailure;
   if (!toDisk) {
     std::string staleFailure;
-    if (!RemoveStalePieces(stem, pieceNumber - 1, staleFailure) && result.failure.empty())
+    if (!RemoveStalePieces(stem, pieceNumber - 1, sourceFile, staleFailure) &&
+        result.failure.empty())
       result.failure = staleFailure;
   }
   result.success = !cancelled && !aborted && position == end && result.failure.empty() &&
