@@ -180,24 +180,24 @@ class PieceFile {
   PieceFile& operator=(const PieceFile&) = delete;
   ~PieceFile() { Close(); }
 
-  // Creates (or empties) path as the next piece. The file must be a plain file, reached without
-  // following a link, and not the source.
+  // Creates path as the next piece. An older file of that name is removed first, so the piece
+  // starts as a new file; it must be a plain file, not a link and not the source.
   bool Open(const std::string& path, const std::optional<struct stat>& source,
             std::string& failure) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    struct stat old {};
+    if (::lstat(path.c_str(), &old) == 0) {
+      if (!S_ISREG(old.st_mode) || (source && SameFile(old, *source))) {
+        failure = "refused to write " + path + ": not a plain file apart from the source";
+        return false;
+      }
+      if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        failure = ErrnoText("cannot remove", path);
+        return false;
+      }
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
       failure = ErrnoText("cannot create", path);
-      return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (source && SameFile(st, *source))) {
-      failure = "refused to write " + path + ": not a plain file apart from the source";
-      ::close(fd);
-      return false;
-    }
-    if (::ftruncate(fd, 0) != 0) {
-      failure = ErrnoText("cannot empty", path);
-      ::close(fd);
       return false;
     }
     stream_ = ::fdopen(fd, "w+");
@@ -226,7 +226,9 @@ class PieceFile {
     (void)writtenBytes;
 #endif
   }
-  bool IsOpen() const { return stream_ != nullptr; }
+  bool IsOpen() const {
+    return stream_ != nullptr;
+  }
 
   // Flushes, syncs and closes; false (with failure set) when any of them failed.
   bool Close(std::string* failure = nullptr) {
@@ -297,6 +299,71 @@ int32_t BarOf(int64_t position) {
   return static_cast<int32_t>(std::min<unsigned __int128>(percent, 100));
 }
 
+// Where the blocks go: the open piece and its numbering, or the target disk.
+struct ImageTarget {
+  bool toDisk = false;
+  std::string imagePath;
+  int32_t bps = 512;
+  int64_t pieceSectors = INT64_MAX;
+  std::optional<struct stat> sourceFile;
+  PieceFile piece;
+  int64_t pieceNumber = 0;  // number of the next piece to create
+  int64_t offset = 0;       // sector within the current piece, or on the target disk
+  int piecesCreated = 0;
+  std::string shownPath;  // the current piece
+  std::string failure;
+};
+
+struct WriteOutcome {
+  uint32_t done = 0;           // sectors of the block dealt with, written or not
+  uint32_t failedSectors = 0;  // the part that failed last; 0 when none did
+  bool pieceFailure = false;   // a piece could not be had: nothing more can be written
+};
+
+// Writes sectors from..n of a block. Stops after the first part that fails, so that the question
+// is asked before anything after that part is written.
+WriteOutcome WriteBlock(ImageTarget& t, std::span<const std::byte> data, uint32_t n,
+                        uint32_t from) {
+  WriteOutcome o{from, 0, false};
+  const auto bps = static_cast<size_t>(t.bps);
+  if (t.toDisk) {
+    if (!WriteImageSectors(data.subspan(from * bps), n - from, t.offset, nullptr, nullptr))
+      o.failedSectors = n - from;
+    t.offset += n - from;
+    o.done = n;
+    return o;
+  }
+  while (o.done < n) {
+    if (!t.piece.IsOpen() || t.offset == t.pieceSectors) {
+      if (!t.piece.Close(&t.failure)) {
+        o.pieceFailure = true;
+        return o;
+      }
+      const std::string path = ImagePiecePath(t.imagePath, t.pieceNumber);
+      if (!t.piece.Open(path, t.sourceFile, t.failure)) {
+        o.pieceFailure = true;
+        return o;
+      }
+      ++t.pieceNumber;
+      ++t.piecesCreated;
+      t.offset = 0;
+      t.shownPath = path;
+    }
+    const auto part =
+        static_cast<uint32_t>(std::min<int64_t>(n - o.done, t.pieceSectors - t.offset));
+    const bool ok = WriteImageSectors(data.subspan(o.done * bps), part, t.offset, t.piece.stream(),
+                                      nullptr) == 1;
+    o.done += part;
+    t.offset += part;
+    t.piece.StartWriteBack(static_cast<uint64_t>(t.offset) * bps);
+    if (!ok) {
+      o.failedSectors = part;
+      return o;
+    }
+  }
+  return o;
+}
+
 }  // namespace
 
 uint32_t ImageBlockSectors(int32_t bps) {
@@ -363,7 +430,7 @@ DiskImageResult DiskImageThread(ScanJob& job) {
       block = want;
       break;
     } catch (const std::bad_alloc&) {
-      buffer.clear();
+      std::vector<std::byte>().swap(buffer);
     }
   }
   if (buffer.empty()) {
@@ -371,35 +438,55 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     return finish(false);
   }
 
+  ImageTarget target;
+  target.toDisk = toDisk;
+  target.imagePath = imagePath;
+  target.bps = bps;
+  target.pieceSectors = multi ? ImagePieceSectors(bps) : INT64_MAX;
   // A source that is itself a plain file (an image file served as a disk) must never become a
   // piece of the image.
-  std::optional<struct stat> sourceFile;
   if (!g_DiskImageSource && !g_VirtualDiskMode) {
-    if (auto path = ResolveDevicePath(source)) sourceFile = StatOf(*path);
+    if (auto path = ResolveDevicePath(source)) target.sourceFile = StatOf(*path);
   }
 
   if (!toDisk && !WriteSectorSizeFile(imageFolder, bps, result.failure)) return finish(false);
 
-  const int64_t pieceSectors = multi ? ImagePieceSectors(bps) : INT64_MAX;
-  PieceFile piece;
-  int64_t pieceNumber = 0;  // number of the next piece to create
-  int64_t offset = 0;       // sector within the current piece, or on the target disk
   std::u16string shownName = toDisk ? Utf16Of(g_ImageTargetLabel) : std::u16string();
   bool aborted = false;
   bool cancelled = false;
+  int64_t position = start;  // next sector whose block has been written (or left out)
 
-  // A block or part that could not be written: asks unless Skip All is in force. True for Abort.
-  auto writeFailed = [&](uint64_t sectors) {
-    result.sectorsNotWritten += sectors;
-    if (g_CopySkipAll) return false;
-    if (AskCopyError() != CopyErrorAnswer::Abort) return false;
-    g_CopySkipOnce = 0;
-    g_CopySkipAll = 0;
-    g_CopyAbort = 0;
+  // Takes the outcome of a block's write: a failed part asks the copy-error question unless
+  // Skip All is in force (Abort ends the run; any other answer writes the rest of the block), a
+  // piece that could not be had ends it. Then the block counts as done and is reported. Returns
+  // false when the run must end.
+  auto settle = [&](WriteOutcome o, std::span<const std::byte> data, uint32_t n) {
+    for (;;) {
+      if (o.failedSectors) {
+        result.sectorsNotWritten += o.failedSectors;
+        if (!g_CopySkipAll && AskCopyError() == CopyErrorAnswer::Abort) {
+          g_CopySkipOnce = 0;
+          g_CopySkipAll = 0;
+          g_CopyAbort = 0;
+          aborted = true;
+          return false;
+        }
+      }
+      if (o.pieceFailure) {
+        result.failure = target.failure;
+        return false;
+      }
+      if (o.done >= n) break;
+      o = WriteBlock(target, data, n, o.done);
+    }
+    position += n;
+    if (!toDisk) shownName = Utf16Of(target.shownPath);
+    job.Report(ScanProgress{static_cast<uint64_t>(target.offset), static_cast<uint32_t>(position),
+                            0, shownName, 'e'});
+    if (const int32_t bar = BarOf(position); bar >= 0) job.observer.OnBar(bar);
     return true;
   };
 
-  int64_t position = start;
   while (position < end && !job.control.StopRequested()) {
     if (!job.control.Checkpoint()) {
       cancelled = true;
@@ -410,57 +497,22 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     const uint64_t zeroedBefore = ZeroFilledSectorCount();
     ReadSectors(source, position, n, data);
     result.sectorsUnread += ZeroFilledSectorCount() - zeroedBefore;
-
-    if (toDisk) {
-      if (!WriteImageSectors(data, n, offset, nullptr, nullptr) && writeFailed(n)) aborted = true;
-      offset += n;
-    } else {
-      uint32_t written = 0;
-      while (written < n) {
-        if (!piece.IsOpen() || offset == pieceSectors) {
-          if (!piece.Close(&result.failure)) break;
-          const std::string path = ImagePiecePath(imagePath, pieceNumber);
-          if (!piece.Open(path, sourceFile, result.failure)) break;
-          ++pieceNumber;
-          ++result.piecesCreated;
-          offset = 0;
-          shownName = Utf16Of(path);
-        }
-        const auto part =
-            static_cast<uint32_t>(std::min<int64_t>(n - written, pieceSectors - offset));
-        if (!WriteImageSectors(data.subspan(static_cast<size_t>(written) * bps), part, offset,
-                               piece.stream(), nullptr) &&
-            writeFailed(part)) {
-          aborted = true;
-          break;
-        }
-        written += part;
-        offset += part;
-        piece.StartWriteBack(static_cast<uint64_t>(offset) * static_cast<uint64_t>(bps));
-      }
-      if (!result.failure.empty()) break;  // a piece could not be had: nothing more can be written
-    }
-    if (aborted) break;
-    position += n;
-    result.position = position;
-    job.Report(ScanProgress{static_cast<uint64_t>(offset), static_cast<uint32_t>(position), 0,
-                            shownName, 'e'});
-    if (const int32_t bar = BarOf(position); bar >= 0) job.observer.OnBar(bar);
+    if (!settle(WriteBlock(target, data, n, 0), data, n)) break;
   }
   result.position = position;
+  result.piecesCreated = target.piecesCreated;
 
   std::string closeFailure;
-  const bool closed = piece.Close(&closeFailure);
-  if (!closed && result.failure.empty()) result.failure = closeFailure;
+  if (!target.piece.Close(&closeFailure) && result.failure.empty()) result.failure = closeFailure;
   if (!toDisk) {
     std::string staleFailure;
-    if (!RemoveStalePieces(stem, pieceNumber - 1, sourceFile, staleFailure) &&
+    if (!RemoveStalePieces(stem, target.pieceNumber - 1, target.sourceFile, staleFailure) &&
         result.failure.empty())
       result.failure = staleFailure;
   }
   result.success = !cancelled && !aborted && position == end && result.failure.empty() &&
                    result.sectorsUnread == 0 && result.sectorsNotWritten == 0;
-  job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(offset),
+  job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(target.offset),
                                        static_cast<uint32_t>(position), 0, shownName, 'e'});
   return finish(cancelled);
 }
