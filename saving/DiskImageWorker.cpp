@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -76,12 +77,13 @@ std::u16string Utf16Of(std::string_view s) {
   return out;
 }
 
-// imagePath less a final ".dmg": the stem every piece name starts with.
+// imagePath less a final ".dmg" (in any case): the stem every piece name starts with.
 std::string PieceStem(const std::string& imagePath) {
-  if (imagePath.size() >= kPieceExtension.size() &&
-      imagePath.compare(imagePath.size() - kPieceExtension.size(), kPieceExtension.size(),
-                        kPieceExtension) == 0)
-    return imagePath.substr(0, imagePath.size() - kPieceExtension.size());
+  const size_t n = kPieceExtension.size();
+  if (imagePath.size() >= n &&
+      std::equal(kPieceExtension.begin(), kPieceExtension.end(), imagePath.end() - n,
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
+    return imagePath.substr(0, imagePath.size() - n);
   // Another name keeps all of its characters, so the pieces can never land in another folder.
   return imagePath;
 }

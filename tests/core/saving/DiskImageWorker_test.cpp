@@ -170,6 +170,7 @@ class DiskImageWorker : public ::testing::Test {
 TEST(DiskImageNames, PiecePathsAndBlockSizes) {
   EXPECT_EQ(ImagePiecePath("/out/DiskImage.dmg", 0), "/out/DiskImage0.dmg");
   EXPECT_EQ(ImagePiecePath("/out/DiskImage.dmg", 12), "/out/DiskImage12.dmg");
+  EXPECT_EQ(ImagePiecePath("/out/DiskImage.DMG", 1), "/out/DiskImage1.dmg");
   // Another name keeps all its characters, so a piece never lands in another folder.
   EXPECT_EQ(ImagePiecePath("/out/ab", 1), "/out/ab1.dmg");
   EXPECT_EQ(ImagePiecePath("/out/disk.img", 0), "/out/disk.img0.dmg");
