@@ -258,6 +258,25 @@ std::optional<struct stat> StatOf(const std::string& path) {
   return st;
 }
 
+// A single-file image is one piece that is longer than a split image's pieces may be; anything
+// else reads the same either way. Sets g_ImageMultiFile for reading a disk-image source while it
+// lives and restores the target's setting afterwards.
+class SourceLayoutGuard {
+ public:
+  SourceLayoutGuard() : saved_(g_ImageMultiFile) {
+    if (!g_DiskImageSource) return;
+    const auto first = StatOf(FirstImagePiecePath());
+    const int64_t pieceBytes = ImagePieceSectors(g_BytesPerSector) * int64_t{g_BytesPerSector};
+    g_ImageMultiFile = first && first->st_size > pieceBytes ? 0 : 1;
+  }
+  ~SourceLayoutGuard() { g_ImageMultiFile = saved_; }
+  SourceLayoutGuard(const SourceLayoutGuard&) = delete;
+  SourceLayoutGuard& operator=(const SourceLayoutGuard&) = delete;
+
+ private:
+  int32_t saved_;
+};
+
 // Refuses targets that would write where the source lives. Returns an empty text when the target
 // may be written.
 std::string CheckTarget(const std::string& imageFolder) {
@@ -394,8 +413,6 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   const std::string stem = PieceStem(imagePath);
   const std::string imageFolder = FolderOf(stem);
   const std::string source(CurrentDevicePath());
-  const std::string targetName =
-      toDisk ? std::string(DevicePathAt(g_ImageTargetDisk)) : std::string();
   result.position = start;
 
   auto finish = [&](bool cancelled) {
@@ -452,6 +469,10 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   }
 
   if (!toDisk && !WriteSectorSizeFile(imageFolder, bps, result.failure)) return finish(false);
+
+  // g_ImageMultiFile also tells the sector path how a disk-image source is laid out, and the
+  // imaging page has just set it for the target. The source is read with its own layout.
+  SourceLayoutGuard layout;
 
   std::u16string shownName = toDisk ? Utf16Of(g_ImageTargetLabel) : std::u16string();
   bool aborted = false;

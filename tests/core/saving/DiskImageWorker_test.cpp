@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <thread>
 
 #include "saving/CopyErrorPrompt.h"
 #include "saving/CopyGlobals.h"
@@ -417,6 +418,49 @@ TEST_F(DiskImageWorker, CancelEndsWithoutANoticeAndLeavesNoOlderPieces) {
   EXPECT_TRUE(Exists(Piece(1)));
   EXPECT_FALSE(Exists(Piece(2)));
   EXPECT_FALSE(Exists(Piece(5)));
+}
+
+TEST_F(DiskImageWorker, PauseHoldsTheWorkerBeforeItsNextBlock) {
+  Source(2000, 512, 0, 2000);
+  ToFolder(false);
+  control.Pause();
+  DiskImageResult r;
+  std::thread worker([&] { r = Run(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(Exists(Piece(0)));  // nothing written while paused
+  control.Resume();
+  worker.join();
+  EXPECT_TRUE(r.success);
+  EXPECT_TRUE(HoldsRange(FileBytes(Piece(0)), 0, 512));
+}
+
+TEST_F(DiskImageWorker, ADiskImageSourceIsReadWithItsOwnLayoutWhateverTheTargetIs) {
+  SetImagePieceBytesForTest(64 * 1024);  // 128 sectors
+  // A single-file image of 300 sectors as the source...
+  TempDir sourceDir;
+  {
+    auto disk = PatternDisk(300);
+    std::ofstream(sourceDir.path() + "/DiskImage0.dmg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(disk->bytes.data()),
+               static_cast<std::streamsize>(disk->bytes.size()));
+  }
+  g_DiskImageSource = 1;
+  g_SourceImageFolder = sourceDir.path();
+  g_BytesPerSector = 512;
+  g_SourceStartSector = 0;
+  g_SourceEndSector = 300;
+  // ...imaged split, as the imaging page sets g_ImageMultiFile for its target.
+  ToFolder(true);
+  const DiskImageResult r = Run();
+  EXPECT_TRUE(r.success) << r.failure;
+  EXPECT_EQ(g_ImageMultiFile, 1);
+  std::vector<std::byte> all;
+  for (int n = 0; n < 3; ++n) {
+    auto piece = FileBytes(Piece(n));
+    all.insert(all.end(), piece.begin(), piece.end());
+  }
+  EXPECT_EQ(all.size(), 300u * 512);
+  EXPECT_TRUE(HoldsRange(all, 0, 512));
 }
 
 TEST_F(DiskImageWorker, SectorPositionsAbove32BitsDoNotWrap) {
