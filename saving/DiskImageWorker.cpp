@@ -435,6 +435,12 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     result.failure = "no image file chosen";
     return finish(false);
   }
+  // A source that cannot be opened at all would give an image of nothing but zeros.
+  if (!g_VirtualDiskMode && (g_DiskImageSource ? !StatOf(FirstImagePiecePath())
+                                               : !OpenDevice(source, DeviceAccess::Read))) {
+    result.failure = "the source cannot be opened";
+    return finish(false);
+  }
   if (std::string why = CheckTarget(imageFolder); !why.empty()) {
     result.failure = why;
     return finish(false);

@@ -17,6 +17,10 @@
 // written asks the copy-error question (saving/CopyErrorPrompt.h) unless g_CopySkipAll is set:
 // Abort stops at once, every other answer leaves the block out and goes on.
 //
+// Pieces are new files, written at their offsets and synced before they are closed; a disk target
+// is synced by WriteSectors. A disk-image source is read with its own layout (one file or split),
+// whatever the multi-file setting of the target.
+//
 // The run ends with one notice through Prompts().ViewMsgBox: "Disk Image created successfully."
 // only when every sector was read and written and every piece was synced and closed; otherwise
 // "Disk Image creation aborted." (also when it could not start, was stopped or aborted). A run

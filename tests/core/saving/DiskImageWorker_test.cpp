@@ -536,6 +536,11 @@ TEST_F(DiskImageWorker, RefusesTargetsThatWouldWriteTheSource) {
          t.ToFolder(false);
          g_ImagePath = t.dir.path() + "/missing/DiskImage.dmg";
        }},
+      {"source that cannot be opened",
+       [](DiskImageWorker& t) {
+         MapDeviceToFactory(kSource, [](DeviceAccess) { return std::unique_ptr<RawDevice>(); });
+         t.ToFolder(false);
+       }},
       {"empty range",
        [](DiskImageWorker& t) {
          t.ToFolder(false);
