@@ -414,6 +414,8 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   const std::string imageFolder = FolderOf(stem);
   const std::string source(CurrentDevicePath());
   result.position = start;
+  // The page refreshes its texts on the imaging period, whatever job it was handed.
+  job.throttle = ProgressThrottle(ProgressThrottle::kImagePeriod);
 
   auto finish = [&](bool cancelled) {
     result.end = cancelled ? ScanEnd::Cancelled : ScanEnd::ImageDone;

@@ -420,6 +420,21 @@ TEST_F(DiskImageWorker, CancelEndsWithoutANoticeAndLeavesNoOlderPieces) {
   EXPECT_FALSE(Exists(Piece(5)));
 }
 
+TEST_F(DiskImageWorker, ProgressFollowsTheImagingPeriod) {
+  Source(16000, 512, 0, 16000);  // 40 blocks
+  ToFolder(false);
+  ScanJob job{control, observer};  // handed the scans' period: imaging uses its own
+  ASSERT_TRUE(DiskImageThread(job).success);
+  // The 30th block's report, then the closing one.
+  ASSERT_EQ(observer.progress.size(), 2u);
+  EXPECT_EQ(observer.progress[0].folders, 30u * 400);
+  EXPECT_EQ(observer.progress[0].sizeOrSector, 30u * 400);
+  EXPECT_EQ(observer.progress[1].folders, 16000u);
+  const std::string piece = Piece(0);  // ASCII, so it widens byte by byte
+  EXPECT_EQ(observer.progress[0].name, std::u16string(piece.begin(), piece.end()));
+  EXPECT_EQ(observer.bars.size(), 40u);
+}
+
 TEST_F(DiskImageWorker, PauseHoldsTheWorkerBeforeItsNextBlock) {
   Source(2000, 512, 0, 2000);
   ToFolder(false);
