@@ -9,10 +9,15 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/DeviceNamespace.h"
@@ -173,6 +178,83 @@ bool RemoveStalePieces(const std::string& stem, int64_t last,
   return ok;
 }
 
+// Starts the kernel's write-back of written ranges from a thread of its own, so that the copy
+// goes on while the disk's queue takes them. Without a thread (none could be started) the ranges
+// are started inline.
+class WriteBackStarter {
+ public:
+  WriteBackStarter() {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+    }
+  }
+  ~WriteBackStarter() {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+  WriteBackStarter(const WriteBackStarter&) = delete;
+  WriteBackStarter& operator=(const WriteBackStarter&) = delete;
+
+  void Start(int fd, uint64_t from, uint64_t length) {
+    if (!thread_.joinable()) {
+      StartNow({fd, from, length});
+      return;
+    }
+    {
+      std::lock_guard lock(mutex_);
+      ranges_.push_back({fd, from, length});
+    }
+    changed_.notify_all();
+  }
+
+  // Returns once every range handed over has been started; a file is closed only after this.
+  void Drain() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return ranges_.empty() && !busy_; });
+  }
+
+ private:
+  struct Range {
+    int fd;
+    uint64_t from, length;
+  };
+  static void StartNow(const Range& r) {
+#ifdef __linux__
+    ::sync_file_range(r.fd, static_cast<off_t>(r.from), static_cast<off_t>(r.length),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)r;
+#endif
+  }
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return quit_ || !ranges_.empty(); });
+      if (ranges_.empty()) return;
+      const Range r = ranges_.front();
+      ranges_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      StartNow(r);
+      lock.lock();
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Range> ranges_;
+  bool busy_ = false;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
 // The open piece file. Pieces are written unbuffered so that a failing write shows at the block
 // that failed, and synced before they are closed, so success is only reported for data on disk.
 class PieceFile {
@@ -218,23 +300,19 @@ class PieceFile {
 
   // Starts the write-back of what was written so far without waiting for it, so that the disk
   // works while the next blocks are read and the sync at the end of the piece finds little left.
-  void StartWriteBack(uint64_t writtenBytes) {
-#ifdef __linux__
+  void StartWriteBack(uint64_t writtenBytes, WriteBackStarter& starter) {
     if (!stream_ || writtenBytes < flushedBytes_ + kWriteBackStep) return;
-    ::sync_file_range(::fileno(stream_), static_cast<off_t>(flushedBytes_),
-                      static_cast<off_t>(writtenBytes - flushedBytes_), SYNC_FILE_RANGE_WRITE);
+    starter.Start(::fileno(stream_), flushedBytes_, writtenBytes - flushedBytes_);
     flushedBytes_ = writtenBytes;
-#else
-    (void)writtenBytes;
-#endif
+    starter_ = &starter;
   }
-  bool IsOpen() const {
-    return stream_ != nullptr;
-  }
+  bool IsOpen() const { return stream_ != nullptr; }
 
   // Flushes, syncs and closes; false (with failure set) when any of them failed.
   bool Close(std::string* failure = nullptr) {
     if (!stream_) return true;
+    if (starter_) starter_->Drain();
+    starter_ = nullptr;
     bool ok = std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
     if (!ok && failure) *failure = ErrnoText("cannot sync", path_);
     if (std::fclose(stream_) != 0 && ok) {
@@ -250,6 +328,7 @@ class PieceFile {
   std::FILE* stream_ = nullptr;
   std::string path_;
   uint64_t flushedBytes_ = 0;
+  WriteBackStarter* starter_ = nullptr;  // has ranges of this file when set
 };
 
 std::optional<struct stat> StatOf(const std::string& path) {
@@ -327,6 +406,7 @@ struct ImageTarget {
   int32_t bps = 512;
   int64_t pieceSectors = INT64_MAX;
   std::optional<struct stat> sourceFile;
+  WriteBackStarter writeBack;  // outlives the piece, which drains it before closing
   PieceFile piece;
   int64_t pieceNumber = 0;  // number of the next piece to create
   int64_t offset = 0;       // sector within the current piece, or on the target disk
@@ -376,7 +456,7 @@ WriteOutcome WriteBlock(ImageTarget& t, std::span<const std::byte> data, uint32_
                                       nullptr) == 1;
     o.done += part;
     t.offset += part;
-    t.piece.StartWriteBack(static_cast<uint64_t>(t.offset) * bps);
+    t.piece.StartWriteBack(static_cast<uint64_t>(t.offset) * bps, t.writeBack);
     if (!ok) {
       o.failedSectors = part;
       return o;
