@@ -384,6 +384,18 @@ TEST_F(DiskImageWorker, FailedWritesFollowTheCopyErrorAnswer) {
   }
 }
 
+TEST_F(DiskImageWorker, ATargetDiskThatCannotSyncIsNotReportedAsSuccess) {
+  Source(1000, 512, 0, 1000);
+  ToDisk(1000);
+  targetPlan->failSync = true;
+  copyErrors.answer = CopyErrorAnswer::SkipAll;
+  const DiskImageResult r = Run();
+  EXPECT_FALSE(r.success);
+  EXPECT_EQ(OnlyNotice(), kImageAbortedText);
+  EXPECT_EQ(copyErrors.asked, 1);
+  EXPECT_EQ(r.sectorsNotWritten, 1000u);
+}
+
 TEST_F(DiskImageWorker, StopEndsAfterTheCurrentBlockAndKeepsWhatWasWritten) {
   Source(5000, 512, 0, 5000);
   ToFolder(true);
