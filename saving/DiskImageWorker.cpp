@@ -477,9 +477,15 @@ std::string ImagePiecePath(const std::string& imagePath, int64_t n) {
 }
 
 std::string DiskImageRunNote(const DiskImageResult& r) {
-  if (r.sectorsUnread == 0 && r.sectorsNotWritten == 0) return {};
-  return std::to_string(r.sectorsUnread) + " sectors could not be read and were imaged as zeros; " +
-         std::to_string(r.sectorsNotWritten) + " sectors could not be written and are missing.";
+  std::string note;
+  if (!r.failure.empty()) note = "Stopped: " + r.failure + ".";
+  if (r.sectorsUnread != 0 || r.sectorsNotWritten != 0) {
+    if (!note.empty()) note += " ";
+    note += std::to_string(r.sectorsUnread) +
+            " sectors could not be read and were imaged as zeros; " +
+            std::to_string(r.sectorsNotWritten) + " sectors could not be written and are missing.";
+  }
+  return note;
 }
 
 DiskImageResult DiskImageThread(ScanJob& job) {

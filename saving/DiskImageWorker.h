@@ -24,8 +24,8 @@
 // The run ends with one notice through Prompts().ViewMsgBox: "Disk Image created successfully."
 // only when every sector was read and written and every piece was synced and closed; otherwise
 // "Disk Image creation aborted." (also when it could not start, was stopped or aborted). A run
-// that left sectors out says how many in the observer's detail line. A cancelled run (the page
-// went back) ends without a notice.
+// that could not start or go on says why, and one that left sectors out says how many, in the
+// observer's detail line. A cancelled run (the page went back) ends without a notice.
 //
 // Nothing is written to the source: a target disk that is, holds or is held by the source device,
 // an image folder on the source disk or in the source image's folder, and a piece path that is not
@@ -64,6 +64,6 @@ std::string ImagePiecePath(const std::string& imagePath, int64_t n);
 // block, ends after the current block on Stop and at once on Cancel.
 DiskImageResult DiskImageThread(ScanJob& job);
 
-// One line for the run's detail text: how many sectors were imaged as zeros and how many were
-// left out; empty when none.
+// One line for the run's detail text: why the run could not start or go on, how many sectors
+// were imaged as zeros and how many were left out; empty when there is nothing to say.
 std::string DiskImageRunNote(const DiskImageResult& result);

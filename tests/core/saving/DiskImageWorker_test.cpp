@@ -585,6 +585,8 @@ TEST_F(DiskImageWorker, RefusesTargetsThatWouldWriteTheSource) {
     EXPECT_FALSE(r.failure.empty());
     EXPECT_EQ(OnlyNotice(), kImageAbortedText);
     EXPECT_EQ(r.position, g_SourceStartSector);
+    ASSERT_EQ(observer.details.size(), 1u);
+    EXPECT_EQ(observer.details[0], "Stopped: " + r.failure + ".");
     // Whatever stood for the source still holds it.
     const std::string file = dir.path() + "/disk.img";
     for (const std::string& f : {file, Piece(0)}) {
@@ -599,6 +601,7 @@ TEST_F(DiskImageWorker, RefusesTargetsThatWouldWriteTheSource) {
     std::filesystem::remove_all(dir.path());
     std::filesystem::create_directory(dir.path());
     prompts.notices.clear();
+    observer.Clear();
   }
 }
 
