@@ -1,5 +1,7 @@
 #include "saving/DiskImageWorker.h"
 
+#include "platform/TextCodec.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,50 +38,6 @@ constexpr std::string_view kPieceExtension = ".dmg";
 
 std::string ErrnoText(std::string_view what, const std::string& path) {
   return std::string(what) + " " + path + ": " + std::strerror(errno);
-}
-
-// The shown name is UTF-16 like every name the page shows; paths are UTF-8 here. Bytes that are
-// not UTF-8 become U+FFFD.
-std::u16string Utf16Of(std::string_view s) {
-  std::u16string out;
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    size_t extra = 0;
-    char32_t cp = lead;
-    if (lead >= 0xF0 && lead < 0xF8) {
-      extra = 3;
-      cp = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      extra = lead < 0xF0 ? 2 : 9;
-      cp = lead & 0x0F;
-    } else if (lead >= 0xC2) {
-      extra = 1;
-      cp = lead & 0x1F;
-    } else if (lead >= 0x80) {
-      extra = 9;  // a continuation byte or an overlong lead: not UTF-8
-    }
-    bool ok = extra < 4 && i + extra < s.size();
-    for (size_t k = 1; ok && k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += extra + 1;
-  }
-  return out;
 }
 
 // imagePath less a final ".dmg" (in any case): the stem every piece name starts with.
@@ -568,7 +526,7 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   // imaging page has just set it for the target. The source is read with its own layout.
   SourceLayoutGuard layout;
 
-  std::u16string shownName = toDisk ? Utf16Of(g_ImageTargetLabel) : std::u16string();
+  std::u16string shownName = toDisk ? Utf8ToUtf16(g_ImageTargetLabel) : std::u16string();
   bool aborted = false;
   bool cancelled = false;
   int64_t position = start;  // next sector whose block has been written (or left out)
@@ -597,7 +555,7 @@ DiskImageResult DiskImageThread(ScanJob& job) {
       o = WriteBlock(target, data, n, o.done);
     }
     position += n;
-    if (!toDisk) shownName = Utf16Of(target.shownPath);
+    if (!toDisk) shownName = Utf8ToUtf16(target.shownPath);
     job.Report(ScanProgress{static_cast<uint64_t>(target.offset), static_cast<uint32_t>(position),
                             0, shownName, 'e'});
     if (const int32_t bar = BarOf(position); bar >= 0) job.observer.OnBar(bar);
