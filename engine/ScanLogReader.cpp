@@ -210,7 +210,9 @@ bool CheckScanLogRecords(ScanLogSource& source, uint64_t offset, bool foundSecti
   if (offset > source.Size()) return false;
   LogCursor c(source, offset);
   CheckOnly v;
-  return WalkSections(c, foundSections, true, v) == Walk::kDone;
+  // The writer ends the file with the last file entry; anything after it means the counts
+  // were read from the wrong place.
+  return WalkSections(c, foundSections, true, v) == Walk::kDone && c.Remaining() == 0;
 }
 
 ScanEnd LoadScanLogRecordsFrom(ScanLogSource& source, uint64_t offset, ScanJob& job) {
@@ -231,6 +233,7 @@ ScanEnd LoadScanLogRecordsFrom(ScanLogSource& source, uint64_t offset, ScanJob& 
     LogCursor c(source, offset);
     Builder v(job);
     w = WalkSections(c, foundLists, !foundLists, v);
+    if (w == Walk::kDone && !foundLists && c.Remaining() != 0) w = Walk::kInvalid;
   }
   if (foundLists) g_LogLoaded = 0;
   switch (w) {

@@ -9,7 +9,7 @@
 
 // Walks the record section at offset to its end without building anything: the found sections
 // when foundSections, then the folder and file sections. False when any count or entry does not
-// fit the file.
+// fit the file, or when bytes follow the file section.
 bool CheckScanLogRecords(ScanLogSource& source, uint64_t offset, bool foundSections);
 
 // RecoveryAnalysis::LoadScanLogRecords: opens g_LogPath and reads its record section from
