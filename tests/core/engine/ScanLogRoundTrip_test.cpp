@@ -2,6 +2,7 @@
 // comes back, in both styles; the bytes of a small log are exactly the documented layout.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -360,6 +361,25 @@ TEST(ScanLogFileName, AppendsTheExtensionOnlyWhenMissing) {
       {"kvsl", "kvsl.kvsl"},
   };
   for (auto [in, out] : cases) EXPECT_EQ(ScanLogFileName(in), out) << in;
+}
+
+}  // namespace
+
+namespace {
+
+// The fuzz target starts from these; a seed the readers refuse would only test the refusal.
+TEST(ScanLogSeeds, FuzzSeedsAreWholeLogs) {
+  const std::filesystem::path seeds =
+      std::filesystem::path(MERROWIND_SOURCE_DIR) / "tests/fuzz/corpus/scan_log_fuzz";
+  int count = 0;
+  for (const auto& e : std::filesystem::directory_iterator(seeds)) {
+    const auto bytes = scanlog_test::ReadFileBytes(e.path().string());
+    MemoryLogSource source(bytes);
+    ScanLogHeader h;
+    EXPECT_EQ(CheckScanLog(source, u"", h), ScanLogCheck::kValid) << e.path();
+    ++count;
+  }
+  EXPECT_GE(count, 3);
 }
 
 }  // namespace
