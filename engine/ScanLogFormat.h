@@ -82,6 +82,16 @@ inline constexpr std::string_view kLogWrongDeviceText = "Please select proper de
 inline constexpr std::string_view kLogInvalidText = "Log file is not valid. Invalid seeking. .";
 inline constexpr std::string_view kLogUnableToOpenText = "Unable to open file.";
 
+// What a log may hold, checked by the writer before it creates anything and by the reader:
+// a drive letter of 0 (physical disk) or A to Z, a chosen file system from 0 to the partition
+// count (at least 1: the signature scans work on file system 1 where no partition list is kept).
+inline bool IsLogDriveLetter(unsigned letter) {
+  return letter == 0 || (letter >= 'A' && letter <= 'Z');
+}
+inline bool IsLogChosenFileSystem(int64_t chosen, uint64_t partitionCount) {
+  return chosen >= 0 && static_cast<uint64_t>(chosen) <= (partitionCount > 1 ? partitionCount : 1);
+}
+
 // The file-system names a log may name.
 inline bool IsKnownLogFileSystem(std::u16string_view name) {
   return name == u"NTFS" || name == u"FAT12" || name == u"FAT16" || name == u"FAT32";

@@ -102,9 +102,8 @@ ScanLogCheck ParseScanLogHeader(ScanLogSource& source, std::u16string_view diskM
     for (PartitionRecord& p : h.partitions)
       if (!ReadPartition(c, p)) return ScanLogCheck::kInvalid;
   }
-  // Scans that search by signature work on file system 1 even where no partition list is kept.
-  const int64_t highestChosen = std::max<int64_t>(1, static_cast<int64_t>(h.partitions.size()));
-  if (h.chosenFileSystem < 0 || h.chosenFileSystem > highestChosen) return ScanLogCheck::kInvalid;
+  if (!IsLogChosenFileSystem(h.chosenFileSystem, h.partitions.size()))
+    return ScanLogCheck::kInvalid;
 
   h.recordOffset = c.Position();
   out = std::move(h);

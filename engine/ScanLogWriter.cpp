@@ -10,6 +10,7 @@
 #include "platform/ByteOrder.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
+#include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 
@@ -200,8 +201,20 @@ std::string ScanLogFileName(std::string_view chosenPath) {
 }
 
 bool ScanLogValuesFit() {
-  return Utf8ToUtf16(g_SourceDiskModel).size() <= kMaxModelUnits && g_BytesPerSector > 0 &&
-         g_SourceStartSector >= 0 && g_SourceEndSector >= 0;
+  const ScanState& s = g_ScanState;
+  const std::u16string scanFileSystem = Utf8ToUtf16(s.FileSystemName());
+  const bool partitionMode = g_PartitionMode.load() != 0;
+  const uint64_t partitions = partitionMode ? CountOf(s.partitionList.head) : 0;
+  const auto isFlag = [](int32_t v) { return v == 0 || v == 1; };
+  return Utf8ToUtf16(g_SourceDiskModel).size() <= kMaxModelUnits && g_CurrentDevice >= 0 &&
+         g_CurrentDevice < kDevicePathCount &&
+         IsLogDriveLetter(static_cast<unsigned char>(g_SourceDriveLetter)) &&
+         IsValidSectorSize(g_BytesPerSector) &&
+         IsKnownLogFileSystem(Utf8ToUtf16(g_FileSystemName)) &&
+         (scanFileSystem.empty() || IsKnownLogFileSystem(scanFileSystem)) &&
+         g_SourceStartSector >= 0 && g_SourceEndSector >= 0 && isFlag(g_FormattedMode.load()) &&
+         isFlag(g_PartitionMode.load()) &&
+         IsLogChosenFileSystem(s.chosenFileSystem.load(), partitions);
 }
 
 bool WriteScanLog(FileSink& out, uint16_t style) {

@@ -15,8 +15,11 @@
 // ends with it in any case.
 std::string ScanLogFileName(std::string_view chosenPath);
 
-// True when every value the header stores fits its field: a disk model of at most
-// kMaxModelUnits units, a sector size above 0, sector numbers that are not negative.
+// True when every value the header stores fits its field and the log could be loaded again: a
+// disk model of at most kMaxModelUnits units, a device entry 0 to 9, a drive letter 0 or A to
+// Z, a sector size the program reads, known file-system names, sector numbers that are not
+// negative, mode flags 0 or 1, a chosen file system within the partition count. A log that
+// Load Log would refuse is never written.
 bool ScanLogValuesFit();
 
 // Writes the whole log of the current scan in the given style (0 or 1) to out: the header from

@@ -288,6 +288,7 @@ std::set<std::string> FolderEntries(const std::string& dir) {
 TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
   const std::string path = PathIn("scan.kvsl");
   g_TreeMode = 2;
+  g_FileSystemName = "FAT32";
   AddFolderRecord({.wideName = u"old", .parentId = 5, .id = 6});
   ASSERT_EQ(SaveScanLog(path), 1);
   const auto old = ReadFileBytes(path);
@@ -296,6 +297,7 @@ TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
   // A log larger than the writer's buffer, so failures can also come on a later write.
   ResetAll();
   g_TreeMode = 2;
+  g_FileSystemName = "FAT32";
   for (uint32_t i = 0; i < 3000; ++i)
     AddFileRecord({.wideName = u"a file name", .parentId = 5, .id = i});
   struct Failure {
@@ -323,19 +325,32 @@ TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
     EXPECT_EQ(FolderEntries(dir), std::set<std::string>{"scan.kvsl"});
   }
 
-  // Values the format cannot hold are refused before anything is created.
+  // Values the format cannot hold, or that Load Log would refuse, are refused before anything
+  // is created.
+  const std::pair<const char*, std::function<void()>> unstorable[] = {
+      {"negative start sector", [] { g_SourceStartSector = -1; }},
+      {"model too long", [] { g_SourceDiskModel = std::string(kMaxModelUnits + 1, 'm'); }},
+      {"sector size 0", [] { g_BytesPerSector = 0; }},
+      {"device 10", [] { g_CurrentDevice = 10; }},
+      {"drive letter '?'", [] { g_SourceDriveLetter = '?'; }},
+      {"unknown file system", [] { g_FileSystemName = "UNKNOWN"; }},
+      {"chosen file system 2 of none", [] { g_ScanState.chosenFileSystem = 2; }},
+  };
+  for (const auto& [name, change] : unstorable) {
+    SCOPED_TRACE(name);
+    prompts.notices.clear();
+    change();
+    EXPECT_EQ(SaveScanLog(path), 0);
+    EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kLogCreateErrorText)});
+    ResetSourceGlobals();
+    g_FileSystemName = "FAT32";
+    g_ScanState.chosenFileSystem = 0;
+  }
   prompts.notices.clear();
-  g_SourceStartSector = -1;
-  EXPECT_EQ(SaveScanLog(path), 0);
-  g_SourceStartSector = 0;
-  g_SourceDiskModel = std::string(kMaxModelUnits + 1, 'm');
-  EXPECT_EQ(SaveScanLog(path), 0);
-  g_SourceDiskModel.clear();
   EXPECT_EQ(SaveScanLog(PathIn("no-such-folder/scan")), 0);
   EXPECT_EQ(SaveScanLog(""), 0);
-  EXPECT_EQ(prompts.notices, (std::vector<std::string>{
-                                 std::string(kLogCreateErrorText), std::string(kLogCreateErrorText),
-                                 std::string(kLogCreateErrorText), std::string(kLogNoPathText)}));
+  EXPECT_EQ(prompts.notices, (std::vector<std::string>{std::string(kLogCreateErrorText),
+                                                       std::string(kLogNoPathText)}));
   EXPECT_EQ(ReadFileBytes(path), old);
   EXPECT_EQ(FolderEntries(dir), std::set<std::string>{"scan.kvsl"});
 

@@ -279,7 +279,7 @@ std::vector<std::byte> FromHex(std::string_view hex) {
 // One folder and one file, every byte written out by hand from the layout.
 TEST_F(ScanLogTest, SmallLogMatchesTheLayoutByteForByte) {
   g_SourceDiskModel = "AB";
-  g_CurrentDevice = 0x0101;  // only the low byte is kept
+  g_CurrentDevice = 1;
   g_SourceDriveLetter = 'C';
   g_BytesPerSector = 512;
   g_SelectedDiskNumber = 2;
