@@ -1,8 +1,11 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N]
+//             [--start S] [--end E] [--bps N] [--save-log LOG]
+//   scan-dump --load-log LOG
 //
+// --save-log writes the scan's scan log (as the results page saves it) after the scan;
+// --load-log restores the lists from a scan log instead of scanning and prints them the same way.
 // The image stands in for "\\.\PhysicalDrive0"; the source globals are set as the source page
 // sets them for a volume at sectors S..E (the whole file when omitted). Questions are answered
 // No, bad sectors are skipped, notices go to stderr as "notice: TEXT". Output, sorted:
@@ -24,6 +27,9 @@
 #include "engine/RecordBuilders.h"
 #include "engine/ResultLists.h"
 #include "engine/ScanJob.h"
+#include "engine/ScanLogHeader.h"
+#include "engine/ScanLogReader.h"
+#include "engine/ScanLogWriter.h"
 #include "engine/ScanSelect.h"
 #include "engine/ScanState.h"
 #include "platform/DeviceNamespace.h"
@@ -40,13 +46,17 @@ struct Options {
   int64_t start = 0;
   int64_t end = -1;
   int32_t bps = 512;
+  std::string saveLog;
+  std::string loadLog;
 };
 
 [[noreturn]] void Usage(const char* why) {
-  std::fprintf(stderr,
-               "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
-               "--mode deleted|formatted|partition [--start S] [--end E] [--bps N]\n",
-               why);
+  std::fprintf(
+      stderr,
+      "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
+      "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
+      "       scan-dump --load-log LOG\n",
+      why);
   std::exit(2);
 }
 
@@ -70,9 +80,14 @@ Options Parse(int argc, char** argv) {
       o.end = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--bps")
       o.bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
+    else if (a == "--save-log")
+      o.saveLog = value();
+    else if (a == "--load-log")
+      o.loadLog = value();
     else
       Usage(("unknown option " + a).c_str());
   }
+  if (!o.loadLog.empty()) return o;
   if (o.image.empty() || o.fs.empty()) Usage("--image and --fs are required");
   if (o.mode != "deleted" && o.mode != "formatted" && o.mode != "partition")
     Usage("--mode must be deleted, formatted or partition");
@@ -116,10 +131,59 @@ class PathMaker {
 
 class PrintingObserver : public ScanObserver {};
 
+// Prints the folder and file lists, sorted, and their counts.
+void PrintLists(const std::string& fs) {
+  const uint32_t rootId = fs == "NTFS" ? kNtfsRootId : 0;
+  PathMaker paths(rootId);
+  std::vector<std::string> lines;
+  auto line = [](char kind, uint8_t deleted, uint64_t size, uint32_t id, const std::string& path) {
+    return std::string(1, kind) + "\t" + static_cast<char>(deleted) + "\t" + std::to_string(size) +
+           "\t" + std::to_string(id) + "\t" + path;
+  };
+  uint32_t folders = 0, files = 0;
+  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next, ++folders) {
+    std::string path = f->id == kLostFolderId
+                           ? NameOf(*f)
+                           : paths.FolderPathOf(f->parentId, f->partition) + NameOf(*f);
+    lines.push_back(line('D', f->deleted, 0, f->id, path));
+  }
+  for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next, ++files) {
+    // Files carry no partition of their own; they belong to the chosen file system.
+    int16_t partition = static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
+    lines.push_back(line('F', r->deleted, r->size, r->id,
+                         paths.FolderPathOf(r->parentId, partition) + NameOf(*r)));
+  }
+  std::sort(lines.begin(), lines.end());
+  for (const auto& l : lines) std::printf("%s\n", l.c_str());
+  std::printf("folders %u files %u\n", folders, files);
+}
+
+// The scan log parts: save after a scan as the results page does (style 0), or restore the lists
+// from a log as Load Log and the scan thread's record reader do.
+int SaveLogAfterScan(const std::string& path) {
+  g_TreeMode = 2;
+  return SaveScanLog(path) ? 0 : 1;
+}
+
+int DumpFromLog(const std::string& path) {
+  ResetSourceGlobals();
+  ResetScanState();
+  ResetScanFlags();
+  g_LogLoaded = 1;
+  if (!LoadScanLogHeader(path)) return 1;
+  ScanControl control;
+  ScanObserver observer;
+  ScanJob job{control, observer};
+  const ScanEnd end = LoadScanLogRecords(job);
+  PrintLists(g_FileSystemName);
+  return end == ScanEnd::Finished ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o = Parse(argc, argv);
+  if (!o.loadLog.empty()) return DumpFromLog(o.loadLog);
 
   struct stat st {};
   if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
@@ -161,29 +225,8 @@ int main(int argc, char** argv) {
     end = scan(job);
   });
   worker.join();
+  if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
-  const uint32_t rootId = o.fs == "NTFS" ? kNtfsRootId : 0;
-  PathMaker paths(rootId);
-  std::vector<std::string> lines;
-  auto line = [](char kind, uint8_t deleted, uint64_t size, uint32_t id, const std::string& path) {
-    return std::string(1, kind) + "\t" + static_cast<char>(deleted) + "\t" + std::to_string(size) +
-           "\t" + std::to_string(id) + "\t" + path;
-  };
-  uint32_t folders = 0, files = 0;
-  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next, ++folders) {
-    std::string path = f->id == kLostFolderId
-                           ? NameOf(*f)
-                           : paths.FolderPathOf(f->parentId, f->partition) + NameOf(*f);
-    lines.push_back(line('D', f->deleted, 0, f->id, path));
-  }
-  for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next, ++files) {
-    // Files carry no partition of their own; they belong to the chosen file system.
-    int16_t partition = static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
-    lines.push_back(line('F', r->deleted, r->size, r->id,
-                         paths.FolderPathOf(r->parentId, partition) + NameOf(*r)));
-  }
-  std::sort(lines.begin(), lines.end());
-  for (const auto& l : lines) std::printf("%s\n", l.c_str());
-  std::printf("folders %u files %u\n", folders, files);
+  PrintLists(o.fs);
   return end == ScanEnd::Failed ? 1 : 0;
 }
