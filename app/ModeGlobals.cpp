@@ -1,9 +1,6 @@
 #include "app/ModeGlobals.h"
 
-int32_t g_RecoveryMode = 0;
-int32_t g_PartitionStyle = 0;
-constinit std::atomic<int32_t> g_FormattedMode{0};
-constinit std::atomic<int32_t> g_CreateImageMode{0};
+#include "engine/ScanState.h"
 
 std::optional<ModeButtonValues> ValuesOfModeButton(int controlId) {
   switch (controlId) {
@@ -21,8 +18,8 @@ std::optional<ModeButtonValues> ValuesOfModeButton(int controlId) {
 }
 
 void ApplyModeButton(const ModeButtonValues& values) {
-  g_RecoveryMode = values.recoveryMode;
-  g_PartitionStyle = values.partitionStyle;
+  g_ScanState.recoveryMode = values.recoveryMode;
+  g_ScanState.partitionStyle = values.partitionStyle;
   if (values.formattedMode) g_FormattedMode.store(*values.formattedMode);
   g_CreateImageMode.store(values.createImageMode);
 }
@@ -45,8 +42,8 @@ std::string_view ModeTitleSuffix(int32_t recoveryMode) {
 }
 
 void ResetModeGlobals() {
-  g_RecoveryMode = 0;
-  g_PartitionStyle = 0;
+  g_ScanState.recoveryMode = 0;
+  g_ScanState.partitionStyle = 0;
   g_FormattedMode.store(0);
   g_CreateImageMode.store(0);
 }

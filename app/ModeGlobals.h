@@ -1,10 +1,8 @@
-// What the mode page records before it opens the source page: the recovery mode, whether the
-// scan works on one volume or a sector range, and the scan-kind flags. The scan state block of
-// the engine takes these over once it is part of the program; until then they live here and
-// ApplyModeButton is their one writer.
+// What the mode page records before it opens the source page: the recovery mode and whether the
+// scan works on one volume or a sector range (recoveryMode and partitionStyle of g_ScanState),
+// and the scan-kind flags g_FormattedMode and g_CreateImageMode (engine/ScanState.h).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -15,11 +13,6 @@ inline constexpr int32_t kFormattedDataRecovery = 2;
 inline constexpr int32_t kPartitionDataRecovery = 3;
 inline constexpr int32_t kRawDataRecovery = 4;  // nothing sets it; later pages still test for it
 inline constexpr int32_t kCreateDiskImage = 5;
-
-extern int32_t g_RecoveryMode;    // RecoveryMode of the current run; 0 before a button
-extern int32_t g_PartitionStyle;  // 0 one selected volume, 1 a sector range
-extern constinit std::atomic<int32_t> g_FormattedMode;
-extern constinit std::atomic<int32_t> g_CreateImageMode;
 
 // The control ids of the mode buttons.
 inline constexpr int kIdDeletedButton = 1016;
@@ -36,9 +29,11 @@ struct ModeButtonValues {
 
 // The values a mode button writes; nothing for an id that is not a mode button.
 std::optional<ModeButtonValues> ValuesOfModeButton(int controlId);
+// Writes them into g_ScanState and the flag globals.
 void ApplyModeButton(const ModeButtonValues& values);
 
 // The caption suffix pages add for a mode (" - Deleted Data Recovery"), "" for none.
 std::string_view ModeTitleSuffix(int32_t recoveryMode);
 
+// The four values a mode button writes back to 0 (tests).
 void ResetModeGlobals();

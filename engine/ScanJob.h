@@ -82,13 +82,13 @@ class ProgressThrottle {
 
 // How a worker ended; the page decides what comes next from it.
 enum class ScanEnd {
-  Finished,    // results are complete: show them
-  Stopped,     // the user stopped it; what was found is whole and can be shown
-  PassDone,    // first pass of a partition search: show the found file systems
-  ImageDone,   // disk image finished (its own end text says whether it succeeded)
-  Discard,     // nothing usable (for example a formatted FAT scan that cannot run)
-  Cancelled,   // the user went back: results must be thrown away
-  Failed,      // the worker could not run (a notice has told the user why)
+  Finished,   // results are complete: show them
+  Stopped,    // the user stopped it; what was found is whole and can be shown
+  PassDone,   // first pass of a partition search: show the found file systems
+  ImageDone,  // disk image finished (its own end text says whether it succeeded)
+  Discard,    // nothing usable (for example a formatted FAT scan that cannot run)
+  Cancelled,  // the user went back: results must be thrown away
+  Failed,     // the worker could not run (a notice has told the user why)
 };
 
 // Everything a worker needs from its page.

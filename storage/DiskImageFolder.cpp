@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <atomic>
 
 #include "platform/ByteOrder.h"
 #include "platform/RawDevice.h"
@@ -27,8 +28,19 @@ bool IsValidSectorSize(int64_t bps) {
   return bps >= 512 && bps <= 65536 && (bps & (bps - 1)) == 0;
 }
 
+namespace {
+std::atomic<int64_t> g_PieceBytesForTest{0};
+}
+
 int64_t ImagePieceSectors(int64_t bps) {
-  return IsValidSectorSize(bps) ? (int64_t{1} << 31) / bps : 0;
+  if (!IsValidSectorSize(bps)) return 0;
+  const int64_t testBytes = g_PieceBytesForTest.load(std::memory_order_relaxed);
+  if (testBytes >= bps) return testBytes / bps;
+  return (int64_t{1} << 31) / bps;
+}
+
+void SetImagePieceBytesForTest(int64_t pieceBytes) {
+  g_PieceBytesForTest.store(pieceBytes > 0 ? pieceBytes : 0, std::memory_order_relaxed);
 }
 
 int MakeImagePiecePath(std::string& pathOut, int64_t& sector) {

@@ -15,6 +15,11 @@ bool IsValidSectorSize(int64_t bytesPerSector);
 // IsValidSectorSize refuses.
 int64_t ImagePieceSectors(int64_t bytesPerSector);
 
+// Tests only: pieces of pieceBytes (a multiple of the sector sizes in use) instead of 2^31 bytes,
+// so that the writer and the reader can be tried across piece ends without gigabytes of data.
+// 0 restores the real size.
+void SetImagePieceBytesForTest(int64_t pieceBytes);
+
 // Path of the piece holding absolute sector in g_SourceImageFolder; sector becomes the sector
 // within that piece. Returns 1, or 0 (nothing changed) when g_BytesPerSector or sector is bad.
 int MakeImagePiecePath(std::string& pathOut, int64_t& sector);

@@ -18,6 +18,11 @@ int32_t g_DiskImageSource = 0;
 int32_t g_ImageMultiFile = 0;
 std::string g_SourceImageFolder;
 std::atomic<int32_t> g_BadSectorChoice{0};
+char g_SourceDriveLetter = 0;
+int16_t g_SelectedDiskNumber = 0;
+int16_t g_SelectedPartitionIndex = 0;
+std::string g_SourceDiskModel;
+std::string g_SourceNodeText;
 int32_t g_ImageToDisk = 0;
 int32_t g_ImageTargetDisk = 0;
 
@@ -52,6 +57,11 @@ void ResetSourceGlobals() {
   g_ImageMultiFile = 0;
   g_SourceImageFolder.clear();
   g_BadSectorChoice = 0;
+  g_SourceDriveLetter = 0;
+  g_SelectedDiskNumber = 0;
+  g_SelectedPartitionIndex = 0;
+  g_SourceDiskModel.clear();
+  g_SourceNodeText.clear();
   g_ImageToDisk = 0;
   g_ImageTargetDisk = 0;
 }

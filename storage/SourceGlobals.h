@@ -32,6 +32,13 @@ extern std::string g_SourceImageFolder;  // folder holding DiskImage0.dmg, ...
 // page's Next sets it to 0; a worker's question and the UI thread's reset may meet, hence atomic.
 extern std::atomic<int32_t> g_BadSectorChoice;
 
+// What the source tree's click chose besides the path and range; the scan log stores them.
+extern char g_SourceDriveLetter;          // letter of a logical drive, 0 for a physical disk
+extern int16_t g_SelectedDiskNumber;      // disk number N of the chosen disk or partition
+extern int16_t g_SelectedPartitionIndex;  // index of the chosen partition in its disk, -1 none
+extern std::string g_SourceDiskModel;     // model text of the last disk shown (UTF-8)
+extern std::string g_SourceNodeText;      // text of the chosen partition node (UTF-8), or empty
+
 extern int32_t g_ImageToDisk;      // disk imaging: 0 into image files, 1 onto another disk
 extern int32_t g_ImageTargetDisk;  // that disk's index into g_DevicePaths
 

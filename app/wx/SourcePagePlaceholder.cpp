@@ -7,6 +7,7 @@
 #include "app/HelpPage.h"
 #include "app/ModeGlobals.h"
 #include "app/ModePageLayout.h"
+#include "engine/ScanState.h"
 #include "ui/ExitQuestion.h"
 #include "ui/LookGlobals.h"
 #include "ui/wx/DialogLook.h"
@@ -20,7 +21,7 @@ CSourcePagePlaceholder::CSourcePagePlaceholder() : CWizardPage(nullptr, wxString
 }
 
 void CSourcePagePlaceholder::OnInitPage() {
-  const std::string_view suffix = ModeTitleSuffix(g_RecoveryMode);
+  const std::string_view suffix = ModeTitleSuffix(g_ScanState.recoveryMode);
   g_AppTitle = g_AppTitleCopy + std::string(suffix);
   const DpiFactors factors =
       ApplyDialogLook(this, {.appWindow = true, .icons = true}, {m_ModeLabel});

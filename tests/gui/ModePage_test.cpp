@@ -11,6 +11,7 @@
 #include "app/wx/AboutDlg.h"
 #include "app/wx/RecoveryMode.h"
 #include "app/wx/SourcePagePlaceholder.h"
+#include "engine/ScanState.h"
 #include "platform/ExitProcess.h"
 #include "ui/wx/DialogPrompts.h"
 #include "ui/wx/HoverButton.h"
@@ -116,8 +117,8 @@ TEST_F(ModePageTest, EachModeButtonRecordsTheModeRunsTheSourcePageAndComesBack) 
     }));
     steps.push_back(
         WhenShown<CSourcePagePlaceholder>(SourcePage, [e, &seen](CSourcePagePlaceholder& source) {
-          EXPECT_EQ(g_RecoveryMode, e.mode) << e.suffix;
-          EXPECT_EQ(g_PartitionStyle, e.style) << e.suffix;
+          EXPECT_EQ(g_ScanState.recoveryMode, e.mode) << e.suffix;
+          EXPECT_EQ(g_ScanState.partitionStyle, e.style) << e.suffix;
           EXPECT_EQ(g_FormattedMode.load(), e.formatted) << e.suffix;
           EXPECT_EQ(g_CreateImageMode.load(), e.image) << e.suffix;
           EXPECT_EQ(source.GetTitle(), wxString("Software Dovrane Merrowind") + e.suffix);

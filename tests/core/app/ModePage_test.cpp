@@ -9,6 +9,7 @@
 #include "app/HelpPage.h"
 #include "app/ModeGlobals.h"
 #include "app/ModePageLayout.h"
+#include "engine/ScanState.h"
 #include "platform/ExitProcess.h"
 #include "platform/FakeShellLauncher.h"
 #include "platform/Registry.h"
@@ -109,8 +110,8 @@ TEST(ModeButtons, WriteTheModeAndFlags) {
     const auto values = ValuesOfModeButton(c.id);
     ASSERT_TRUE(values) << c.id;
     ApplyModeButton(*values);
-    EXPECT_EQ(g_RecoveryMode, c.mode) << c.id;
-    EXPECT_EQ(g_PartitionStyle, c.style) << c.id;
+    EXPECT_EQ(g_ScanState.recoveryMode, c.mode) << c.id;
+    EXPECT_EQ(g_ScanState.partitionStyle, c.style) << c.id;
     EXPECT_EQ(g_FormattedMode.load(), c.formattedAfter) << c.id;
     EXPECT_EQ(g_CreateImageMode.load(), c.image) << c.id;
   }

@@ -1,0 +1,96 @@
+// Storage for the records of one list and their names. Records are never freed one by one: a
+// list lives until Back or a new scan frees it whole, so a bump allocator over large chunks keeps
+// a file record with its name near 128 bytes and frees millions of them in a few calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+// A name copied into an arena: the units are preceded by their 32-bit count and followed by a
+// zero unit. Null means "no name"; an empty name is a valid, non-null name of length 0.
+template <class Unit>
+class StoredName {
+ public:
+  constexpr StoredName() = default;
+  explicit StoredName(const Unit* units) : units_(units) {}
+
+  bool IsSet() const { return units_ != nullptr; }
+  std::basic_string_view<Unit> View() const {
+    if (!units_) return {};
+    uint32_t n;
+    std::memcpy(&n, reinterpret_cast<const std::byte*>(units_) - sizeof n, sizeof n);
+    return {units_, n};
+  }
+  // Zero-terminated units, or nullptr when no name is set.
+  const Unit* CStr() const { return units_; }
+
+ private:
+  const Unit* units_ = nullptr;
+};
+
+using WideName = StoredName<char16_t>;
+using AnsiName = StoredName<char>;
+
+class RecordArena {
+ public:
+  constexpr RecordArena() = default;
+  RecordArena(const RecordArena&) = delete;
+  RecordArena& operator=(const RecordArena&) = delete;
+  RecordArena(RecordArena&&) noexcept = default;
+  RecordArena& operator=(RecordArena&&) noexcept = default;
+
+  // Raw storage; on failure shows "Out Of Memory" and ends the program. Returns nullptr only
+  // when a test hook stopped the exit.
+  void* Allocate(size_t size, size_t align);
+
+  // A value-initialised record of trivially destructible type T, or nullptr as above.
+  template <class T>
+  T* New() {
+    static_assert(std::is_trivially_destructible_v<T>, "arena records are never destroyed");
+    void* p = Allocate(sizeof(T), alignof(T));
+    return p ? new (p) T{} : nullptr;
+  }
+
+  // Copies a whole name (no length limit); an empty view gives an empty, set name.
+  WideName CopyName(std::u16string_view name) { return WideName(CopyUnits(name)); }
+  AnsiName CopyName(std::string_view name) { return AnsiName(CopyUnits(name)); }
+
+  // Frees every chunk at once.
+  void Release();
+
+  size_t BytesUsed() const { return used_; }
+  size_t BytesReserved() const { return reserved_; }
+
+  // Makes every later allocation of every arena fail until cleared; tests use it to reach the
+  // out-of-memory path.
+  static void FailAllocationsForTest(bool fail);
+
+ private:
+  template <class Unit>
+  const Unit* CopyUnits(std::basic_string_view<Unit> name) {
+    const size_t bytes = sizeof(uint32_t) + (name.size() + 1) * sizeof(Unit);
+    auto* p = static_cast<std::byte*>(Allocate(bytes, alignof(uint32_t)));
+    if (!p) return nullptr;
+    const auto n = static_cast<uint32_t>(name.size());
+    std::memcpy(p, &n, sizeof n);
+    Unit* units = reinterpret_cast<Unit*>(p + sizeof n);
+    if (!name.empty()) std::memcpy(units, name.data(), name.size() * sizeof(Unit));
+    units[name.size()] = Unit{};
+    return units;
+  }
+
+  bool Grow(size_t atLeast);
+
+  std::vector<std::unique_ptr<std::byte[]>> chunks_;
+  std::byte* cursor_ = nullptr;
+  size_t left_ = 0;
+  size_t nextChunk_ = 0;
+  size_t used_ = 0;
+  size_t reserved_ = 0;
+};

@@ -1,0 +1,67 @@
+// The bytes of a scan log as the readers see them: a file, or memory for tests and fuzzing, read
+// through a cursor that refuses any read past the size taken at open.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ScanLogSource {
+ public:
+  virtual ~ScanLogSource() = default;
+  virtual uint64_t Size() const = 0;
+  // Reads exactly out.size() bytes at offset; false when any of them could not be read.
+  virtual bool ReadAt(uint64_t offset, std::span<std::byte> out) = 0;
+};
+
+// The log file at path, or nullptr when it cannot be opened or is not a regular file.
+std::unique_ptr<ScanLogSource> OpenScanLogFile(const std::string& path);
+
+class MemoryLogSource final : public ScanLogSource {
+ public:
+  explicit MemoryLogSource(std::span<const std::byte> bytes) : bytes_(bytes) {}
+  uint64_t Size() const override { return bytes_.size(); }
+  bool ReadAt(uint64_t offset, std::span<std::byte> out) override;
+
+ private:
+  std::span<const std::byte> bytes_;
+};
+
+// Sequential reads from a position, buffered. Every read is checked against the source's size
+// first, so a count read from the log can never make the reader allocate or read beyond it.
+class LogCursor {
+ public:
+  LogCursor(ScanLogSource& source, uint64_t position)
+      : source_(source), size_(source.Size()), position_(position) {}
+
+  uint64_t Position() const { return position_; }
+  uint64_t Remaining() const { return position_ <= size_ ? size_ - position_ : 0; }
+  uint64_t Size() const { return size_; }
+
+  // The next n bytes (n at most kMaxRead), valid until the next call; empty on failure.
+  bool Take(size_t n, std::span<const std::byte>& out);
+  bool U8(uint8_t& v);
+  bool Le16(uint16_t& v);
+  bool Le32(uint32_t& v);
+  bool Le64(uint64_t& v);
+  // n UTF-16 units or n bytes; n is checked against what remains before anything is allocated.
+  bool Units(size_t n, std::u16string& out);
+  bool Chars(size_t n, std::string& out);
+  // A short string and a short 8-bit string.
+  bool ShortWide(std::u16string& out);
+  bool ShortAnsi(std::string& out);
+
+  static constexpr size_t kMaxRead = 4096;
+
+ private:
+  bool Fill(size_t n);
+  ScanLogSource& source_;
+  uint64_t size_;
+  uint64_t position_;
+  std::vector<std::byte> buffer_;
+  uint64_t bufferStart_ = 0;
+};

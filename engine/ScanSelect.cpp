@@ -1,0 +1,23 @@
+#include "engine/ScanSelect.h"
+
+#include "engine/ScanState.h"
+
+ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
+  const bool formatted = g_FormattedMode.load() != 0;
+  const bool partition = g_PartitionMode.load() != 0;
+  const int pass = g_PartitionPass.load();
+  const bool ntfs = fileSystemName == "NTFS";
+  const bool fat =
+      fileSystemName == "FAT12" || fileSystemName == "FAT16" || fileSystemName == "FAT32";
+  (void)formatted;
+  (void)partition;
+  (void)pass;
+  (void)ntfs;
+  (void)fat;
+  // The scans register here as they are built:
+  //   NTFS: partition pass 1 -> chosen file system; formatted or partition -> signature scan;
+  //         otherwise the deleted-file scan.
+  //   FAT:  partition pass 0 or 1 -> partition scan; formatted -> formatted scan; otherwise the
+  //         deleted-file scan.
+  return nullptr;
+}

@@ -1,0 +1,68 @@
+// Fuzzes the scan log readers over an in-memory log: the header and partition reader with every
+// check, the record reader behind a header that passed, and the record reader alone from an
+// offset and mode the input picks (as if the file changed after its header was read).
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "engine/ScanJob.h"
+#include "engine/ScanLogGlobals.h"
+#include "engine/ScanLogHeader.h"
+#include "engine/ScanLogReader.h"
+#include "engine/ScanState.h"
+#include "platform/UserPrompts.h"
+#include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
+
+namespace {
+
+class SilentPrompts final : public UserPrompts {
+ public:
+  void ViewMsgBox(std::string_view) override {}
+  int ViewQuestionMsg(std::string_view) override { return 2; }
+  int AskBadSector() override { return 1; }
+  void FatalBox(std::string_view, std::string_view) override {}
+};
+
+void ResetAll() {
+  ResetSourceGlobals();
+  ResetScanState();
+  ResetScanFlags();
+  ResetScanLogGlobals();
+  ResetVolumeGeometry();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static SilentPrompts prompts;
+  SetUserPrompts(&prompts);
+  const auto bytes = std::as_bytes(std::span(data, size));
+  MemoryLogSource source(bytes);
+  ScanControl control;
+  ScanObserver observer;
+
+  ResetAll();
+  ScanLogHeader h;
+  // Seeds carry an empty model, which is what a machine without a chosen disk compares with.
+  if (CheckScanLog(source, u"", h) == ScanLogCheck::kValid) {
+    ApplyScanLogHeader(h, "fuzz.kvsl");
+    ScanJob job{control, observer};
+    LoadScanLogRecordsFrom(source, h.recordOffset, job);
+  }
+
+  // The record reader on its own, from an offset given by the last bytes.
+  if (size >= 3) {
+    ResetAll();
+    const uint8_t mode = data[size - 1];
+    g_ScanState.partitionStyle = mode & 1;
+    g_PartitionMode = (mode >> 1) & 1;
+    const uint64_t offset = (data[size - 2] | (uint64_t{data[size - 3]} << 8)) % (size + 1);
+    ScanJob job{control, observer};
+    LoadScanLogRecordsFrom(source, offset, job);
+  }
+  ResetAll();
+  SetUserPrompts(nullptr);
+  return 0;
+}
