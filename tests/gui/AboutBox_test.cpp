@@ -139,6 +139,21 @@ TEST_F(AboutBoxTest, LinksOpenMailAndTurnVisitedOnlyOnClick) {
   EXPECT_TRUE(script.Finished());
 }
 
+TEST_F(AboutBoxTest, ReturnOnAFocusedLinkClicksTheLinkNotOk) {
+  ScopedFakeLauncher launcher;
+  bool stillOpen = false;
+  Script script({WhenShown<CAboutDlg>(ShownAbout, [&](CAboutDlg& about) {
+    about.m_SalesLink->SetFocus();
+    // The dialog sees the key first (as the keyboard delivers it); the link must get it.
+    guitest::PressKey(about, WXK_RETURN);
+    stillOpen = about.IsModal();
+    guitest::ClickButton(about, wxID_OK);
+  })});
+  CAboutDlg about;
+  EXPECT_EQ(about.DoModal(), 1);
+  EXPECT_TRUE(stillOpen);
+}
+
 TEST_F(AboutBoxTest, ContactUsLinkOpensTheAboutBox) {
   SetLinkCommands({[] { ShowAboutDialog(); }, nullptr});
   auto frame = std::make_unique<wxFrame>(nullptr, wxID_ANY, "links");
