@@ -134,7 +134,7 @@ bool ReadListRecord(std::string_view device, uint32_t ref, uint32_t owner, uint3
     // Zeros where a sector failed; the checks below reject what cannot be used.
   }
   if (!IsNtfsFileRecord(buffer) || !ApplyUpdateSequenceFixup(buffer)) return false;
-  if (NtfsBaseRecordNumber(buffer) != owner) {
+  if (!NtfsIsExtensionRecord(buffer) || NtfsBaseRecordNumber(buffer) != owner) {
     ++g_NtfsDeletedScanCounts.foreignListRecords;
     return false;
   }
@@ -282,7 +282,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
         continue;
       }
       // Attributes that did not fit another record live here; that record names them.
-      if (NtfsBaseRecordNumber(rec) != 0) {
+      if (NtfsIsExtensionRecord(rec)) {
         ++g_NtfsDeletedScanCounts.extensionRecords;
         continue;
       }

@@ -190,7 +190,7 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
       if (sector == 0 || !NtfsReadFileRecordAt(device, sector, R, other)) continue;
       // A record that no longer belongs to this file (reused since) must not lend its runs.
       const uint32_t owner = NtfsBaseRecordNumber(other);
-      if (owner == 0 || (baseNumber && owner != *baseNumber)) continue;
+      if (!NtfsIsExtensionRecord(other) || (baseNumber && owner != *baseNumber)) continue;
       record = other;
     }
     if (auto end = AppendDataRuns(record, e.startingVcn, volume, runs)) {

@@ -21,7 +21,7 @@ inline constexpr size_t kNtfsUsaCountField = 6;   // 16-bit entries (sequence nu
 inline constexpr size_t kNtfsFirstAttributeField = 20;  // 16-bit offset of the first attribute
 inline constexpr size_t kNtfsFlagsField = 22;           // 16-bit: 1 in use, 2 directory
 inline constexpr size_t kNtfsAllocatedSizeField = 28;   // read as 16 bits, see NtfsOwnRecordSize
-inline constexpr size_t kNtfsBaseRecordField = 32;      // low 32 bits of the base record; 0 = base
+inline constexpr size_t kNtfsBaseRecordField = 32;      // 64-bit base record reference; 0 = base
 
 inline constexpr uint32_t kNtfsRootRecord = 5;
 // The fix-up stride: every 512 bytes end in a copy of the sequence number, whatever the sector.
@@ -44,8 +44,13 @@ inline uint16_t NtfsRecordFlags(bo::Bytes record) {
 inline uint16_t NtfsFirstAttributeOffset(bo::Bytes record) {
   return bo::LoadLe16(record, kNtfsFirstAttributeField);
 }
-// Low 32 bits of the base record reference: 0 for a base record, the base record's number for an
-// extension record that holds attributes that did not fit the base.
+// An extension record holds attributes that did not fit its base record; its base reference
+// (64 bits at 32: record number and sequence number) is not 0. The sequence number keeps the
+// reference of an extension of $MFT (record 0) from being 0.
+inline bool NtfsIsExtensionRecord(bo::Bytes record) {
+  return bo::LoadLe64(record, kNtfsBaseRecordField) != 0;
+}
+// Low 32 bits of the base record reference: the base record's number for an extension record.
 inline uint32_t NtfsBaseRecordNumber(bo::Bytes record) {
   return bo::LoadLe32(record, kNtfsBaseRecordField);
 }
