@@ -146,7 +146,9 @@ TEST(NtfsAttributesNegative, OneFieldChanged) {
       Put32(r, c.at, c.value);
     NtfsFileName name;
     EXPECT_EQ(NtfsFindPreferredFileName(r, name) == 1, c.nameFound) << c.what;
-    if (c.nameFound) EXPECT_EQ(std::u16string(name.View()), u"name.txt") << c.what;
+    if (c.nameFound) {
+      EXPECT_EQ(std::u16string(name.View()), u"name.txt") << c.what;
+    }
     uint64_t size = 0;
     EXPECT_EQ(NtfsGetDataSize(r, size) == 1, c.sizeFound) << c.what;
     // Whatever the damage, a short span is never read past.

@@ -68,7 +68,7 @@ class RecordBuilder {
     const size_t at = Begin(type, length, 0, name, 24);
     Put32(bytes_, at + 16, static_cast<uint32_t>(value.size()));
     Put16(bytes_, at + 20, static_cast<uint16_t>(valueOffset));
-    std::memcpy(bytes_.data() + at + valueOffset, value.data(), value.size());
+    if (!value.empty()) std::memcpy(bytes_.data() + at + valueOffset, value.data(), value.size());
     return Finish(length);
   }
 
