@@ -30,6 +30,15 @@ bo::Bytes NtfsAttribute::RunList() const {
   return bytes.subspan(at);
 }
 
+std::optional<NtfsAttribute> NtfsAttributeAt(bo::Bytes record, size_t offset) {
+  std::optional<NtfsAttribute> found;
+  NtfsForEachAttribute(record, offset, record.size(), [&](const NtfsAttribute& a) {
+    found = a;
+    return false;
+  });
+  return found;
+}
+
 namespace {
 
 size_t FirstAttribute(bo::Bytes record) {
@@ -251,14 +260,10 @@ uint32_t NtfsGetIndexAllocationLcn(bo::Bytes record, size_t limit) {
   limit = std::min(limit, record.size());
   const size_t p = NtfsFindNonResidentI30(record, kNtfsIndexAllocation, limit);
   if (p == 0) return 0;
-  const size_t attrLength = bo::LoadLe32(record, p + 4);
-  NtfsAttribute a;
-  a.offset = p;
-  a.length = attrLength;
-  a.nonResident = 1;
-  a.bytes = record.subspan(p, attrLength);
-  bo::Bytes runs = a.RunList();
-  if (runs.empty() || p + (attrLength - runs.size()) >= limit) return 0;
+  const std::optional<NtfsAttribute> a = NtfsAttributeAt(record.first(limit), p);
+  if (!a) return 0;
+  bo::Bytes runs = a->RunList();
+  if (runs.empty() || p + (a->length - runs.size()) >= limit) return 0;
   const uint8_t header = bo::Load8(runs, 0);
   if (header == 0) return 0;
   const size_t lengthBytes = header & 0x0F;

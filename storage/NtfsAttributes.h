@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -52,6 +53,10 @@ struct NtfsAttribute {
   uint64_t RealSize() const { return bo::LoadLe64(bytes, 48); }
   uint64_t StartingVcn() const { return bo::LoadLe64(bytes, 16); }
 };
+
+// The attribute that starts at `offset` (as NtfsFindDataAttribute gives it), checked as the walk
+// checks it; nothing when it does not lie within the span.
+std::optional<NtfsAttribute> NtfsAttributeAt(bo::Bytes record, size_t offset);
 
 // Walks the attributes that start at `start` and lie within bound (capped at the span) and calls
 // fn(const NtfsAttribute&) for each until fn returns false. The walk ends at type 0 or

@@ -184,7 +184,8 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
     if (e.nameLength != 0) continue;
     bo::Bytes record;
     const uint64_t sector = locate(e.recordNumber);
-    if ((baseNumber && e.recordNumber == *baseNumber) || sector == baseSector) {
+    if ((baseNumber && e.recordNumber == *baseNumber) ||
+        (baseSector != 0 && sector == baseSector)) {
       record = base;
     } else {
       if (sector == 0 || !NtfsReadFileRecordAt(device, sector, R, other)) continue;
@@ -204,6 +205,13 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
 }
 
 }  // namespace
+
+NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint32_t R,
+                                const NtfsVolume& volume, NtfsRunArrays& runs) {
+  runs.Clear();
+  return DataRunsOf(
+      device, record, 0, R, volume, [](uint32_t n) { return NtfsVcnToSector(n); }, runs);
+}
 
 NtfsRunListEnd NtfsReadMftRuns(std::string_view device, uint64_t recordSector, uint32_t R,
                                const NtfsVolume& volume, NtfsRunArrays& runs) {
@@ -227,12 +235,7 @@ size_t NtfsReadMftRunsWithAttrList(std::string_view device, const NtfsVolume& vo
   if (NtfsReadFileRecordAt(device, mftStartSector + uint64_t{kNtfsRootRecord} * R, R, record)) {
     const size_t p = NtfsFindNonResidentI30(record, kNtfsIndexAllocation, record.size());
     if (p != 0) {
-      NtfsAttribute a;
-      a.offset = p;
-      a.length = bo::LoadLe32(record, p + 4);
-      a.nonResident = 1;
-      a.bytes = bo::Bytes(record).subspan(p, a.length);
-      NtfsDecodeRunList(a.RunList(), volume, g_MftRuns);
+      if (auto a = NtfsAttributeAt(record, p)) NtfsDecodeRunList(a->RunList(), volume, g_MftRuns);
     }
   }
 

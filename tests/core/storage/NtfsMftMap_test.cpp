@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "storage/NtfsRecord.h"
 #include "tests/core/storage/NtfsTestRecords.h"
 #include "tests/core/storage/StorageTestUtil.h"
 
@@ -120,6 +121,13 @@ TEST_F(NtfsMftMapTest, FileRunsSkipAnExtensionRecordThatBelongsToAnotherFile) {
   NtfsRunArrays runs;
   NtfsReadMftRuns(kDevice, v.RecordSector(40), 2, vol, runs);
   EXPECT_EQ(runs.starts, (std::vector<uint64_t>{2400, 3200}));
+  // The same from the record read by its number, as the copy of a found file does.
+  Bytes record(1024);
+  ASSERT_EQ(NtfsReadMftRecord(kDevice, g_MftRuns, 2, 40, record), 1);
+  ASSERT_EQ(ApplyUpdateSequenceFixup(record), 1);
+  NtfsReadDataRuns(kDevice, record, 2, vol, runs);
+  EXPECT_EQ(runs.starts, (std::vector<uint64_t>{2400, 3200}));
+  EXPECT_EQ(runs.lengths, (std::vector<uint64_t>{32, 32}));
   // Record 41 reused by another file: only the base record's own runs remain.
   ntfs_test::Put32(ext.Raw(), 32, 99);
   v.Put(41, ext.Protected());
