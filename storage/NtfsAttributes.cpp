@@ -64,21 +64,23 @@ int DataSize(bo::Bytes record, size_t bound, uint64_t& size) {
   return found;
 }
 
-// Parses the $FILE_NAME value; false when the name does not lie within the value.
-bool ReadFileNameValue(bo::Bytes value, NtfsFileName& out) {
-  if (value.size() < 66) return false;
+// True when the $FILE_NAME value holds its header and its whole name.
+bool WholeFileNameValue(bo::Bytes value) {
+  return value.size() >= 66 && value.size() - 66 >= 2 * size_t{bo::Load8(value, 64)};
+}
+
+// Copies a value that WholeFileNameValue accepted.
+void CopyFileName(bo::Bytes value, NtfsFileName& out) {
   const size_t n = bo::Load8(value, 64);
-  if (value.size() - 66 < 2 * n) return false;
   out.parentRef = bo::LoadLe32(value, 0);
   out.nameSpace = bo::Load8(value, 65);
   out.length = static_cast<uint8_t>(n);
   for (size_t i = 0; i < n; ++i) out.units[i] = bo::LoadLe16(value, 66 + 2 * i);
   out.units[n] = 0;
-  return true;
 }
 
-// Walks the unnamed $FILE_NAMEs in order; fn(value) returns false to stop. Returns false when an
-// attribute's value did not lie within it (the search then fails as a whole).
+// Walks the unnamed $FILE_NAMEs in order; fn(value, namespace) returns false to stop. Returns
+// false when an attribute's value did not hold its whole name (the search then fails as a whole).
 template <class F>
 bool ForEachFileName(bo::Bytes record, size_t bound, F&& fn) {
   bool intact = true;
@@ -86,62 +88,60 @@ bool ForEachFileName(bo::Bytes record, size_t bound, F&& fn) {
     if (a.type != kNtfsFileNameAttribute || a.nameLength != 0) return true;
     bool ok = false;
     bo::Bytes value = a.nonResident == 0 ? a.ResidentValue(ok) : bo::Bytes{};
-    NtfsFileName candidate;
-    if (!ok || !ReadFileNameValue(value, candidate)) {
+    if (!ok || !WholeFileNameValue(value)) {
       intact = false;
       return false;
     }
-    return fn(candidate);
+    return fn(value, bo::Load8(value, 65));
   });
   return intact;
 }
 
 int FindFileName(bo::Bytes record, size_t bound, NtfsFileName& out, uint8_t wanted) {
-  out = NtfsFileName{};
+  out.length = 0;
+  out.units[0] = 0;
+  out.parentRef = 0;
+  out.times = NtfsTimes{};
   const size_t first = FirstAttribute(record);
   if (first >= std::min(bound, record.size())) return 0;
   NtfsTimes times;
   NtfsGetStandardTimes(record, first, times);
-  int found = 0;
-  const bool intact = ForEachFileName(record, bound, [&](const NtfsFileName& c) {
-    if (c.nameSpace != wanted) return true;
-    out = c;
-    found = 1;
+  bo::Bytes found;
+  const bool intact = ForEachFileName(record, bound, [&](bo::Bytes value, uint8_t ns) {
+    if (ns != wanted) return true;
+    found = value;
     return false;
   });
-  if (!intact || !found) {
-    out = NtfsFileName{};
-    return 0;
-  }
+  if (!intact || found.empty()) return 0;
+  CopyFileName(found, out);
   out.times = times;
   return 1;
 }
 
 int FindPreferred(bo::Bytes record, size_t bound, NtfsFileName& out) {
-  out = NtfsFileName{};
+  out.length = 0;
+  out.units[0] = 0;
+  out.parentRef = 0;
+  out.times = NtfsTimes{};
   const size_t first = FirstAttribute(record);
   if (first >= std::min(bound, record.size())) return 0;
-  NtfsTimes times;
-  NtfsGetStandardTimes(record, first, times);
   // Rank of each namespace in the order 0, 1, 3, 2; anything else is never chosen.
   constexpr int kRank[4] = {0, 1, 3, 2};
   int best = 4;
-  ForEachFileName(record, bound, [&](const NtfsFileName& c) {
-    if (c.nameSpace > 3) return true;
-    const int rank = kRank[c.nameSpace];
-    if (rank < best) {
-      best = rank;
-      out = c;
+  bo::Bytes chosen;
+  ForEachFileName(record, bound, [&](bo::Bytes value, uint8_t ns) {
+    if (ns > 3) return true;
+    if (kRank[ns] < best) {
+      best = kRank[ns];
+      chosen = value;
     }
     return best != 0;
   });
   // A damaged $FILE_NAME ends the search, but names met before it still count, as each
   // namespace's own search would have found them before reaching it.
-  if (best == 4) {
-    out = NtfsFileName{};
-    return 0;
-  }
-  out.times = times;
+  if (best == 4) return 0;
+  CopyFileName(chosen, out);
+  NtfsGetStandardTimes(record, first, out.times);
   return 1;
 }
 

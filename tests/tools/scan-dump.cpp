@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -174,15 +175,24 @@ int main(int argc, char** argv) {
   const uint32_t rootId = o.fs == "NTFS" ? kNtfsRootId : 0;
   PathMaker paths(rootId);
   std::vector<std::string> lines;
+  lines.reserve(g_ScanState.folderCount.load() + g_ScanState.fileCount.load());
   auto line = [](char kind, uint8_t deleted, uint64_t size, uint32_t id, const std::string& folder,
                  const std::string& name) {
-    char head[48];
-    const int n =
-        std::snprintf(head, sizeof head, "%c\t%c\t%llu\t%u\t", kind, static_cast<char>(deleted),
-                      static_cast<unsigned long long>(size), id);
+    auto number = [](std::string& l, uint64_t v) {
+      char digits[24];
+      l.append(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+    };
     std::string l;
-    l.reserve(static_cast<size_t>(n) + folder.size() + name.size());
-    l.append(head, static_cast<size_t>(n)).append(folder).append(name);
+    l.reserve(48 + folder.size() + name.size());
+    l.push_back(kind);
+    l.push_back('\t');
+    l.push_back(static_cast<char>(deleted));
+    l.push_back('\t');
+    number(l, size);
+    l.push_back('\t');
+    number(l, id);
+    l.push_back('\t');
+    l.append(folder).append(name);
     return l;
   };
   uint32_t folders = 0, files = 0;
@@ -216,7 +226,10 @@ int main(int argc, char** argv) {
     if (x.b != y.b) return x.b < y.b;
     return *x.line < *y.line;
   });
+  size_t bytes = 0;
+  for (const auto& l : lines) bytes += l.size() + 1;
   std::string out;
+  out.reserve(bytes);
   for (const Keyed& k : order) out.append(*k.line).push_back('\n');
   std::fwrite(out.data(), 1, out.size(), stdout);
   std::printf("folders %u files %u\n", folders, files);
