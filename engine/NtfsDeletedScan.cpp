@@ -25,7 +25,8 @@ constexpr size_t kGeoSectorsPerCluster = 4;
 constexpr size_t kGeoClusterBase = 9;
 
 // Records read per call while walking the MFT: the walk is sequential, so one read serves many
-// records; a bad sector still only costs the records it lies in.
+// records. A chunk that does not read whole is read again record by record (see MftWalk), so a
+// bad sector still only costs the record it lies in.
 constexpr uint64_t kRecordsPerChunk = 64;
 
 TimeHalves Halves(uint64_t t) {
@@ -85,26 +86,36 @@ class MftWalk {
   std::span<std::byte> Record(uint64_t n, bool& readOk) {
     const uint64_t v = n * R_;
     if (v >= chunkFirst_ && v + R_ <= chunkFirst_ + chunkSectors_) {
-      readOk = chunkOk_;
-      return std::span<std::byte>(chunk_).subspan(
-          static_cast<size_t>((v - chunkFirst_) / R_) * recordBytes_, recordBytes_);
+      const size_t i = static_cast<size_t>((v - chunkFirst_) / R_);
+      readOk = recordOk_[i] != 0;
+      return std::span<std::byte>(chunk_).subspan(i * recordBytes_, recordBytes_);
     }
     // Find the run holding v and fill the chunk from there, when the record lies within it.
-    uint64_t base = 0;
     for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
       base_ += runs_.lengths[run_];
-    base = base_;
+    const uint64_t base = base_;
     if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && runs_.starts[run_] != 0) {
       const uint64_t inRun = v - base;
       const uint64_t records =
           std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
       const uint64_t sectors = records * R_;
       auto target = std::span<std::byte>(chunk_).first(static_cast<size_t>(records) * recordBytes_);
-      chunkOk_ = ReadSectors(device_, static_cast<int64_t>(runs_.starts[run_] + inRun),
-                             static_cast<uint32_t>(sectors), target) != 0;
+      const uint64_t first = runs_.starts[run_] + inRun;
+      const bool whole =
+          ReadSectors(device_, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
+      std::fill(recordOk_.begin(), recordOk_.end(), 1);
+      if (!whole) {
+        // A skipped bad sector zeroes the whole read: read the records that came back with a
+        // zeroed sector again one by one, so only the record that holds it is lost.
+        for (size_t i = 0; i < records; ++i) {
+          auto one = target.subspan(i * recordBytes_, recordBytes_);
+          if (HasZeroSector(one))
+            recordOk_[i] = ReadSectors(device_, static_cast<int64_t>(first + i * R_), R_, one) != 0;
+        }
+      }
       chunkFirst_ = v;
       chunkSectors_ = sectors;
-      readOk = chunkOk_;
+      readOk = recordOk_[0] != 0;
       return target.first(recordBytes_);
     }
     readOk = NtfsReadMftRecord(device_, runs_, R_, n, record_) != 0;
@@ -112,6 +123,15 @@ class MftWalk {
   }
 
  private:
+  bool HasZeroSector(std::span<const std::byte> record) const {
+    const size_t sector = recordBytes_ / R_;
+    for (size_t at = 0; at + sector <= record.size(); at += sector)
+      if (std::all_of(record.begin() + at, record.begin() + at + sector,
+                      [](std::byte b) { return b == std::byte{0}; }))
+        return true;
+    return false;
+  }
+
   std::string_view device_;
   const NtfsRunArrays& runs_;
   uint32_t R_;
@@ -121,7 +141,7 @@ class MftWalk {
   uint64_t total_ = 0;
   uint64_t chunkFirst_ = UINT64_MAX;
   uint64_t chunkSectors_ = 0;
-  bool chunkOk_ = false;
+  std::vector<uint8_t> recordOk_ = std::vector<uint8_t>(kRecordsPerChunk, 0);
   size_t run_ = 0;
   uint64_t base_ = 0;
 };
@@ -130,9 +150,8 @@ class MftWalk {
 // FILE record, its fix-up works and it is an extension record of `owner`.
 bool ReadListRecord(std::string_view device, uint32_t ref, uint32_t owner, uint32_t R,
                     std::vector<std::byte>& buffer) {
-  if (!NtfsReadMftRecord(device, g_MftRuns, R, ref, buffer)) {
-    // Zeros where a sector failed; the checks below reject what cannot be used.
-  }
+  // A sector that could not be read is zeros, which the checks below reject.
+  NtfsReadMftRecord(device, g_MftRuns, R, ref, buffer);
   if (!IsNtfsFileRecord(buffer) || !ApplyUpdateSequenceFixup(buffer)) return false;
   if (!NtfsIsExtensionRecord(buffer) || NtfsBaseRecordNumber(buffer) != owner) {
     ++g_NtfsDeletedScanCounts.foreignListRecords;

@@ -26,9 +26,14 @@ class RecordingPrompts final : public UserPrompts {
  public:
   void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
   int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
+  int AskBadSector() override {
+    ++badSectorQuestions;
+    return badSectorAnswer;
+  }
   void FatalBox(std::string_view, std::string_view) override {}
   std::vector<std::string> notices;
+  int badSectorAnswer = 1;  // skip
+  int badSectorQuestions = 0;
 };
 
 class HookObserver : public ScanObserver {
@@ -101,10 +106,10 @@ class NtfsDeletedScanTest : public ::testing::Test {
     ClearDeviceMappings();
     ResetSourceGlobals();
   }
-  void Serve(const Volume& v) {
+  void Serve(const Volume& v, std::shared_ptr<FaultPlan> plan = std::make_shared<FaultPlan>()) {
     auto disk = std::make_shared<MemoryDisk>();
     disk->bytes = v.disk;
-    storage_test::ServeDisk(kDevice, disk, std::make_shared<FaultPlan>());
+    storage_test::ServeDisk(kDevice, disk, plan);
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
     g_BytesPerSector = 512;
@@ -221,6 +226,30 @@ TEST_F(NtfsDeletedScanTest, DamagedRecordsAreSkippedAndCounted) {
   ASSERT_EQ(Run(observer), ScanEnd::Finished);
   EXPECT_EQ(Files().count(31), 0u);
   EXPECT_EQ(g_NtfsDeletedScanCounts.fixupFailures, 1u);
+}
+
+TEST_F(NtfsDeletedScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
+  // Skip once: the read of many records asks, then the record that holds the sector asks again.
+  // Skip all: one question.
+  for (int answer : {1, 3}) {
+    SCOPED_TRACE(answer);
+    g_BadSectorChoice = 0;
+    prompts.badSectorAnswer = answer;
+    prompts.badSectorQuestions = 0;
+    Volume v = SampleVolume();
+    auto plan = std::make_shared<FaultPlan>();
+    plan->badSectors.insert(v.RecordSector(31) + 1);
+    Serve(v, plan);
+    HookObserver observer;
+    ASSERT_EQ(Run(observer), ScanEnd::Finished);
+    const auto files = Files();
+    EXPECT_EQ(files.count(31), 0u);
+    EXPECT_EQ(files.count(33), 1u);
+    EXPECT_EQ(files.count(36), 1u);
+    EXPECT_EQ(g_NtfsDeletedScanCounts.unreadable, 1u);
+    EXPECT_EQ(prompts.badSectorQuestions, answer == 1 ? 2 : 1);
+    ResetDeviceHandleCache();
+  }
 }
 
 TEST_F(NtfsDeletedScanTest, AnMftWhoseFirstRecordsAreZeroedHandsOverWithTheNotice) {
