@@ -1,6 +1,7 @@
 // Fuzzes the whole NTFS deleted-file scan over a small in-memory volume: the $MFT map from record 0
 // (and record 5), the walk with attribute lists, the lost-folder stage. Input: a 3-byte header
-// (sectors per cluster as a power of two, the $MFT's cluster) and the bytes that lie at the $MFT's
+// (bits 0-1: sectors per cluster as a power of two; bits 2-7: when not 0, one unreadable sector
+// that many sectors into the $MFT; then the $MFT's cluster) and the bytes that lie at the $MFT's
 // start; the rest of the 4 MiB volume is zeros.
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,7 @@ class QuietPrompts final : public UserPrompts {
  public:
   void ViewMsgBox(std::string_view) override {}
   int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 3; }
+  int AskBadSector() override { return 1; }
   void FatalBox(std::string_view, std::string_view) override {}
 };
 
@@ -46,8 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetSourceGlobals();
   ResetDeviceHandleCache();
   ResetScanState();
-  MapDeviceToFactory(kDevice,
-                     [disk](DeviceAccess) { return std::make_unique<MemoryDevice>(disk); });
+  g_BadSectorChoice = 0;
+  auto plan = std::make_shared<FaultPlan>();
+  if (data[0] >> 2) plan->badSectors.insert(mftSector + (data[0] >> 2));
+  MapDeviceToFactory(kDevice, [disk, plan](DeviceAccess) {
+    return std::make_unique<FaultyDevice>(std::make_unique<MemoryDevice>(disk), plan);
+  });
   SetDevicePath(0, kDevice);
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
