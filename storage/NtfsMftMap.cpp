@@ -173,10 +173,11 @@ std::optional<NtfsRunListEnd> AppendDataRuns(bo::Bytes record, std::optional<uin
 // Runs of the unnamed $DATA of the base record `base` (fixed up, at baseSector), following its
 // attribute list. locate(n) gives the sector of record n, or 0.
 NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> base,
-                          uint64_t baseSector, uint32_t R, const NtfsVolume& volume,
-                          const std::function<uint64_t(uint32_t)>& locate, NtfsRunArrays& runs) {
+                          uint64_t baseSector, std::optional<uint32_t> knownNumber, uint32_t R,
+                          const NtfsVolume& volume, const std::function<uint64_t(uint32_t)>& locate,
+                          NtfsRunArrays& runs) {
   const auto entries = NtfsCollectAttributeListEntries(device, base, volume, kNtfsDataAttribute);
-  const std::optional<uint32_t> baseNumber = OwnRecordNumber(base);
+  const std::optional<uint32_t> baseNumber = knownNumber ? knownNumber : OwnRecordNumber(base);
   std::vector<std::byte> other(base.size());
   NtfsRunListEnd last = NtfsRunListEnd::kComplete;
   bool any = false;
@@ -206,11 +207,12 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
 
 }  // namespace
 
-NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint32_t R,
-                                const NtfsVolume& volume, NtfsRunArrays& runs) {
+NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint32_t recordNumber,
+                                uint32_t R, const NtfsVolume& volume, NtfsRunArrays& runs) {
   runs.Clear();
   return DataRunsOf(
-      device, record, 0, R, volume, [](uint32_t n) { return NtfsVcnToSector(n); }, runs);
+      device, record, 0, recordNumber, R, volume, [](uint32_t n) { return NtfsVcnToSector(n); },
+      runs);
 }
 
 NtfsRunListEnd NtfsReadMftRuns(std::string_view device, uint64_t recordSector, uint32_t R,
@@ -220,7 +222,8 @@ NtfsRunListEnd NtfsReadMftRuns(std::string_view device, uint64_t recordSector, u
   if (base.empty() || !NtfsReadFileRecordAt(device, recordSector, R, base))
     return NtfsRunListEnd::kComplete;
   return DataRunsOf(
-      device, base, recordSector, R, volume, [](uint32_t n) { return NtfsVcnToSector(n); }, runs);
+      device, base, recordSector, std::nullopt, R, volume,
+      [](uint32_t n) { return NtfsVcnToSector(n); }, runs);
 }
 
 size_t NtfsReadMftRunsWithAttrList(std::string_view device, const NtfsVolume& volume,
@@ -250,7 +253,7 @@ size_t NtfsReadMftRunsWithAttrList(std::string_view device, const NtfsVolume& vo
     uint64_t s = NtfsVcnToSectorInRuns(n, built, R);
     return s ? s : NtfsVcnToSectorInRuns(n, known, R);
   };
-  DataRunsOf(device, record, mftStartSector, R, volume, locate, built);
+  DataRunsOf(device, record, mftStartSector, 0, R, volume, locate, built);
   g_MftRuns = std::move(built);
   return g_MftRuns.Count();
 }

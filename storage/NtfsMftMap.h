@@ -71,11 +71,12 @@ std::vector<NtfsAttributeListEntry> NtfsCollectAttributeListEntries(std::string_
 NtfsRunListEnd NtfsReadMftRuns(std::string_view device, uint64_t recordSector, uint32_t R,
                                const NtfsVolume& volume, NtfsRunArrays& runs);
 
-// The same for a FILE record the caller has read and fixed up already (a record found by the
-// deleted-file scan is read by its number: NtfsReadMftRecord(device, g_MftRuns, R, id, buffer),
-// then ApplyUpdateSequenceFixup; one found by the signature scan lies at its locator sector).
-NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint32_t R,
-                                const NtfsVolume& volume, NtfsRunArrays& runs);
+// The same for FILE record `recordNumber`, which the caller has read and fixed up already (a
+// record found by the deleted-file scan is read by its number: NtfsReadMftRecord(device,
+// g_MftRuns, R, id, buffer), then ApplyUpdateSequenceFixup; one found by the signature scan lies
+// at its locator sector).
+NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint32_t recordNumber,
+                                uint32_t R, const NtfsVolume& volume, NtfsRunArrays& runs);
 
 // Builds g_MftRuns for the volume whose record 0 lies at mftStartSector:
 //   1. from record 5 (the root), when it is a FILE record, the runs of its $INDEX_ALLOCATION;

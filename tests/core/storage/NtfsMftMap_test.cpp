@@ -125,7 +125,7 @@ TEST_F(NtfsMftMapTest, FileRunsSkipAnExtensionRecordThatBelongsToAnotherFile) {
   Bytes record(1024);
   ASSERT_EQ(NtfsReadMftRecord(kDevice, g_MftRuns, 2, 40, record), 1);
   ASSERT_EQ(ApplyUpdateSequenceFixup(record), 1);
-  NtfsReadDataRuns(kDevice, record, 2, vol, runs);
+  NtfsReadDataRuns(kDevice, record, 40, 2, vol, runs);
   EXPECT_EQ(runs.starts, (std::vector<uint64_t>{2400, 3200}));
   EXPECT_EQ(runs.lengths, (std::vector<uint64_t>{32, 32}));
   // Record 41 reused by another file: only the base record's own runs remain.
