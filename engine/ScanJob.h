@@ -57,6 +57,12 @@ class ScanObserver {
   virtual void OnDetailText(std::string_view text) { (void)text; }
   // Position of the progress bar, 0 to 100.
   virtual void OnBar(int position) { (void)position; }
+  // Shows or hides the step line and the detail line together.
+  virtual void OnStepLinesVisible(bool shown) { (void)shown; }
+  // The NTFS deleted-file scan found nothing in the MFT and hands over to the signature scan in
+  // formatted mode: the page stops its timers, sets the size label to "Indexes Found" and starts
+  // the elapsed time again.
+  virtual void OnSwitchToFormattedScan() {}
 };
 
 // The page refreshes its texts only on the period-th call and then every (period - 1)-th call,

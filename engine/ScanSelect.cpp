@@ -1,5 +1,6 @@
 #include "engine/ScanSelect.h"
 
+#include "engine/NtfsDeletedScan.h"
 #include "engine/ScanState.h"
 
 ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
@@ -9,11 +10,9 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
   const bool ntfs = fileSystemName == "NTFS";
   const bool fat =
       fileSystemName == "FAT12" || fileSystemName == "FAT16" || fileSystemName == "FAT32";
-  (void)formatted;
-  (void)partition;
   (void)pass;
-  (void)ntfs;
   (void)fat;
+  if (ntfs && !formatted && !partition) return RunNtfsDeletedScan;
   // The scans register here as they are built:
   //   NTFS: partition pass 1 -> chosen file system; formatted or partition -> signature scan;
   //         otherwise the deleted-file scan.

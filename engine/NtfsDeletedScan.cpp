@@ -1,0 +1,378 @@
+#include "engine/NtfsDeletedScan.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/RecordBuilders.h"
+#include "engine/ScanState.h"
+#include "platform/UserPrompts.h"
+#include "storage/NtfsAttributes.h"
+#include "storage/NtfsMftMap.h"
+#include "storage/NtfsRecord.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
+
+namespace {
+
+constexpr size_t kGeoSectorsPerRecord = 0;
+constexpr size_t kGeoMftStart = 2;
+constexpr size_t kGeoSectorsPerCluster = 4;
+constexpr size_t kGeoClusterBase = 9;
+
+// Records read per call while walking the MFT: the walk is sequential, so one read serves many
+// records. A chunk that does not read whole is read again record by record (see MftWalk), so a
+// bad sector still only costs the record it lies in.
+constexpr uint64_t kRecordsPerChunk = 64;
+
+TimeHalves Halves(uint64_t t) {
+  return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
+}
+
+NtfsVolume VolumeFromState() {
+  const auto& g = g_ScanState.geometry;
+  NtfsVolume v;
+  v.firstSector = g[kGeoClusterBase];
+  v.sectorsPerCluster = g[kGeoSectorsPerCluster];
+  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
+    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
+  return v;
+}
+
+// Reports the bar only when its position changes, so a scan may call it per record.
+class Bar {
+ public:
+  explicit Bar(ScanObserver& o) : observer_(o) {}
+  void Set(uint64_t done, uint64_t total) {
+    int p = 0;
+    if (total) p = static_cast<int>(std::min<uint64_t>(100, done * 100 / total));
+    if (p != last_) {
+      last_ = p;
+      observer_.OnBar(p);
+    }
+  }
+  bool Changed(uint64_t done, uint64_t total) const {
+    const int p = total ? static_cast<int>(std::min<uint64_t>(100, done * 100 / total)) : 0;
+    return p != last_;
+  }
+
+ private:
+  ScanObserver& observer_;
+  int last_ = -1;
+};
+
+// Serves MFT records in record order from reads of up to kRecordsPerChunk records within a run;
+// a record that straddles two runs is read piece by piece.
+class MftWalk {
+ public:
+  MftWalk(std::string_view device, const NtfsRunArrays& runs, uint32_t R, size_t recordBytes)
+      : device_(device),
+        runs_(runs),
+        R_(R),
+        recordBytes_(recordBytes),
+        chunk_(recordBytes * kRecordsPerChunk),
+        record_(recordBytes) {
+    for (size_t i = 0; i < runs.Count(); ++i) total_ += runs.lengths[i];
+  }
+  uint64_t TotalSectors() const { return total_; }
+  uint64_t RecordCount() const { return R_ ? total_ / R_ : 0; }
+
+  // The bytes of record n (writable: the fix-up is applied in place); readOk false when a sector
+  // of it could not be read (it is then zero-filled).
+  std::span<std::byte> Record(uint64_t n, bool& readOk) {
+    const uint64_t v = n * R_;
+    if (v >= chunkFirst_ && v + R_ <= chunkFirst_ + chunkSectors_) {
+      const size_t i = static_cast<size_t>((v - chunkFirst_) / R_);
+      readOk = recordOk_[i] != 0;
+      return std::span<std::byte>(chunk_).subspan(i * recordBytes_, recordBytes_);
+    }
+    // Find the run holding v and fill the chunk from there, when the record lies within it.
+    for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
+      base_ += runs_.lengths[run_];
+    const uint64_t base = base_;
+    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && runs_.starts[run_] != 0) {
+      const uint64_t inRun = v - base;
+      const uint64_t records =
+          std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
+      const uint64_t sectors = records * R_;
+      auto target = std::span<std::byte>(chunk_).first(static_cast<size_t>(records) * recordBytes_);
+      const uint64_t first = runs_.starts[run_] + inRun;
+      const bool whole =
+          ReadSectors(device_, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
+      std::fill(recordOk_.begin(), recordOk_.end(), 1);
+      if (!whole) {
+        // A skipped bad sector zeroes the whole read: read the records that came back with a
+        // zeroed sector again one by one, so only the record that holds it is lost.
+        for (size_t i = 0; i < records; ++i) {
+          auto one = target.subspan(i * recordBytes_, recordBytes_);
+          if (HasZeroSector(one))
+            recordOk_[i] = ReadSectors(device_, static_cast<int64_t>(first + i * R_), R_, one) != 0;
+        }
+      }
+      chunkFirst_ = v;
+      chunkSectors_ = sectors;
+      readOk = recordOk_[0] != 0;
+      return target.first(recordBytes_);
+    }
+    readOk = NtfsReadMftRecord(device_, runs_, R_, n, record_) != 0;
+    return record_;
+  }
+
+ private:
+  bool HasZeroSector(std::span<const std::byte> record) const {
+    const size_t sector = recordBytes_ / R_;
+    for (size_t at = 0; at + sector <= record.size(); at += sector)
+      if (std::all_of(record.begin() + at, record.begin() + at + sector,
+                      [](std::byte b) { return b == std::byte{0}; }))
+        return true;
+    return false;
+  }
+
+  std::string_view device_;
+  const NtfsRunArrays& runs_;
+  uint32_t R_;
+  size_t recordBytes_;
+  std::vector<std::byte> chunk_;
+  std::vector<std::byte> record_;
+  uint64_t total_ = 0;
+  uint64_t chunkFirst_ = UINT64_MAX;
+  uint64_t chunkSectors_ = 0;
+  std::vector<uint8_t> recordOk_ = std::vector<uint8_t>(kRecordsPerChunk, 0);
+  size_t run_ = 0;
+  uint64_t base_ = 0;
+};
+
+// Another record of the MFT named by an attribute list of record `owner`: used only when it is a
+// FILE record, its fix-up works and it is an extension record of `owner`.
+bool ReadListRecord(std::string_view device, uint32_t ref, uint32_t owner, uint32_t R,
+                    std::vector<std::byte>& buffer) {
+  // A sector that could not be read is zeros, which the checks below reject.
+  NtfsReadMftRecord(device, g_MftRuns, R, ref, buffer);
+  if (!IsNtfsFileRecord(buffer) || !ApplyUpdateSequenceFixup(buffer)) return false;
+  if (!NtfsIsExtensionRecord(buffer) || NtfsBaseRecordNumber(buffer) != owner) {
+    ++g_NtfsDeletedScanCounts.foreignListRecords;
+    return false;
+  }
+  return true;
+}
+
+void ReportProgress(ScanJob& job, std::u16string_view name) {
+  if (!job.throttle.Tick()) return;
+  ScanProgress p;
+  p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
+  p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
+  p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
+  p.name.assign(name);
+  p.mode = 'n';
+  job.observer.OnProgress(p);
+}
+
+}  // namespace
+
+ScanEnd AssignLostFolders(ScanJob& job) {
+  ScanObserver& ui = job.observer;
+  ui.OnStepLinesVisible(true);
+  ui.OnStepText(kSearchingLostDirectoriesStep);
+  Bar bar(ui);
+
+  // Folders of partition 0 by id; the list holds one record per id and partition.
+  std::unordered_map<uint32_t, FolderRecord*> byId;
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
+    if (f->partition == 0) byId.emplace(f->id, f);
+
+  const uint32_t total = g_ScanState.folderCount.load(std::memory_order_relaxed);
+  std::vector<FolderRecord*> lost;
+  std::unordered_map<FolderRecord*, uint8_t> state;  // 1 on the current chain, 2 reaches the top
+  ScanEnd end = ScanEnd::Finished;
+  uint32_t n = 0;
+  char text[64];
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (f->parentId == kNtfsRootId || f->partition != 0) continue;
+    if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
+    if (job.control.StopRequested()) {
+      end = ScanEnd::Stopped;
+      break;
+    }
+    if (f->parentId != kLostFolderId && !byId.count(f->parentId)) {
+      lost.push_back(f);
+      state[f] = 2;
+    }
+    ++n;
+    // The detail text follows the bar, so a large list does not flood the page.
+    if (bar.Changed(n, total) || n == total) {
+      std::snprintf(text, sizeof text, kAssigningLostFoldersFormat, static_cast<int>(n),
+                    static_cast<int>(total));
+      ui.OnDetailText(text);
+    }
+    bar.Set(n, total);
+  }
+
+  // A parent chain that loops never reaches the top, and a reader following it would never end:
+  // the folder that closes the loop goes under "Lost" too.
+  std::vector<FolderRecord*> chain;
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (f->partition != 0 || state.count(f)) continue;
+    chain.clear();
+    FolderRecord* cur = f;
+    for (;;) {
+      chain.push_back(cur);
+      state[cur] = 1;
+      const uint32_t p = cur->parentId;
+      if (p == kNtfsRootId || p == kLostFolderId || cur->id == kLostFolderId) break;
+      auto it = byId.find(p);
+      if (it == byId.end()) break;  // a missing parent not visited (stopped): the chain ends
+      auto st = state.find(it->second);
+      if (st != state.end() && st->second == 2) break;
+      if (st != state.end() && st->second == 1) {
+        lost.push_back(cur);
+        break;
+      }
+      cur = it->second;
+    }
+    for (FolderRecord* c : chain) state[c] = 2;
+  }
+
+  // Re-sort: each lost folder is taken off and inserted again with the parent "Lost", which puts
+  // it at the end of the list. A lost folder that is already the last record goes first, so it
+  // keeps its place before the others.
+  std::stable_partition(lost.begin(), lost.end(),
+                        [](FolderRecord* f) { return f == g_ScanState.folderList.tail; });
+  for (FolderRecord* f : lost) {
+    NewFolder again;
+    again.ansiName = f->ansiName.View();
+    again.wideName = f->wideName.View();
+    again.deleted = f->deleted;
+    again.parentId = kLostFolderId;
+    again.id = f->id;
+    again.locator = f->locator;
+    again.modified = f->modified;
+    again.created = f->created;
+    again.accessed = f->accessed;
+    again.partition = f->partition;
+    UnlinkFolderRecord(*f);
+    AddFolderRecord(again);
+  }
+  g_NtfsDeletedScanCounts.lostFolders = static_cast<uint32_t>(lost.size());
+  ui.OnStepLinesVisible(false);
+  return end;
+}
+
+ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  g_NtfsDeletedScanCounts = {};
+  FreeFolderList();
+  FreeFileList();
+  ClearTemporaryLists();
+  g_ScanState.totalSize.store(0, std::memory_order_relaxed);
+
+  NewFolder lostFolder;
+  lostFolder.wideName = u"Lost";
+  lostFolder.deleted = 'n';
+  lostFolder.parentId = kNtfsRootId;
+  lostFolder.id = kLostFolderId;
+  AddFolderRecord(lostFolder);
+
+  const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
+  const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
+  const std::string_view device = CurrentDevicePath();
+  Bar bar(job.observer);
+
+  if (R != 0 && recordBytes != 0) {
+    MftWalk walk(device, g_MftRuns, R, recordBytes);
+    const uint64_t T = walk.TotalSectors();
+    const uint64_t count = walk.RecordCount();
+    std::vector<std::byte> other(recordBytes);
+    auto& refs = g_ScanState.attrListRefs;
+    NtfsFileName name;
+    for (uint64_t n = 0; n < count; ++n) {
+      if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
+      if (job.control.StopRequested()) return ScanEnd::Stopped;
+      const uint64_t D = (n + 1) * R;
+      ++g_NtfsDeletedScanCounts.records;
+      bool readOk = true;
+      std::span<std::byte> rec = walk.Record(n, readOk);
+      if (!readOk) ++g_NtfsDeletedScanCounts.unreadable;
+      if (!IsNtfsFileRecord(rec) || n == kNtfsRootRecord) continue;
+      if (!ApplyUpdateSequenceFixup(rec)) {
+        ++g_NtfsDeletedScanCounts.fixupFailures;
+        continue;
+      }
+      // Attributes that did not fit another record live here; that record names them.
+      if (NtfsIsExtensionRecord(rec)) {
+        ++g_NtfsDeletedScanCounts.extensionRecords;
+        continue;
+      }
+      const auto self = static_cast<uint32_t>(n);
+      refs[0] = self;
+      const size_t refCount = NtfsCollectAttributeListRefs(rec, refs, 1);
+      g_ScanState.attrListRefCount = static_cast<int16_t>(refCount);
+
+      // The record that answers, for each reference in order: this one, or one it names.
+      auto recordFor = [&](size_t i) -> bo::Bytes {
+        if (refs[i] == self) return rec;
+        if (!ReadListRecord(device, refs[i], self, R, other)) return {};
+        return other;
+      };
+      bool named = false;
+      for (size_t i = 0; i < refCount && !named; ++i) {
+        bo::Bytes r = recordFor(i);
+        if (!r.empty() && NtfsFindPreferredFileName(r, name)) named = true;
+      }
+      if (!named) {
+        ++g_NtfsDeletedScanCounts.nameless;
+        continue;
+      }
+
+      const uint16_t flags = NtfsRecordFlags(rec);
+      if (flags == 2 || flags == 3) {
+        NewFolder f;
+        f.wideName = name.View();
+        f.deleted = flags == 2 ? 'y' : 'n';
+        f.parentId = name.parentRef;
+        f.id = self;
+        f.modified = Halves(name.times.modified);
+        f.created = Halves(name.times.created);
+        f.accessed = Halves(name.times.accessed);
+        AddFolderRecord(f);
+      } else {
+        uint64_t size = 0;
+        for (size_t i = 0; i < refCount; ++i) {
+          bo::Bytes r = recordFor(i);
+          if (!r.empty() && NtfsGetDataSize(r, size)) break;
+          size = 0;
+        }
+        NewFile f;
+        f.wideName = name.View();
+        f.deleted = flags == 0 ? 'y' : 'n';
+        f.size = size;
+        f.parentId = name.parentRef;
+        f.id = self;
+        f.modified = Halves(name.times.modified);
+        f.created = Halves(name.times.created);
+        f.accessed = Halves(name.times.accessed);
+        AddFileRecord(f);
+        g_ScanState.totalSize.fetch_add(size, std::memory_order_relaxed);
+      }
+      ReportProgress(job, name.View());
+      bar.Set(D, T);
+    }
+  }
+
+  if (g_ScanState.folderCount.load() <= 1 && g_ScanState.fileCount.load() == 0) {
+    // Nothing usable in the MFT: the signature scan in formatted mode takes over.
+    Prompts().ViewMsgBox(kNtfsSwitchToFormattedNotice);
+    job.observer.OnSwitchToFormattedScan();
+    return ScanEnd::Finished;
+  }
+  return AssignLostFolders(job);
+}
+
+ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+  const auto& g = g_ScanState.geometry;
+  NtfsReadMftRunsWithAttrList(CurrentDevicePath(), VolumeFromState(), g[kGeoMftStart],
+                              g[kGeoSectorsPerRecord]);
+  return NtfsDeletedScanThread(job);
+}

@@ -1,0 +1,36 @@
+// Where a file's data lies on the source, as the copy reads it: a singly linked list of sector
+// runs, appended at the tail. A start sector of 0 marks a sparse run (no clusters: zeros).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+struct ExtentNode {
+  uint64_t startSector = 0;  // absolute on the source device; 0 for a sparse run
+  uint64_t sectorCount = 0;
+  std::unique_ptr<ExtentNode> next;
+};
+
+// Owns its nodes; frees them without recursion, however long the list.
+class ExtentList {
+ public:
+  ExtentList() = default;
+  ExtentList(const ExtentList&) = delete;
+  ExtentList& operator=(const ExtentList&) = delete;
+  ~ExtentList() { Clear(); }
+
+  ExtentNode* Head() const { return head_.get(); }
+  size_t Count() const { return count_; }
+  void Clear();
+
+ private:
+  friend ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount);
+  std::unique_ptr<ExtentNode> head_;
+  ExtentNode* tail_ = nullptr;
+  size_t count_ = 0;
+};
+
+// Appends a node and returns it. When memory runs out the program shows "Memory Allocation Error"
+// and ends; nullptr comes back only when a test stopped that exit.
+ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount);

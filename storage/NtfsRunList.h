@@ -1,0 +1,59 @@
+// NTFS run lists: the compact encoding of where a non-resident attribute's clusters lie, decoded
+// into arrays of absolute start sectors and lengths in sectors. Starts and lengths are 64-bit.
+//
+// Encoding: a header byte h (0 ends the list), then h & 0x0F bytes of cluster count and h >> 4
+// bytes of a signed cluster delta from the previous real run (the first run's delta is from
+// cluster 0). No delta bytes: a sparse run, which has no clusters and does not move the base.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/ByteOrder.h"
+
+// Where the volume lies on the source. Cluster n starts at firstSector + n x sectorsPerCluster.
+struct NtfsVolume {
+  uint64_t firstSector = 0;
+  uint64_t endSector = 0;  // one past the volume's last sector; 0 = unknown (no bound)
+  uint32_t sectorsPerCluster = 0;
+};
+
+// Two parallel arrays of runs. A start of 0 marks a sparse run (read as zeros).
+struct NtfsRunArrays {
+  static constexpr size_t kGrowStep = 1024;       // the arrays grow by this many runs
+  static constexpr size_t kFixedCapacity = 2000;  // the fixed mode's room
+  static constexpr size_t kUnlimited = SIZE_MAX;
+
+  std::vector<uint64_t> starts;   // absolute sectors on the source device
+  std::vector<uint64_t> lengths;  // sectors
+  size_t capacity = kUnlimited;   // most runs the arrays take (kFixedCapacity: the fixed mode)
+
+  constexpr NtfsRunArrays() = default;
+  explicit NtfsRunArrays(size_t cap) : capacity(cap) {}
+
+  size_t Count() const { return starts.size(); }
+  uint64_t TotalSectors() const;
+  // The run count restarts at 0; the room is kept.
+  void Clear() {
+    starts.clear();
+    lengths.clear();
+  }
+};
+
+// Appends one run. Returns 1 stored, 0 no room (the capacity is reached, or memory ran out while
+// growing by kGrowStep); nothing is stored then.
+int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length);
+
+// How a decode ended.
+enum class NtfsRunListEnd {
+  kComplete,   // reached the 0 header byte
+  kTruncated,  // ran out of bytes before the 0 header byte
+  kRefused,    // a run was malformed (field widths above 8 bytes, 0 clusters, a cluster before
+               // the volume or past its end): decoding stopped there
+  kFull,       // the arrays had no room for more
+};
+
+// Decodes runList (the bytes from the run-list offset to the attribute's end) and appends the runs
+// to `runs`. The runs decoded before a refused or truncated one are kept.
+NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, NtfsRunArrays& runs);

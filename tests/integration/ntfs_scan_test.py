@@ -1,0 +1,189 @@
+#!/usr/bin/env python3
+"""The NTFS deleted-file scan (scan-dump --mode deleted) against The Sleuth Kit's fls -r -p.
+
+On the NTFS fixtures (512- and 4096-byte clusters, and the NTFS partition of the MBR disk at
+sector 75776), the set of (kind, path, deleted, file size) that scan-dump prints must equal what
+fls lists, mapped as follows:
+- NTFS system files ($MFT ... $Extend and below) and TSK's $OrphanFiles/OrphanFile-N entries
+  (reserved records without a name) are left out on both sides; so is the program's own "Lost"
+  folder (id 268435455), which holds nothing on these images.
+- TSK shows a record whose folder record is gone under $OrphanFiles/<folder>/...; the program
+  shows the folder record itself at its place (the root), so $OrphanFiles/ is dropped from the
+  path and that entry replaces TSK's name-only entry of the same path.
+- TSK flags such entries deleted with "(realloc)" although their records are in use; the program
+  marks a record by its own in-use flag, so for those the expected mark is istat's allocation.
+Then, on modified copies: a deleted folder whose own record is zeroed leaves its subfolder
+orphaned under "Lost" (and its files with a broken chain); an MFT whose first records are zeroed
+makes the scan hand over with the notice.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+SOURCE = os.environ.get("MERROWIND_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "../.."))
+sys.path.insert(0, os.path.join(SOURCE, "tests", "fixtures"))
+import oracle  # noqa: E402
+
+FIXTURES = os.environ.get("MERROWIND_FIXTURE_DIR", "")
+TOOLS = os.environ.get("MERROWIND_TOOLS_DIR", "")
+DUMP = os.path.join(TOOLS, "scan-dump")
+LOST_ID = 0x0FFFFFFF
+NOTICE = ("Switching to Formatted data recovery for Lost files && folders. "
+          "This will take long time.")
+
+
+def skip(reason):
+    print("SKIP:", reason)
+    sys.exit(77)
+
+
+if not shutil.which("fls"):
+    skip("fls (The Sleuth Kit) is not installed")
+if not os.access(DUMP, os.X_OK):
+    skip("scan-dump not built in " + TOOLS)
+ntfs_dir = os.path.join(FIXTURES, "ntfs")
+if os.path.exists(os.path.join(ntfs_dir, "SKIPPED")):
+    skip("NTFS fixtures were not built: " + open(os.path.join(ntfs_dir, "SKIPPED")).read().strip())
+for name in ("ntfs-c512.img", "ntfs-c4096.img"):
+    if not os.path.exists(os.path.join(ntfs_dir, name)):
+        skip(name + " is missing")
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def scan(image, start=None, length=None):
+    """scan-dump's lines as (kind, deleted, size, id, path) tuples, its counts and its stderr."""
+    args = [DUMP, "--image", image, "--fs", "NTFS", "--mode", "deleted"]
+    if start is not None:
+        args += ["--start", str(start), "--end", str(start + length - 1)]
+    p = subprocess.run(args, capture_output=True, text=True, check=True)
+    rows, counts = [], None
+    for line in p.stdout.splitlines():
+        if line.startswith("folders "):
+            counts = line
+            continue
+        kind, deleted, size, ident, path = line.split("\t")
+        rows.append((kind, deleted == "y", int(size), int(ident), path))
+    return rows, counts, p.stderr
+
+
+def top(path):
+    return path.split("/", 1)[0].split(":", 1)[0]
+
+
+def program_set(rows):
+    result = set()
+    for kind, deleted, size, ident, path in rows:
+        if ident == LOST_ID or top(path) in oracle.NTFS_SYSTEM:
+            continue
+        result.add((kind, path, deleted, size if kind == "F" else None))
+    return result
+
+
+def tsk_set(image, offset=None):
+    entries = oracle.user_entries(oracle.fls(image, offset))
+    chosen = {}
+    for e in entries:
+        if e.kind not in ("r", "d"):
+            continue
+        orphan = e.path.startswith("$OrphanFiles/")
+        path = e.path[len("$OrphanFiles/"):] if orphan else e.path
+        deleted = e.deleted
+        if e.realloc:
+            deleted = not oracle.allocated(image, e.record, offset)
+        if path in chosen and not orphan:
+            continue
+        chosen[path] = ("F" if e.kind == "r" else "D", path, deleted,
+                        e.size if e.kind == "r" else None)
+    return set(chosen.values())
+
+
+def compare(label, image, offset=None, length=None):
+    rows, counts, _ = scan(image, offset, length)
+    mine, theirs = program_set(rows), tsk_set(image, offset)
+    check(mine == theirs, f"{label}: scan-dump equals fls -r -p")
+    for x in sorted(mine - theirs, key=str):
+        print("   only scan-dump:", x)
+    for x in sorted(theirs - mine, key=str):
+        print("   only fls:      ", x)
+    n_folders = sum(1 for r in rows if r[0] == "D")
+    n_files = sum(1 for r in rows if r[0] == "F")
+    check(counts == f"folders {n_folders} files {n_files}", f"{label}: count line {counts}")
+    return rows
+
+
+for name in ("ntfs-c512.img", "ntfs-c4096.img"):
+    rows = compare(name, os.path.join(ntfs_dir, name))
+    by_path = {(r[0], r[4]): r for r in rows}
+    check(by_path.get(("D", "OldDir"), (0, False))[1], f"{name}: deleted folder OldDir is marked")
+    check(by_path.get(("F", "OldDir/Sub/old3.txt"), (0, False))[1],
+          f"{name}: a file in a deleted folder is found with its path")
+    check(("F", "Lost/orphan.txt") in by_path and not by_path[("F", "Lost/orphan.txt")][1],
+          f"{name}: the orphans' folder record gives them their path")
+
+mbr = os.path.join(FIXTURES, "disks", "mbr.img")
+if os.path.exists(mbr):
+    compare("mbr.img partition 2 at 75776", mbr, 75776, 16384)
+else:
+    check(False, "disks/mbr.img is missing")
+
+
+def mft_record_offset(image, record):
+    """Byte offset of an MFT record on a fresh fixture (its $MFT is contiguous from its start)."""
+    with open(image, "rb") as f:
+        bs = f.read(512)
+    bps = struct.unpack_from("<H", bs, 0x0B)[0]
+    cluster = bps * bs[0x0D]
+    mft = struct.unpack_from("<Q", bs, 0x30)[0] * cluster
+    raw = struct.unpack_from("<b", bs, 0x40)[0]
+    size = raw * cluster if raw > 0 else 1 << -raw
+    return mft + record * size, size
+
+
+def zero_records(image, records):
+    with open(image, "r+b") as f:
+        for r in records:
+            off, size = mft_record_offset(image, r)
+            f.seek(off)
+            f.write(b"\0" * size)
+
+
+with tempfile.TemporaryDirectory() as tmp:
+    src = os.path.join(ntfs_dir, "ntfs-c4096.img")
+    entries = oracle.by_path(oracle.fls(src))
+    olddir, sub = entries["OldDir"].record, entries["OldDir/Sub"].record
+
+    # The deleted folder OldDir loses its record: its subfolder has no parent left.
+    img = os.path.join(tmp, "orphan.img")
+    subprocess.run(["cp", "--sparse=always", src, img], check=True)
+    zero_records(img, [olddir])
+    rows, _, _ = scan(img)
+    lines = {(r[0], r[1], r[3], r[4]) for r in rows}
+    check(("D", True, sub, "Lost/Sub") in lines, "an orphaned folder is put under Lost")
+    check(("F", True, entries["OldDir/Sub/old3.txt"].record, "Lost/Sub/old3.txt") in lines,
+          "its file follows it under Lost")
+    check(("F", True, entries["OldDir/old1.txt"].record, f"?{olddir}/old1.txt") in lines,
+          "a file whose folder record is gone keeps its parent number")
+    check(not any(r[4] == "OldDir" for r in rows), "the zeroed folder record gives nothing")
+
+    # The MFT's first records zeroed: nothing to walk, the scan hands over with its notice.
+    img = os.path.join(tmp, "zeroed.img")
+    subprocess.run(["cp", "--sparse=always", src, img], check=True)
+    zero_records(img, range(0, 16))
+    rows, counts, err = scan(img)
+    check("notice: " + NOTICE in err.splitlines(), "zeroed MFT start: the hand-over notice")
+    check(counts == "folders 1 files 0", f"zeroed MFT start: only Lost remains ({counts})")
+
+if failures:
+    print(f"{len(failures)} check(s) failed")
+    sys.exit(1)
+print("all checks passed")
