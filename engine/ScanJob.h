@@ -57,6 +57,13 @@ class ScanObserver {
   virtual void OnDetailText(std::string_view text) { (void)text; }
   // Position of the progress bar, 0 to 100.
   virtual void OnBar(int position) { (void)position; }
+  // Starts (true) or stops (false) the bar's own animation, for scans that cannot tell how far
+  // they are (the FAT deleted-file scan).
+  virtual void OnBarAnimation(bool running) { (void)running; }
+  // The FAT deleted-file scan found nothing and goes on as the formatted scan on the same worker:
+  // the page stops the bar animation, shows the sector label ("Current Sector") and restarts the
+  // elapsed time.
+  virtual void OnFormattedFallback() {}
 };
 
 // The page refreshes its texts only on the period-th call and then every (period - 1)-th call,

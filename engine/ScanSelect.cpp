@@ -1,5 +1,6 @@
 #include "engine/ScanSelect.h"
 
+#include "engine/FatDeletedScan.h"
 #include "engine/ScanState.h"
 
 ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
@@ -19,5 +20,6 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
   //         otherwise the deleted-file scan.
   //   FAT:  partition pass 0 or 1 -> partition scan; formatted -> formatted scan; otherwise the
   //         deleted-file scan.
+  if (fat && !formatted && !partition) return FatDeletedScanThread;
   return nullptr;
 }

@@ -28,7 +28,9 @@ class FatDirEntry {
 
   // The 8.3 name as stored: name bytes that are not blanks, then "." and the extension's bytes
   // that are not blanks when the extension's first byte is not blank. A deleted entry's first
-  // byte becomes '_'; a leading 0x05 (a name that really starts with 0xE5) becomes 0xE5.
+  // byte becomes '_'; a leading 0x05 (a name that really starts with 0xE5) becomes 0xE5. The
+  // case flags of byte 12 (0x08 name, 0x10 extension in lower case) are applied, so a name saved
+  // as "deep.txt" without a long name comes back as "deep.txt".
   std::string ShortName() const;
 
   // The first cluster: the low word alone on FAT12/16, with the high word on FAT32.

