@@ -1,7 +1,7 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N]
+//             [--start S] [--end E] [--bps N] [--extract DIR [--only-deleted]]
 //
 // The image stands in for "\\.\PhysicalDrive0"; the source globals are set as the source page
 // sets them for a volume at sectors S..E (the whole file when omitted). Questions are answered
@@ -10,6 +10,9 @@
 //   folders N files M
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke.
+// --extract DIR writes every found file (only the deleted ones with --only-deleted) through the
+// program's extraction to DIR/<path>; a file not written whole is named on stderr and the exit
+// code is 4.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -30,6 +33,7 @@
 #include "platform/TextCodec.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "tests/tools/ExtractFound.h"
 
 namespace {
 
@@ -40,6 +44,8 @@ struct Options {
   int64_t start = 0;
   int64_t end = -1;
   int32_t bps = 512;
+  std::string extractDir;
+  bool onlyDeleted = false;
 };
 
 [[noreturn]] void Usage(const char* why) {
@@ -68,6 +74,10 @@ Options Parse(int argc, char** argv) {
       o.start = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--end")
       o.end = std::strtoll(value().c_str(), nullptr, 10);
+    else if (a == "--extract")
+      o.extractDir = value();
+    else if (a == "--only-deleted")
+      o.onlyDeleted = true;
     else if (a == "--bps")
       o.bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else
@@ -185,5 +195,8 @@ int main(int argc, char** argv) {
   std::sort(lines.begin(), lines.end());
   for (const auto& l : lines) std::printf("%s\n", l.c_str());
   std::printf("folders %u files %u\n", folders, files);
-  return end == ScanEnd::Failed ? 1 : 0;
+  if (end == ScanEnd::Failed) return 1;
+  if (!o.extractDir.empty() && extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted) != 0)
+    return 4;
+  return 0;
 }
