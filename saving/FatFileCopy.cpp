@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,30 +24,10 @@ namespace {
 // Abort take effect quickly.
 constexpr uint64_t kReadBytes = 64 * 1024;
 
-// The volume of the current scan, described once and kept while the scan's geometry and source
-// stay the same (describing it reads the boot sector).
+// The volume of the current scan. Described for every file: it costs one read of the boot
+// sector, and nothing stale can survive a change of source.
 FatVolume CurrentVolume() {
-  struct Key {
-    std::string fs;
-    std::array<uint32_t, 12> geometry{};
-    std::string device;
-    int64_t end = 0;
-    uint64_t sectorBytes = 0;
-    bool operator==(const Key&) const = default;
-  };
-  static std::mutex mutex;
-  static Key cachedKey;
-  static FatVolume cached;
-  static bool valid = false;
-  Key key{std::string(g_ScanState.FileSystemName()), g_ScanState.geometry,
-          std::string(CurrentDevicePath()), g_SourceEndSector, ReadSizeBytes(1)};
-  std::lock_guard lock(mutex);
-  if (!valid || !(key == cachedKey)) {
-    cached = DescribeFatVolume(key.fs, key.geometry);
-    cachedKey = std::move(key);
-    valid = true;
-  }
-  return cached;
+  return DescribeFatVolume(g_ScanState.FileSystemName(), g_ScanState.geometry);
 }
 
 // Asks the copy-error question unless the user chose to skip every failing file.
