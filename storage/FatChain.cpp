@@ -1,6 +1,7 @@
 #include "storage/FatChain.h"
 
 #include <new>
+#include <unordered_set>
 
 #include "platform/ByteOrder.h"
 #include "platform/OutOfMemory.h"
@@ -93,6 +94,7 @@ namespace {
 // The shared walk: appends successors of first until the chain ends, maxNodes are held, or the
 // chain returns to a cluster it holds. Cycles are found with Brent's method, which needs no
 // memory beyond two counters, and the chain is then cut just before its first repeated cluster.
+// A walk ended by a bound first is checked for a repeat afterwards.
 void Walk(FatTable& table, ClusterList& list, uint32_t first, size_t maxNodes) {
   const size_t base = list.size();
   if (!AppendClusterNode(list, first)) return;
@@ -121,6 +123,14 @@ void Walk(FatTable& table, ClusterList& list, uint32_t first, size_t maxNodes) {
       lambda = 0;
     }
     current = *next;
+  }
+  // Stopped by a bound before the cycle test could see a loop: cut at the first repeat, if any.
+  std::unordered_set<uint32_t> seen;
+  for (size_t i = base; i < list.size(); ++i) {
+    if (!seen.insert(list[i]).second) {
+      list.Truncate(i);
+      return;
+    }
   }
 }
 

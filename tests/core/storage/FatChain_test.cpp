@@ -159,6 +159,18 @@ TEST(FatChain, CyclesEndBeforeTheFirstRepeatedCluster) {
   }
 }
 
+// A loop that the count bound of a capped or copy walk reaches first is still cut at its repeat.
+TEST(FatChain, BoundedWalksKeepNoClusterTwice) {
+  MemoryVolume disk(64);
+  FatWriter w{disk, 16};
+  w.Chain(Range(10, 20), 12);  // 10 .. 29, then back to 12
+  FatVolume v = SmallFat(16, 8);
+  EXPECT_EQ(Follow(v, 10, kDeletedFolderCap), Range(10, 20));
+  ClusterList copy;
+  ReadFatChainForCopy(v, copy, 10, v.fat1Start, 24);
+  EXPECT_EQ(copy.Clusters(), Range(10, 20));
+}
+
 TEST(FatChain, UnreadableFatSectorEndsTheChain) {
   MemoryVolume disk(64);
   FatWriter w{disk, 16};
