@@ -35,8 +35,8 @@ VOLUMES = [
     ("fat/fat32-s1.img", "FAT32", 0, None),
     ("fat/fat32-s8.img", "FAT32", 0, None),
     ("fat/fat32-s64.img", "FAT32", 0, None),
-    ("disks/mbr.img", "FAT32", 2048, 73728),
     ("disks/mbr.img", "FAT16", 94208, 8192),
+    ("disks/mbr.img", "FAT32", 2048, 73728),
 ]
 
 TSK_NAME_LIMIT = 247  # TSK cuts FAT long names here
@@ -62,8 +62,13 @@ def env():
     return e
 
 
+BPS = {}  # image path -> sector size, for volumes whose sectors are not 512 bytes
+
+
 def volume_args(image, fs, start, count):
     args = ["--image", str(image), "--fs", fs, "--start", str(start)]
+    if str(image) in BPS:
+        args += ["--bps", str(BPS[str(image)])]
     if count is not None:
         args += ["--end", str(start + count - 1)]
     return args
@@ -167,6 +172,41 @@ def compare_extraction(label, image, fs, start, count, tsk):
         check(written == wanted, f"{label}: --only-deleted wrote {written}, expected {wanted}")
 
 
+def make_4k_volume(folder):
+    """A FAT16 volume with 4096-byte sectors and two sectors per cluster, made with mtools: long
+    names, a fragmented file, a deleted file and a deleted folder."""
+    image = Path(folder) / "fat16-4k.img"
+    with open(image, "wb") as f:
+        f.truncate(64 * 1024 * 1024)
+    env = dict(os.environ, MTOOLS_SKIP_CHECK="1", TZ="UTC")
+    run = lambda *a: subprocess.run(a, check=True, capture_output=True, env=env)  # noqa: E731
+    run("mkfs.fat", "-a", "-F", "16", "-S", "4096", "-s", "2", str(image))
+    src = Path(folder) / "src"
+    src.mkdir()
+    c = 8192
+
+    def put(tag, size, dest):
+        p = src / tag
+        p.write_bytes(o.expected_content(tag, size))
+        os.utime(p, (1614834368, 1614834368))  # 2021-03-04 05:06:08 UTC
+        run("mcopy", "-m", "-i", str(image), str(p), "::" + dest)
+
+    run("mmd", "-i", str(image), "::/Docs", "::/Old")
+    for i in range(150):  # enough entries to cross a 4096-byte sector in one folder
+        put(f"n{i}", 10 + i, f"/Docs/A rather long file name number {i:03d}.txt")
+    put("parta", 3 * c, "/PART_A.BIN")
+    put("partb", 3 * c, "/PART_B.BIN")
+    put("partc", 3 * c, "/PART_C.BIN")
+    run("mdel", "-i", str(image), "::/PART_B.BIN")
+    put("frag", 6 * c + 7, "/FRAGMENT.BIN")
+    put("gone", 5000, "/GONE.TXT")
+    put("old1", 700, "/Old/OLD1.TXT")
+    run("mdel", "-i", str(image), "::/GONE.TXT")
+    run("mdeltree", "-i", str(image), "::/Old")
+    BPS[str(image)] = 4096
+    return image
+
+
 def main():
     if not SCAN_DUMP.exists() or not FAT_CHAIN.exists():
         skip(f"test drivers not built in {TOOLS}")
@@ -177,9 +217,14 @@ def main():
         image = FIX / rel
         if not image.exists():
             skip(f"{image} missing (run tests/fixtures/build-all.sh)")
-    for rel, fs, start, count in VOLUMES:
-        image = FIX / rel
-        label = f"{rel}@{start}"
+    work = tempfile.TemporaryDirectory()
+    volumes = [(FIX / rel, fs, start, count) for rel, fs, start, count in VOLUMES]
+    try:
+        volumes.append((make_4k_volume(work.name), "FAT16", 0, None))
+    except (subprocess.CalledProcessError, OSError) as e:
+        check(False, f"could not make the 4096-byte-sector volume: {e}")
+    for image, fs, start, count in volumes:
+        label = f"{image.name}@{start}"
         try:
             ours, tsk = compare_scan(label, image, fs, start, count)
             compare_chains(label, image, fs, start, count, ours)

@@ -2,6 +2,8 @@
 // own extraction into a folder, under the folders the copy walk would create for it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -53,6 +55,7 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
                  static_cast<int>(fs.size()), fs.data());
     return 1;
   }
+  ::mkdir(dir.c_str(), 0755);  // an existing folder is fine
   const TargetFolder root = TargetFolder::Open(dir);
   if (!root.IsOpen()) {
     std::fprintf(stderr, "scan-dump: cannot open %s\n", dir.c_str());

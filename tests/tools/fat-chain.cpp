@@ -1,6 +1,6 @@
 // Test driver: prints the FAT cluster chains of the given first clusters on an image.
 //
-//   fat-chain --image FILE --fs FAT12|FAT16|FAT32 [--start S] [--end E] CLUSTER...
+//   fat-chain --image FILE --fs FAT12|FAT16|FAT32 [--start S] [--end E] [--bps N] CLUSTER...
 //
 // One line per cluster: "FIRST<TAB>c1 c2 c3 ...", the chain as the scans and the copy follow it
 // from the first FAT.
@@ -20,6 +20,7 @@
 int main(int argc, char** argv) {
   std::string image, fs;
   int64_t start = 0, end = -1;
+  int32_t bps = 512;
   std::vector<uint32_t> clusters;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
       start = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--end")
       end = std::strtoll(value().c_str(), nullptr, 10);
+    else if (a == "--bps")
+      bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else
       clusters.push_back(static_cast<uint32_t>(std::strtoul(a.c_str(), nullptr, 10)));
   }
@@ -48,8 +51,9 @@ int main(int argc, char** argv) {
   ResetSourceGlobals();
   MapDeviceToFile("\\\\.\\PhysicalDrive0", image);
   g_CurrentDevice = 0;
+  g_BytesPerSector = bps;
   g_SourceStartSector = start;
-  g_SourceEndSector = end >= 0 ? end : st.st_size / 512 - 1;
+  g_SourceEndSector = end >= 0 ? end : st.st_size / bps - 1;
   g_FileSystemName = fs;
   if (!DetectVolumeGeometry()) {
     std::fprintf(stderr, "fat-chain: no %s volume at sector %lld\n", fs.c_str(),
