@@ -37,9 +37,13 @@ class FatDeletedScanner {
   ScanEnd Run() {
     if (volume_.bits == 0 || volume_.sectorsPerCluster == 0) return ScanEnd::Finished;
     Walk w = volume_.bits == 32 ? ReadFat32Root() : ReadFixedRoot();
-    while (w != Walk::kStop && w != Walk::kCancel && !queue_.empty()) {
-      const uint32_t id = queue_.front();
-      queue_.pop_front();
+    // Present folders are read before deleted ones: a deleted folder's cluster may since hold a
+    // present folder, whose entries must not be marked deleted because the stale entry was met
+    // first. Reading it later, the merged record says it is present.
+    while (w != Walk::kStop && w != Walk::kCancel && (!present_.empty() || !deleted_.empty())) {
+      std::deque<uint32_t>& queue = present_.empty() ? deleted_ : present_;
+      const uint32_t id = queue.front();
+      queue.pop_front();
       w = ReadFolder(id);
     }
     if (w == Walk::kCancel) return ScanEnd::Cancelled;
@@ -174,7 +178,8 @@ class FatDeletedScanner {
       f.created = created;
       f.accessed = accessed;
       AddFolderRecord(f);
-      if (cluster != kLostFolderId && queued_.insert(cluster).second) queue_.push_back(cluster);
+      if (cluster != kLostFolderId && queued_.insert(cluster).second)
+        (deleted == 'y' ? deleted_ : present_).push_back(cluster);
     } else {
       NewFile f;
       f.ansiName = ansi;
@@ -210,8 +215,10 @@ class FatDeletedScanner {
   std::vector<std::byte> buffer_;
   std::vector<std::byte> lookback_;
   std::u16string longName_;
-  std::deque<uint32_t> queue_;           // folders found and not yet read, in discovery order
-  std::unordered_set<uint32_t> queued_;  // every folder id ever queued: each is read once
+  // Folders found and not yet read, in discovery order; every id is queued once.
+  std::deque<uint32_t> present_;
+  std::deque<uint32_t> deleted_;
+  std::unordered_set<uint32_t> queued_;
 };
 
 // Where the formatted scan takes over once it exists; until then the scan ends after the notice.

@@ -3,9 +3,10 @@
 // into a FolderRecord or FileRecord of the result lists.
 //
 // It works from g_ScanState's geometry copy and file-system name, which the page sets before it
-// starts the worker. Each folder is read once, in the order it was found, whatever cluster it
-// lies in. Everything inside a deleted folder is marked deleted; a deleted folder's chain is cut
-// at 26 clusters. When nothing at all is found the user is told that the formatted scan follows.
+// starts the worker. Each folder is read once, in the order it was found (present folders before
+// deleted ones), whatever cluster it lies in. Everything inside a deleted folder is marked deleted;
+// a deleted folder's chain is cut at 26 clusters. When nothing at all is found the user is told
+// that the formatted scan follows.
 #pragma once
 
 #include <string_view>

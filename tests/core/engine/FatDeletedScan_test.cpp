@@ -170,6 +170,29 @@ TEST(FatDeletedScan, EveryFolderIsReadOnceWhateverItsCluster) {
   EXPECT_EQ(g_ScanState.fileCount.load(), 1u);
 }
 
+// A deleted folder's cluster now holds a present folder found later in the walk: its files are
+// present, listed once, under the present folder.
+TEST(FatDeletedScan, AClusterReusedByAPresentFolderIsReadAsPresent) {
+  SmallFat16 v;
+  Bytes root =
+      ShortEntry({"\xE5"
+                  "LD        ",
+                  0x10, 50});
+  Append(root, ShortEntry({Short11("DOCS", ""), 0x10, 40}));
+  v.Root(root);
+  v.Fat(40, 0xFFFF);
+  v.Fat(50, 0xFFFF);
+  v.Cluster(40, v.Folder(40, 0, ShortEntry({Short11("NEW", ""), 0x10, 50})));
+  v.Cluster(50, v.Folder(50, 40, ShortEntry({Short11("KEEP", "TXT"), 0x20, 60, 10})));
+  const auto found = Scan();
+  ASSERT_TRUE(found.count("KEEP.TXT"));
+  EXPECT_EQ(found.at("KEEP.TXT").deleted, 'n');
+  EXPECT_EQ(found.at("KEEP.TXT").parent, 50u);
+  ASSERT_TRUE(found.count("NEW"));
+  EXPECT_EQ(found.at("NEW").deleted, 'n');
+  EXPECT_EQ(g_ScanState.fileCount.load(), 1u);
+}
+
 TEST(FatDeletedScan, FoldersOutsideTheDataAreaOrWithoutDotEntriesAreNotRead) {
   SmallFat16 v;
   Bytes root = ShortEntry({Short11("FAR", ""), 0x10, 60000});   // past the volume
