@@ -51,7 +51,8 @@ struct Options {
 [[noreturn]] void Usage(const char* why) {
   std::fprintf(stderr,
                "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
-               "--mode deleted|formatted|partition [--start S] [--end E] [--bps N]\n",
+               "--mode deleted|formatted|partition [--start S] [--end E] [--bps N]\n"
+               "       [--extract DIR [--only-deleted]]\n",
                why);
   std::exit(2);
 }
