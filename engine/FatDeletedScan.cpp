@@ -66,7 +66,7 @@ class FatDeletedScanner {
     const uint32_t bps = volume_.sectorBytes;
     for (uint32_t done = 0; done < volume_.rootSectors;) {
       const uint32_t n = std::min(kRootReadSectors, volume_.rootSectors - done);
-      const uint64_t first = volume_.rootStart + done;
+      const int64_t first = static_cast<int64_t>(volume_.rootStart + done);
       Read(first, n);
       for (uint32_t s = 0; s < n; ++s) {
         const Walk w = ReadEntries(s * size_t{bps}, (s + 1) * size_t{bps}, 0, false);
@@ -97,7 +97,7 @@ class FatDeletedScanner {
     const size_t bps = volume_.sectorBytes;
     for (const ClusterNode* n = chain.head(); n; n = n->next) {
       if (!volume_.IsDataCluster(n->cluster)) break;
-      const uint64_t first = volume_.ClusterSector(n->cluster);
+      const int64_t first = volume_.ClusterSector(n->cluster);
       Read(first, spc);
       if (rootRules) {
         for (uint32_t s = 0; s < spc; ++s) {
@@ -114,12 +114,11 @@ class FatDeletedScanner {
   }
 
   // Reads count sectors from first into the front of the buffer, zeroed first.
-  void Read(uint64_t first, uint32_t count) {
+  void Read(int64_t first, uint32_t count) {
     const size_t bytes = size_t{count} * volume_.sectorBytes;
     if (buffer_.size() < bytes) buffer_.resize(bytes);
     std::fill(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(bytes), std::byte{0});
-    ReadSectors(CurrentDevicePath(), static_cast<int64_t>(first), count,
-                std::span(buffer_).first(bytes));
+    ReadSectors(CurrentDevicePath(), first, count, std::span(buffer_).first(bytes));
   }
 
   // Keeps the end of the block just walked for long names that start before the next block.
