@@ -1,7 +1,7 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N] [--save-log LOG]
+//             [--start S] [--end E] [--bps N] [--save-log LOG] [--extract DIR [--only-deleted]]
 //   scan-dump --load-log LOG
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
@@ -13,6 +13,9 @@
 //   folders N files M
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke.
+// --extract DIR writes every found file (only the deleted ones with --only-deleted) through the
+// program's extraction to DIR/<path>; a file not written whole is named on stderr and the exit
+// code is 4.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -37,6 +40,7 @@
 #include "platform/TextCodec.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "tests/tools/ExtractFound.h"
 
 namespace {
 
@@ -49,6 +53,8 @@ struct Options {
   int32_t bps = 512;
   std::string saveLog;
   std::string loadLog;
+  std::string extractDir;
+  bool onlyDeleted = false;
 };
 
 [[noreturn]] void Usage(const char* why) {
@@ -56,6 +62,7 @@ struct Options {
       stderr,
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
+      "       [--extract DIR [--only-deleted]]\n"
       "       scan-dump --load-log LOG\n",
       why);
   std::exit(2);
@@ -79,6 +86,10 @@ Options Parse(int argc, char** argv) {
       o.start = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--end")
       o.end = std::strtoll(value().c_str(), nullptr, 10);
+    else if (a == "--extract")
+      o.extractDir = value();
+    else if (a == "--only-deleted")
+      o.onlyDeleted = true;
     else if (a == "--bps")
       o.bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else if (a == "--save-log")
@@ -276,5 +287,8 @@ int main(int argc, char** argv) {
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
   PrintLists(o.fs);
-  return end == ScanEnd::Failed ? 1 : 0;
+  if (end == ScanEnd::Failed) return 1;
+  if (!o.extractDir.empty() && extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted) != 0)
+    return 4;
+  return 0;
 }
