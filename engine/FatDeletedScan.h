@@ -6,7 +6,7 @@
 // starts the worker. Each folder is read once, in the order it was found (present folders before
 // deleted ones), whatever cluster it lies in. Everything inside a deleted folder is marked deleted;
 // a deleted folder's chain is cut at 26 clusters. When nothing at all is found the user is told
-// that the formatted scan follows.
+// that the formatted scan follows, and it runs on the same worker (engine/FatFormattedScan.h).
 #pragma once
 
 #include <string_view>

@@ -26,6 +26,9 @@ class ScanControl {
   // Worker side. Blocks while paused; returns false when the worker must end now (cancelled).
   bool Checkpoint();
   bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
+  // A scan of several steps takes a stop as the end of the current step only: it clears the
+  // request before the next step, so a later Stop ends that one.
+  void ClearStopRequest() { stop_.store(false, std::memory_order_release); }
   bool Cancelled() const { return cancel_.load(std::memory_order_acquire); }
   bool Paused() const;
 

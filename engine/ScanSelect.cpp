@@ -1,6 +1,8 @@
 #include "engine/ScanSelect.h"
 
 #include "engine/FatDeletedScan.h"
+#include "engine/FatFormattedScan.h"
+#include "engine/FatPartitionScan.h"
 #include "engine/NtfsDeletedScan.h"
 #include "engine/ScanState.h"
 
@@ -19,6 +21,8 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
   //         otherwise the deleted-file scan.
   //   FAT:  partition pass 0 or 1 -> partition scan; formatted -> formatted scan; otherwise the
   //         deleted-file scan.
-  if (fat && !formatted && !partition) return FatDeletedScanThread;
+  if (fat && partition) return pass == 0 || pass == 1 ? FatPartitionScanThread : nullptr;
+  if (fat && formatted) return FatFormattedScanThread;
+  if (fat) return FatDeletedScanThread;
   return nullptr;
 }

@@ -284,6 +284,8 @@ int main(int argc, char** argv) {
     end = scan(job);
   });
   worker.join();
+  // The analysis page throws the folder list away after a scan that could not run.
+  if (end == ScanEnd::Discard) FreeFolderList();
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
   PrintLists(o.fs);

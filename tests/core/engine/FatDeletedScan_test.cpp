@@ -234,10 +234,15 @@ TEST(FatDeletedScan, NothingFoundTellsTheUserAndHandsOver) {
   Bytes root = LongNameEntries(u"Orphan fragment.txt", Short11("ORPHAN~1", "TXT"));
   Append(root, ShortEntry({".          ", 0x10, 5}));
   v.Root(root);
+  // A folder no entry leads to any more: only the formatted scan that follows finds it.
+  v.Cluster(40, v.Folder(40, 0, ShortEntry({Short11("INNER", "BIN"), 0x20, 41, 9})));
   NoticeRecorder prompts;
   FallbackObserver observer;
   ScanEnd end = ScanEnd::Failed;
-  EXPECT_TRUE(Scan(&end, &prompts, &observer).empty());
+  const auto found = Scan(&end, &prompts, &observer);
+  std::set<std::string> names;
+  for (const auto& [name, f] : found) names.insert(name);
+  EXPECT_EQ(names, (std::set<std::string>{"Lost", "Dir1", "INNER.BIN"}));
   EXPECT_EQ(prompts.notices, (std::vector<std::string>{std::string(kFatFormattedFallbackNotice)}));
   EXPECT_EQ(observer.animation, (std::vector<bool>{true, false}));
   EXPECT_EQ(observer.fallbacks, 1);
