@@ -102,6 +102,12 @@ class FatFormattedScanner {
       bar_.Reset();
       if (!Lost()) return ScanEnd::Cancelled;
     }
+    if (partitionMode_) {
+      // The dump put folders without a parent under "Lost"; a loop of parents it left would
+      // keep a reader going round for ever.
+      job_.control.ClearStopRequest();
+      if (AssignFatLostFolders(job_, partition_) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
+    }
     job_.control.ClearStopRequest();
     ui_.OnStepLinesVisible(true);
     ui_.OnStepText(kFatInsertingRootStep);
