@@ -233,7 +233,10 @@ int DumpFromLog(const std::string& path) {
   ScanControl control;
   ScanObserver observer;
   ScanJob job{control, observer};
-  const ScanEnd end = LoadScanLogRecords(job);
+  // As after Load Log: the scan chosen for the log's file system and mode reads the log's
+  // records; where no scan is chosen yet, the record reader runs alone.
+  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
+  const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
   PrintLists(g_FileSystemName);
   return end == ScanEnd::Finished ? 0 : 1;
 }
