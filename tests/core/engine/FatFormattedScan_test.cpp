@@ -11,6 +11,7 @@
 #include "engine/ScanState.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
+#include "tests/core/TestPrompts.h"
 #include "tests/core/storage/FatTestImage.h"
 
 using namespace fat_test;
@@ -49,14 +50,6 @@ class FormattedFat16 {
   MemoryVolume disk;
 };
 
-struct NoticeRecorder final : UserPrompts {
-  void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> notices;
-};
-
 struct StepRecorder final : ScanObserver {
   void OnStepText(std::string_view text) override { steps.emplace_back(text); }
   std::vector<std::string> steps;
@@ -69,7 +62,7 @@ std::string NameOf(const R& r) {
 }
 
 ScanEnd Scan(ScanControl& control, StepRecorder* steps = nullptr,
-             NoticeRecorder* prompts = nullptr) {
+             test_support::RecordingPrompts* prompts = nullptr) {
   StepRecorder local;
   ScanJob job{control, steps ? *steps : local};
   SetUserPrompts(prompts);
@@ -179,7 +172,7 @@ TEST(FatFormattedScan, SectorsPerClusterZeroCannotBeScanned) {
   FormattedFat16 v;
   g_ScanState.geometry[4] = 0;
   v.Directory(10, 10, 0);
-  NoticeRecorder prompts;
+  test_support::RecordingPrompts prompts;
   ScanControl control;
   EXPECT_EQ(Scan(control, nullptr, &prompts), ScanEnd::Discard);
   EXPECT_EQ(prompts.notices,
