@@ -33,6 +33,15 @@ constexpr uint32_t kFat16IdLimit = 65536;
 // How many directory pairs are tried between two looks at the stop and cancel flags.
 constexpr uint32_t kPairsPerCheck = 4096;
 
+constexpr std::align_val_t kBufferAlignment{4096};
+
+std::byte* AlignedBytes(size_t n) {
+  return static_cast<std::byte*>(::operator new[](n, kBufferAlignment, std::nothrow));
+}
+struct AlignedDelete {
+  void operator()(std::byte* p) const { ::operator delete[](p, kBufferAlignment); }
+};
+
 bool IsClusterSize(uint64_t spc) {
   return std::find(std::begin(kClusterSizes), std::end(kClusterSizes), spc) !=
          std::end(kClusterSizes);
@@ -116,11 +125,12 @@ class FatPartitionSearch {
     if (bytesPerSector < 512) return ScanEnd::Failed;
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
     uint32_t chunk = b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
-    std::unique_ptr<std::byte[]> buffer(new (std::nothrow)
-                                            std::byte[size_t{chunk} * b + kSearchSlack]);
+    // Page-aligned, as the kernel copies into aligned memory fastest.
+    std::unique_ptr<std::byte[], AlignedDelete> buffer(
+        AlignedBytes(size_t{chunk} * b + kSearchSlack));
     if (!buffer) {
       chunk = b > 512 ? std::max<uint32_t>(1, kFallbackSectors / (b / 512)) : kFallbackSectors;
-      buffer.reset(new (std::nothrow) std::byte[size_t{chunk} * b + kSearchSlack]);
+      buffer.reset(AlignedBytes(size_t{chunk} * b + kSearchSlack));
       if (!buffer) return ScanEnd::Failed;
     }
     if (g_SourceEndSector <= 0 || g_SourceStartSector < 0 ||

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The FAT partition search (the first pass of partition recovery) over a 2 GiB disk image against
+# `dd` reading the same range, in the same run with the page cache warm: the best of three runs of
+# `scan-dump --mode partition` and of `dd bs=1M`, and the search's throughput as a ratio of dd's.
+# The image is random bytes with a FAT32 volume of 1.5 GiB (8 sectors per cluster, 2,000 folders)
+# at sector 2048 and a FAT16 volume of 256 MiB after it, and no partition table.
+# usage: bench/fat_partition.sh [BUILD_DIR]   (default build/release)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+dump="$build/tests/tools/scan-dump"
+[ -x "$dump" ] || { echo "build $dump first (cmake --build --preset release)"; exit 1; }
+
+export MTOOLS_SKIP_CHECK=1 TZ=UTC LC_ALL=C.UTF-8
+dir="$root/build/bench"
+image="$dir/fat_partition_2g.img"
+sectors=$((2 * 1024 * 1024 * 1024 / 512))
+fat32_start=2048
+fat32_sectors=$((1536 * 2048))
+fat16_start=$((fat32_start + fat32_sectors))
+fat16_sectors=$((256 * 2048))
+mkdir -p "$dir"
+if [ ! -f "$image" ]; then
+  echo "making $image (once; about a minute)"
+  src=$(mktemp -d)
+  trap 'rm -rf "$src"' EXIT
+  head -c $((sectors * 512)) /dev/urandom >"$image.tmp"
+  # 2,000 folders in 40 groups, each with two small files.
+  python3 - "$src" <<'PY'
+import os, sys
+src = sys.argv[1]
+for g in range(40):
+    for d in range(50):
+        folder = os.path.join(src, f"Group {g:02d}", f"Folder {d:02d}")
+        os.makedirs(folder)
+        for f in range(2):
+            with open(os.path.join(folder, f"file{f}.txt"), "wb") as out:
+                out.write(b"y" * (100 + g * 50 + d + f))
+PY
+  mkfs.fat -a -F 32 -s 8 -S 512 -h $fat32_start --offset $fat32_start "$image.tmp" \
+    $((fat32_sectors / 2)) >/dev/null
+  mcopy -s -m -i "$image.tmp@@$((fat32_start * 512))" "$src"/* ::/
+  mkfs.fat -a -F 16 -s 16 -S 512 -h $fat16_start --offset $fat16_start "$image.tmp" \
+    $((fat16_sectors / 2)) >/dev/null
+  mcopy -s -m -i "$image.tmp@@$((fat16_start * 512))" "$src"/"Group 00" ::/
+  mv "$image.tmp" "$image"
+fi
+cat "$image" >/dev/null  # warm the page cache
+
+best() {  # best wall time in seconds of three runs of the command
+  local b=999999 t0 t1
+  for _ in 1 2 3; do
+    t0=$(date +%s.%N)
+    "$@" >/dev/null 2>&1
+    t1=$(date +%s.%N)
+    b=$(python3 -c "print(min($b, $t1 - $t0))")
+  done
+  echo "$b"
+}
+
+ours=$(best "$dump" --image "$image" --fs FAT32 --mode partition)
+peer=$(best dd if="$image" of=/dev/null bs=1M count=$((sectors / 2048)))
+found=$("$dump" --image "$image" --fs FAT32 --mode partition | grep -c '^fs' || true)
+python3 - "$ours" "$peer" "$sectors" "$found" <<'PY'
+import sys
+ours, peer, sectors = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+mib = sectors * 512 / 2**20
+print(f"scan-dump --mode partition: {ours:.3f} s, {mib / ours:.0f} MiB/s ({sys.argv[4]} file systems)")
+print(f"dd bs=1M:                   {peer:.3f} s, {mib / peer:.0f} MiB/s")
+print(f"the partition search reads at {peer / ours:.2f} of dd's throughput (target 0.5)")
+PY
