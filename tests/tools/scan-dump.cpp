@@ -238,7 +238,7 @@ int DumpFromLog(const std::string& path) {
   ScanThreadFn scan = SelectScanThread(g_FileSystemName);
   const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
   PrintLists(g_FileSystemName);
-  return end == ScanEnd::Finished ? 0 : 1;
+  return end == ScanEnd::Finished || end == ScanEnd::PassDone ? 0 : 1;
 }
 
 }  // namespace
