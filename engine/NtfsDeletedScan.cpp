@@ -8,6 +8,7 @@
 #include "engine/LostFolders.h"
 #include "engine/NtfsSignatureScan.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanLogReader.h"
 #include "engine/ScanState.h"
 #include "platform/UserPrompts.h"
 #include "storage/NtfsAttributes.h"
@@ -164,6 +165,8 @@ ScanEnd AssignLostFolders(ScanJob& job) {
 }
 
 ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  // A loaded scan log already holds the final lists: read them instead of the disk.
+  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
   g_NtfsDeletedScanCounts = {};
   FreeFolderList();
   FreeFileList();
@@ -274,6 +277,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
 }
 
 ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+  if (g_LogLoaded.load()) return NtfsDeletedScanThread(job);
   const auto& g = g_ScanState.geometry;
   NtfsReadMftRunsWithAttrList(CurrentDevicePath(), VolumeFromState(), g[kGeoMftStart],
                               g[kGeoSectorsPerRecord]);

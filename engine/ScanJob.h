@@ -62,9 +62,13 @@ class ScanObserver {
   virtual void OnBar(int position) { (void)position; }
   // Shows or hides the step line and the detail line together.
   virtual void OnStepLinesVisible(bool shown) { (void)shown; }
-  // The NTFS deleted-file scan found nothing in the MFT and hands over to the signature scan in
-  // formatted mode: the page stops its timers, sets the size label to "Indexes Found" and starts
-  // the elapsed time again.
+  // Starts (true) or stops (false) the bar's own animation, for scans that cannot tell how far
+  // they are (the FAT deleted-file scan).
+  virtual void OnBarAnimation(bool running) { (void)running; }
+  // A deleted-file scan found nothing and goes on as the formatted scan on the same worker: the
+  // page stops its timers and the bar animation, labels the size field for the formatted scan of
+  // that file system ("Indexes Found" on NTFS, "Current Sector" on FAT) and starts the elapsed
+  // time again.
   virtual void OnSwitchToFormattedScan() {}
   // The caption before the size-or-sector value ("Total Size", "Indexes Found" and the like), for
   // a worker that changes what that value means between its steps.

@@ -1,5 +1,6 @@
 #include "engine/ScanSelect.h"
 
+#include "engine/FatDeletedScan.h"
 #include "engine/NtfsDeletedScan.h"
 #include "engine/NtfsSignatureScan.h"
 #include "engine/ScanState.h"
@@ -18,5 +19,6 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
   // The scans register here as they are built:
   //   FAT:  partition pass 0 or 1 -> partition scan; formatted -> formatted scan; otherwise the
   //         deleted-file scan.
+  if (fat && !formatted && !partition) return FatDeletedScanThread;
   return nullptr;
 }

@@ -46,6 +46,16 @@ std::optional<uint32_t> Fits32(int64_t v) {
   return static_cast<uint32_t>(v);
 }
 
+// The sector of cluster 0 lies two clusters before the data area, which is before the volume
+// itself when the clusters are large and the data area starts early (a FAT16 volume of 64 sectors
+// per cluster): such a base is kept as its 32-bit two's complement, so that base + c × spc in
+// 32-bit arithmetic still gives the sector of cluster c. Readers that work in 64 bits recover the
+// signed value from the other fields (storage/FatVolume.h).
+std::optional<uint32_t> ClusterBase32(int64_t v) {
+  if (v < 0 && v >= -int64_t{INT32_MAX}) return static_cast<uint32_t>(v);
+  return Fits32(v);
+}
+
 struct FatBoot {
   uint32_t spc, reserved, rootEntries, fatSize, rootCluster;
 };
@@ -74,7 +84,8 @@ int DetectFat16(SectorReader& r, SectorReader& work, int64_t s) {
   const uint32_t rootSectors = (f.rootEntries * 32 + bps - 1) / bps;
   // The number of FATs is taken as two, whatever the boot sector says.
   auto root = Fits32(s + f.reserved + 2 * int64_t{f.fatSize});
-  auto base = Fits32(s + f.reserved + 2 * int64_t{f.fatSize} + rootSectors - 2 * int64_t{f.spc});
+  auto base =
+      ClusterBase32(s + f.reserved + 2 * int64_t{f.fatSize} + rootSectors - 2 * int64_t{f.spc});
   auto fat1 = Fits32(s + f.reserved);
   auto fat2 = Fits32(s + f.reserved + int64_t{f.fatSize});
   if (!root || !base || !fat1 || !fat2) return 0;
@@ -103,7 +114,7 @@ int DetectFat32(SectorReader& r, SectorReader& work, int64_t s) {
                     bo::LoadLe32(boot, 44)};
     const bool plausible = PlausibleFat(boot, f);
     if (plausible && bo::Load8(work.Read(s + f.reserved + int64_t{f.fatSize}), 0) == 0xF8) {
-      auto base = Fits32(s + f.reserved + 2 * int64_t{f.fatSize} - 2 * int64_t{f.spc});
+      auto base = ClusterBase32(s + f.reserved + 2 * int64_t{f.fatSize} - 2 * int64_t{f.spc});
       auto fat1 = Fits32(s + f.reserved);
       auto fat2 = Fits32(s + f.reserved + int64_t{f.fatSize});
       if (!base || !fat1 || !fat2) return 0;

@@ -15,7 +15,8 @@ struct VolumeGeometry {
   uint32_t RootDirectory;          // FAT16: absolute first root sector; FAT32: root cluster
   uint32_t RootDirectorySectors;   // FAT16: root entries / 16; FAT32: 0
   uint32_t ReservedSectors;        // FAT: reserved sector count
-  uint32_t ClusterBaseSector;      // cluster n starts at this + n × SectorsPerCluster
+  uint32_t ClusterBaseSector;      // cluster n starts at this + n × SectorsPerCluster (mod 2^32:
+                                   // below the volume start it is kept as two's complement)
   uint32_t Fat1StartSector;        // FAT: absolute first sector of the first FAT
   uint32_t Fat2StartSector;        // FAT: absolute first sector of the second FAT
 };

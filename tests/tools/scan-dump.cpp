@@ -1,7 +1,7 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N] [--save-log LOG]
+//             [--start S] [--end E] [--bps N] [--save-log LOG] [--extract DIR [--only-deleted]]
 //   scan-dump --load-log LOG
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
@@ -14,6 +14,9 @@
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke. Only the
 // folders of the chosen file system print, as the results page shows them.
+// --extract DIR writes every found file (only the deleted ones with --only-deleted) through the
+// program's extraction to DIR/<path>; a file not written whole is named on stderr and the exit
+// code is 4.
 //
 // --mode partition runs the range search (first pass) and prints one line per found file system,
 //   fs<TAB>N<TAB>name<TAB>start<TAB>end
@@ -42,6 +45,7 @@
 #include "platform/TextCodec.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "tests/tools/ExtractFound.h"
 
 namespace {
 
@@ -54,6 +58,8 @@ struct Options {
   int32_t bps = 512;
   std::string saveLog;
   std::string loadLog;
+  std::string extractDir;
+  bool onlyDeleted = false;
   int32_t choose = 0;  // partition mode: the file system of the second pass, 0 none
 };
 
@@ -62,6 +68,7 @@ struct Options {
       stderr,
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
+      "       [--extract DIR [--only-deleted]]\n"
       "       scan-dump --load-log LOG\n",
       why);
   std::exit(2);
@@ -85,6 +92,10 @@ Options Parse(int argc, char** argv) {
       o.start = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--end")
       o.end = std::strtoll(value().c_str(), nullptr, 10);
+    else if (a == "--extract")
+      o.extractDir = value();
+    else if (a == "--only-deleted")
+      o.onlyDeleted = true;
     else if (a == "--bps")
       o.bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else if (a == "--save-log")
@@ -235,7 +246,10 @@ int DumpFromLog(const std::string& path) {
   ScanControl control;
   ScanObserver observer;
   ScanJob job{control, observer};
-  const ScanEnd end = LoadScanLogRecords(job);
+  // As after Load Log: the scan chosen for the log's file system and mode reads the log's
+  // records; where no scan is chosen yet, the record reader runs alone.
+  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
+  const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
   PrintLists(g_FileSystemName);
   return end == ScanEnd::Finished ? 0 : 1;
 }
@@ -318,5 +332,8 @@ int main(int argc, char** argv) {
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
   PrintLists(o.fs);
-  return end == ScanEnd::Failed ? 1 : 0;
+  if (end == ScanEnd::Failed) return 1;
+  if (!o.extractDir.empty() && extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted) != 0)
+    return 4;
+  return 0;
 }

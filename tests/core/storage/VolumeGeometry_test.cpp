@@ -113,6 +113,20 @@ TEST_F(Geometry, Fat16WorkedExample) {
   EXPECT_EQ(g.MftMirrorStartSector, kSentinel + 3);
 }
 
+// Large clusters on a small FAT16 volume at sector 0: cluster 0 would lie before the volume.
+// The base is kept in 32-bit two's complement so that base + c x spc still finds cluster c.
+TEST_F(Geometry, Fat16ClusterBaseBeforeTheVolumeStartWraps) {
+  Fat16(0);
+  Sector(0)[13] = std::byte{64};
+  ASSERT_EQ(Detect("FAT16", 0), 1);
+  const VolumeGeometry& g = g_VolumeGeometry;
+  // Data area: 1 + 2 x 200 + 32 = 433; cluster 2 starts there.
+  EXPECT_EQ(g.ClusterBaseSector, static_cast<uint32_t>(433 - 128));
+  Sector(0)[13] = std::byte{128};
+  ASSERT_EQ(Detect("FAT16", 0), 1);
+  EXPECT_EQ(static_cast<uint32_t>(g.ClusterBaseSector + 2 * 128), 433u);
+}
+
 TEST_F(Geometry, Fat16OneFieldChanged) {
   struct Case {
     const char* name;

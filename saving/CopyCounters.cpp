@@ -1,0 +1,9 @@
+#include "saving/CopyCounters.h"
+
+std::atomic<uint64_t> g_CopiedBytes{0};
+std::atomic<uint32_t> g_CopiedFileCount{0};
+
+void ResetCopyCounters() {
+  g_CopiedBytes = 0;
+  g_CopiedFileCount = 0;
+}

@@ -1,0 +1,15 @@
+// What a copy has really written, for the copy page's progress and its end message. Every file
+// extraction (FAT and NTFS) adds to them; the copy page zeroes them before a copy starts.
+//   g_CopiedBytes      bytes written to target files (and, in the existing-target handling, the
+//                      size of a file the user chose to skip);
+//   g_CopiedFileCount  files admitted to the copy.
+// The worker writes them while the UI thread reads them, so they are atomics.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+extern std::atomic<uint64_t> g_CopiedBytes;
+extern std::atomic<uint32_t> g_CopiedFileCount;
+
+void ResetCopyCounters();

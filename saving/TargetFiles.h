@@ -1,0 +1,93 @@
+// Where recovered files are written: folders and files created under the target folder's
+// descriptor with names made safe first, so that nothing read from a disk can steer a write
+// outside the target (no "/", no "..", no symbolic link followed) or be silently lost (every
+// write, time change and close is checked). Shared by the FAT and NTFS extraction.
+#pragma once
+
+#include <sys/types.h>
+#include <time.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The name as it may be used for one path component, in UTF-8: "/" and NUL become "_", an empty
+// name becomes "_", "." and ".." become "_" and "__", and a name longer than 255 bytes is
+// shortened before its extension (the extension is kept when it is short enough to leave room),
+// never inside a UTF-8 sequence.
+std::string SafeFileName(std::u16string_view name);
+std::string SafeFileName(std::string_view utf8Name);
+
+inline constexpr size_t kMaxNameBytes = 255;
+
+// An open file descriptor that closes itself.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& o) noexcept : fd_(o.Release()) {}
+  UniqueFd& operator=(UniqueFd&& o) noexcept;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd();
+  int Get() const { return fd_; }
+  bool IsOpen() const { return fd_ >= 0; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes now; false when close reported an error (the data may not have reached the disk).
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// A file being written. Created only by TargetFolder::CreateFile.
+class TargetFile {
+ public:
+  TargetFile() = default;
+  explicit TargetFile(UniqueFd fd) : fd_(std::move(fd)) {}
+  bool IsOpen() const { return fd_.IsOpen(); }
+  // Writes all of data (short writes and interruptions are continued); false on failure.
+  bool Write(std::span<const std::byte> data);
+  // Sets the modification time (the access time too, as nothing better is known); false on
+  // failure.
+  bool SetModifiedTime(const timespec& when);
+  // Closes the file; false when the close failed.
+  bool Close() { return fd_.Close(); }
+
+ private:
+  UniqueFd fd_;
+};
+
+// A folder of the target, held open by descriptor.
+class TargetFolder {
+ public:
+  TargetFolder() = default;
+  // Opens the folder the user chose (it may itself be reached through a link).
+  static TargetFolder Open(const std::string& path);
+  bool IsOpen() const { return fd_.IsOpen(); }
+  int Fd() const { return fd_.Get(); }
+  // Opens the subfolder of that (already safe) name, creating it when missing. A link of that
+  // name is not followed: the result is then closed.
+  TargetFolder Subfolder(const std::string& safeName) const;
+  // Creates or truncates the file of that (already safe) name for writing, never through a link.
+  TargetFile CreateFile(const std::string& safeName) const;
+  // A second handle on the same folder.
+  TargetFolder Duplicate() const;
+  // True when an entry of that name exists in the folder (not following a link).
+  bool Exists(const std::string& safeName) const;
+
+ private:
+  UniqueFd fd_;
+};
+
+// A DOS date and time (local time, as FAT keeps it) as the instant it names. A month outside 1 to
+// 12 counts as December. Nothing when the day is 0, the hour above 23, the minute above 59 or the
+// seconds above 59: the file then keeps the time it got when written.
+std::optional<timespec> DosTimeToTimespec(uint16_t dosDate, uint16_t dosTime);

@@ -1,0 +1,98 @@
+// scan-dump's --extract: writes every found file (or only the deleted ones) through the program's
+// own extraction into a folder, under the folders the copy walk would create for it.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/RecordBuilders.h"
+#include "engine/ScanState.h"
+#include "platform/TextCodec.h"
+#include "saving/FatFileCopy.h"
+#include "saving/TargetFiles.h"
+
+namespace extract_found {
+
+template <class R>
+std::u16string RecordName(const R& r) {
+  if (r.ansiName.IsSet()) return FatShortNameToUtf16(std::string(r.ansiName.View()));
+  return std::u16string(r.wideName.View());
+}
+
+// The names of the folders from the root down to parentId, or nothing when the chain of parents
+// does not reach the root.
+inline bool FolderNames(uint32_t parentId, uint32_t rootId, std::vector<std::u16string>& out) {
+  out.clear();
+  uint32_t id = parentId;
+  for (uint32_t steps = 0; id != rootId; ++steps) {
+    const FolderRecord* f = FindFolderRecord(id, 0);
+    if (!f || steps > g_ScanState.folderCount.load() + 1) return false;
+    out.insert(out.begin(), RecordName(*f));
+    if (f->id == kLostFolderId) break;
+    id = f->parentId;
+  }
+  return true;
+}
+
+inline TargetFolder OpenPath(const TargetFolder& root, const std::vector<std::u16string>& names) {
+  TargetFolder at = root.Duplicate();
+  for (const auto& n : names) {
+    at = at.Subfolder(SafeFileName(n));
+    if (!at.IsOpen()) break;
+  }
+  return at;
+}
+
+// Returns the number of files that could not be written completely.
+inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted) {
+  const bool fat = fs == "FAT12" || fs == "FAT16" || fs == "FAT32";
+  if (!fat) {
+    std::fprintf(stderr, "scan-dump: --extract is not available for %.*s yet\n",
+                 static_cast<int>(fs.size()), fs.data());
+    return 1;
+  }
+  ::mkdir(dir.c_str(), 0755);  // an existing folder is fine
+  const TargetFolder root = TargetFolder::Open(dir);
+  if (!root.IsOpen()) {
+    std::fprintf(stderr, "scan-dump: cannot open %s\n", dir.c_str());
+    return 1;
+  }
+  const uint32_t rootId = 0;
+  std::vector<std::u16string> names;
+  // Folders first, as the copy walk creates them.
+  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (onlyDeleted && f->deleted != 'y') continue;
+    if (!FolderNames(f->parentId, rootId, names)) continue;
+    names.push_back(RecordName(*f));
+    OpenPath(root, names);
+  }
+  int failures = 0;
+  CopyObserver observer;
+  for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next) {
+    if (onlyDeleted && r->deleted != 'y') continue;
+    const std::u16string name = RecordName(*r);
+    if (!FolderNames(r->parentId, rootId, names)) continue;
+    const TargetFolder folder = OpenPath(root, names);
+    FatCopyRequest request;
+    request.folder = &folder;
+    request.name = name;
+    request.size = static_cast<uint32_t>(r->size);
+    request.firstCluster = r->id;
+    request.deleted = r->deleted == 'y';
+    request.dosDate = static_cast<uint16_t>(r->modified.first);
+    request.dosTime = static_cast<uint16_t>(r->modified.second);
+    const FatCopyResult result = CopyFatFile(request, observer);
+    if (result != FatCopyResult::kWritten) {
+      ++failures;
+      std::fprintf(stderr, "extract: result %d for %s\n", static_cast<int>(result),
+                   Utf16ToUtf8(name).c_str());
+    }
+  }
+  return failures;
+}
+
+}  // namespace extract_found
