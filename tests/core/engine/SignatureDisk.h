@@ -182,7 +182,7 @@ struct VolumeWriter {
     Directory(30, 5, u"Docs" + tag, {Entry(31, 30, u"a.txt")}, 100, {Entry(31, 30, u"a.txt")});
     File(31, 30, u"a" + tag + u".txt", 100);
     Directory(32, 5, u"Big", {}, 110, {Entry(33, 32, u"b.txt")});
-    File(33, 32, u"b.txt", 5000);
+    File(33, 32, u"b.txt", 500);
     RecordBuilder nameless(1024, 1, 34);
     nameless.ResidentData(5);
     Write(RecordSector(34), nameless.Protected());
