@@ -64,6 +64,13 @@ Range ScanRange() {
   return r;
 }
 
+// The MFT number a FILE record carries in its own header (offset 44, present when the update
+// sequence starts at 48 or later, as NTFS 3.1 writes it), or 0 when it carries none. No directory
+// and no file but $MFT has number 0, so 0 also means "not known".
+uint32_t OwnRecordNumber(bo::Bytes record) {
+  return bo::LoadLe16(record, kNtfsUsaOffsetField) >= 48 ? bo::LoadLe32(record, 44) : 0;
+}
+
 // Formats a detail text only when the bar moves or the walk ends, so a large list does not flood
 // the page with texts nobody can read.
 void DetailAndBar(ScanObserver& ui, BarReporter& bar, const char* format, uint64_t done,
@@ -163,7 +170,9 @@ class SectorSearch {
       d.deleted = flags == 2 ? 'y' : 'n';
       d.parentId = name.parentRef;
       d.directoryId = NtfsGetIndexRootParentRef(rec);
-      // The root's own record ("." in the root) is the root even when its index is empty.
+      // A record that says which MFT number it is needs no guess from its neighbours; the root's
+      // own record ("." in the root) is the root even when its index is empty.
+      if (d.directoryId == 0) d.directoryId = OwnRecordNumber(rec);
       if (d.directoryId == 0 && name.View() == u"." && name.parentRef == kNtfsRootRecord)
         d.directoryId = kNtfsRootRecord;
       d.recordSector = sector;
@@ -185,6 +194,7 @@ class SectorSearch {
       f.size = size;
       f.parentId = name.parentRef;
       f.recordNumber = SystemFileRecordNumber(name.View());
+      if (f.recordNumber == 0) f.recordNumber = OwnRecordNumber(rec);
       f.recordSector = sector;
       f.modified = Halves(name.times.modified);
       f.created = Halves(name.times.created);
