@@ -531,3 +531,22 @@ TEST_F(NtfsSignatureScanTest, ALoadedLogIsReadInsteadOfTheDisk) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NtfsSignatureScanTest, FirstUnassignedDirectoryCountsFromTheListsStart) {
+  for (uint32_t assigned : {1u, 0u, 2u, 0u, 0xFFFFFFFFu}) {
+    NewFoundDirectory d;
+    d.assignedPartition = assigned;
+    AddFoundDirectoryRecordCounted(g_ScanState.foundDirList, d);
+  }
+  EXPECT_EQ(FirstUnassignedDirectory(0), 1);
+  EXPECT_EQ(FirstUnassignedDirectory(1), 1);
+  EXPECT_EQ(FirstUnassignedDirectory(2), 3);
+  EXPECT_EQ(FirstUnassignedDirectory(4), -1);
+  EXPECT_EQ(FirstUnassignedDirectory(9), -1);
+  ResetScanState();
+  EXPECT_EQ(FirstUnassignedDirectory(0), -1);
+}
+
+}  // namespace
