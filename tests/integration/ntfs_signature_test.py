@@ -199,6 +199,13 @@ with tempfile.TemporaryDirectory() as tmp:
         other = ("two-a.txt", "two-b.bin") if n == 1 else ("resident.txt", "deep.txt")
         check(not any(r[4].rsplit("/", 1)[-1] in other for r in rows),
               f"file system {n}: none of the other's files")
+    # A log saved between the passes naming file system 2 brings back the same tree.
+    log = os.path.join(tmp, "second.kvsl")
+    args = [DUMP, "--image", disk, "--fs", "NTFS", "--mode", "partition", "--choose", "2"]
+    live = subprocess.run(args + ["--save-log", log], capture_output=True, text=True, check=True)
+    again = subprocess.run([DUMP, "--load-log", log], capture_output=True, text=True)
+    check(again.returncode == 0 and again.stdout == live.stdout,
+          "a log saved between the passes gives file system 2's tree again")
     bad = subprocess.run([DUMP, "--image", disk, "--fs", "NTFS", "--mode", "partition",
                           "--choose", "3"], capture_output=True, text=True)
     check(bad.returncode != 0 and "2 file system(s) found" in bad.stderr,

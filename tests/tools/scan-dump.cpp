@@ -21,6 +21,8 @@
 // --mode partition runs the range search (first pass) and prints one line per found file system,
 //   fs<TAB>N<TAB>name<TAB>start<TAB>end
 // and with --choose N it runs the second pass for file system N instead and prints its tree.
+// --save-log then saves the log between the passes, as the found-file-systems page does, and
+// --load-log of that log prints the same lines.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -237,23 +239,6 @@ int SaveLogAfterScan(const std::string& path) {
   return SaveScanLog(path) ? 0 : 1;
 }
 
-int DumpFromLog(const std::string& path) {
-  ResetSourceGlobals();
-  ResetScanState();
-  ResetScanFlags();
-  g_LogLoaded = 1;
-  if (!LoadScanLogHeader(path)) return 1;
-  ScanControl control;
-  ScanObserver observer;
-  ScanJob job{control, observer};
-  // As after Load Log: the scan chosen for the log's file system and mode reads the log's
-  // records; where no scan is chosen yet, the record reader runs alone.
-  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
-  const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
-  PrintLists(g_FileSystemName);
-  return end == ScanEnd::Finished ? 0 : 1;
-}
-
 // After the first pass of partition recovery: the found file systems, or, with choose, the second
 // pass for that one (as the found-file-systems page passes its number).
 int PartitionPass(int32_t choose, const auto& run) {
@@ -276,6 +261,28 @@ int PartitionPass(int32_t choose, const auto& run) {
   const ScanEnd end = run(second);
   PrintLists(g_FileSystemName);
   return end == ScanEnd::Failed || end == ScanEnd::Cancelled ? 1 : 0;
+}
+
+int DumpFromLog(const std::string& path) {
+  ResetSourceGlobals();
+  ResetScanState();
+  ResetScanFlags();
+  g_LogLoaded = 1;
+  if (!LoadScanLogHeader(path)) return 1;
+  ScanControl control;
+  ScanObserver observer;
+  ScanJob job{control, observer};
+  // As after Load Log: the scan chosen for the log's file system and mode reads the log's
+  // records; where no scan is chosen yet, the record reader runs alone.
+  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
+  const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
+  // A log saved between the passes of partition recovery: the found file systems, or the second
+  // pass for the one the log names, as the found-file-systems page goes on with it.
+  if (end == ScanEnd::PassDone)
+    return PartitionPass(g_ScanState.chosenFileSystem.load(),
+                         [&](ScanThreadFn fn) { return fn(job); });
+  PrintLists(g_FileSystemName);
+  return end == ScanEnd::Finished ? 0 : 1;
 }
 
 }  // namespace
@@ -328,7 +335,15 @@ int main(int argc, char** argv) {
     return end;
   };
   const ScanEnd end = run(scan);
-  if (end == ScanEnd::PassDone) return PartitionPass(o.choose, run);
+  if (end == ScanEnd::PassDone) {
+    // Saved as the found-file-systems page saves it, naming the file system chosen next (0: none).
+    if (!o.saveLog.empty()) {
+      g_ScanState.chosenFileSystem = o.choose;
+      g_TreeMode = 3;
+      if (!SaveScanLog(o.saveLog)) return 1;
+    }
+    return PartitionPass(o.choose, run);
+  }
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
   PrintLists(o.fs);
