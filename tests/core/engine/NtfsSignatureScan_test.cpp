@@ -396,6 +396,34 @@ TEST_F(NtfsSignatureScanTest, IndxBlocksNeedAPlausibleHeader) {
   EXPECT_EQ(g_NtfsSignatureScanCounts.rejectedIndxBlocks, 2u);
 }
 
+// With sectors larger than an index block, step 2 still reads whole blocks (a count rounded up,
+// never zero sectors) and names the directory from its parent's block.
+TEST_F(NtfsSignatureScanTest, SectorsLargerThanAnIndexBlockStillGiveWholeBlocks) {
+  constexpr size_t kSector = 8192;
+  Bytes disk(16 * kSector);
+  ntfs_test::RecordBuilder big(1024, 3, 0);  // carries no number of its own
+  big.StandardInformation(VolumeWriter::Created(32), 2, 3);
+  big.FileName(5, u"Big", 1);
+  big.Resident(0x90, sig_test::IndexRootValue({}), u"$I30");
+  const Bytes record = big.Protected();
+  std::memcpy(disk.data() + 2 * kSector, record.data(), record.size());
+  const Bytes block = sig_test::IndxBlock(0, {VolumeWriter::Entry(32, 5, u"Big", true)});
+  std::memcpy(disk.data() + 5 * kSector, block.data(), block.size());
+  Serve(disk);
+  g_BytesPerSector = kSector;
+  g_SourceEndSector = 16;
+  NtfsSignatureLists lists;
+  ScanObserver quiet;
+  ScanJob job{control, quiet};
+  ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+  ASSERT_NE(g_ScanState.foundDirList.head, nullptr);
+  EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 0u);
+  ASSERT_NE(lists.indx.head, nullptr);
+  EXPECT_EQ(lists.indx.head->sector, 5u);
+  ASSERT_EQ(AssignFolderMftNumbers(job, lists), ScanEnd::Finished);
+  EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 32u);
+}
+
 TEST_F(NtfsSignatureScanTest, StopDuringTheSearchStillDumpsWhatWasFound) {
   Bytes disk(20000 * 512);
   VolumeWriter v{disk, 0, 8, 19999};
