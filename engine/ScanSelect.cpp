@@ -12,11 +12,14 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
   const bool ntfs = fileSystemName == "NTFS";
   const bool fat =
       fileSystemName == "FAT12" || fileSystemName == "FAT16" || fileSystemName == "FAT32";
+  (void)pass;
   (void)fat;
   if (ntfs && partition && pass == 1) return ChosenFileSystemThread;
   if (ntfs && (formatted || partition)) return RunNtfsSignatureScan;
   if (ntfs && !formatted && !partition) return RunNtfsDeletedScan;
   // The scans register here as they are built:
+  //   NTFS: partition pass 1 -> chosen file system; formatted or partition -> signature scan;
+  //         otherwise the deleted-file scan.
   //   FAT:  partition pass 0 or 1 -> partition scan; formatted -> formatted scan; otherwise the
   //         deleted-file scan.
   if (fat && !formatted && !partition) return FatDeletedScanThread;
