@@ -97,7 +97,7 @@ class FatFormattedScanner {
       ui_.OnStepLinesVisible(true);
       if (!SearchFolders()) return ScanEnd::Cancelled;
       if (quickStop && stopped_) return LostFoldersThenEnd();
-      job_.control.ClearStopRequest();
+      job_.control.ClearStop();
       ui_.OnStepText(kFatSearchingLostFoldersStep);
       bar_.Reset();
       if (!Lost()) return ScanEnd::Cancelled;
@@ -105,16 +105,16 @@ class FatFormattedScanner {
     if (partitionMode_) {
       // The dump put folders without a parent under "Lost"; a loop of parents it left would
       // keep a reader going round for ever.
-      job_.control.ClearStopRequest();
+      job_.control.ClearStop();
       if (AssignFatLostFolders(job_, partition_) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
     }
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     ui_.OnStepLinesVisible(true);
     ui_.OnStepText(kFatInsertingRootStep);
     bar_.Reset();
     if (!InsertRoot()) return ScanEnd::Cancelled;
     if (quickStop && stopped_) return ScanEnd::Stopped;
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     ui_.OnStepText(kFatInsertingSubDirectoriesStep);
     bar_.Reset();
     if (!InsertSubDirectories()) return ScanEnd::Cancelled;
@@ -123,7 +123,7 @@ class FatFormattedScanner {
 
  private:
   ScanEnd LostFoldersThenEnd() {
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     const ScanEnd end = AssignFatLostFolders(job_, 0);
     return end == ScanEnd::Cancelled ? end : ScanEnd::Stopped;
   }

@@ -1,7 +1,6 @@
 #include "engine/FatPartitionScan.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -10,6 +9,8 @@
 #include <vector>
 
 #include "engine/FatFormattedScan.h"
+#include "engine/FileSystemDump.h"
+#include "engine/NtfsSignatureScan.h"
 #include "engine/RecordBuilders.h"
 #include "engine/ScanBar.h"
 #include "engine/ScanLogReader.h"
@@ -105,14 +106,14 @@ class FatPartitionSearch {
     FreeFoundLists();
     FreePartitionList();
     g_ScanState.candidateCount = 0;
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     ui_.OnStepLinesVisible(true);
 
     const ScanEnd searched = SearchSectors();
     if (searched != ScanEnd::PassDone) return searched;
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     if (!MatchBootSectors()) return ScanEnd::Cancelled;
-    job_.control.ClearStopRequest();
+    job_.control.ClearStop();
     if (!PairDirectories()) return ScanEnd::Cancelled;
     return ScanEnd::PassDone;
   }
@@ -350,36 +351,20 @@ class FatPartitionSearch {
 
 }  // namespace
 
-std::optional<int32_t> ChosenFileSystemNumber(std::string_view text, uint32_t found) {
-  const size_t dash = text.find(" -");
-  const std::string_view head = dash == std::string_view::npos ? text : text.substr(0, dash);
-  if (head.size() <= 12) return std::nullopt;
-  const std::string_view digits = head.substr(12);
-  int32_t n = 0;
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-  if (ec != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
-  if (n < 1 || static_cast<uint32_t>(n) > found) return std::nullopt;
-  return n;
-}
-
 ScanEnd FatPartitionFirstPass(ScanJob& job) {
   return FatPartitionSearch(job).Run();
 }
 
 namespace {
 
-uint32_t FoundFileSystemCount() {
-  uint32_t n = 0;
-  for (const PartitionRecord* r = g_ScanState.partitionList.head; r; r = r->next) ++n;
-  return n;
-}
-
 ScanEnd FatPartitionSecondPass(ScanJob& job) {
-  const std::optional<int32_t> chosen =
-      ChosenFileSystemNumber(g_SourceNodeText, FoundFileSystemCount());
-  if (!chosen) return ScanEnd::Failed;
-  g_ScanState.chosenFileSystem = *chosen;
-  // PENDING: the dump of the chosen file system's folders comes here.
+  const int32_t chosen = ChosenFileSystemNumber();
+  if (chosen == 0) return ScanEnd::Failed;
+  g_ScanState.chosenFileSystem = chosen;
+  // The chosen file system's found directories become its folders ("Dir<n>"); the formatted scan
+  // then names them from their parents' entries and makes the files.
+  const ScanEnd dumped = DumpFileSystemRecords(job, chosen);
+  if (dumped == ScanEnd::Cancelled) return dumped;
   if (g_LogLoaded.load() != 0) return ScanEnd::Finished;
   return FatFormattedScanThread(job);
 }

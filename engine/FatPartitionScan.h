@@ -9,12 +9,12 @@
 // make a file system without a boot sector, which takes every other directory that fits it.
 // The result is the partition list and, per found directory, the file system it belongs to.
 //
-// Second pass (g_PartitionPass 1): the file system the user chose (g_SourceNodeText) is dumped
-// into the folder list and the formatted scan makes its files, on the same worker.
+// Second pass (g_PartitionPass 1): the file system the user chose (chosenFileSystem, checked
+// against the number found) is dumped into the folder list and the formatted scan names its
+// folders and makes its files, on the same worker.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "engine/ScanJob.h"
@@ -35,8 +35,3 @@ ScanEnd FatPartitionScanThread(ScanJob& job);
 // The first pass alone, on the source globals: the three steps above, from fresh counts and lists.
 // Returns PassDone, Cancelled or Failed.
 ScanEnd FatPartitionFirstPass(ScanJob& job);
-
-// The number N of a found file system from its node text "File System N - TYPE": the text before
-// " -" less its first 12 characters, as a decimal number. Nothing when that is not a number from 1
-// to the number of file systems found.
-std::optional<int32_t> ChosenFileSystemNumber(std::string_view nodeText, uint32_t found);

@@ -119,8 +119,8 @@ def listing(disk, start):
 
 
 def can_choose():
-    out = subprocess.run([str(SCAN_DUMP)], capture_output=True, env=env())
-    return b"--choose" in out.stderr
+    out = subprocess.run([str(SCAN_DUMP), "--choose", "1"], capture_output=True, env=env())
+    return b"unknown option" not in out.stderr
 
 
 def check_chosen(label, disk, number, want, top_ids):

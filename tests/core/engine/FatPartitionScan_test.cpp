@@ -193,24 +193,3 @@ TEST(FatPartitionScan, StopEndsTheSearchButNotTheAnalysis) {
   EXPECT_EQ(Found().size(), 1u);
   EXPECT_EQ(Assignments(), (std::map<uint32_t, uint32_t>{{10, 1}}));
 }
-
-TEST(FatPartitionScan, ChosenFileSystemNumber) {
-  struct Case {
-    const char* text;
-    uint32_t found;
-    std::optional<int32_t> want;
-  };
-  const Case cases[] = {
-      {"File System 2 - FAT16", 3, 2},
-      {"File System 12 - NTFS", 12, 12},
-      {"File System 2", 2, 2},
-      {"File System 4 - FAT32", 3, std::nullopt},
-      {"File System 0 - FAT32", 3, std::nullopt},
-      {"File System -1 - FAT32", 3, std::nullopt},
-      {"File System x - FAT32", 3, std::nullopt},
-      {"File System 99999999999 - FAT32", 3, std::nullopt},
-      {"File System  - FAT32", 3, std::nullopt},
-      {"", 3, std::nullopt},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ChosenFileSystemNumber(c.text, c.found), c.want) << c.text;
-}
