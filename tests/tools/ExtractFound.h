@@ -13,6 +13,7 @@
 #include "engine/ScanState.h"
 #include "platform/TextCodec.h"
 #include "saving/FatFileCopy.h"
+#include "saving/NtfsFileCopy.h"
 #include "saving/TargetFiles.h"
 
 namespace extract_found {
@@ -47,10 +48,40 @@ inline TargetFolder OpenPath(const TargetFolder& root, const std::vector<std::u1
   return at;
 }
 
+// 0 when the file was written whole, else the extraction's result code.
+inline int ExtractFat(const FileRecord& r, const TargetFolder& folder, std::u16string_view name,
+                      CopyObserver& observer) {
+  FatCopyRequest request;
+  request.folder = &folder;
+  request.name = name;
+  request.size = static_cast<uint32_t>(r.size);
+  request.firstCluster = r.id;
+  request.deleted = r.deleted == 'y';
+  request.dosDate = static_cast<uint16_t>(r.modified.first);
+  request.dosTime = static_cast<uint16_t>(r.modified.second);
+  return static_cast<int>(CopyFatFile(request, observer));
+}
+
+// As the copy walk does: a record of the signature scan (formatted or partition recovery) is
+// read at its sector, one of the deleted-file scan by its number through the $MFT map.
+inline int ExtractNtfs(const FileRecord& r, const TargetFolder& folder, std::u16string_view name,
+                       CopyObserver& observer) {
+  NtfsCopyRequest request;
+  request.folder = &folder;
+  request.name = name;
+  request.size = r.size;
+  request.recordNumber = r.id;
+  if (g_FormattedMode.load() || g_PartitionMode.load()) request.recordSector = r.locator;
+  request.deleted = r.deleted == 'y';
+  request.modified = r.modified.AsFileTime();
+  return static_cast<int>(CopyNtfsFile(request, observer));
+}
+
 // Returns the number of files that could not be written completely.
 inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted) {
   const bool fat = fs == "FAT12" || fs == "FAT16" || fs == "FAT32";
-  if (!fat) {
+  const bool ntfs = fs == "NTFS";
+  if (!fat && !ntfs) {
     std::fprintf(stderr, "scan-dump: --extract is not available for %.*s yet\n",
                  static_cast<int>(fs.size()), fs.data());
     return 1;
@@ -61,7 +92,7 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
     std::fprintf(stderr, "scan-dump: cannot open %s\n", dir.c_str());
     return 1;
   }
-  const uint32_t rootId = 0;
+  const uint32_t rootId = ntfs ? kNtfsRootId : 0;
   std::vector<std::u16string> names;
   // Folders first, as the copy walk creates them.
   for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
@@ -77,16 +108,9 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
     const std::u16string name = RecordName(*r);
     if (!FolderNames(r->parentId, rootId, names)) continue;
     const TargetFolder folder = OpenPath(root, names);
-    FatCopyRequest request;
-    request.folder = &folder;
-    request.name = name;
-    request.size = static_cast<uint32_t>(r->size);
-    request.firstCluster = r->id;
-    request.deleted = r->deleted == 'y';
-    request.dosDate = static_cast<uint16_t>(r->modified.first);
-    request.dosTime = static_cast<uint16_t>(r->modified.second);
-    const FatCopyResult result = CopyFatFile(request, observer);
-    if (result != FatCopyResult::kWritten) {
+    const int result =
+        ntfs ? ExtractNtfs(*r, folder, name, observer) : ExtractFat(*r, folder, name, observer);
+    if (result != 0) {
       ++failures;
       std::fprintf(stderr, "extract: result %d for %s\n", static_cast<int>(result),
                    Utf16ToUtf8(name).c_str());
