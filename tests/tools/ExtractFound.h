@@ -12,6 +12,7 @@
 #include "engine/RecordBuilders.h"
 #include "engine/ScanState.h"
 #include "platform/TextCodec.h"
+#include "saving/CopyErrorPrompt.h"
 #include "saving/FatFileCopy.h"
 #include "saving/NtfsFileCopy.h"
 #include "saving/TargetFiles.h"
@@ -47,6 +48,15 @@ inline TargetFolder OpenPath(const TargetFolder& root, const std::vector<std::u1
   }
   return at;
 }
+
+// The copy-error question answered Skip, as a user who wants every other file would: each failing
+// file is named on stderr and the extraction goes on.
+struct SkipFailingFiles final : CopyErrorPrompt {
+  CopyErrorAnswer AskCopyError() override {
+    std::fputs("copy error: skip\n", stderr);
+    return CopyErrorAnswer::Skip;
+  }
+};
 
 // 0 when the file was written whole, else the extraction's result code.
 inline int ExtractFat(const FileRecord& r, const TargetFolder& folder, std::u16string_view name,
@@ -103,6 +113,8 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
   }
   int failures = 0;
   CopyObserver observer;
+  SkipFailingFiles prompt;
+  SetCopyErrorPrompt(&prompt);
   for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next) {
     if (onlyDeleted && r->deleted != 'y') continue;
     const std::u16string name = RecordName(*r);
@@ -116,6 +128,7 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
                    Utf16ToUtf8(name).c_str());
     }
   }
+  SetCopyErrorPrompt(nullptr);
   return failures;
 }
 

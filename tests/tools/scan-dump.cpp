@@ -14,7 +14,8 @@
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke.
 // --extract DIR writes every found file (only the deleted ones with --only-deleted) through the
-// program's extraction to DIR/<path>; a file not written whole is named on stderr and the exit
+// program's extraction to DIR/<path>; a file not written whole is named on stderr (a copy error
+// is answered Skip and shown as "copy error: skip") and the exit
 // code is 4.
 #include <sys/stat.h>
 
