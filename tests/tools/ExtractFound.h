@@ -88,7 +88,8 @@ inline int ExtractNtfs(const FileRecord& r, const TargetFolder& folder, std::u16
 }
 
 // Returns the number of files that could not be written completely.
-inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted) {
+inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted,
+                   const std::string& onlyName = {}) {
   const bool fat = fs == "FAT12" || fs == "FAT16" || fs == "FAT32";
   const bool ntfs = fs == "NTFS";
   if (!fat && !ntfs) {
@@ -118,6 +119,7 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
   for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next) {
     if (onlyDeleted && r->deleted != 'y') continue;
     const std::u16string name = RecordName(*r);
+    if (!onlyName.empty() && Utf16ToUtf8(name) != onlyName) continue;
     if (!FolderNames(r->parentId, rootId, names)) continue;
     const TargetFolder folder = OpenPath(root, names);
     const int result =
