@@ -74,7 +74,8 @@ struct DataHeader {
 DataHeader HeaderOf(const NtfsAttribute& a) {
   DataHeader h;
   h.flags = bo::LoadLe16(a.bytes, kAttributeFlagsField);
-  if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes)
+  // Only the piece that maps from VCN 0 carries the attribute's sizes.
+  if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes && a.StartingVcn() == 0)
     h.initialized = bo::LoadLe64(a.bytes, kInitializedSizeField);
   return h;
 }
@@ -139,20 +140,17 @@ int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, ui
 
 NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, uint64_t validBytes,
                            CopyObserver& observer) {
+  // Sectors per read follow from the buffer, so large sectors never overflow it.
+  const uint64_t sectorBytes = ReadSizeBytes(1);
+  const uint32_t perRead =
+      sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
+  if (perRead == 0) return NtfsCopyResult::kNotCopied;
   const std::string safeName = SafeFileName(r.name);
   if (!r.folder) return NtfsCopyResult::kCreateFailed;
   TargetFile file = r.folder->CreateFile(safeName);
   if (!file.IsOpen()) {
     ReportCopyError(r);
     return NtfsCopyResult::kCreateFailed;
-  }
-  // Sectors per read follow from the buffer, so large sectors never overflow it.
-  const uint64_t sectorBytes = ReadSizeBytes(1);
-  const uint32_t perRead =
-      sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
-  if (perRead == 0) {
-    file.Close();
-    return NtfsCopyResult::kNotCopied;
   }
   const uint32_t spc = g_ScanState.geometry[kGeoSectorsPerCluster];
   std::vector<std::byte> buffer(kNtfsCopyBufferBytes);
@@ -167,7 +165,7 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
       if (StopFlagSet()) {
         const NtfsCopyResult why =
             g_CopyAbort.load() == 1 ? NtfsCopyResult::kAborted : NtfsCopyResult::kSkipped;
-        const NtfsCopyResult result = Finish(r, safeName, file, 0, why);
+        const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
         g_CopySkipOnce = 0;
         return result;
       }
