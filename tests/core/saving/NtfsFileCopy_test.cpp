@@ -361,6 +361,25 @@ TEST_F(NtfsCopyTest, CompressedAndEncryptedDataIsLeftAndCounted) {
   EXPECT_EQ(g_CopiedBytes.load(), 0u);
 }
 
+// A record found by the signature scan is read at its sector, not through the $MFT map.
+TEST_F(NtfsCopyTest, ARecordIsReadAtItsSectorWhenItHasOne) {
+  Volume(8);
+  RecordBuilder r = Record(3);
+  r.NonResident(0x80, RunList({{2, 300}}), 6000);
+  const Bytes b = r.Protected();
+  std::copy(b.begin(), b.end(), disk_->bytes.begin() + 3000 * 512);  // outside the mapped MFT
+  Recorder rec;
+  NtfsCopyRequest q = Request(u"found.bin", 6000, 3);
+  q.recordSector = 3000;
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(Written("found.bin"), Sectors(SectorOf(300, 8), 16, 6000));
+  // By its number the same record is not there: nothing is written.
+  q.recordSector = 0;
+  q.name = u"bynumber.bin";
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kNotCopied);
+  EXPECT_FALSE(Exists("bynumber.bin"));
+}
+
 // A plain data attribute whose pieces lie in an extension record is followed there; bytes past
 // the initialized size are zeros, as the file system reads them.
 TEST_F(NtfsCopyTest, ExtensionRecordsAndInitializedSize) {
