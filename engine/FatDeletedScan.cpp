@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/RecordBuilders.h"
+#include "engine/ScanLogReader.h"
 #include "engine/ScanState.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
@@ -229,6 +230,8 @@ ScanEnd HandOverToFormattedScan(ScanJob& job) {
 }  // namespace
 
 ScanEnd FatDeletedScanThread(ScanJob& job) {
+  // A loaded scan log already holds the final lists: read them instead of the disk.
+  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
   job.observer.OnBarAnimation(true);
   g_ScanState.indxCount = 0;
   g_ScanState.totalSize = 0;

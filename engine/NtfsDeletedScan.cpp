@@ -1,12 +1,14 @@
 #include "engine/NtfsDeletedScan.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
+#include "engine/BarReporter.h"
+#include "engine/LostFolders.h"
+#include "engine/NtfsSignatureScan.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanLogReader.h"
 #include "engine/ScanState.h"
 #include "platform/UserPrompts.h"
 #include "storage/NtfsAttributes.h"
@@ -42,28 +44,6 @@ NtfsVolume VolumeFromState() {
     v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
   return v;
 }
-
-// Reports the bar only when its position changes, so a scan may call it per record.
-class Bar {
- public:
-  explicit Bar(ScanObserver& o) : observer_(o) {}
-  void Set(uint64_t done, uint64_t total) {
-    int p = 0;
-    if (total) p = static_cast<int>(std::min<uint64_t>(100, done * 100 / total));
-    if (p != last_) {
-      last_ = p;
-      observer_.OnBar(p);
-    }
-  }
-  bool Changed(uint64_t done, uint64_t total) const {
-    const int p = total ? static_cast<int>(std::min<uint64_t>(100, done * 100 / total)) : 0;
-    return p != last_;
-  }
-
- private:
-  ScanObserver& observer_;
-  int last_ = -1;
-};
 
 // Serves MFT records in record order from reads of up to kRecordsPerChunk records within a run;
 // a record that straddles two runs is read piece by piece.
@@ -177,91 +157,16 @@ ScanEnd AssignLostFolders(ScanJob& job) {
   ScanObserver& ui = job.observer;
   ui.OnStepLinesVisible(true);
   ui.OnStepText(kSearchingLostDirectoriesStep);
-  Bar bar(ui);
-
-  // Folders of partition 0 by id; the list holds one record per id and partition.
-  std::unordered_map<uint32_t, FolderRecord*> byId;
-  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
-    if (f->partition == 0) byId.emplace(f->id, f);
-
-  const uint32_t total = g_ScanState.folderCount.load(std::memory_order_relaxed);
-  std::vector<FolderRecord*> lost;
-  std::unordered_map<FolderRecord*, uint8_t> state;  // 1 on the current chain, 2 reaches the top
-  ScanEnd end = ScanEnd::Finished;
-  uint32_t n = 0;
-  char text[64];
-  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
-    if (f->parentId == kNtfsRootId || f->partition != 0) continue;
-    if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
-    if (job.control.StopRequested()) {
-      end = ScanEnd::Stopped;
-      break;
-    }
-    if (f->parentId != kLostFolderId && !byId.count(f->parentId)) {
-      lost.push_back(f);
-      state[f] = 2;
-    }
-    ++n;
-    // The detail text follows the bar, so a large list does not flood the page.
-    if (bar.Changed(n, total) || n == total) {
-      std::snprintf(text, sizeof text, kAssigningLostFoldersFormat, static_cast<int>(n),
-                    static_cast<int>(total));
-      ui.OnDetailText(text);
-    }
-    bar.Set(n, total);
-  }
-
-  // A parent chain that loops never reaches the top, and a reader following it would never end:
-  // the folder that closes the loop goes under "Lost" too.
-  std::vector<FolderRecord*> chain;
-  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
-    if (f->partition != 0 || state.count(f)) continue;
-    chain.clear();
-    FolderRecord* cur = f;
-    for (;;) {
-      chain.push_back(cur);
-      state[cur] = 1;
-      const uint32_t p = cur->parentId;
-      if (p == kNtfsRootId || p == kLostFolderId || cur->id == kLostFolderId) break;
-      auto it = byId.find(p);
-      if (it == byId.end()) break;  // a missing parent not visited (stopped): the chain ends
-      auto st = state.find(it->second);
-      if (st != state.end() && st->second == 2) break;
-      if (st != state.end() && st->second == 1) {
-        lost.push_back(cur);
-        break;
-      }
-      cur = it->second;
-    }
-    for (FolderRecord* c : chain) state[c] = 2;
-  }
-
-  // Re-sort: each lost folder is taken off and inserted again with the parent "Lost", which puts
-  // it at the end of the list. A lost folder that is already the last record goes first, so it
-  // keeps its place before the others.
-  std::stable_partition(lost.begin(), lost.end(),
-                        [](FolderRecord* f) { return f == g_ScanState.folderList.tail; });
-  for (FolderRecord* f : lost) {
-    NewFolder again;
-    again.ansiName = f->ansiName.View();
-    again.wideName = f->wideName.View();
-    again.deleted = f->deleted;
-    again.parentId = kLostFolderId;
-    again.id = f->id;
-    again.locator = f->locator;
-    again.modified = f->modified;
-    again.created = f->created;
-    again.accessed = f->accessed;
-    again.partition = f->partition;
-    UnlinkFolderRecord(*f);
-    AddFolderRecord(again);
-  }
-  g_NtfsDeletedScanCounts.lostFolders = static_cast<uint32_t>(lost.size());
-  ui.OnStepLinesVisible(false);
+  uint32_t moved = 0;
+  const ScanEnd end = MoveLostFolders(job, kNtfsRootId, 0, moved);
+  g_NtfsDeletedScanCounts.lostFolders = moved;
+  if (end != ScanEnd::Cancelled) ui.OnStepLinesVisible(false);
   return end;
 }
 
 ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  // A loaded scan log already holds the final lists: read them instead of the disk.
+  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
   g_NtfsDeletedScanCounts = {};
   FreeFolderList();
   FreeFileList();
@@ -278,7 +183,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
   const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
   const std::string_view device = CurrentDevicePath();
-  Bar bar(job.observer);
+  BarReporter bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
     MftWalk walk(device, g_MftRuns, R, recordBytes);
@@ -365,12 +270,14 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
     // Nothing usable in the MFT: the signature scan in formatted mode takes over.
     Prompts().ViewMsgBox(kNtfsSwitchToFormattedNotice);
     job.observer.OnSwitchToFormattedScan();
-    return ScanEnd::Finished;
+    g_FormattedMode = 1;
+    return NtfsSignatureScanThread(job);
   }
   return AssignLostFolders(job);
 }
 
 ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+  if (g_LogLoaded.load()) return NtfsDeletedScanThread(job);
   const auto& g = g_ScanState.geometry;
   NtfsReadMftRunsWithAttrList(CurrentDevicePath(), VolumeFromState(), g[kGeoMftStart],
                               g[kGeoSectorsPerRecord]);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/LostFolders.h"
 #include "engine/ScanJob.h"
 
 // Texts the scan shows.
@@ -17,7 +18,6 @@ inline constexpr std::string_view kNtfsSwitchToFormattedNotice =
     "Switching to Formatted data recovery for Lost files && folders. This will take long time.";
 inline constexpr std::string_view kSearchingLostDirectoriesStep =
     "Searching lost directories. Please Wait...  ";
-inline constexpr const char* kAssigningLostFoldersFormat = "Assigning Lost Folders : %d/%d";
 
 // What the last NTFS deleted-file scan skipped, so a caller can tell how much it could not use.
 struct NtfsDeletedScanCounts {
@@ -31,8 +31,10 @@ struct NtfsDeletedScanCounts {
 };
 extern NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
 
-// The scan itself, on the calling worker thread. Ends:
-//   Finished  the lists are complete (also after the hand-over notice when the MFT gave nothing);
+// The scan itself, on the calling worker thread. When the MFT gives no folder and no file it shows
+// the hand-over notice, sets g_FormattedMode and runs NtfsSignatureScanThread on the same worker,
+// returning what that returns. Ends:
+//   Finished  the lists are complete;
 //   Stopped   the user stopped it; the lists hold what was found and are whole;
 //   Cancelled the user went back; the caller throws the lists away.
 ScanEnd NtfsDeletedScanThread(ScanJob& job);

@@ -19,6 +19,9 @@ class ScanControl {
   // Asks the worker to finish early: the scans end their current step and still deliver what
   // they found.
   void RequestStop() { stop_.store(true, std::memory_order_release); }
+  // Worker side: a scan whose steps each end early on Stop clears the request before its next
+  // step, so that step runs on what was found.
+  void ClearStop() { stop_.store(false, std::memory_order_release); }
   // Asks the worker to end at once, its results being thrown away by the caller. Also opens the
   // pause gate so a paused worker can see it.
   void Cancel();
@@ -67,6 +70,9 @@ class ScanObserver {
   // that file system ("Indexes Found" on NTFS, "Current Sector" on FAT) and starts the elapsed
   // time again.
   virtual void OnSwitchToFormattedScan() {}
+  // The caption before the size-or-sector value ("Total Size", "Indexes Found" and the like), for
+  // a worker that changes what that value means between its steps.
+  virtual void OnSizeLabel(std::string_view text) { (void)text; }
 };
 
 // The page refreshes its texts only on the period-th call and then every (period - 1)-th call,

@@ -2,6 +2,7 @@
 
 #include "engine/FatDeletedScan.h"
 #include "engine/NtfsDeletedScan.h"
+#include "engine/NtfsSignatureScan.h"
 #include "engine/ScanState.h"
 
 ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
@@ -13,6 +14,8 @@ ScanThreadFn SelectScanThread(std::string_view fileSystemName) {
       fileSystemName == "FAT12" || fileSystemName == "FAT16" || fileSystemName == "FAT32";
   (void)pass;
   (void)fat;
+  if (ntfs && partition && pass == 1) return ChosenFileSystemThread;
+  if (ntfs && (formatted || partition)) return RunNtfsSignatureScan;
   if (ntfs && !formatted && !partition) return RunNtfsDeletedScan;
   // The scans register here as they are built:
   //   NTFS: partition pass 1 -> chosen file system; formatted or partition -> signature scan;

@@ -26,12 +26,14 @@ std::u16string RecordName(const R& r) {
 }
 
 // The names of the folders from the root down to parentId, or nothing when the chain of parents
-// does not reach the root.
+// does not reach the root. Folders belong to the chosen file system (0 outside partition
+// recovery), as the results tree shows them.
 inline bool FolderNames(uint32_t parentId, uint32_t rootId, std::vector<std::u16string>& out) {
   out.clear();
+  const auto partition = static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
   uint32_t id = parentId;
   for (uint32_t steps = 0; id != rootId; ++steps) {
-    const FolderRecord* f = FindFolderRecord(id, 0);
+    const FolderRecord* f = FindFolderRecord(id, partition);
     if (!f || steps > g_ScanState.folderCount.load() + 1) return false;
     out.insert(out.begin(), RecordName(*f));
     if (f->id == kLostFolderId) break;
@@ -108,6 +110,7 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
   // Folders first, as the copy walk creates them.
   for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
     if (onlyDeleted && f->deleted != 'y') continue;
+    if (f->partition != g_ScanState.chosenFileSystem.load()) continue;
     if (!FolderNames(f->parentId, rootId, names)) continue;
     names.push_back(RecordName(*f));
     OpenPath(root, names);

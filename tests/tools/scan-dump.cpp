@@ -13,11 +13,18 @@
 //   kind<TAB>deleted<TAB>size<TAB>id<TAB>path      (kind D or F, deleted y or n)
 //   folders N files M
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
-// whose parent chain does not reach the root prints "?<id>/" where the chain broke.
+// whose parent chain does not reach the root prints "?<id>/" where the chain broke. Only the
+// folders of the chosen file system print, as the results page shows them.
 // --extract DIR writes every found file (only the deleted ones with --only-deleted, only those
 // named NAME with --only-name) through the program's extraction to DIR/<path>; a file not written
 // whole is named on stderr (a copy error is answered Skip and shown as "copy error: skip") and the
 // exit code is 4.
+//
+// --mode partition runs the range search (first pass) and prints one line per found file system,
+//   fs<TAB>N<TAB>name<TAB>start<TAB>end
+// and with --choose N it runs the second pass for file system N instead and prints its tree.
+// --save-log then saves the log between the passes, as the found-file-systems page does, and
+// --load-log of that log prints the same lines.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -58,6 +65,7 @@ struct Options {
   std::string extractDir;
   bool onlyDeleted = false;
   std::string onlyName;
+  int32_t choose = 0;  // partition mode: the file system of the second pass, 0 none
 };
 
 [[noreturn]] void Usage(const char* why) {
@@ -101,6 +109,8 @@ Options Parse(int argc, char** argv) {
       o.saveLog = value();
     else if (a == "--load-log")
       o.loadLog = value();
+    else if (a == "--choose")
+      o.choose = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else
       Usage(("unknown option " + a).c_str());
   }
@@ -109,6 +119,8 @@ Options Parse(int argc, char** argv) {
   if (o.mode != "deleted" && o.mode != "formatted" && o.mode != "partition")
     Usage("--mode must be deleted, formatted or partition");
   if (o.bps < 512 || (o.bps & (o.bps - 1)) != 0) Usage("--bps must be a power of two >= 512");
+  if (o.choose < 0 || (o.choose && o.mode != "partition"))
+    Usage("--choose N needs --mode partition");
   return o;
 }
 
@@ -183,7 +195,10 @@ void PrintLists(const std::string& fs) {
     return l;
   };
   uint32_t folders = 0, files = 0;
-  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next, ++folders) {
+  const int32_t chosen = g_ScanState.chosenFileSystem.load();
+  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (chosen != 0 && f->partition != chosen) continue;
+    ++folders;
     static const std::string kNone;
     const std::string& folder =
         f->id == kLostFolderId ? kNone : paths.FolderPathOf(f->parentId, f->partition);
@@ -229,6 +244,30 @@ int SaveLogAfterScan(const std::string& path) {
   return SaveScanLog(path) ? 0 : 1;
 }
 
+// After the first pass of partition recovery: the found file systems, or, with choose, the second
+// pass for that one (as the found-file-systems page passes its number).
+int PartitionPass(int32_t choose, const auto& run) {
+  const uint32_t found = g_ScanState.partitionCount.load();
+  if (choose == 0) {
+    int32_t n = 1;
+    for (const PartitionRecord* r = g_ScanState.partitionList.head; r; r = r->next, ++n)
+      std::printf("fs\t%d\t%s\t%llu\t%llu\n", n, Utf16ToUtf8(r->Name()).c_str(),
+                  static_cast<unsigned long long>(r->startSector),
+                  static_cast<unsigned long long>(r->endSector));
+    return 0;
+  }
+  if (static_cast<uint32_t>(choose) > found) {
+    std::fprintf(stderr, "scan-dump: --choose %d but %u file system(s) found\n", choose, found);
+    return 1;
+  }
+  g_ScanState.chosenFileSystem = choose;
+  ScanThreadFn second = SelectScanThread(g_FileSystemName);
+  if (!second) return 1;
+  const ScanEnd end = run(second);
+  PrintLists(g_FileSystemName);
+  return end == ScanEnd::Failed || end == ScanEnd::Cancelled ? 1 : 0;
+}
+
 int DumpFromLog(const std::string& path) {
   ResetSourceGlobals();
   ResetScanState();
@@ -238,7 +277,15 @@ int DumpFromLog(const std::string& path) {
   ScanControl control;
   ScanObserver observer;
   ScanJob job{control, observer};
-  const ScanEnd end = LoadScanLogRecords(job);
+  // As after Load Log: the scan chosen for the log's file system and mode reads the log's
+  // records; where no scan is chosen yet, the record reader runs alone.
+  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
+  const ScanEnd end = scan ? scan(job) : LoadScanLogRecords(job);
+  // A log saved between the passes of partition recovery: the found file systems, or the second
+  // pass for the one the log names, as the found-file-systems page goes on with it.
+  if (end == ScanEnd::PassDone)
+    return PartitionPass(g_ScanState.chosenFileSystem.load(),
+                         [&](ScanThreadFn fn) { return fn(job); });
   PrintLists(g_FileSystemName);
   return end == ScanEnd::Finished ? 0 : 1;
 }
@@ -283,12 +330,25 @@ int main(int argc, char** argv) {
 
   ScanControl control;
   PrintingObserver observer;
-  ScanEnd end = ScanEnd::Failed;
-  std::thread worker([&] {
-    ScanJob job{control, observer};
-    end = scan(job);
-  });
-  worker.join();
+  auto run = [&](ScanThreadFn fn) {
+    ScanEnd end = ScanEnd::Failed;
+    std::thread worker([&] {
+      ScanJob job{control, observer};
+      end = fn(job);
+    });
+    worker.join();
+    return end;
+  };
+  const ScanEnd end = run(scan);
+  if (end == ScanEnd::PassDone) {
+    // Saved as the found-file-systems page saves it, naming the file system chosen next (0: none).
+    if (!o.saveLog.empty()) {
+      g_ScanState.chosenFileSystem = o.choose;
+      g_TreeMode = 3;
+      if (!SaveScanLog(o.saveLog)) return 1;
+    }
+    return PartitionPass(o.choose, run);
+  }
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
   PrintLists(o.fs);

@@ -17,6 +17,7 @@
 #include "platform/UserPrompts.h"
 #include "ui/ExitQuestion.h"
 #include "ui/LookGlobals.h"
+#include "tests/core/TestPrompts.h"
 
 namespace {
 
@@ -196,18 +197,7 @@ TEST(HelpPath, AppendRule) {
   EXPECT_TRUE(PathWithInstallFolder(std::string(2047, 'p'), "/opt/m"));
 }
 
-class ScriptedPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view text) override {
-    asked.emplace_back(text);
-    return answer;
-  }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> asked;
-  int answer = 2;
-};
+using ScriptedPrompts = test_support::RecordingPrompts;
 
 TEST(ExitQuestion, NoStaysAndYesExitsWithCodeZero) {
   ScriptedPrompts prompts;
@@ -216,10 +206,10 @@ TEST(ExitQuestion, NoStaysAndYesExitsWithCodeZero) {
   auto previous = SetExitHook([&](int code) { exits.push_back(code); });
   EXPECT_FALSE(ConfirmExit());
   EXPECT_TRUE(exits.empty());
-  prompts.answer = 1;
+  prompts.AnswerQuestions(1);
   EXPECT_TRUE(ConfirmExit());
   EXPECT_EQ(exits, std::vector<int>{0});
-  EXPECT_EQ(prompts.asked, std::vector<std::string>(2, "Do you want to exit."));
+  EXPECT_EQ(prompts.questions, std::vector<std::string>(2, "Do you want to exit."));
   SetExitHook(previous);
   SetUserPrompts(nullptr);
 }

@@ -252,7 +252,7 @@ TEST_F(NtfsDeletedScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
   }
 }
 
-TEST_F(NtfsDeletedScanTest, AnMftWhoseFirstRecordsAreZeroedHandsOverWithTheNotice) {
+TEST_F(NtfsDeletedScanTest, AnMftWhoseFirstRecordsAreZeroedHandsOverToTheSignatureScan) {
   Volume v = SampleVolume();
   for (uint32_t n = 0; n < 8; ++n) v.Zero(n);
   Serve(v);
@@ -263,8 +263,17 @@ TEST_F(NtfsDeletedScanTest, AnMftWhoseFirstRecordsAreZeroedHandsOverWithTheNotic
             "Switching to Formatted data recovery for Lost files && folders. This will take long "
             "time.");
   EXPECT_EQ(observer.switches, 1);
-  EXPECT_EQ(g_ScanState.folderCount.load(), 1u);
-  EXPECT_EQ(g_ScanState.fileCount.load(), 0u);
+  // The signature scan took over on the same worker and found the records that survived.
+  EXPECT_EQ(g_FormattedMode.load(), 1);
+  EXPECT_EQ(g_ScanState.chosenFileSystem.load(), 1);
+  bool docs = false, file = false;
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
+    docs = docs || (f->wideName.View() == u"Docs" && f->partition == 1);
+  for (FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+    file = file ||
+           (f->wideName.View() == u"a.txt" && f->size == 100 && f->locator == v.RecordSector(31));
+  EXPECT_TRUE(docs);
+  EXPECT_TRUE(file);
 }
 
 Volume LargeVolume(uint32_t files) {

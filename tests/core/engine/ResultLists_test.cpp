@@ -10,6 +10,7 @@
 #include "platform/ExitProcess.h"
 #include "platform/UserPrompts.h"
 #include "tests/core/engine/PlainListWalk.h"
+#include "tests/core/TestPrompts.h"
 
 namespace {
 
@@ -57,16 +58,7 @@ void ExpectAllInvariants(bool foldersSorted = true) {
   ExpectInvariants(g_ScanState.folderList, g_ScanState.folderCount.load(), foldersSorted);
 }
 
-class RecordingPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view caption, std::string_view text) override {
-    fatal.emplace_back(caption, text);
-  }
-  std::vector<std::pair<std::string, std::string>> fatal;
-};
+using test_support::RecordingPrompts;
 
 class ResultLists : public ::testing::Test {
  protected:

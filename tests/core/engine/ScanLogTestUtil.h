@@ -20,17 +20,11 @@
 #include "platform/UserPrompts.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "tests/core/TestPrompts.h"
 
 namespace scanlog_test {
 
-class NoticePrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> notices;
-};
+using NoticePrompts = test_support::RecordingPrompts;
 
 class MemorySink final : public FileSink {
  public:

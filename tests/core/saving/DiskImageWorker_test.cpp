@@ -14,6 +14,7 @@
 #include "saving/ImageGlobals.h"
 #include "storage/DiskImageFolder.h"
 #include "tests/core/storage/StorageTestUtil.h"
+#include "tests/core/TestPrompts.h"
 
 namespace {
 
@@ -22,20 +23,7 @@ using namespace storage_test;
 constexpr const char* kSource = "\\\\.\\PhysicalDrive0";
 constexpr const char* kTarget = "\\\\.\\PhysicalDrive1";
 
-// Records the notices and answers the bad-sector question with a fixed choice.
-class NoticePrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override {
-    ++badSectorQuestions;
-    return badSectorAnswer;
-  }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> notices;
-  int badSectorAnswer = 1;
-  int badSectorQuestions = 0;
-};
+using NoticePrompts = test_support::RecordingPrompts;
 
 class ScriptedCopyErrors final : public CopyErrorPrompt {
  public:
@@ -302,7 +290,7 @@ TEST_F(DiskImageWorker, UnreadableSourceSectorsAreImagedAsZerosAndTheRunSaysSo) 
     SetUp();
     Source(1000, 512, 5, 905);
     plan->badSectors = {45};
-    prompts.badSectorAnswer = c.answer;
+    prompts.AnswerBadSectors(c.answer);
     ToFolder(false);
     const DiskImageResult r = Run();
     EXPECT_FALSE(r.success);

@@ -21,27 +21,11 @@
 #include "platform/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "tests/core/TestPrompts.h"
 
 namespace storage_test {
 
-// Answers the bad-sector question from a script (the last answer repeats) and counts the asks.
-class ScriptedPrompts final : public UserPrompts {
- public:
-  explicit ScriptedPrompts(std::deque<int> answers = {1}) : answers_(std::move(answers)) {}
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override {
-    ++badSectorQuestions;
-    int a = answers_.front();
-    if (answers_.size() > 1) answers_.pop_front();
-    return a;
-  }
-  void FatalBox(std::string_view, std::string_view) override {}
-  int badSectorQuestions = 0;
-
- private:
-  std::deque<int> answers_;
-};
+using ScriptedPrompts = test_support::RecordingPrompts;
 
 // Every byte of sector s holds (s * 7 + 1) & 0xFF, so a misplaced sector shows.
 inline std::byte PatternByte(uint64_t sector) {
