@@ -2,7 +2,10 @@
 // extraction (FAT and NTFS) adds to them; the copy page zeroes them before a copy starts.
 //   g_CopiedBytes      bytes written to target files (and, in the existing-target handling, the
 //                      size of a file the user chose to skip);
-//   g_CopiedFileCount  files admitted to the copy.
+//   g_CopiedFileCount  files admitted to the copy;
+//   g_CopyUnsupportedFileCount  admitted files left unwritten because their data is stored in a
+//                      form the copy cannot decode (NTFS compressed or encrypted data), so the end
+//                      of a copy can say how many.
 // The worker writes them while the UI thread reads them, so they are atomics.
 #pragma once
 
@@ -11,5 +14,6 @@
 
 extern std::atomic<uint64_t> g_CopiedBytes;
 extern std::atomic<uint32_t> g_CopiedFileCount;
+extern std::atomic<uint32_t> g_CopyUnsupportedFileCount;
 
 void ResetCopyCounters();

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <ctime>
+#include <limits>
 
 #include "platform/TextCodec.h"
 
@@ -18,7 +20,13 @@ size_t Utf8Cut(std::string_view s, size_t n) {
   return n;
 }
 
+std::atomic<TargetWriteFunction> g_TargetWrite{nullptr};
+
 }  // namespace
+
+void SetTargetWriteFunction(TargetWriteFunction fn) {
+  g_TargetWrite.store(fn, std::memory_order_release);
+}
 
 std::string SafeFileName(std::string_view utf8) {
   std::string name(utf8);
@@ -59,8 +67,10 @@ bool UniqueFd::Close() {
 }
 
 bool TargetFile::Write(std::span<const std::byte> data) {
+  const TargetWriteFunction hook = g_TargetWrite.load(std::memory_order_acquire);
   while (!data.empty()) {
-    const ssize_t n = ::write(fd_.Get(), data.data(), data.size());
+    const ssize_t n = hook ? hook(fd_.Get(), data.data(), data.size())
+                           : ::write(fd_.Get(), data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -123,4 +133,15 @@ std::optional<timespec> DosTimeToTimespec(uint16_t dosDate, uint16_t dosTime) {
   const time_t t = std::mktime(&tm);
   if (t == static_cast<time_t>(-1)) return std::nullopt;
   return timespec{t, 0};
+}
+
+std::optional<timespec> FileTimeToTimespec(uint64_t fileTime) {
+  if (fileTime == 0) return std::nullopt;
+  constexpr uint64_t kTicksPerSecond = 10'000'000;
+  constexpr int64_t kSeconds1601To1970 = 11'644'473'600;
+  const int64_t seconds = static_cast<int64_t>(fileTime / kTicksPerSecond) - kSeconds1601To1970;
+  if (seconds < std::numeric_limits<time_t>::min() || seconds > std::numeric_limits<time_t>::max())
+    return std::nullopt;
+  return timespec{static_cast<time_t>(seconds),
+                  static_cast<long>((fileTime % kTicksPerSecond) * 100)};
 }

@@ -91,3 +91,13 @@ class TargetFolder {
 // 12 counts as December. Nothing when the day is 0, the hour above 23, the minute above 59 or the
 // seconds above 59: the file then keeps the time it got when written.
 std::optional<timespec> DosTimeToTimespec(uint16_t dosDate, uint16_t dosTime);
+
+// An NTFS file time (100-nanosecond units since 1601-01-01, UTC as NTFS keeps it) as the instant
+// it names. Nothing for 0, which no file system writes for a real time: the file then keeps the
+// time it got when written.
+std::optional<timespec> FileTimeToTimespec(uint64_t fileTime);
+
+// For tests: the call that writes target file data (::write unless replaced), so a test can make
+// the target fail as a full disk does. nullptr restores ::write.
+using TargetWriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
+void SetTargetWriteFunction(TargetWriteFunction fn);

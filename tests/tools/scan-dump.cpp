@@ -1,7 +1,8 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N] [--save-log LOG] [--extract DIR [--only-deleted]]
+//             [--start S] [--end E] [--bps N] [--save-log LOG]
+//             [--extract DIR [--only-deleted] [--only-name NAME]]
 //   scan-dump --load-log LOG
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
@@ -14,9 +15,10 @@
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke. Only the
 // folders of the chosen file system print, as the results page shows them.
-// --extract DIR writes every found file (only the deleted ones with --only-deleted) through the
-// program's extraction to DIR/<path>; a file not written whole is named on stderr and the exit
-// code is 4.
+// --extract DIR writes every found file (only the deleted ones with --only-deleted, only those
+// named NAME with --only-name) through the program's extraction to DIR/<path>; a file not written
+// whole is named on stderr (a copy error is answered Skip and shown as "copy error: skip") and the
+// exit code is 4.
 //
 // --mode partition runs the range search (first pass) and prints one line per found file system,
 //   fs<TAB>N<TAB>name<TAB>start<TAB>end
@@ -63,6 +65,7 @@ struct Options {
   std::string loadLog;
   std::string extractDir;
   bool onlyDeleted = false;
+  std::string onlyName;
   int32_t choose = 0;  // partition mode: the file system of the second pass, 0 none
 };
 
@@ -71,7 +74,7 @@ struct Options {
       stderr,
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
-      "       [--extract DIR [--only-deleted]]\n"
+      "       [--extract DIR [--only-deleted] [--only-name NAME]]\n"
       "       scan-dump --load-log LOG\n",
       why);
   std::exit(2);
@@ -99,6 +102,8 @@ Options Parse(int argc, char** argv) {
       o.extractDir = value();
     else if (a == "--only-deleted")
       o.onlyDeleted = true;
+    else if (a == "--only-name")
+      o.onlyName = value();
     else if (a == "--bps")
       o.bps = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else if (a == "--save-log")
@@ -371,7 +376,8 @@ int main(int argc, char** argv) {
 
   PrintLists(o.fs);
   if (end == ScanEnd::Failed) return 1;
-  if (!o.extractDir.empty() && extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted) != 0)
+  if (!o.extractDir.empty() &&
+      extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted, o.onlyName) != 0)
     return 4;
   return 0;
 }

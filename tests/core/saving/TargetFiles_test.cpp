@@ -130,3 +130,23 @@ TEST(DosTime, LocalTimeWithTwoSecondUnitsAndDecemberForABadMonth) {
   EXPECT_FALSE(DosTimeToTimespec(date(2020, 5, 1), time(24, 0, 0)).has_value());
   EXPECT_FALSE(DosTimeToTimespec(date(2020, 5, 1), 60 << 5).has_value());
 }
+
+// NTFS keeps UTC in 100 ns units from 1601: the instant comes out exactly, with no zone applied.
+TEST(FileTime, UtcInHundredNanosecondUnitsFrom1601) {
+  struct Case {
+    uint64_t fileTime;
+    int64_t seconds;
+    long nanoseconds;
+  } cases[] = {
+      {116444736000000000ULL, 0, 0},  // 1970-01-01
+      {(1614834368ULL + 11644473600ULL) * 10000000 + 1234567, 1614834368, 123456700},
+      {10000000, -11644473599, 0},  // 1601-01-01 00:00:01
+  };
+  for (const Case& c : cases) {
+    const auto t = FileTimeToTimespec(c.fileTime);
+    ASSERT_TRUE(t.has_value()) << c.fileTime;
+    EXPECT_EQ(t->tv_sec, c.seconds);
+    EXPECT_EQ(t->tv_nsec, c.nanoseconds);
+  }
+  EXPECT_FALSE(FileTimeToTimespec(0).has_value());  // no time recorded
+}
