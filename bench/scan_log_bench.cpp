@@ -45,11 +45,11 @@ void BuildScan() {
   AddFolderRecord({.wideName = u"Lost", .parentId = 5, .id = kLostFolderId});
   for (uint32_t i = 0; i < kFolders; ++i)
     AddFolderRecord(
-        {.wideName = u"Folder name 0001", .parentId = 5 + rng() % (i + 1), .id = 16 + i});
+        {.wideName = u"Folder name 0001", .parentId = static_cast<uint32_t>(5 + rng() % (i + 1)), .id = 16 + i});
   for (uint32_t i = 0; i < kFiles; ++i)
     AddFileRecord({.wideName = u"IMG_20240101_1234.jpg",
                    .size = rng() % 10'000'000,
-                   .parentId = 16 + rng() % kFolders,
+                   .parentId = static_cast<uint32_t>(16 + rng() % kFolders),
                    .id = 100'000 + i});
 }
 

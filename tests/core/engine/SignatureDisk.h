@@ -110,6 +110,9 @@ inline Bytes OneRun(uint32_t clusters, uint32_t lcn) {
 
 // A volume being laid out at sector `start` of a disk.
 struct VolumeWriter {
+  VolumeWriter(Bytes& disk, uint64_t start, uint32_t spc, uint64_t total)
+      : disk(disk), start(start), spc(spc), total(total) {}
+
   Bytes& disk;
   uint64_t start;
   uint32_t spc;
