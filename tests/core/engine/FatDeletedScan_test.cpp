@@ -11,6 +11,7 @@
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
 #include "tests/core/storage/FatTestImage.h"
+#include "tests/core/TestPrompts.h"
 
 using namespace fat_test;
 
@@ -46,13 +47,7 @@ class SmallFat16 {
   MemoryVolume disk;
 };
 
-struct NoticeRecorder final : UserPrompts {
-  void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> notices;
-};
+using NoticeRecorder = test_support::RecordingPrompts;
 
 struct FallbackObserver final : ScanObserver {
   void OnBarAnimation(bool running) override { animation.push_back(running); }
