@@ -74,7 +74,7 @@ class MftWalk {
     for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
       base_ += runs_.lengths[run_];
     const uint64_t base = base_;
-    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && runs_.starts[run_] != 0) {
+    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && !runs_.IsSparse(run_)) {
       const uint64_t inRun = v - base;
       const uint64_t records =
           std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
