@@ -11,6 +11,8 @@ record number:
 - its modification time is the one fls shows, and for the fixture's own files exactly the time the
   builder set (to the 100 ns: NTFS times are UTC on disk and must not move by a time-zone offset);
 - `--only-deleted` writes exactly the deleted files, with the folders on their way;
+- a file in hundreds of fragments, whose attribute list ntfs-3g moved out to clusters, comes out
+  whole;
 - after formatted recovery (records found by their signature, each read at its own sector) the
   fixture's files come out the same;
 - into a target that fills up (a small tmpfs, root only), the failures are reported, nothing lands
@@ -185,6 +187,20 @@ def compare_formatted(label, image, start, count):
                       f"{label} formatted: {path}: time {target.stat().st_mtime_ns} != {want_ns}")
 
 
+def compare_attrlist(image):
+    """A file in hundreds of fragments, whose name and later data pieces lie in extension records
+    that only its non-resident attribute list names, comes out whole, with its time."""
+    e = o.by_path(o.fls(image))["frag.bin"]
+    with tempfile.TemporaryDirectory() as out:
+        rc, rows, err = scan_extract(image, 0, None, out)
+        check(rc == 0, f"{image.name}: scan-dump --extract exit {rc}: {err.strip()}")
+        target = Path(out) / "frag.bin"
+        check(target.is_file() and target.read_bytes() == o.icat(image, e.inode),
+              f"{image.name}: frag.bin is not what icat gives")
+        check(target.is_file() and target.stat().st_mtime_ns == T_FILE,
+              f"{image.name}: frag.bin does not have its time")
+
+
 def full_target(image):
     """Extraction into a 256 KiB tmpfs: the large files cannot fit."""
     if os.geteuid() != 0:
@@ -234,7 +250,7 @@ def main():
     skipped = FIX / "ntfs" / "SKIPPED"
     if skipped.exists():
         skip("NTFS fixtures were not built: " + skipped.read_text().strip())
-    for rel, _, _ in VOLUMES:
+    for rel in [v[0] for v in VOLUMES] + ["ntfs/ntfs-attrlist.img"]:
         if not (FIX / rel).exists():
             skip(f"{FIX / rel} missing (run tests/fixtures/build-all.sh)")
     for rel, start, count in VOLUMES:
@@ -245,6 +261,10 @@ def main():
             compare_formatted(label, image, start, count)
         except (o.OracleError, subprocess.CalledProcessError, ValueError) as e:
             check(False, f"{label}: {type(e).__name__}: {e}")
+    try:
+        compare_attrlist(FIX / "ntfs" / "ntfs-attrlist.img")
+    except (o.OracleError, subprocess.CalledProcessError, ValueError, KeyError) as e:
+        check(False, f"ntfs-attrlist.img: {type(e).__name__}: {e}")
     try:
         full_target(FIX / "ntfs" / "ntfs-c4096.img")
     except (o.OracleError, subprocess.CalledProcessError, OSError) as e:
