@@ -74,7 +74,7 @@ class MftWalk {
     for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
       base_ += runs_.lengths[run_];
     const uint64_t base = base_;
-    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && runs_.starts[run_] != 0) {
+    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && !runs_.IsSparse(run_)) {
       const uint64_t inRun = v - base;
       const uint64_t records =
           std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
@@ -140,6 +140,19 @@ bool ReadListRecord(std::string_view device, uint32_t ref, uint32_t owner, uint3
   return true;
 }
 
+// True when the record's attribute list lies in clusters: a list grown too long for its record,
+// which the references gathered from a resident list do not cover.
+bool HasNonResidentAttributeList(bo::Bytes record) {
+  bool nonResident = false;
+  NtfsForEachAttribute(record, NtfsFirstAttributeOffset(record), record.size(),
+                       [&](const NtfsAttribute& a) {
+                         if (a.type != kNtfsAttributeList) return true;
+                         nonResident = a.nonResident == 1;
+                         return false;
+                       });
+  return nonResident;
+}
+
 void ReportProgress(ScanJob& job, std::u16string_view name) {
   if (!job.throttle.Tick()) return;
   ScanProgress p;
@@ -186,6 +199,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   BarReporter bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
+    const NtfsVolume volume = VolumeFromState();
     MftWalk walk(device, g_MftRuns, R, recordBytes);
     const uint64_t T = walk.TotalSectors();
     const uint64_t count = walk.RecordCount();
@@ -221,14 +235,52 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
         if (!ReadListRecord(device, refs[i], self, R, other)) return {};
         return other;
       };
+      // A list that lies in clusters is read once, and only when this record alone does not
+      // answer; its entries then name the records that hold the name and the data.
+      std::vector<std::byte> listBytes;
+      bo::Bytes outOfRecordList;
+      bool listRead = false;
+      auto entriesOf = [&](uint32_t type) {
+        if (!listRead) {
+          listRead = true;
+          if (HasNonResidentAttributeList(rec))
+            outOfRecordList = NtfsReadAttributeList(device, rec, volume, listBytes);
+        }
+        return NtfsAttributeListEntriesOf(outOfRecordList, type);
+      };
       bool named = false;
+      bool nameElsewhere = false;
       for (size_t i = 0; i < refCount && !named; ++i) {
         bo::Bytes r = recordFor(i);
-        if (!r.empty() && NtfsFindPreferredFileName(r, name)) named = true;
+        if (!r.empty() && NtfsFindPreferredFileName(r, name)) {
+          named = true;
+          nameElsewhere = refs[i] != self;
+        }
+      }
+      if (!named) {
+        uint32_t tried = self;
+        for (const auto& e : entriesOf(kNtfsFileNameAttribute)) {
+          if (e.recordNumber == tried) continue;
+          tried = e.recordNumber;
+          if (ReadListRecord(device, e.recordNumber, self, R, other) &&
+              NtfsFindPreferredFileName(other, name)) {
+            named = true;
+            nameElsewhere = true;
+            break;
+          }
+        }
       }
       if (!named) {
         ++g_NtfsDeletedScanCounts.nameless;
         continue;
+      }
+      // $STANDARD_INFORMATION stays in the base record: an extension record that lends the name
+      // has no times of its own.
+      if (nameElsewhere) {
+        NtfsTimes own;
+        const bo::Bytes r = other;
+        if (!NtfsGetStandardTimes(r, NtfsFirstAttributeOffset(r), own))
+          NtfsGetStandardTimes(rec, NtfsFirstAttributeOffset(rec), name.times);
       }
 
       const uint16_t flags = NtfsRecordFlags(rec);
@@ -244,11 +296,21 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
         AddFolderRecord(f);
       } else {
         uint64_t size = 0;
-        for (size_t i = 0; i < refCount; ++i) {
+        bool sized = false;
+        for (size_t i = 0; i < refCount && !sized; ++i) {
           bo::Bytes r = recordFor(i);
-          if (!r.empty() && NtfsGetDataSize(r, size)) break;
-          size = 0;
+          sized = !r.empty() && NtfsGetDataSize(r, size);
         }
+        // Only the first piece of the data (VCN 0) holds the file's size.
+        if (!sized) {
+          for (const auto& e : entriesOf(kNtfsDataAttribute)) {
+            if (e.nameLength != 0 || e.startingVcn != 0 || e.recordNumber == self) continue;
+            sized = ReadListRecord(device, e.recordNumber, self, R, other) &&
+                    NtfsGetDataSize(other, size);
+            if (sized) break;
+          }
+        }
+        if (!sized) size = 0;
         NewFile f;
         f.wideName = name.View();
         f.deleted = flags == 0 ? 'y' : 'n';

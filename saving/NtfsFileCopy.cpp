@@ -173,7 +173,7 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
       const auto part = std::span(buffer).first(static_cast<size_t>(count * sectorBytes));
       // Zeroed before every read: a sparse run, and sectors that could not be read, are zeros.
       std::fill(part.begin(), part.end(), std::byte{0});
-      if (e->startSector != 0 && e->startSector + done <= uint64_t{INT64_MAX})
+      if (!e->sparse && e->startSector + done <= uint64_t{INT64_MAX})
         ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count, part);
       const uint64_t take = std::min<uint64_t>(part.size(), size - written);
       if (written + take > validBytes) {
@@ -279,7 +279,7 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   NtfsReadDataRuns(CurrentDevicePath(), record, r.recordNumber, R, volume, runs);
   ExtentList extents;
   for (size_t i = 0; i < runs.Count(); ++i)
-    if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i]))
+    if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
       return NtfsCopyResult::kNotCopied;
   if (extents.Count() == 0) return NtfsCopyResult::kNotCopied;
   const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;

@@ -52,7 +52,7 @@ enum class NtfsCopyResult {
 // by the bytes really written (saving only).
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
-// Writes the file from extents (a start sector of 0 is a sparse run: zeros) in reads of at most
+// Writes the file from extents (a sparse one is written as zeros, unread) in reads of at most
 // 20,480 bytes, cut to request.size. File bytes at or past validBytes (the attribute's initialized
 // size) are written as zeros, as the file system reads them.
 NtfsCopyResult CopyExtents(const NtfsCopyRequest& request, const ExtentList& extents,

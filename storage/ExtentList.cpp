@@ -11,13 +11,15 @@ void ExtentList::Clear() {
   count_ = 0;
 }
 
-ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount) {
+ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount,
+                             bool sparse) {
   std::unique_ptr<ExtentNode> node(new (std::nothrow) ExtentNode);
   if (!node) {
     ReportOutOfMemoryAndExit("Memory Allocation Error");
     return nullptr;
   }
-  node->startSector = startSector;
+  node->startSector = sparse ? 0 : startSector;
+  node->sparse = sparse;
   node->sectorCount = sectorCount;
   ExtentNode* raw = node.get();
   if (list.tail_)

@@ -24,7 +24,7 @@ uint64_t NtfsVcnToSectorInRuns(uint64_t record, const NtfsRunArrays& runs, uint3
   for (size_t i = 0; i < runs.Count(); ++i) {
     const uint64_t length = runs.lengths[i];
     if (virtualSector - total < length)
-      return runs.starts[i] == 0 ? 0 : runs.starts[i] + (virtualSector - total);
+      return runs.IsSparse(i) ? 0 : runs.starts[i] + (virtualSector - total);
     total += length;
     if (total > virtualSector) break;
   }
@@ -54,7 +54,7 @@ int NtfsReadMftRecord(std::string_view device, const NtfsRunArrays& runs, uint32
       const uint64_t inRun = want - total;
       const uint64_t n = std::min(left, length - inRun);
       auto piece = buffer.subspan(out, static_cast<size_t>(n * bytesPerSector));
-      if (runs.starts[i] == 0) {
+      if (runs.IsSparse(i)) {
         std::fill(piece.begin(), piece.end(), std::byte{0});
       } else if (!ReadSectors(device, static_cast<int64_t>(runs.starts[i] + inRun),
                               static_cast<uint32_t>(n), piece)) {
@@ -97,7 +97,7 @@ std::vector<std::byte> ReadNonResidentList(std::string_view device, const NtfsAt
   for (size_t i = 0; i < runs.Count() && bytes.size() < want; ++i) {
     for (uint64_t s = 0; s < runs.lengths[i] && bytes.size() < want; ++s) {
       std::fill(sector.begin(), sector.end(), std::byte{0});
-      if (runs.starts[i] != 0)
+      if (!runs.IsSparse(i))
         ReadSectors(device, static_cast<int64_t>(runs.starts[i] + s), 1, sector);
       const size_t n = static_cast<size_t>(std::min<uint64_t>(bytesPerSector, want - bytes.size()));
       bytes.insert(bytes.end(), sector.begin(), sector.begin() + static_cast<std::ptrdiff_t>(n));
@@ -108,28 +108,26 @@ std::vector<std::byte> ReadNonResidentList(std::string_view device, const NtfsAt
 
 }  // namespace
 
-std::vector<NtfsAttributeListEntry> NtfsCollectAttributeListEntries(std::string_view device,
-                                                                    bo::Bytes record,
-                                                                    const NtfsVolume& volume,
-                                                                    uint32_t type) {
-  std::vector<NtfsAttributeListEntry> entries;
-  std::vector<std::byte> nonResident;
+bo::Bytes NtfsReadAttributeList(std::string_view device, bo::Bytes record, const NtfsVolume& volume,
+                                std::vector<std::byte>& storage) {
   bo::Bytes list;
-  bool found = false;
   NtfsForEachAttribute(record, NtfsFirstAttributeOffset(record), record.size(),
                        [&](const NtfsAttribute& a) {
                          if (a.type != kNtfsAttributeList) return true;
-                         found = true;
                          if (a.nonResident == 0) {
                            bool ok = false;
                            list = a.ResidentValue(ok);
                          } else if (a.nonResident == 1) {
-                           nonResident = ReadNonResidentList(device, a, volume);
-                           list = nonResident;
+                           storage = ReadNonResidentList(device, a, volume);
+                           list = storage;
                          }
                          return false;
                        });
-  if (!found) return entries;
+  return list;
+}
+
+std::vector<NtfsAttributeListEntry> NtfsAttributeListEntriesOf(bo::Bytes list, uint32_t type) {
+  std::vector<NtfsAttributeListEntry> entries;
   for (size_t at = 0; at + 24 <= list.size();) {
     const uint32_t entryType = bo::LoadLe32(list, at);
     const size_t length = bo::LoadLe16(list, at + 4);
@@ -144,6 +142,14 @@ std::vector<NtfsAttributeListEntry> NtfsCollectAttributeListEntries(std::string_
     at += length;
   }
   return entries;
+}
+
+std::vector<NtfsAttributeListEntry> NtfsCollectAttributeListEntries(std::string_view device,
+                                                                    bo::Bytes record,
+                                                                    const NtfsVolume& volume,
+                                                                    uint32_t type) {
+  std::vector<std::byte> storage;
+  return NtfsAttributeListEntriesOf(NtfsReadAttributeList(device, record, volume, storage), type);
 }
 
 namespace {

@@ -56,6 +56,16 @@ struct NtfsAttributeListEntry {
   uint32_t recordNumber = 0;  // low 32 bits of the MFT reference
 };
 
+// The bytes of the record's first $ATTRIBUTE_LIST: its resident value, or a non-resident one read
+// through its runs (at most kNtfsAttributeListRunCapacity runs and kNtfsAttributeListMaxBytes)
+// into `storage`, which the result then views. Empty when the record has none.
+bo::Bytes NtfsReadAttributeList(std::string_view device, bo::Bytes record, const NtfsVolume& volume,
+                                std::vector<std::byte>& storage);
+
+// The entries of type `type` of attribute-list bytes, in list order, at most
+// kNtfsAttributeListRefCapacity.
+std::vector<NtfsAttributeListEntry> NtfsAttributeListEntriesOf(bo::Bytes list, uint32_t type);
+
 // The entries of type `type` of the record's first $ATTRIBUTE_LIST (resident, or non-resident read
 // through its runs, at most kNtfsAttributeListRunCapacity runs and kNtfsAttributeListMaxBytes),
 // in list order, at most kNtfsAttributeListRefCapacity. `record` is a fixed-up FILE record.

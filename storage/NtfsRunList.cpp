@@ -8,21 +8,27 @@ uint64_t NtfsRunArrays::TotalSectors() const {
   return total;
 }
 
-int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length) {
+int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length, bool isSparse) {
   if (runs.starts.size() >= runs.capacity) return 0;
+  // Keeps the marks in step with the starts, however the arrays were filled before.
+  if (runs.sparse.size() > runs.starts.size()) runs.sparse.resize(runs.starts.size());
   try {
-    if (runs.starts.size() == runs.starts.capacity()) {
-      const size_t room = runs.starts.size() + NtfsRunArrays::kGrowStep;
-      runs.starts.reserve(room);
-      runs.lengths.reserve(room);
+    const size_t room = runs.starts.size() + 1;
+    if (runs.starts.capacity() < room || runs.lengths.capacity() < room ||
+        runs.sparse.capacity() < room) {
+      const size_t grown = runs.starts.size() + NtfsRunArrays::kGrowStep;
+      runs.starts.reserve(grown);
+      runs.lengths.reserve(grown);
+      runs.sparse.reserve(grown);
     }
-    runs.starts.push_back(start);
-    runs.lengths.push_back(length);
+    runs.sparse.resize(runs.starts.size(), 0);
   } catch (const std::bad_alloc&) {
-    if (runs.lengths.size() > runs.starts.size()) runs.lengths.pop_back();
-    if (runs.starts.size() > runs.lengths.size()) runs.starts.pop_back();
     return 0;
   }
+  // Room is reserved: these cannot throw.
+  runs.starts.push_back(isSparse ? 0 : start);
+  runs.lengths.push_back(length);
+  runs.sparse.push_back(isSparse ? 1 : 0);
   return 1;
 }
 
@@ -58,7 +64,8 @@ NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, Nt
     if (clusters == 0 || clusters > UINT64_MAX / spc) return NtfsRunListEnd::kRefused;
     const uint64_t sectors = clusters * spc;
     uint64_t start = 0;
-    if (offsetBytes != 0) {
+    const bool isSparse = offsetBytes == 0;
+    if (!isSparse) {
       const int64_t delta = LoadSigned(runList, at + 1 + lengthBytes, offsetBytes);
       int64_t next;
       if (__builtin_add_overflow(lcn, delta, &next) || next < 0) return NtfsRunListEnd::kRefused;
@@ -70,7 +77,7 @@ NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, Nt
         return NtfsRunListEnd::kRefused;
       lcn = next;
     }
-    if (!NtfsAppendRun(runs, start, sectors)) return NtfsRunListEnd::kFull;
+    if (!NtfsAppendRun(runs, start, sectors, isSparse)) return NtfsRunListEnd::kFull;
     at += 1 + lengthBytes + offsetBytes;
   }
   return NtfsRunListEnd::kTruncated;

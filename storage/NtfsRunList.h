@@ -19,7 +19,9 @@ struct NtfsVolume {
   uint32_t sectorsPerCluster = 0;
 };
 
-// Two parallel arrays of runs. A start of 0 marks a sparse run (read as zeros).
+// Parallel arrays of runs. A sparse run (read as zeros) is marked in `sparse` and keeps start 0;
+// the mark decides, because a real run may start at sector 0 too (cluster 0 of a volume that
+// begins at the device's first sector, where $Boot lives).
 struct NtfsRunArrays {
   static constexpr size_t kGrowStep = 1024;       // the arrays grow by this many runs
   static constexpr size_t kFixedCapacity = 2000;  // the fixed mode's room
@@ -27,23 +29,26 @@ struct NtfsRunArrays {
 
   std::vector<uint64_t> starts;   // absolute sectors on the source device
   std::vector<uint64_t> lengths;  // sectors
+  std::vector<uint8_t> sparse;    // 1: a run without clusters
   size_t capacity = kUnlimited;   // most runs the arrays take (kFixedCapacity: the fixed mode)
 
   constexpr NtfsRunArrays() = default;
   explicit NtfsRunArrays(size_t cap) : capacity(cap) {}
 
   size_t Count() const { return starts.size(); }
+  bool IsSparse(size_t i) const { return i < sparse.size() && sparse[i] != 0; }
   uint64_t TotalSectors() const;
   // The run count restarts at 0; the room is kept.
   void Clear() {
     starts.clear();
     lengths.clear();
+    sparse.clear();
   }
 };
 
-// Appends one run. Returns 1 stored, 0 no room (the capacity is reached, or memory ran out while
-// growing by kGrowStep); nothing is stored then.
-int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length);
+// Appends one run (a sparse one with start 0 and isSparse). Returns 1 stored, 0 no room (the
+// capacity is reached, or memory ran out while growing by kGrowStep); nothing is stored then.
+int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length, bool isSparse = false);
 
 // How a decode ended.
 enum class NtfsRunListEnd {

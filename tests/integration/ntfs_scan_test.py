@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The NTFS deleted-file scan (scan-dump --mode deleted) against The Sleuth Kit's fls -r -p.
 
-On the NTFS fixtures (512- and 4096-byte clusters, and the NTFS partition of the MBR disk at
-sector 75776), the set of (kind, path, deleted, file size) that scan-dump prints must equal what
+On the NTFS fixtures (512- and 4096-byte clusters, the one whose fragmented file keeps its name
+in an extension record named only by a non-resident attribute list, and the NTFS partition of the
+MBR disk at sector 75776), the set of (kind, path, deleted, file size) that scan-dump prints must equal what
 fls lists, mapped as follows:
 - NTFS system files ($MFT ... $Extend and below) and TSK's $OrphanFiles/OrphanFile-N entries
   (reserved records without a name) are left out on both sides; so is the program's own "Lost"
@@ -47,7 +48,7 @@ if not os.access(DUMP, os.X_OK):
 ntfs_dir = os.path.join(FIXTURES, "ntfs")
 if os.path.exists(os.path.join(ntfs_dir, "SKIPPED")):
     skip("NTFS fixtures were not built: " + open(os.path.join(ntfs_dir, "SKIPPED")).read().strip())
-for name in ("ntfs-c512.img", "ntfs-c4096.img"):
+for name in ("ntfs-c512.img", "ntfs-c4096.img", "ntfs-attrlist.img"):
     if not os.path.exists(os.path.join(ntfs_dir, name)):
         skip(name + " is missing")
 
@@ -130,7 +131,23 @@ for name in ("ntfs-c512.img", "ntfs-c4096.img"):
     check(("F", "Lost/orphan.txt") in by_path and not by_path[("F", "Lost/orphan.txt")][1],
           f"{name}: the orphans' folder record gives them their path")
 
+# A file in hundreds of fragments whose $FILE_NAME lies in an extension record that only its
+# non-resident $ATTRIBUTE_LIST names: found with its name, folder and size as fls shows it.
+attrlist = os.path.join(ntfs_dir, "ntfs-attrlist.img")
+rows = compare("ntfs-attrlist.img", attrlist)
+frag = oracle.by_path(oracle.fls(attrlist))["frag.bin"]
+stat = oracle.istat(attrlist, frag.record).splitlines()
+name_records = [int(line.split("MFT Entry:")[1].split()[0]) for line in stat
+                if line.startswith("Type: 48-") and "MFT Entry:" in line]
+check(any(line.startswith("Type: $ATTRIBUTE_LIST") and "Non-Resident" in line for line in stat)
+      and name_records and frag.record not in name_records,
+      f"ntfs-attrlist.img: frag.bin (record {frag.record}) has a non-resident attribute list and "
+      f"its name in record {name_records}")
+check(("F", False, frag.size, frag.record, "frag.bin") in rows,
+      f"ntfs-attrlist.img: frag.bin found with its size {frag.size}")
+
 mbr = os.path.join(FIXTURES, "disks", "mbr.img")
+
 if os.path.exists(mbr):
     compare("mbr.img partition 2 at 75776", mbr, 75776, 16384)
 else:

@@ -81,6 +81,12 @@ std::map<uint32_t, Item> Files() {
   return m;
 }
 
+FileRecord* FileById(uint32_t id) {
+  for (FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+    if (f->id == id) return f;
+  return nullptr;
+}
+
 size_t ListLength(auto* head) {
   size_t n = 0;
   for (; head; head = head->next) ++n;
@@ -215,6 +221,71 @@ TEST_F(NtfsDeletedScanTest, FoldersFilesDeletedMarksAndLostFolders) {
   EXPECT_EQ(docs->modified.AsFileTime(), 230u);
   EXPECT_EQ(docs->created.AsFileTime(), 130u);
   EXPECT_EQ(docs->accessed.AsFileTime(), 330u);
+  // A name lent by an extension record comes with the base record's times.
+  FileRecord* listed = FileById(44);
+  ASSERT_NE(listed, nullptr);
+  EXPECT_EQ(listed->modified.AsFileTime(), 2u);
+  EXPECT_EQ(listed->created.AsFileTime(), 1u);
+  EXPECT_EQ(listed->accessed.AsFileTime(), 3u);
+}
+
+// A base record whose attribute list lies in cluster `cluster` (written there) and holds
+// nothing else but its times and, when given, its name.
+void PutOutOfRecordList(Volume& v, uint32_t n, uint32_t cluster,
+                        const std::vector<RecordBuilder::ListEntry>& entries,
+                        std::u16string name = u"") {
+  const ntfs_test::Bytes list = RecordBuilder::AttributeList(entries);
+  std::copy(list.begin(), list.end(), v.disk.begin() + uint64_t{cluster} * v.spc * 512);
+  RecordBuilder base(1024, 1, n);
+  base.StandardInformation(10 + n, 20 + n, 30 + n);
+  base.NonResident(0x20, ntfs_test::OneRun(1, cluster), list.size());
+  if (!name.empty()) base.FileName(30, std::move(name), 1);
+  v.Put(n, base.Protected());
+}
+
+// ntfs-3g moves a heavily fragmented file's name and data out of its base record and its
+// attribute list out to clusters: the records that list names still give the file its name,
+// parent, times and size, as long as they belong to it.
+TEST_F(NtfsDeletedScanTest, AnAttributeListInClustersStillNamesTheFile) {
+  Volume v = SampleVolume();
+  // 46: name and data in extension record 47, which also holds a later piece of the data.
+  PutOutOfRecordList(v, 46, 100,
+                     {{0x10, 46}, {0x20, 46}, {0x30, 47}, {0x80, 47, 0}, {0x80, 48, 900}});
+  RecordBuilder ext47(1024, 1, 47, 46);
+  ext47.FileName(30, u"frag.bin", 1);
+  ext47.NonResident(0x80, ntfs_test::OneRun(4, 200), 123456);
+  v.Put(47, ext47.Protected());
+  RecordBuilder ext48(1024, 1, 48, 46);
+  ext48.NonResident(0x80, ntfs_test::OneRun(4, 300), 0, u"", 900);
+  v.Put(48, ext48.Protected());
+  // 49: its name is in its own record; the data's first piece is in extension record 50.
+  PutOutOfRecordList(v, 49, 101, {{0x10, 49}, {0x30, 49}, {0x80, 50, 0}}, u"named.bin");
+  RecordBuilder ext50(1024, 1, 50, 49);
+  ext50.NonResident(0x80, ntfs_test::OneRun(2, 210), 5000);
+  v.Put(50, ext50.Protected());
+  // 51: the record its list names now belongs to another file (31's): no name of its own.
+  PutOutOfRecordList(v, 51, 102, {{0x10, 51}, {0x30, 52}, {0x80, 52, 0}});
+  RecordBuilder ext52(1024, 1, 52, 31);
+  ext52.FileName(30, u"stolen.bin", 1);
+  ext52.ResidentData(9);
+  v.Put(52, ext52.Protected());
+  Serve(v);
+  HookObserver observer;
+  ASSERT_EQ(Run(observer), ScanEnd::Finished);
+  const auto files = Files();
+  ASSERT_EQ(files.count(46), 1u);
+  EXPECT_EQ(files.at(46), (Item{'F', 'n', 30, "frag.bin", 123456}));
+  FileRecord* frag = FileById(46);
+  ASSERT_NE(frag, nullptr);
+  EXPECT_EQ(frag->modified.AsFileTime(), 66u);
+  EXPECT_EQ(frag->created.AsFileTime(), 56u);
+  EXPECT_EQ(frag->accessed.AsFileTime(), 76u);
+  ASSERT_EQ(files.count(49), 1u);
+  EXPECT_EQ(files.at(49), (Item{'F', 'n', 30, "named.bin", 5000}));
+  EXPECT_EQ(files.count(51), 0u);
+  for (const auto& [id, item] : files) EXPECT_NE(item.name, "stolen.bin") << id;
+  EXPECT_GE(g_NtfsDeletedScanCounts.foreignListRecords, 1u);
+  EXPECT_EQ(g_NtfsDeletedScanCounts.nameless, 2u);  // 43 and 51
 }
 
 TEST_F(NtfsDeletedScanTest, DamagedRecordsAreSkippedAndCounted) {

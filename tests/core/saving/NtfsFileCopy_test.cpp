@@ -258,6 +258,24 @@ TEST_F(NtfsCopyTest, FragmentsSparseRunsAndUnreadableSectors) {
   EXPECT_FALSE(AnyReadAt(kBase));
 }
 
+// On a volume that starts at the device's first sector, a run at cluster 0 (as $Boot's) is read
+// from sector 0, while a sparse run is still zeros that read nothing.
+TEST_F(NtfsCopyTest, ARunAtClusterZeroIsReadAndASparseRunIsNot) {
+  Volume(1);
+  g_ScanState.geometry[9] = 0;  // cluster 0 at sector 0
+  RecordBuilder r = Record(22);
+  r.NonResident(0x80, RunList({{2, 0}, {3, -1}, {1, 300}}), 6 * 512);
+  Put(22, r);
+  Recorder rec;
+  EXPECT_EQ(CopyNtfsFile(Request(u"boot.bin", 6 * 512, 22), rec), NtfsCopyResult::kWritten);
+  Bytes want = Sectors(0, 2, 1024);
+  want.resize(want.size() + 3 * 512);  // the hole
+  const Bytes last = Sectors(300, 1, 512);
+  want.insert(want.end(), last.begin(), last.end());
+  EXPECT_EQ(Written("boot.bin"), want);
+  EXPECT_EQ(ReadsIn(0, 2), (std::vector<uint64_t>{2}));
+}
+
 // Resident data comes from the value offset the attribute stores, and at most the value's length.
 TEST_F(NtfsCopyTest, ResidentDataIsTheValueItself) {
   Bytes value(700);

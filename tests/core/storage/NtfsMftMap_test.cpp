@@ -29,14 +29,18 @@ class NtfsMftMapTest : public storage_test::SectorPathTest {
   }
 };
 
-NtfsRunArrays Runs(std::vector<std::pair<uint64_t, uint64_t>> r) {
+struct Run {
+  uint64_t start, sectors;
+  bool sparse = false;
+};
+NtfsRunArrays Runs(std::vector<Run> r) {
   NtfsRunArrays a;
-  for (auto [s, n] : r) NtfsAppendRun(a, s, n);
+  for (const Run& x : r) NtfsAppendRun(a, x.start, x.sectors, x.sparse);
   return a;
 }
 
 TEST(NtfsMftMapLookup, RecordToSectorThroughRuns) {
-  const NtfsRunArrays runs = Runs({{1000, 8}, {0, 4}, {5000, 6}});
+  const NtfsRunArrays runs = Runs({{1000, 8}, {0, 4, true}, {5000, 6}});
   struct Case {
     uint64_t record;
     uint32_t R;

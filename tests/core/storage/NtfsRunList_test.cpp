@@ -82,15 +82,37 @@ TEST(NtfsRunList, FixedArraysStopAtTheirCapacity) {
   EXPECT_EQ(end, NtfsRunListEnd::kComplete);
 }
 
+// Cluster 0 of a volume at sector 0 (where $Boot lies) and a sparse run both start at sector 0:
+// only the mark tells them apart.
+TEST(NtfsRunList, MarksSparseRunsApartFromClusterZero) {
+  NtfsRunArrays runs;
+  // 2 clusters at cluster 0, 3 sparse, 1 at cluster 5.
+  EXPECT_EQ(NtfsDecodeRunList(FromU8({0x11, 2, 0, 0x01, 3, 0x11, 1, 5, 0}), {0, 0, 8}, runs),
+            NtfsRunListEnd::kComplete);
+  EXPECT_EQ(runs.starts, (std::vector<uint64_t>{0, 0, 40}));
+  EXPECT_EQ(runs.lengths, (std::vector<uint64_t>{16, 24, 8}));
+  EXPECT_EQ(runs.sparse, (std::vector<uint8_t>{0, 1, 0}));
+  EXPECT_FALSE(runs.IsSparse(0));
+  EXPECT_TRUE(runs.IsSparse(1));
+  runs.Clear();
+  EXPECT_TRUE(runs.sparse.empty());
+}
+
 TEST(ExtentList, AppendsAtTheTailAndFreesLongLists) {
   ExtentList list;
   AppendExtentNode(list, 10, 8);
-  AppendExtentNode(list, 0, 16);
+  AppendExtentNode(list, 0, 16, true);
+  AppendExtentNode(list, 0, 2);
   AppendExtentNode(list, uint64_t{1} << 35, 4);
   std::vector<uint64_t> starts;
-  for (ExtentNode* n = list.Head(); n; n = n->next.get()) starts.push_back(n->startSector);
-  EXPECT_EQ(starts, (std::vector<uint64_t>{10, 0, uint64_t{1} << 35}));
-  EXPECT_EQ(list.Count(), 3u);
+  std::vector<bool> sparse;
+  for (ExtentNode* n = list.Head(); n; n = n->next.get()) {
+    starts.push_back(n->startSector);
+    sparse.push_back(n->sparse);
+  }
+  EXPECT_EQ(starts, (std::vector<uint64_t>{10, 0, 0, uint64_t{1} << 35}));
+  EXPECT_EQ(sparse, (std::vector<bool>{false, true, false, false}));
+  EXPECT_EQ(list.Count(), 4u);
   for (int i = 0; i < 1000000; ++i) AppendExtentNode(list, i, 1);
   list.Clear();  // no recursion: a million nodes free without exhausting the stack
   EXPECT_EQ(list.Head(), nullptr);
