@@ -34,7 +34,6 @@ constexpr uint32_t kReadRunSectors = 40;  // the sector read path's run on a dev
 constexpr size_t kMaxFileRecord = 16384;  // largest FILE record step 1 accepts
 constexpr size_t kCheckBytes = 1024;      // the check-byte test looks at bytes 510 and 1022
 constexpr size_t kFirstIndxRead = 4096;   // step 2 reads this much of a block first
-constexpr uint32_t kNoSector = 0xFFFFFFFF;
 
 TimeHalves Halves(uint64_t t) {
   return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
@@ -101,21 +100,13 @@ class SectorSearch {
         ++g_NtfsSignatureScanCounts.rejectedIndxBlocks;
         return;
       }
-      if (t > kNoSector - 1) {
-        ++g_NtfsSignatureScanCounts.beyond32Bits;
-      } else {
-        ++g_NtfsSignatureScanCounts.indxBlocks;
-        AddIndxBlockRecord(lists_.indx, static_cast<uint32_t>(t), parent, vcn, 0xFFFFFFFF);
-      }
+      ++g_NtfsSignatureScanCounts.indxBlocks;
+      AddIndxBlockRecord(lists_.indx, t, parent, vcn, 0xFFFFFFFF);
     } else {
       NtfsBootCandidate c;
-      if (ParseNtfsBootCandidate(sector, static_cast<uint32_t>(t), c)) {
-        if (t > kNoSector) {
-          ++g_NtfsSignatureScanCounts.beyond32Bits;
-        } else {
-          ++g_NtfsSignatureScanCounts.bootSectors;
-          AddNtfsBootCandidate(lists_.candidates, c);
-        }
+      if (ParseNtfsBootCandidate(sector, t, c)) {
+        ++g_NtfsSignatureScanCounts.bootSectors;
+        AddNtfsBootCandidate(lists_.candidates, c);
       }
     }
     Progress(t);
@@ -145,10 +136,6 @@ class SectorSearch {
       ++g_NtfsSignatureScanCounts.rejectedFileRecords;
       return false;
     }
-    if (t > kNoSector) {
-      ++g_NtfsSignatureScanCounts.beyond32Bits;
-      return true;
-    }
     std::span<std::byte> rec(record_.data(), A);
     std::memcpy(rec.data(), source.data(), A);
     if (!ApplyUpdateSequenceFixup(rec)) {
@@ -163,7 +150,7 @@ class SectorSearch {
       name.parentRef = 0;
       NtfsGetStandardTimes(rec, NtfsFirstAttributeOffset(rec), name.times);
     }
-    const auto sector = static_cast<uint32_t>(t);
+    const uint64_t sector = t;
     const uint16_t flags = NtfsRecordFlags(rec);
     if (flags == 2 || flags == 3) {
       NewFoundDirectory d;
@@ -246,7 +233,7 @@ std::vector<std::byte> ReadBuffer(uint64_t b, uint32_t sectors) {
 
 }  // namespace
 
-bool ParseNtfsBootCandidate(bo::Bytes s, uint32_t t, NtfsBootCandidate& out) {
+bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
   if (s.size() < 512) return false;
   if (bo::Load8(s, 510) != 0x55 || bo::Load8(s, 511) != 0xAA) return false;
   if (std::memcmp(s.data() + 3, "NTFS", 4) != 0) return false;
@@ -260,9 +247,9 @@ bool ParseNtfsBootCandidate(bo::Bytes s, uint32_t t, NtfsBootCandidate& out) {
   uint32_t record = perRecord == 0xF6 ? 2 : perRecord * spc;
   if (record != 1 && record != 2 && record != 4 && record != 6 && record != 8) record = 2;
   out.sectorsPerFileRecord = record;
-  out.totalSectorsLow = bo::LoadLe32(s, 40);
-  out.mftClusterLow = bo::LoadLe32(s, 48);
-  out.mftMirrorClusterLow = bo::LoadLe32(s, 56);
+  out.totalSectors = bo::LoadLe64(s, 40);
+  out.mftCluster = bo::LoadLe64(s, 48);
+  out.mftMirrorCluster = bo::LoadLe64(s, 56);
   return true;
 }
 
@@ -339,13 +326,15 @@ ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
   ScanEnd end = ScanEnd::Finished;
   for (const IndxBlockRecord* x = lists.indx.head; x; x = x->next) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
-    ReadSectors(device, x->sector, firstRead, std::span<std::byte>(block).first(firstRead * b));
+    ReadSectors(device, static_cast<int64_t>(x->sector), firstRead,
+                std::span<std::byte>(block).first(firstRead * b));
     const uint64_t L = bo::LoadLe32(block, 32);
     if (L + 24 <= kNtfsMaxIndxBytes && !pending.empty()) {
       const size_t size = static_cast<size_t>(L + 24);
       const uint32_t sectors = SectorsFor(size, b);
       if (sectors > firstRead)
-        ReadSectors(device, x->sector, sectors, std::span<std::byte>(block).first(sectors * b));
+        ReadSectors(device, static_cast<int64_t>(x->sector), sectors,
+                    std::span<std::byte>(block).first(sectors * b));
       auto blk = std::span<std::byte>(block).first(size);
       ApplyUpdateSequenceFixup(blk, size);
       // Entries: 0 the MFT reference, 8 the entry's length, 16 the key ($FILE_NAME): 16 parent,
@@ -450,11 +439,11 @@ int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uin
         if (!bySector) {
           bySector.emplace();
           for (IndxBlockRecord* x = indx.head; x; x = x->next)
-            if (x->sector != kNoSector) bySector->emplace(x->sector, x);
+            if (x->sector != kIndxMatched) bySector->emplace(x->sector, x);
         }
         auto it = bySector->find(at);
         if (it != bySector->end()) {
-          it->second->sector = kNoSector;
+          it->second->sector = kIndxMatched;
           bySector->erase(it);
         }
       }
@@ -505,7 +494,13 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
       continue;
     }
     const uint64_t start = c->bootSector;
-    const uint64_t finish = start + c->totalSectorsLow;
+    // A boot sector's sector count is 64-bit; one that runs past every sector a disk can have
+    // describes no volume.
+    if (c->totalSectors > UINT64_MAX / 2 - start) {
+      ++g_NtfsSignatureScanCounts.skippedCandidates;
+      continue;
+    }
+    const uint64_t finish = start + c->totalSectors;
     if (AssignIndxToFileSystems(job, firstBlocks, start, c->sectorsPerCluster,
                                 c->sectorsPerIndexRecord, start, finish))
       addFileSystem(start, finish, c->sectorsPerCluster, c->sectorsPerFileRecord,

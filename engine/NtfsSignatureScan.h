@@ -14,8 +14,7 @@
 //   4.1  each boot candidate whose range holds directories whose index blocks it can find becomes
 //        a PartitionRecord ("NTFS"); every directory is given a file-system number.
 //
-// Sector numbers of found records are stored in 32 bits, as the scan log keeps them: a record
-// found beyond sector 0xFFFFFFFF cannot be told where it lies and is left out (and counted).
+// Sector numbers of found records are 64-bit, so a record is found wherever it lies on the disk.
 #pragma once
 
 #include <cstdint>
@@ -54,8 +53,7 @@ struct NtfsSignatureScanCounts {
   uint64_t indxBlocks = 0;           // INDX blocks taken
   uint64_t rejectedIndxBlocks = 0;   // "INDX" sectors that failed the header test
   uint64_t bootSectors = 0;          // NTFS boot sectors taken
-  uint64_t skippedCandidates = 0;    // boot sectors whose cluster size is 0 or not a power of two
-  uint64_t beyond32Bits = 0;         // records found past sector 0xFFFFFFFF, left out
+  uint64_t skippedCandidates = 0;    // boot sectors with a bad cluster size or sector count
 };
 extern NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 
@@ -73,9 +71,10 @@ struct NtfsSignatureLists {
 // cluster (offset 13); sectors per index record 8 for the clusters-per-index field 0xF4, else
 // that field x sectors per cluster; sectors per FILE record 2 for the clusters-per-record field
 // 0xF6, else that field x sectors per cluster, replaced by 2 unless it is 1, 2, 4, 6 or 8; and the
-// low 32 bits of the total sectors (40), the MFT cluster (48) and the mirror's cluster (56).
+// total sectors (40), the MFT cluster (48) and the mirror's cluster (56), all 64-bit as the boot
+// sector holds them.
 // False when the sector is not such a boot sector.
-bool ParseNtfsBootCandidate(bo::Bytes sector, uint32_t t, NtfsBootCandidate& out);
+bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out);
 
 // Step 1 over the range, with its step text, progress (sector mode) and bar.
 ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists);
@@ -90,7 +89,7 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists);
 // assignedPartition 0 and an indexLcn: reads the sector at start + indexLcn x sectorsPerCluster;
 // when it holds an INDX block whose header passes and whose directory id is D's directoryId,
 // D's assignedPartition := partitionCount + 1 and the INDX entry of that sector is marked
-// (sector 0xFFFFFFFF). Bar i x 100 / foundDirCount and "Assigning File system : i/n" follow; Stop
+// (sector kIndxMatched). Bar i x 100 / foundDirCount and "Assigning File system : i/n" follow; Stop
 // ends the walk. Returns 1 when any directory was assigned, else 0.
 int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uint64_t start,
                             uint32_t sectorsPerCluster, uint32_t sectorsPerIndexRecord,

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <thread>
 
 #include "engine/FileSystemDump.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanLogFormat.h"
 #include "engine/ScanLogGlobals.h"
 #include "engine/ScanLogHeader.h"
 #include "engine/ScanLogWriter.h"
@@ -37,14 +40,14 @@ struct Folder {
   uint32_t parent;
   std::string name;
   int16_t partition;
-  uint32_t locator;
+  uint64_t locator;
   char deleted;
 };
 struct File {
   uint32_t id;
   uint32_t parent;
   uint64_t size;
-  uint32_t locator;
+  uint64_t locator;
   char deleted;
 };
 
@@ -196,6 +199,81 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   EXPECT_EQ(observer.steps, expected);
 }
 
+// A disk of `size` bytes that holds `window` at byte `base` and zeros everywhere else, so a
+// volume can lie past sector 2^32 without the memory of a 2 TiB disk.
+class WindowDevice : public RawDevice {
+ public:
+  WindowDevice(uint64_t size, uint64_t base, const Bytes& window)
+      : size_(size), base_(base), window_(window) {}
+  int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
+    if (offset >= size_) return 0;
+    const uint64_t n = std::min<uint64_t>(buffer.size(), size_ - offset);
+    for (uint64_t i = 0; i < n; ++i) {
+      const uint64_t at = offset + i;
+      buffer[i] = at >= base_ && at - base_ < window_.size() ? window_[at - base_] : std::byte{0};
+    }
+    return static_cast<int64_t>(n);
+  }
+  int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
+  std::optional<uint64_t> SizeBytes() override { return size_; }
+  uint32_t LogicalSectorSize() override { return 0; }
+  bool Sync() override { return true; }
+  bool Close() override { return true; }
+
+ private:
+  uint64_t size_, base_;
+  const Bytes& window_;
+};
+
+TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsThem) {
+  // The sample volume starts 32 sectors before sector 2^32, so its records lie past it.
+  const uint64_t base = (uint64_t{1} << 32) - 32;
+  Bytes window(4096 * 512);
+  VolumeWriter v{window, 0, 8, 4095};
+  v.Sample();
+  const uint64_t sectors = base + 4096;
+  ResetDeviceHandleCache();
+  MapDeviceToFactory(kDevice, [&](DeviceAccess) -> std::unique_ptr<RawDevice> {
+    return std::make_unique<WindowDevice>(sectors * 512, base * 512, window);
+  });
+  SetDevicePath(0, kDevice);
+  g_CurrentDevice = 0;
+  g_BytesPerSector = 512;
+  g_FileSystemName = "NTFS";
+  g_SourceStartSector = static_cast<int64_t>(base);
+  g_SourceEndSector = static_cast<int64_t>(sectors);
+  g_FormattedMode = 1;
+  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+
+  const auto parts = Partitions();
+  ASSERT_EQ(parts.size(), 1u);
+  EXPECT_EQ(parts[0].startSector, base);
+  EXPECT_EQ(parts[0].endSector, base + 4095);
+  const auto folders = Folders(1);
+  ASSERT_EQ(folders.count(30), 1u);
+  EXPECT_EQ(folders.at(30).locator, base + v.RecordSector(30));
+  EXPECT_GT(folders.at(30).locator, uint64_t{UINT32_MAX});
+  const auto files = Files();
+  ASSERT_EQ(files.count("a.txt"), 1u);
+  EXPECT_EQ(files.find("a.txt")->second.locator, base + v.RecordSector(31));
+  EXPECT_EQ(files.find("b.txt")->second.locator, base + v.RecordSector(33));
+  EXPECT_EQ(files.find("tail.txt")->second.id, 35u);
+
+  // The log keeps 32-bit sectors: saving these lists is refused and an older log stays as it was.
+  storage_test::TempDir dir;
+  const std::string path = dir.path() + "/scan.kvsl";
+  { std::ofstream(path, std::ios::binary) << "older log"; }
+  g_TreeMode = 2;
+  EXPECT_TRUE(ScanLogValuesFit());
+  EXPECT_FALSE(ScanLogRecordsFit(0));
+  prompts.notices.clear();
+  EXPECT_EQ(SaveScanLog(path), 0);
+  EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kLogCreateErrorText)});
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "older log");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOnlyItsOwn) {
   Bytes disk(8192 * 512);
   VolumeWriter a{disk, 100, 8, 3000};
@@ -283,9 +361,21 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     EXPECT_EQ(out.sectorsPerCluster, c.spc);
     EXPECT_EQ(out.sectorsPerFileRecord, c.recordSectors);
     EXPECT_EQ(out.sectorsPerIndexRecord, c.indexSectors);
-    EXPECT_EQ(out.totalSectorsLow, 123456u);
-    EXPECT_EQ(out.mftClusterLow, 4u);
-    EXPECT_EQ(out.mftMirrorClusterLow, 2u);
+    EXPECT_EQ(out.totalSectors, 123456u);
+    EXPECT_EQ(out.mftCluster, 4u);
+    EXPECT_EQ(out.mftMirrorCluster, 2u);
+  }
+  {
+    // A volume past 2 TiB keeps its whole sector count, and a boot sector found past sector
+    // 2^32 its own place.
+    Bytes disk(512);
+    VolumeWriter v{disk, 0, 8, 1000};
+    v.Boot();
+    ntfs_test::Put64(disk, 40, 0x1'2345'6789ull);
+    NtfsBootCandidate out;
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0x1'0000'0001ull, out));
+    EXPECT_EQ(out.bootSector, 0x1'0000'0001ull);
+    EXPECT_EQ(out.totalSectors, 0x1'2345'6789ull);
   }
   // Not a boot sector: the signature or the name is missing.
   Bytes disk(512);
