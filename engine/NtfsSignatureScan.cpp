@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/BarReporter.h"
@@ -34,6 +35,7 @@ constexpr uint32_t kReadRunSectors = 40;  // the sector read path's run on a dev
 constexpr size_t kMaxFileRecord = 16384;  // largest FILE record step 1 accepts
 constexpr size_t kCheckBytes = 1024;      // the check-byte test looks at bytes 510 and 1022
 constexpr size_t kFirstIndxRead = 4096;   // step 2 reads this much of a block first
+constexpr uint32_t kMirroredRecords = 4;  // $MFTMirr holds records 0 to 3
 
 TimeHalves Halves(uint64_t t) {
   return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
@@ -69,6 +71,12 @@ Range ScanRange() {
 // and no file but $MFT has number 0, so 0 also means "not known".
 uint32_t OwnRecordNumber(bo::Bytes record) {
   return bo::LoadLe16(record, kNtfsUsaOffsetField) >= 48 ? bo::LoadLe32(record, 44) : 0;
+}
+
+// The MFT number a FILE record's header carries, when it carries one.
+std::optional<uint32_t> CarriedRecordNumber(bo::Bytes record) {
+  if (bo::LoadLe16(record, kNtfsUsaOffsetField) < 48) return std::nullopt;
+  return bo::LoadLe32(record, 44);
 }
 
 // Formats a detail text only when the bar moves or the walk ends, so a large list does not flood
@@ -142,6 +150,8 @@ class SectorSearch {
       ++g_NtfsSignatureScanCounts.fixupFailures;
       return true;
     }
+    if (const auto n = CarriedRecordNumber(rec); n && *n < kMirroredRecords)
+      lists_.firstRecords[t] = *n;
     // A record without a $FILE_NAME comes through with an empty name and parent 0.
     NtfsFileName name;
     if (!NtfsFindPreferredFileNameBounded(rec, name)) {
@@ -292,6 +302,34 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
     if (job.control.StopRequested()) return ScanEnd::Stopped;
   }
   return ScanEnd::Finished;
+}
+
+uint64_t DropMirrorCopies(const NtfsSignatureLists& lists) {
+  if (lists.firstRecords.empty()) return 0;
+  auto holds = [&](uint64_t sector, uint32_t k) {
+    auto it = lists.firstRecords.find(sector);
+    return it != lists.firstRecords.end() && it->second == k;
+  };
+  std::unordered_set<uint64_t> copies;
+  for (const NtfsBootCandidate* c = lists.candidates.head; c; c = c->next) {
+    const uint64_t spc = c->sectorsPerCluster, R = c->sectorsPerFileRecord;
+    if (!IsPowerOfTwo(c->sectorsPerCluster) || R == 0) continue;
+    // Cluster numbers from a stray boot sector may point past any disk.
+    const uint64_t limit = (UINT64_MAX / 2 - c->bootSector) / spc;
+    if (c->mftCluster > limit || c->mftMirrorCluster > limit) continue;
+    const uint64_t mft = c->bootSector + c->mftCluster * spc;
+    const uint64_t mirror = c->bootSector + c->mftMirrorCluster * spc;
+    if (mft == mirror) continue;
+    for (uint32_t k = 0; k < kMirroredRecords; ++k)
+      if (holds(mirror + k * R, k) && holds(mft + k * R, k)) copies.insert(mirror + k * R);
+  }
+  if (copies.empty()) return 0;
+  const size_t removed = g_ScanState.foundFileList.RemoveIf(
+      [&](const FoundFileRecord& f) { return copies.count(f.recordSector) != 0; });
+  g_ScanState.foundFileCount.store(g_ScanState.foundFileCount.load() -
+                                   static_cast<uint32_t>(removed));
+  g_NtfsSignatureScanCounts.mirrorCopies += removed;
+  return removed;
 }
 
 ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
@@ -562,6 +600,7 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
 
   const ScanEnd search = SearchNtfsSignatures(job, lists);
   if (!step(search)) return search;
+  DropMirrorCopies(lists);
   if (!step(AssignFolderMftNumbers(job, lists))) return ScanEnd::Cancelled;
   if (!step(AssignFileMftNumbers(job))) return ScanEnd::Cancelled;
   if (!step(FindNtfsFileSystems(job, lists))) return ScanEnd::Cancelled;

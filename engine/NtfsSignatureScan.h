@@ -7,7 +7,9 @@
 //
 // Steps, each ending early when the user stops it (the next step then runs on what was found):
 //   1    the sector search into the found-file and found-directory lists (g_ScanState), a private
-//        INDX list and a private boot-candidate list;
+//        INDX list and a private boot-candidate list; then the copies of records 0 to 3 that a
+//        boot sector's $MFTMirr holds are taken off the found files where that boot sector's MFT
+//        holds the same records, since a copy is no second file;
 //   2    directories without an MFT number take it from the INDX entries that name them;
 //   3    files and the remaining directories are numbered from their neighbours in sector order;
 //   4    the INDX blocks of VCN 0 are kept for the next step;
@@ -19,6 +21,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/RecordList.h"
 #include "engine/ResultRecords.h"
@@ -53,6 +56,7 @@ struct NtfsSignatureScanCounts {
   uint64_t indxBlocks = 0;           // INDX blocks taken
   uint64_t rejectedIndxBlocks = 0;   // "INDX" sectors that failed the header test
   uint64_t bootSectors = 0;          // NTFS boot sectors taken
+  uint64_t mirrorCopies = 0;         // $MFTMirr copies of records 0-3 taken off the found files
   uint64_t skippedCandidates = 0;    // boot sectors with a bad cluster size or sector count
 };
 extern NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
@@ -61,9 +65,13 @@ extern NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 struct NtfsSignatureLists {
   RecordList<IndxBlockRecord> indx;  // every INDX block taken by step 1, in sector order
   RecordList<NtfsBootCandidate> candidates;
+  // Sectors of the FILE records whose header says they are record 0, 1, 2 or 3: where an MFT
+  // and its mirror begin.
+  std::unordered_map<uint64_t, uint32_t> firstRecords;
   void Free() {
     indx.Free();
     candidates.Free();
+    firstRecords.clear();
   }
 };
 
@@ -78,6 +86,11 @@ bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out
 
 // Step 1 over the range, with its step text, progress (sector mode) and bar.
 ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists);
+// After step 1: for each boot candidate, the FILE records k = 0..3 found at its mirror (boot
+// sector + mirror cluster x sectors per cluster + k x sectors per FILE record) are taken off the
+// found files when record k of its MFT was found at its place too. A mirror whose MFT did not
+// survive keeps its records: they are then the only copies. Returns how many were taken off.
+uint64_t DropMirrorCopies(const NtfsSignatureLists& lists);
 // Step 2, over the INDX blocks of step 1.
 ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists);
 // Step 3.

@@ -199,6 +199,41 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   EXPECT_EQ(observer.steps, expected);
 }
 
+TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 0, 8, 4095};
+  v.Sample();
+  // The boot sector puts $MFTMirr at cluster 2: copies of records 0 and 1 as NTFS keeps them.
+  const uint64_t mirror = v.ClusterSector(2);
+  for (uint32_t k = 0; k < 2; ++k)
+    std::memcpy(disk.data() + (mirror + 2 * k) * 512, disk.data() + v.RecordSector(k) * 512, 1024);
+  struct Case {
+    const char* what;
+    bool mainRecord0;
+    uint64_t mftLocator;
+  };
+  const Case cases[] = {
+      {"the MFT and its mirror", true, v.RecordSector(0)},
+      // Where the MFT's own record 0 is gone the mirror's copy is the only one, and stays.
+      {"only the mirror's record 0", false, mirror},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.mainRecord0) std::fill_n(disk.data() + v.RecordSector(0) * 512, 1024, std::byte{0});
+    ResetScanState();
+    Serve(disk);
+    g_FormattedMode = 1;
+    ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+    const auto files = Files();
+    ASSERT_EQ(files.count("$MFT"), 1u);
+    ASSERT_EQ(files.count("$MFTMirr"), 1u);
+    EXPECT_EQ(files.find("$MFT")->second.locator, c.mftLocator);
+    EXPECT_EQ(files.find("$MFTMirr")->second.locator, v.RecordSector(1));
+    EXPECT_EQ(g_NtfsSignatureScanCounts.mirrorCopies, c.mainRecord0 ? 2u : 1u);
+    EXPECT_EQ(files.find("a.txt")->second.id, 31u);
+  }
+}
+
 // A disk of `size` bytes that holds `window` at byte `base` and zeros everywhere else, so a
 // volume can lie past sector 2^32 without the memory of a 2 TiB disk.
 class WindowDevice : public RawDevice {
