@@ -18,6 +18,7 @@
 #include "tests/core/TestPrompts.h"
 #include "tests/core/engine/SignatureDisk.h"
 #include "tests/core/storage/StorageTestUtil.h"
+#include "tests/core/storage/WindowDevice.h"
 
 namespace {
 
@@ -234,32 +235,6 @@ TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles)
   }
 }
 
-// A disk of `size` bytes that holds `window` at byte `base` and zeros everywhere else, so a
-// volume can lie past sector 2^32 without the memory of a 2 TiB disk.
-class WindowDevice : public RawDevice {
- public:
-  WindowDevice(uint64_t size, uint64_t base, const Bytes& window)
-      : size_(size), base_(base), window_(window) {}
-  int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
-    if (offset >= size_) return 0;
-    const uint64_t n = std::min<uint64_t>(buffer.size(), size_ - offset);
-    for (uint64_t i = 0; i < n; ++i) {
-      const uint64_t at = offset + i;
-      buffer[i] = at >= base_ && at - base_ < window_.size() ? window_[at - base_] : std::byte{0};
-    }
-    return static_cast<int64_t>(n);
-  }
-  int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
-  std::optional<uint64_t> SizeBytes() override { return size_; }
-  uint32_t LogicalSectorSize() override { return 0; }
-  bool Sync() override { return true; }
-  bool Close() override { return true; }
-
- private:
-  uint64_t size_, base_;
-  const Bytes& window_;
-};
-
 TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsThem) {
   // The sample volume starts 32 sectors before sector 2^32, so its records lie past it.
   const uint64_t base = (uint64_t{1} << 32) - 32;
@@ -268,9 +243,7 @@ TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsTh
   v.Sample();
   const uint64_t sectors = base + 4096;
   ResetDeviceHandleCache();
-  MapDeviceToFactory(kDevice, [&](DeviceAccess) -> std::unique_ptr<RawDevice> {
-    return std::make_unique<WindowDevice>(sectors * 512, base * 512, window);
-  });
+  storage_test::ServeWindow(kDevice, sectors, base, window);
   SetDevicePath(0, kDevice);
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
