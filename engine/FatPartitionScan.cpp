@@ -48,18 +48,14 @@ bool IsClusterSize(uint64_t spc) {
          std::end(kClusterSizes);
 }
 
-bool Fits32(int64_t v) {
-  return v >= 0 && v <= int64_t{UINT32_MAX};
-}
-
 uint32_t DotCluster(const std::byte* entry) {
   const std::span<const std::byte> e(entry, 32);
   return (uint32_t{bo::LoadLe16(e, 20)} << 16) | bo::LoadLe16(e, 26);
 }
 
 // The values of a FAT16 or FAT32 boot sector at t as a candidate, or false when they do not
-// describe a volume that can hold clusters (a cluster size of 0 or not a power of two, or
-// positions that the 32-bit fields of the candidate cannot hold).
+// describe a volume that can hold clusters (a cluster size of 0 or not a power of two, or a
+// cluster 0 that would lie before the disk's first sector).
 bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t sectorBytes,
                     FatBootCandidate& c) {
   const uint32_t spc = bo::Load8(s, 13);
@@ -83,17 +79,17 @@ bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32
   const int64_t end = T + static_cast<int64_t>(total);
   const int64_t fat1 = T + reserved, fat2 = T + reserved + fatSize;
   for (int64_t v : {T, rootStart, clusterBase, end, fat1, fat2})
-    if (!Fits32(v)) return false;
-  c.bootSector = static_cast<uint32_t>(T);
+    if (v < 0) return false;
+  c.bootSector = static_cast<uint64_t>(T);
   c.fatSize = static_cast<uint32_t>(fatSize);
   c.sectorsPerCluster = spc;
   c.rootDirSectors = static_cast<uint32_t>(rootDirSectors);
   c.reservedSectors = static_cast<uint32_t>(reserved);
-  c.rootStart = static_cast<uint32_t>(rootStart);
-  c.clusterBase = static_cast<uint32_t>(clusterBase);
-  c.fat1Start = static_cast<uint32_t>(fat1);
-  c.fat2Start = static_cast<uint32_t>(fat2);
-  c.endSector = static_cast<uint32_t>(end);
+  c.rootStart = static_cast<uint64_t>(rootStart);
+  c.clusterBase = static_cast<uint64_t>(clusterBase);
+  c.fat1Start = static_cast<uint64_t>(fat1);
+  c.fat2Start = static_cast<uint64_t>(fat2);
+  c.endSector = static_cast<uint64_t>(end);
   return true;
 }
 
@@ -166,15 +162,12 @@ class FatPartitionSearch {
     } else if (signature && p[57] == '1' && p[58] == '6') {
       AddCandidate(s, t, false, b);
     } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
-      // The list keeps 32-bit sector numbers (the scan log stores them so): a directory further
-      // out cannot be placed and is left out.
-      if (t > UINT32_MAX) return;
       const FatDirEntry dot(s.first(32));
       NewFoundDirectory d;
       d.deleted = 'n';
       d.parentId = DotCluster(s.data() + 32);
       d.directoryId = DotCluster(s.data());
-      d.recordSector = static_cast<uint32_t>(t);
+      d.recordSector = t;
       d.modified = {dot.WriteDate(), dot.WriteTime()};
       d.created = {dot.CreationDate(), dot.CreationTime()};
       d.accessed = {dot.AccessDate(), 0};
@@ -320,7 +313,7 @@ class FatPartitionSearch {
         g_ScanState.partitionCount.store(number);
         PartitionRecord r;
         r.clusterSize = static_cast<uint32_t>(c);
-        r.clusterBase = static_cast<uint32_t>(K);
+        r.clusterBase = K;
         PartitionRecord* added = AddPartitionRecord(g_ScanState.partitionList, r, fsName);
         FoundDirectoryRecord* t = dirs[bestPos];
         uint32_t largest = std::max(u->directoryId, t->directoryId);

@@ -133,10 +133,9 @@ ScanEnd DumpNtfs(ScanJob& job, int16_t n, bool filterFiles, uint64_t rangeStart,
   if (state.cancelled) return ScanEnd::Cancelled;
 
   job.control.ClearStop();
-  NewFile lostFile;
-  lostFile.wideName = u"Lost";
-  lostFile.parentId = kNtfsRootId;
-  AddFileRecord(lostFile);
+  // No placeholder file heads the file list: the readers already take the first record on its
+  // own, and a file "Lost" in the root would stand beside the folder "Lost", which no copy can
+  // make both of.
   for (const FoundFileRecord* r = g_ScanState.foundFileList.head; r; r = r->next) {
     if (state.Leave(job)) break;
     if (r->parentId == 0) continue;

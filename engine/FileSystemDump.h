@@ -21,9 +21,10 @@ inline constexpr std::string_view kTotalSizeLabel = "Total Size                 
 //
 // NTFS (any name but "FAT12", "FAT16", "FAT32"): the folder "Lost" (parent 5, partition N) when
 // there are found directories; each found directory but the root (directoryId 5) as a folder with
-// id := directoryId, locator := recordSector and partition := its assignedPartition; the file
-// "Lost" (parent 5, id 0) at the head of the file list; each found file with a parent as a file
-// with id := recordNumber and locator := recordSector; then the lost-folder stage for partition N.
+// id := directoryId, locator := recordSector and partition := its assignedPartition; each found
+// file with a parent as a file with id := recordNumber and locator := recordSector (no placeholder
+// file: it would be a file "Lost" beside the folder "Lost"); then the lost-folder stage for
+// partition N.
 //
 // FAT: the folder "Lost" (8-bit name, parent 0, partition N) and each found directory as the
 // folder "Dir" + the folder count at its insertion; then the lost-folder stage (root 0). FAT files

@@ -35,10 +35,16 @@ void SearchFats(PartitionRecord& r, bool fat32) {
       found[count++] = s;
   }
   if (count < 2) return;
-  r.fat1Start = static_cast<uint32_t>(found[0]);
-  r.fat2Start = static_cast<uint32_t>(found[1]);
-  r.fatSize = r.fat2Start - r.fat1Start;
+  r.fat1Start = found[0];
+  r.fat2Start = found[1];
+  r.fatSize = static_cast<uint32_t>(r.fat2Start - r.fat1Start);  // at most 30,000 apart
   r.rootStart = fat32 ? 2 : r.fat2Start + r.fatSize;
+}
+
+// The volume geometry holds 32-bit sectors; a file system placed beyond them cannot be scanned
+// through it and is refused rather than cut.
+bool Fits32(uint64_t v) {
+  return v <= UINT32_MAX;
 }
 
 }  // namespace
@@ -55,6 +61,7 @@ int TakeFoundFileSystem(int32_t n) {
   if (!r) return 0;
   VolumeGeometry& g = g_VolumeGeometry;
   if (g_FileSystemName == "NTFS") {
+    if (!Fits32(r->startSector)) return 0;
     g.SectorsPerCluster = r->clusterSize;
     g.ClusterBaseSector = static_cast<uint32_t>(r->startSector);
     g.SectorsPerMftRecord = r->fileRecordSectors;
@@ -62,14 +69,17 @@ int TakeFoundFileSystem(int32_t n) {
     return 1;
   }
   const std::string name = Utf16ToUtf8(r->Name());
-  g.ClusterBaseSector = r->clusterBase;
-  g_FileSystemName = name;
   if (r->fat1Start == 0 && (name == "FAT16" || name == "FAT32")) SearchFats(*r, name == "FAT32");
-  g.Fat1StartSector = r->fat1Start;
-  g.Fat2StartSector = r->fat2Start;
+  if (!Fits32(r->clusterBase) || !Fits32(r->fat1Start) || !Fits32(r->fat2Start) ||
+      !Fits32(r->rootStart))
+    return 0;
+  g.ClusterBaseSector = static_cast<uint32_t>(r->clusterBase);
+  g_FileSystemName = name;
+  g.Fat1StartSector = static_cast<uint32_t>(r->fat1Start);
+  g.Fat2StartSector = static_cast<uint32_t>(r->fat2Start);
   g.ReservedSectors = r->reservedSectors;
   g.RootDirectorySectors = r->rootDirSectors == 0 && name == "FAT16" ? 32 : r->rootDirSectors;
-  g.RootDirectory = r->rootStart == 0 ? 2 : r->rootStart;
+  g.RootDirectory = r->rootStart == 0 ? 2 : static_cast<uint32_t>(r->rootStart);
   g.SectorsPerCluster = r->clusterSize;
   g.FatSizeSectors = r->fatSize;
   if (r->endSector == 0 && g_SourceEndSector > 0)

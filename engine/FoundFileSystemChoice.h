@@ -16,5 +16,5 @@ std::string FoundFileSystemNodeText(int32_t n);
 // cluster-0 sector, from 550 sectors before it for FAT16 and 30,000 for FAT32), which also places
 // its root; a missing root falls back to 32 sectors (FAT16) or cluster 2, a missing end to
 // g_SourceEndSector and a missing start to the cluster-0 sector. Returns 1, or 0 when there is no
-// file system N.
+// file system N or its sectors lie beyond the 32 bits the volume geometry holds.
 int TakeFoundFileSystem(int32_t n);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/BarReporter.h"
@@ -34,7 +35,7 @@ constexpr uint32_t kReadRunSectors = 40;  // the sector read path's run on a dev
 constexpr size_t kMaxFileRecord = 16384;  // largest FILE record step 1 accepts
 constexpr size_t kCheckBytes = 1024;      // the check-byte test looks at bytes 510 and 1022
 constexpr size_t kFirstIndxRead = 4096;   // step 2 reads this much of a block first
-constexpr uint32_t kNoSector = 0xFFFFFFFF;
+constexpr uint32_t kMirroredRecords = 4;  // $MFTMirr holds records 0 to 3
 
 TimeHalves Halves(uint64_t t) {
   return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
@@ -72,6 +73,12 @@ uint32_t OwnRecordNumber(bo::Bytes record) {
   return bo::LoadLe16(record, kNtfsUsaOffsetField) >= 48 ? bo::LoadLe32(record, 44) : 0;
 }
 
+// The MFT number a FILE record's header carries, when it carries one.
+std::optional<uint32_t> CarriedRecordNumber(bo::Bytes record) {
+  if (bo::LoadLe16(record, kNtfsUsaOffsetField) < 48) return std::nullopt;
+  return bo::LoadLe32(record, 44);
+}
+
 // Formats a detail text only when the bar moves or the walk ends, so a large list does not flood
 // the page with texts nobody can read.
 void DetailAndBar(ScanObserver& ui, BarReporter& bar, const char* format, uint64_t done,
@@ -101,21 +108,13 @@ class SectorSearch {
         ++g_NtfsSignatureScanCounts.rejectedIndxBlocks;
         return;
       }
-      if (t > kNoSector - 1) {
-        ++g_NtfsSignatureScanCounts.beyond32Bits;
-      } else {
-        ++g_NtfsSignatureScanCounts.indxBlocks;
-        AddIndxBlockRecord(lists_.indx, static_cast<uint32_t>(t), parent, vcn, 0xFFFFFFFF);
-      }
+      ++g_NtfsSignatureScanCounts.indxBlocks;
+      AddIndxBlockRecord(lists_.indx, t, parent, vcn, 0xFFFFFFFF);
     } else {
       NtfsBootCandidate c;
-      if (ParseNtfsBootCandidate(sector, static_cast<uint32_t>(t), c)) {
-        if (t > kNoSector) {
-          ++g_NtfsSignatureScanCounts.beyond32Bits;
-        } else {
-          ++g_NtfsSignatureScanCounts.bootSectors;
-          AddNtfsBootCandidate(lists_.candidates, c);
-        }
+      if (ParseNtfsBootCandidate(sector, t, c)) {
+        ++g_NtfsSignatureScanCounts.bootSectors;
+        AddNtfsBootCandidate(lists_.candidates, c);
       }
     }
     Progress(t);
@@ -145,16 +144,14 @@ class SectorSearch {
       ++g_NtfsSignatureScanCounts.rejectedFileRecords;
       return false;
     }
-    if (t > kNoSector) {
-      ++g_NtfsSignatureScanCounts.beyond32Bits;
-      return true;
-    }
     std::span<std::byte> rec(record_.data(), A);
     std::memcpy(rec.data(), source.data(), A);
     if (!ApplyUpdateSequenceFixup(rec)) {
       ++g_NtfsSignatureScanCounts.fixupFailures;
       return true;
     }
+    if (const auto n = CarriedRecordNumber(rec); n && *n < kMirroredRecords)
+      lists_.firstRecords[t] = *n;
     // A record without a $FILE_NAME comes through with an empty name and parent 0.
     NtfsFileName name;
     if (!NtfsFindPreferredFileNameBounded(rec, name)) {
@@ -163,7 +160,7 @@ class SectorSearch {
       name.parentRef = 0;
       NtfsGetStandardTimes(rec, NtfsFirstAttributeOffset(rec), name.times);
     }
-    const auto sector = static_cast<uint32_t>(t);
+    const uint64_t sector = t;
     const uint16_t flags = NtfsRecordFlags(rec);
     if (flags == 2 || flags == 3) {
       NewFoundDirectory d;
@@ -246,7 +243,7 @@ std::vector<std::byte> ReadBuffer(uint64_t b, uint32_t sectors) {
 
 }  // namespace
 
-bool ParseNtfsBootCandidate(bo::Bytes s, uint32_t t, NtfsBootCandidate& out) {
+bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
   if (s.size() < 512) return false;
   if (bo::Load8(s, 510) != 0x55 || bo::Load8(s, 511) != 0xAA) return false;
   if (std::memcmp(s.data() + 3, "NTFS", 4) != 0) return false;
@@ -260,9 +257,9 @@ bool ParseNtfsBootCandidate(bo::Bytes s, uint32_t t, NtfsBootCandidate& out) {
   uint32_t record = perRecord == 0xF6 ? 2 : perRecord * spc;
   if (record != 1 && record != 2 && record != 4 && record != 6 && record != 8) record = 2;
   out.sectorsPerFileRecord = record;
-  out.totalSectorsLow = bo::LoadLe32(s, 40);
-  out.mftClusterLow = bo::LoadLe32(s, 48);
-  out.mftMirrorClusterLow = bo::LoadLe32(s, 56);
+  out.totalSectors = bo::LoadLe64(s, 40);
+  out.mftCluster = bo::LoadLe64(s, 48);
+  out.mftMirrorCluster = bo::LoadLe64(s, 56);
   return true;
 }
 
@@ -307,6 +304,34 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
   return ScanEnd::Finished;
 }
 
+uint64_t DropMirrorCopies(const NtfsSignatureLists& lists) {
+  if (lists.firstRecords.empty()) return 0;
+  auto holds = [&](uint64_t sector, uint32_t k) {
+    auto it = lists.firstRecords.find(sector);
+    return it != lists.firstRecords.end() && it->second == k;
+  };
+  std::unordered_set<uint64_t> copies;
+  for (const NtfsBootCandidate* c = lists.candidates.head; c; c = c->next) {
+    const uint64_t spc = c->sectorsPerCluster, R = c->sectorsPerFileRecord;
+    if (!IsPowerOfTwo(c->sectorsPerCluster) || R == 0) continue;
+    // Cluster numbers from a stray boot sector may point past any disk.
+    const uint64_t limit = (UINT64_MAX / 2 - c->bootSector) / spc;
+    if (c->mftCluster > limit || c->mftMirrorCluster > limit) continue;
+    const uint64_t mft = c->bootSector + c->mftCluster * spc;
+    const uint64_t mirror = c->bootSector + c->mftMirrorCluster * spc;
+    if (mft == mirror) continue;
+    for (uint32_t k = 0; k < kMirroredRecords; ++k)
+      if (holds(mirror + k * R, k) && holds(mft + k * R, k)) copies.insert(mirror + k * R);
+  }
+  if (copies.empty()) return 0;
+  const size_t removed = g_ScanState.foundFileList.RemoveIf(
+      [&](const FoundFileRecord& f) { return copies.count(f.recordSector) != 0; });
+  g_ScanState.foundFileCount.store(g_ScanState.foundFileCount.load() -
+                                   static_cast<uint32_t>(removed));
+  g_NtfsSignatureScanCounts.mirrorCopies += removed;
+  return removed;
+}
+
 ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
   ScanObserver& ui = job.observer;
   job.control.ClearStop();
@@ -339,13 +364,15 @@ ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
   ScanEnd end = ScanEnd::Finished;
   for (const IndxBlockRecord* x = lists.indx.head; x; x = x->next) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
-    ReadSectors(device, x->sector, firstRead, std::span<std::byte>(block).first(firstRead * b));
+    ReadSectors(device, static_cast<int64_t>(x->sector), firstRead,
+                std::span<std::byte>(block).first(firstRead * b));
     const uint64_t L = bo::LoadLe32(block, 32);
     if (L + 24 <= kNtfsMaxIndxBytes && !pending.empty()) {
       const size_t size = static_cast<size_t>(L + 24);
       const uint32_t sectors = SectorsFor(size, b);
       if (sectors > firstRead)
-        ReadSectors(device, x->sector, sectors, std::span<std::byte>(block).first(sectors * b));
+        ReadSectors(device, static_cast<int64_t>(x->sector), sectors,
+                    std::span<std::byte>(block).first(sectors * b));
       auto blk = std::span<std::byte>(block).first(size);
       ApplyUpdateSequenceFixup(blk, size);
       // Entries: 0 the MFT reference, 8 the entry's length, 16 the key ($FILE_NAME): 16 parent,
@@ -450,11 +477,11 @@ int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uin
         if (!bySector) {
           bySector.emplace();
           for (IndxBlockRecord* x = indx.head; x; x = x->next)
-            if (x->sector != kNoSector) bySector->emplace(x->sector, x);
+            if (x->sector != kIndxMatched) bySector->emplace(x->sector, x);
         }
         auto it = bySector->find(at);
         if (it != bySector->end()) {
-          it->second->sector = kNoSector;
+          it->second->sector = kIndxMatched;
           bySector->erase(it);
         }
       }
@@ -505,7 +532,13 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
       continue;
     }
     const uint64_t start = c->bootSector;
-    const uint64_t finish = start + c->totalSectorsLow;
+    // A boot sector's sector count is 64-bit; one that runs past every sector a disk can have
+    // describes no volume.
+    if (c->totalSectors > UINT64_MAX / 2 - start) {
+      ++g_NtfsSignatureScanCounts.skippedCandidates;
+      continue;
+    }
+    const uint64_t finish = start + c->totalSectors;
     if (AssignIndxToFileSystems(job, firstBlocks, start, c->sectorsPerCluster,
                                 c->sectorsPerIndexRecord, start, finish))
       addFileSystem(start, finish, c->sectorsPerCluster, c->sectorsPerFileRecord,
@@ -567,6 +600,7 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
 
   const ScanEnd search = SearchNtfsSignatures(job, lists);
   if (!step(search)) return search;
+  DropMirrorCopies(lists);
   if (!step(AssignFolderMftNumbers(job, lists))) return ScanEnd::Cancelled;
   if (!step(AssignFileMftNumbers(job))) return ScanEnd::Cancelled;
   if (!step(FindNtfsFileSystems(job, lists))) return ScanEnd::Cancelled;

@@ -7,19 +7,21 @@
 //
 // Steps, each ending early when the user stops it (the next step then runs on what was found):
 //   1    the sector search into the found-file and found-directory lists (g_ScanState), a private
-//        INDX list and a private boot-candidate list;
+//        INDX list and a private boot-candidate list; then the copies of records 0 to 3 that a
+//        boot sector's $MFTMirr holds are taken off the found files where that boot sector's MFT
+//        holds the same records, since a copy is no second file;
 //   2    directories without an MFT number take it from the INDX entries that name them;
 //   3    files and the remaining directories are numbered from their neighbours in sector order;
 //   4    the INDX blocks of VCN 0 are kept for the next step;
 //   4.1  each boot candidate whose range holds directories whose index blocks it can find becomes
 //        a PartitionRecord ("NTFS"); every directory is given a file-system number.
 //
-// Sector numbers of found records are stored in 32 bits, as the scan log keeps them: a record
-// found beyond sector 0xFFFFFFFF cannot be told where it lies and is left out (and counted).
+// Sector numbers of found records are 64-bit, so a record is found wherever it lies on the disk.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/RecordList.h"
 #include "engine/ResultRecords.h"
@@ -54,8 +56,8 @@ struct NtfsSignatureScanCounts {
   uint64_t indxBlocks = 0;           // INDX blocks taken
   uint64_t rejectedIndxBlocks = 0;   // "INDX" sectors that failed the header test
   uint64_t bootSectors = 0;          // NTFS boot sectors taken
-  uint64_t skippedCandidates = 0;    // boot sectors whose cluster size is 0 or not a power of two
-  uint64_t beyond32Bits = 0;         // records found past sector 0xFFFFFFFF, left out
+  uint64_t mirrorCopies = 0;         // $MFTMirr copies of records 0-3 taken off the found files
+  uint64_t skippedCandidates = 0;    // boot sectors with a bad cluster size or sector count
 };
 extern NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 
@@ -63,9 +65,13 @@ extern NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 struct NtfsSignatureLists {
   RecordList<IndxBlockRecord> indx;  // every INDX block taken by step 1, in sector order
   RecordList<NtfsBootCandidate> candidates;
+  // Sectors of the FILE records whose header says they are record 0, 1, 2 or 3: where an MFT
+  // and its mirror begin.
+  std::unordered_map<uint64_t, uint32_t> firstRecords;
   void Free() {
     indx.Free();
     candidates.Free();
+    firstRecords.clear();
   }
 };
 
@@ -73,12 +79,18 @@ struct NtfsSignatureLists {
 // cluster (offset 13); sectors per index record 8 for the clusters-per-index field 0xF4, else
 // that field x sectors per cluster; sectors per FILE record 2 for the clusters-per-record field
 // 0xF6, else that field x sectors per cluster, replaced by 2 unless it is 1, 2, 4, 6 or 8; and the
-// low 32 bits of the total sectors (40), the MFT cluster (48) and the mirror's cluster (56).
+// total sectors (40), the MFT cluster (48) and the mirror's cluster (56), all 64-bit as the boot
+// sector holds them.
 // False when the sector is not such a boot sector.
-bool ParseNtfsBootCandidate(bo::Bytes sector, uint32_t t, NtfsBootCandidate& out);
+bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out);
 
 // Step 1 over the range, with its step text, progress (sector mode) and bar.
 ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists);
+// After step 1: for each boot candidate, the FILE records k = 0..3 found at its mirror (boot
+// sector + mirror cluster x sectors per cluster + k x sectors per FILE record) are taken off the
+// found files when record k of its MFT was found at its place too. A mirror whose MFT did not
+// survive keeps its records: they are then the only copies. Returns how many were taken off.
+uint64_t DropMirrorCopies(const NtfsSignatureLists& lists);
 // Step 2, over the INDX blocks of step 1.
 ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists);
 // Step 3.
@@ -90,7 +102,7 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists);
 // assignedPartition 0 and an indexLcn: reads the sector at start + indexLcn x sectorsPerCluster;
 // when it holds an INDX block whose header passes and whose directory id is D's directoryId,
 // D's assignedPartition := partitionCount + 1 and the INDX entry of that sector is marked
-// (sector 0xFFFFFFFF). Bar i x 100 / foundDirCount and "Assigning File system : i/n" follow; Stop
+// (sector kIndxMatched). Bar i x 100 / foundDirCount and "Assigning File system : i/n" follow; Stop
 // ends the walk. Returns 1 when any directory was assigned, else 0.
 int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uint64_t start,
                             uint32_t sectorsPerCluster, uint32_t sectorsPerIndexRecord,

@@ -161,7 +161,7 @@ FatBootCandidate* AddFatBootCandidate(RecordList<FatBootCandidate>& list,
   return r;
 }
 
-IndxBlockRecord* AddIndxBlockRecord(RecordList<IndxBlockRecord>& list, uint32_t sector,
+IndxBlockRecord* AddIndxBlockRecord(RecordList<IndxBlockRecord>& list, uint64_t sector,
                                     uint32_t directoryId, uint32_t vcn, uint32_t mark) {
   IndxBlockRecord* r = list.AppendNew();
   if (!r) return nullptr;

@@ -19,7 +19,7 @@ struct NewFile {
   uint64_t size = 0;
   uint32_t parentId = 0;
   uint32_t id = 0;
-  uint32_t locator = 0;
+  uint64_t locator = 0;
   TimeHalves modified{};
   TimeHalves created{};
   TimeHalves accessed{};
@@ -31,7 +31,7 @@ struct NewFolder {
   uint8_t deleted = 'n';
   uint32_t parentId = 0;
   uint32_t id = 0;
-  uint32_t locator = 0;
+  uint64_t locator = 0;
   TimeHalves modified{};
   TimeHalves created{};
   TimeHalves accessed{};
@@ -66,7 +66,7 @@ struct NewFoundFile {
   uint64_t size = 0;
   uint32_t parentId = 0;
   uint32_t recordNumber = 0;
-  uint32_t recordSector = 0;
+  uint64_t recordSector = 0;
   TimeHalves modified{};
   TimeHalves created{};
   TimeHalves accessed{};
@@ -77,7 +77,7 @@ struct NewFoundDirectory {
   uint8_t deleted = 'n';
   uint32_t parentId = 0;
   uint32_t directoryId = 0;
-  uint32_t recordSector = 0;
+  uint64_t recordSector = 0;
   TimeHalves modified{};
   TimeHalves created{};
   TimeHalves accessed{};
@@ -101,7 +101,7 @@ FatBootCandidate* AddFatBootCandidate(RecordList<FatBootCandidate>& list,
                                       const FatBootCandidate& values, std::u16string_view typeText);
 
 // Appends; indxCount += 1.
-IndxBlockRecord* AddIndxBlockRecord(RecordList<IndxBlockRecord>& list, uint32_t sector,
+IndxBlockRecord* AddIndxBlockRecord(RecordList<IndxBlockRecord>& list, uint64_t sector,
                                     uint32_t directoryId, uint32_t vcn, uint32_t mark);
 
 // Appends a copy of values with the name copied in (at most 9 units); counts nothing.

@@ -1,6 +1,6 @@
-// A singly linked list of arena records that is only appended to and freed whole: the found
-// files and directories, boot candidates, INDX blocks and partition records. The scans keep
-// private lists of the same type on the stack; each list frees its own records.
+// A singly linked list of arena records that is appended to and freed whole: the found files and
+// directories, boot candidates, INDX blocks and partition records. The scans keep private lists
+// of the same type on the stack; each list frees its own records.
 #pragma once
 
 #include "engine/RecordArena.h"
@@ -24,6 +24,29 @@ struct RecordList {
       head = r;
     tail = r;
     return r;
+  }
+
+  // Takes every record for which drop(record) is true off the list (its memory stays in the
+  // arena until Free) and returns how many were taken off.
+  template <class Drop>
+  size_t RemoveIf(Drop drop) {
+    size_t removed = 0;
+    T* kept = nullptr;
+    for (T* r = head; r;) {
+      T* next = r->next;
+      if (drop(*r)) {
+        ++removed;
+        if (kept)
+          kept->next = next;
+        else
+          head = next;
+      } else {
+        kept = r;
+      }
+      r = next;
+    }
+    tail = kept;
+    return removed;
   }
 
   // Frees every record; pointers into the list are invalid afterwards.

@@ -1,6 +1,8 @@
 // The records every scan produces and every later page reads: FileRecord and FolderRecord on the
 // two result lists, and the temporary records of the signature and partition scans. Field widths
-// and meanings are the program's; the in-memory layout is ordered for size, not packed.
+// and meanings are the program's; the in-memory layout is ordered for size, not packed. Sector
+// numbers are 64-bit here whatever width a stored file gives them; the scan log's writer refuses
+// a value its 32-bit fields cannot hold.
 //
 // Records live in their list's arena (engine/RecordArena.h) and are freed with the whole list.
 // Never delete a record, and never keep a pointer to one past the free of its list.
@@ -28,13 +30,13 @@ struct FileRecord {
   WideName wideName;
   FileRecord* next = nullptr;
   uint64_t size = 0;
+  uint64_t locator = 0;  // sector of the FILE record (NTFS signature scan), else 0
   TimeHalves modified;
   TimeHalves created;
   TimeHalves accessed;
   uint32_t sequence = 0;  // files inserted before this one; shown as the ID
   uint32_t parentId = 0;  // sort key: NTFS parent MFT number (5 = root), FAT parent cluster (0)
   uint32_t id = 0;        // NTFS MFT record number, FAT first cluster
-  uint32_t locator = 0;   // sector of the FILE record (NTFS signature scan), else 0
   uint8_t deleted = 'n';  // 'y' or 'n'
   uint8_t kind = 'F';
   uint8_t selected = 'n';  // 'y' when checked for saving
@@ -48,13 +50,13 @@ struct FolderRecord {
   AnsiName ansiName;
   WideName wideName;
   FolderRecord* next = nullptr;
+  uint64_t locator = 0;  // sector of the directory's FILE record (signature scan), else 0
   TimeHalves modified;
   TimeHalves created;
   TimeHalves accessed;
   uintptr_t treeItem = 0;  // the results tree's item handle; written by the tree fill only
   uint32_t parentId = 0;   // sort key; change it only through SetFolderParentInPlace
   uint32_t id = 0;         // NTFS MFT number, FAT first cluster; kLostFolderId for "Lost"
-  uint32_t locator = 0;    // sector of the directory's FILE record (signature scan), else 0
   int16_t partition = 0;   // found file system number (1, 2, ...) in partition recovery, else 0
   uint8_t deleted = 'n';
   uint8_t kind = 'D';
@@ -70,13 +72,13 @@ struct FoundFileRecord {
   WideName wideName;
   FoundFileRecord* next = nullptr;
   uint64_t size = 0;
+  uint64_t recordSector = 0;  // sector where the FILE record starts
   TimeHalves modified;
   TimeHalves created;
   TimeHalves accessed;
   uint32_t foundSequence = 0;  // found-file count when made
   uint32_t parentId = 0;       // parent MFT number from $FILE_NAME
   uint32_t recordNumber = 0;
-  uint32_t recordSector = 0;  // sector where the FILE record starts
   uint8_t deleted = 'n';
 };
 
@@ -84,12 +86,12 @@ struct FoundFileRecord {
 struct FoundDirectoryRecord {
   WideName wideName;  // empty for FAT
   FoundDirectoryRecord* next = nullptr;
+  uint64_t recordSector = 0;
   TimeHalves modified;
   TimeHalves created;
   TimeHalves accessed;
   uint32_t parentId = 0;
   uint32_t directoryId = 0;
-  uint32_t recordSector = 0;
   uint32_t indexLcn = 0;
   uint32_t assignedPartition = 0;
   uint8_t deleted = 'n';
@@ -98,35 +100,37 @@ struct FoundDirectoryRecord {
 // An NTFS boot sector met by the signature scan.
 struct NtfsBootCandidate {
   NtfsBootCandidate* next = nullptr;
-  uint32_t bootSector = 0;
+  uint64_t bootSector = 0;
+  uint64_t totalSectors = 0;
+  uint64_t mftCluster = 0;
+  uint64_t mftMirrorCluster = 0;
   uint32_t sectorsPerCluster = 0;
   uint32_t sectorsPerIndexRecord = 0;
   uint32_t sectorsPerFileRecord = 0;
-  uint32_t totalSectorsLow = 0;
-  uint32_t mftClusterLow = 0;
-  uint32_t mftMirrorClusterLow = 0;
 };
 
 // A FAT boot sector met by the FAT partition scan.
 struct FatBootCandidate {
   FatBootCandidate* next = nullptr;
-  uint32_t bootSector = 0;
+  uint64_t bootSector = 0;
+  uint64_t rootStart = 0;    // FAT16 first root sector; FAT32 root cluster
+  uint64_t clusterBase = 0;  // sector of cluster 0
+  uint64_t fat1Start = 0;
+  uint64_t fat2Start = 0;
+  uint64_t endSector = 0;  // one past the volume
   uint32_t fatSize = 0;
   uint32_t sectorsPerCluster = 0;
   uint32_t rootDirSectors = 0;  // FAT16; 0 for FAT32
   uint32_t reservedSectors = 0;
-  uint32_t rootStart = 0;    // FAT16 first root sector; FAT32 root cluster
-  uint32_t clusterBase = 0;  // sector of cluster 0
-  uint32_t fat1Start = 0;
-  uint32_t fat2Start = 0;
-  uint32_t endSector = 0;               // one past the volume
   std::array<char16_t, 10> typeText{};  // "FAT16" or "FAT32", zero-terminated
 };
+
+inline constexpr uint64_t kIndxMatched = UINT64_MAX;
 
 // An INDX block met by the signature scan.
 struct IndxBlockRecord {
   IndxBlockRecord* next = nullptr;
-  uint32_t sector = 0;  // 0xFFFFFFFF once matched to a file system
+  uint64_t sector = 0;  // kIndxMatched once matched to a file system
   uint32_t directoryId = 0;
   uint32_t vcn = 0;
   uint32_t mark = 0xFFFFFFFF;
@@ -142,10 +146,10 @@ struct PartitionRecord {
   uint32_t fatSize = 0;
   uint32_t rootDirSectors = 0;
   uint32_t reservedSectors = 0;
-  uint32_t rootStart = 0;
-  uint32_t clusterBase = 0;
-  uint32_t fat1Start = 0;
-  uint32_t fat2Start = 0;
+  uint64_t rootStart = 0;    // FAT16 first root sector; FAT32 root cluster
+  uint64_t clusterBase = 0;  // sector of cluster 0
+  uint64_t fat1Start = 0;
+  uint64_t fat2Start = 0;
   uint32_t fileRecordSectors = 0;
   uint32_t indexRecordSectors = 0;
 

@@ -12,6 +12,7 @@
 #include "platform/ByteOrder.h"
 #include "platform/TextCodec.h"
 #include "platform/UserPrompts.h"
+#include "storage/SourceGlobals.h"
 
 namespace {
 
@@ -168,8 +169,11 @@ class Builder {
   }
   Step File(Fixed f, const EntryNames& n, const LogCursor& c) {
     const NewFile r = FileOf(f, n);
-    AddFileRecord(r);
-    AddSize(r.size);
+    if (!(firstFile_ && IsOldLostPlaceholder(r))) {
+      AddFileRecord(r);
+      AddSize(r.size);
+    }
+    firstFile_ = false;
     return After(n, c);
   }
 
@@ -200,8 +204,18 @@ class Builder {
     return Step::kGoOn;
   }
 
+  // Logs of earlier versions begin an NTFS dump's file section with a placeholder: the file
+  // "Lost" (parent 5, id 0, no size, no FILE record) that stood beside the folder "Lost". No
+  // found file looks like it (the only record 0 is named $MFT), so it is left out.
+  static bool IsOldLostPlaceholder(const NewFile& r) {
+    return r.ansiName.empty() && r.wideName == u"Lost" && r.parentId == kNtfsRootId && r.id == 0 &&
+           r.size == 0 && r.locator == 0 && g_FileSystemName != "FAT12" &&
+           g_FileSystemName != "FAT16" && g_FileSystemName != "FAT32";
+  }
+
   ScanJob& job_;
   int lastBar_ = -1;
+  bool firstFile_ = true;
 };
 
 }  // namespace

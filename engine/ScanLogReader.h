@@ -17,7 +17,8 @@ bool CheckScanLogRecords(ScanLogSource& source, uint64_t offset, bool foundSecti
 // directories and files into the global found lists (AddFoundDirectoryRecordCounted,
 // AddFoundFileRecord) and then sets g_LogLoaded := 0; otherwise it reads the folder and file
 // sections into the result lists (AddFolderRecord, AddFileRecord). The lists it fills are
-// emptied first; every file size is added to totalSize.
+// emptied first; every file size is added to totalSize. The placeholder file "Lost" that older
+// versions put first in an NTFS file section is left out.
 //
 // After each entry it reports progress in size mode (through the job's throttle) and the bar at
 // position x 100 / file length, and passes the job's checkpoint.

@@ -95,12 +95,12 @@ void WritePartition(LogWriter& w, const PartitionRecord& p) {
   bo::StoreLe<uint64_t>(f, 0, p.endSector);
   bo::StoreLe<uint64_t>(f, 8, p.startSector);
   bo::StoreLe<uint32_t>(f, 16, p.clusterSize);
-  bo::StoreLe<uint32_t>(f, 20, p.clusterBase);
-  bo::StoreLe<uint32_t>(f, 24, p.fat1Start);
+  bo::StoreLe<uint32_t>(f, 20, static_cast<uint32_t>(p.clusterBase));
+  bo::StoreLe<uint32_t>(f, 24, static_cast<uint32_t>(p.fat1Start));
   bo::StoreLe<uint32_t>(f, 28, p.reservedSectors);
   bo::StoreLe<uint32_t>(f, 32, p.rootDirSectors);
-  bo::StoreLe<uint32_t>(f, 36, p.rootStart);
-  bo::StoreLe<uint32_t>(f, 40, p.fat2Start);
+  bo::StoreLe<uint32_t>(f, 36, static_cast<uint32_t>(p.rootStart));
+  bo::StoreLe<uint32_t>(f, 40, static_cast<uint32_t>(p.fat2Start));
   bo::StoreLe<uint32_t>(f, 44, p.fatSize);
   for (size_t i = 0; i < kPartitionNameUnits; ++i)
     bo::StoreLe<uint16_t>(f, 48 + 2 * i, static_cast<uint16_t>(p.name[i]));
@@ -117,7 +117,7 @@ void WriteFoundDirectory(LogWriter& w, const FoundDirectoryRecord& d) {
   PutTime(f, 20, d.modified);
   bo::StoreLe<uint32_t>(f, 28, d.indexLcn);
   bo::StoreLe<uint32_t>(f, 32, d.parentId);
-  bo::StoreLe<uint32_t>(f, 36, d.recordSector);
+  bo::StoreLe<uint32_t>(f, 36, static_cast<uint32_t>(d.recordSector));
   bo::StoreLe<uint32_t>(f, 40, d.indexLcn);
   bo::StoreLe<uint32_t>(f, 44, d.directoryId);
   f[48] = std::byte{d.deleted};
@@ -134,7 +134,7 @@ void WriteFoundFile(LogWriter& w, const FoundFileRecord& r) {
   PutTime(f, 20, r.modified);
   bo::StoreLe<uint64_t>(f, 28, r.size);
   bo::StoreLe<uint32_t>(f, 36, r.parentId);
-  bo::StoreLe<uint32_t>(f, 40, r.recordSector);
+  bo::StoreLe<uint32_t>(f, 40, static_cast<uint32_t>(r.recordSector));
   bo::StoreLe<uint32_t>(f, 48, r.recordNumber);
   f[52] = std::byte{r.deleted};
   w.Put(f);
@@ -152,7 +152,7 @@ void WriteFolder(LogWriter& w, const FolderRecord& r) {
   f[22] = std::byte{r.selected};
   PutTime(f, 24, r.modified);
   bo::StoreLe<uint32_t>(f, 32, r.parentId);
-  bo::StoreLe<uint32_t>(f, 36, r.locator);
+  bo::StoreLe<uint32_t>(f, 36, static_cast<uint32_t>(r.locator));
   // The high half of the locator slot repeats the partition slot.
   for (size_t i = 0; i < 4; ++i) f[40 + i] = f[20 + i];
   bo::StoreLe<uint32_t>(f, 44, r.id);
@@ -170,13 +170,24 @@ void WriteFile(LogWriter& w, const FileRecord& r) {
   PutTime(f, 20, r.modified);
   bo::StoreLe<uint64_t>(f, 28, r.size);
   bo::StoreLe<uint32_t>(f, 36, r.parentId);
-  bo::StoreLe<uint32_t>(f, 40, r.locator);
+  bo::StoreLe<uint32_t>(f, 40, static_cast<uint32_t>(r.locator));
   f[44] = std::byte{r.selected};
   bo::StoreLe<uint32_t>(f, 48, r.id);
   f[52] = std::byte{r.kind};
   f[53] = std::byte{r.deleted};
   w.Put(f);
   PutNames(w, r);
+}
+
+bool Fits32(uint64_t v) {
+  return v <= UINT32_MAX;
+}
+
+template <class R, class Sector>
+bool AllFit(const R* head, Sector sector) {
+  for (const R* r = head; r; r = r->next)
+    if (!Fits32(sector(*r))) return false;
+  return true;
 }
 
 void WriteGeometry(LogWriter& w, const std::array<uint32_t, 12>& inVolumeOrder) {
@@ -217,8 +228,23 @@ bool ScanLogValuesFit() {
          IsLogChosenFileSystem(s.chosenFileSystem.load(), partitions);
 }
 
+bool ScanLogRecordsFit(uint16_t style) {
+  const ScanState& s = g_ScanState;
+  const bool partitionMode = g_PartitionMode.load() != 0;
+  if (partitionMode && !AllFit(s.partitionList.head, [](const PartitionRecord& p) {
+        return std::max({p.clusterBase, p.fat1Start, p.fat2Start, p.rootStart});
+      }))
+    return false;
+  if (partitionMode && style == 1 &&
+      (!AllFit(s.foundDirList.head, [](const FoundDirectoryRecord& d) { return d.recordSector; }) ||
+       !AllFit(s.foundFileList.head, [](const FoundFileRecord& f) { return f.recordSector; })))
+    return false;
+  return AllFit(s.folderList.head, [](const FolderRecord& f) { return f.locator; }) &&
+         AllFit(s.fileList.head, [](const FileRecord& f) { return f.locator; });
+}
+
 bool WriteScanLog(FileSink& out, uint16_t style) {
-  if (!ScanLogValuesFit()) return false;
+  if (!ScanLogValuesFit() || !ScanLogRecordsFit(style)) return false;
   const ScanState& s = g_ScanState;
   const bool partitionMode = g_PartitionMode.load() != 0;
   LogWriter w(out);
@@ -275,7 +301,8 @@ int SaveScanLog(std::string_view chosenPath, const FileSinkOpener& open) {
     Prompts().ViewMsgBox(kLogNoPathText);
     return 0;
   }
-  if (!ScanLogValuesFit()) {
+  const uint16_t style = g_TreeMode.load() != 2 ? 1 : 0;
+  if (!ScanLogValuesFit() || !ScanLogRecordsFit(style)) {
     Prompts().ViewMsgBox(kLogCreateErrorText);
     return 0;
   }
@@ -284,11 +311,7 @@ int SaveScanLog(std::string_view chosenPath, const FileSinkOpener& open) {
     Prompts().ViewMsgBox(kLogCreateErrorText);
     return 0;
   }
-  uint16_t style = 0;
-  if (g_TreeMode.load() != 2) {
-    style = 1;
-    g_TreeMode = 5;
-  }
+  if (style == 1) g_TreeMode = 5;
   if (!WriteScanLog(*out, style) || !out->Commit()) {
     Prompts().ViewMsgBox(kLogCreateErrorText);
     return 0;

@@ -22,6 +22,12 @@ std::string ScanLogFileName(std::string_view chosenPath);
 // Load Log would refuse is never written.
 bool ScanLogValuesFit();
 
+// True when every sector number the sections of this style hold fits the log's 32-bit fields:
+// the locators of the folders and files, the record sectors of the found lists (partition mode,
+// style 1) and the cluster-0, FAT and root sectors of the found file systems (partition mode).
+// The program keeps 64-bit sectors; a log that would cut one is never written.
+bool ScanLogRecordsFit(uint16_t style);
+
 // Writes the whole log of the current scan in the given style (0 or 1) to out: the header from
 // the source globals, g_VolumeGeometry, g_ScanState and the flags; the partition section in
 // partition mode; the found sections in partition mode with style 1; the folder and file
@@ -36,7 +42,7 @@ using FileSinkOpener = std::function<std::unique_ptr<FileSink>(const std::string
 // only when complete, so a failure leaves an older log as it was. Notices: an empty path gives
 // "You have not selected any path. Please try again."; a value that does not fit, a file that
 // cannot be created or any failed write gives "Error found while creating log file. Please try
-// again.". Returns 1 when the log was saved (no notice then), else 0. `open` replaces the file
-// creation (tests inject failures through it).
+// again." (a sector number too large for the log is such a value). Returns 1 when the log was saved
+// (no notice then), else 0. `open` replaces the file creation (tests inject failures through it).
 int SaveScanLog(std::string_view chosenPath);
 int SaveScanLog(std::string_view chosenPath, const FileSinkOpener& open);

@@ -87,8 +87,15 @@ def top(path):
 def program_set(rows):
     return {(kind, path, deleted, size if kind == "F" else None, ident)
             for kind, deleted, size, ident, path in rows
-            if ident != LOST_ID and top(path) not in oracle.NTFS_SYSTEM and kind in "DF"
-            and not (kind == "F" and path == "Lost" and ident == 0)}
+            if ident != LOST_ID and top(path) not in oracle.NTFS_SYSTEM and kind in "DF"}
+
+
+def clashes(rows):
+    """Paths that name a folder and a file at once (no copy can make both)."""
+    kinds = {}
+    for kind, _, _, _, path in rows:
+        kinds.setdefault(path, set()).add(kind)
+    return sorted(p for p, k in kinds.items() if {"D", "F"} <= k)
 
 
 def tsk_entries(image, offset=None):
@@ -116,6 +123,36 @@ def old_mft(image):
     return struct.unpack_from("<Q", bs, 0x30)[0] * cluster, raw * cluster if raw > 0 else 1 << -raw
 
 
+def first_records(image):
+    """The bytes of records 0-3 ($MFT, $MFTMirr, $LogFile, $Volume) in the MFT and in its mirror."""
+    with open(image, "rb") as f:
+        bs = f.read(512)
+        cluster = struct.unpack_from("<H", bs, 0x0B)[0] * bs[0x0D]
+        mft, size = old_mft(image)
+        mirror = struct.unpack_from("<Q", bs, 0x38)[0] * cluster
+        copies = {}
+        for k in range(4):
+            for at in (mft + k * size, mirror + k * size):
+                f.seek(at)
+                copies[(k, at)] = f.read(size)
+    return copies
+
+
+def unchanged(image, copies):
+    """Records 0-3 of which a copy still starts as before (its header and name sector: the scan
+    takes a record whose second sector was overwritten when its check bytes still agree)."""
+    with open(image, "rb") as f:
+        same = set()
+        for (k, at), data in copies.items():
+            f.seek(at)
+            if f.read(512) == data[:512]:
+                same.add(k)
+    return same
+
+
+FIRST_RECORDS = ("$MFT", "$MFTMirr", "$LogFile", "$Volume")
+
+
 def survived(image, mft, size, record):
     with open(image, "rb") as f:
         f.seek(mft + record * size)
@@ -138,6 +175,7 @@ with tempfile.TemporaryDirectory() as tmp:
         subprocess.run(["cp", "--sparse=always", os.path.join(ntfs_dir, name), img], check=True)
         before = tsk_entries(img)
         mft, rsize = old_mft(img)
+        old_first = first_records(img)
         quiet(["mkntfs", "-F", "-Q", "-q", "-c", str(cluster), "-s", "512", img])
         alive = {p: survived(img, mft, rsize, e[4]) for p, e in before.items()}
         # An entry shows at its path only when its record and its folders' records survived.
@@ -151,6 +189,13 @@ with tempfile.TemporaryDirectory() as tmp:
         rows, _ = dump(img, "formatted")
         mine = program_set(rows)
         label = f"{name} formatted with {cluster}-byte clusters"
+        check(not clashes(rows), f"{label}: no path is both a file and a folder {clashes(rows)}")
+        # Records 0-3: once for the new file system (its $MFTMirr copies are no second files),
+        # and once more only where a copy of the old file system's record survived the format.
+        old_alive = unchanged(img, old_first)
+        counts = {n: sum(1 for r in rows if r[0] == "F" and r[4] == n) for n in FIRST_RECORDS}
+        want = {n: 1 + (k in old_alive) for k, n in enumerate(FIRST_RECORDS)}
+        check(counts == want, f"{label}: records 0-3 once per file system {counts}, want {want}")
         compare(f"{label}: every surviving entry is found with its path, size and number",
                 {m for m in mine if m[1] in {e[1] for e in expected}}, expected)
         names = {p.rsplit("/", 1)[-1] for p in before}

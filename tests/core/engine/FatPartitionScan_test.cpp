@@ -11,6 +11,7 @@
 #include "engine/ScanState.h"
 #include "platform/TextCodec.h"
 #include "tests/core/storage/FatTestImage.h"
+#include "tests/core/storage/WindowDevice.h"
 
 using namespace fat_test;
 
@@ -131,6 +132,36 @@ TEST(FatPartitionScan, BootSectorsThatPlaceTheirDirectoriesAreFileSystems) {
   EXPECT_EQ(g_ScanState.candidateCount.load(), 2u);
   // The misplaced directory is paired with nothing and marked as such.
   EXPECT_EQ(Assignments(), (std::map<uint32_t, uint32_t>{{5, 1}, {9, 0xFFFFFFFF}, {3, 2}}));
+}
+
+// The same search past sector 2^32 (a disk over 2 TiB): the boot sector, its layout and its
+// directories keep their whole sector numbers, and so does a file system without a boot sector.
+TEST(FatPartitionScan, FileSystemsPastSector2To32KeepTheirPlace) {
+  Range r(2000);
+  r.Boot(100, false, 4, 1, 8, 1000);  // cluster 0 at 141 of the window
+  r.Directory(141 + 5 * 4, 5);
+  r.Directory(1200, 10);  // no boot sector: 8 per cluster, cluster 0 at 1120 of the window
+  r.Directory(1264, 18);
+  const uint64_t base = (uint64_t{1} << 32) - 128;
+  ResetDeviceHandleCache();
+  storage_test::ServeWindow("\\\\.\\PhysicalDrive0", base + 2000, base,
+                            Bytes(r.disk.Sector(0), r.disk.Sector(2000)));
+  g_SourceStartSector = static_cast<int64_t>(base);
+  g_SourceEndSector = static_cast<int64_t>(base + 1999);
+  EXPECT_EQ(FirstPass(), ScanEnd::PassDone);
+
+  const auto found = Found();
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0]->startSector, base + 100);
+  EXPECT_EQ(found[0]->endSector, base + 1100);
+  EXPECT_EQ(found[0]->clusterBase, base + 141);
+  EXPECT_EQ(found[0]->rootStart, base + 117);
+  EXPECT_EQ(found[0]->fat2Start, base + 109);
+  EXPECT_EQ(found[1]->clusterSize, 8u);
+  EXPECT_EQ(found[1]->clusterBase, base + 1120);
+  EXPECT_EQ(Assignments(), (std::map<uint32_t, uint32_t>{{5, 1}, {10, 2}, {18, 2}}));
+  for (const FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next)
+    EXPECT_GT(d->recordSector, uint64_t{UINT32_MAX}) << d->directoryId;
 }
 
 // Without a boot sector, two directories 8 clusters apart whose sectors are 64 sectors apart make

@@ -94,3 +94,27 @@ TEST(FoundFileSystemChoice, AFileSystemWithBootSectorKeepsItsValues) {
   EXPECT_EQ(g.RootDirectorySectors, 0u);
   EXPECT_EQ(g.ClusterBaseSector, 300u);
 }
+
+// The volume geometry holds 32-bit sectors: a file system found past sector 2^32 is refused
+// rather than scanned at a cut-down place, and the geometry stays as it was.
+TEST(FoundFileSystemChoice, AFileSystemBeyondTheGeometrysSectorsIsRefused) {
+  Found f;
+  const uint64_t far = uint64_t{1} << 32;
+  PartitionRecord fat;
+  fat.clusterSize = 8;
+  fat.clusterBase = far + 200;
+  fat.fat1Start = far + 10;
+  fat.fat2Start = far + 100;
+  fat.rootStart = 2;
+  f.Add(fat, u"FAT32");
+  PartitionRecord ntfs;
+  ntfs.clusterSize = 8;
+  ntfs.startSector = far + 64;
+  f.Add(ntfs, u"NTFS");
+  g_VolumeGeometry.ClusterBaseSector = 77;
+  EXPECT_EQ(TakeFoundFileSystem(1), 0);
+  EXPECT_EQ(g_FileSystemName, "FAT16");
+  g_FileSystemName = "NTFS";
+  EXPECT_EQ(TakeFoundFileSystem(2), 0);
+  EXPECT_EQ(g_VolumeGeometry.ClusterBaseSector, 77u);
+}

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <thread>
 
 #include "engine/FileSystemDump.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanLogFormat.h"
 #include "engine/ScanLogGlobals.h"
 #include "engine/ScanLogHeader.h"
 #include "engine/ScanLogWriter.h"
@@ -15,6 +18,7 @@
 #include "tests/core/TestPrompts.h"
 #include "tests/core/engine/SignatureDisk.h"
 #include "tests/core/storage/StorageTestUtil.h"
+#include "tests/core/storage/WindowDevice.h"
 
 namespace {
 
@@ -37,14 +41,14 @@ struct Folder {
   uint32_t parent;
   std::string name;
   int16_t partition;
-  uint32_t locator;
+  uint64_t locator;
   char deleted;
 };
 struct File {
   uint32_t id;
   uint32_t parent;
   uint64_t size;
-  uint32_t locator;
+  uint64_t locator;
   char deleted;
 };
 
@@ -163,7 +167,7 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   // Files: "$MFT" numbered 1 like "$MFTMirr", the others from their neighbours (also the one
   // after the last directory); the record without a name (parent 0) is no file.
   const auto files = Files();
-  EXPECT_EQ(files.size(), 6u);  // Lost, $MFT, $MFTMirr, a.txt, b.txt, tail.txt
+  EXPECT_EQ(files.size(), 5u);  // $MFT, $MFTMirr, a.txt, b.txt, tail.txt
   EXPECT_EQ(files.find("$MFT")->second.id, 1u);
   EXPECT_EQ(files.find("$MFTMirr")->second.id, 1u);
   const File a = files.find("a.txt")->second;
@@ -176,7 +180,11 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   const File tail = files.find("tail.txt")->second;
   EXPECT_EQ(tail.id, 35u);
   EXPECT_EQ(tail.deleted, 'y');
-  EXPECT_EQ(files.find("Lost")->second.parent, kNtfsRootId);
+  // No file takes the name of a folder beside it (the folder "Lost" in the root above all).
+  EXPECT_EQ(files.count("Lost"), 0u);
+  for (const auto& [name, file] : files)
+    for (const auto& [id, folder] : Folders(1))
+      EXPECT_FALSE(folder.name == name && folder.parent == file.parent) << name;
   EXPECT_EQ(g_ScanState.totalSize.load(), 100u + 500u + 7u);
   // The found lists are consumed by the dump.
   EXPECT_EQ(g_ScanState.foundDirList.head, nullptr);
@@ -190,6 +198,88 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
                                              std::string(kDumpNtfsStep),
                                              std::string(kDumpLostStep)};
   EXPECT_EQ(observer.steps, expected);
+}
+
+TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 0, 8, 4095};
+  v.Sample();
+  // The boot sector puts $MFTMirr at cluster 2: copies of records 0 and 1 as NTFS keeps them.
+  const uint64_t mirror = v.ClusterSector(2);
+  for (uint32_t k = 0; k < 2; ++k)
+    std::memcpy(disk.data() + (mirror + 2 * k) * 512, disk.data() + v.RecordSector(k) * 512, 1024);
+  struct Case {
+    const char* what;
+    bool mainRecord0;
+    uint64_t mftLocator;
+  };
+  const Case cases[] = {
+      {"the MFT and its mirror", true, v.RecordSector(0)},
+      // Where the MFT's own record 0 is gone the mirror's copy is the only one, and stays.
+      {"only the mirror's record 0", false, mirror},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.mainRecord0) std::fill_n(disk.data() + v.RecordSector(0) * 512, 1024, std::byte{0});
+    ResetScanState();
+    Serve(disk);
+    g_FormattedMode = 1;
+    ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+    const auto files = Files();
+    ASSERT_EQ(files.count("$MFT"), 1u);
+    ASSERT_EQ(files.count("$MFTMirr"), 1u);
+    EXPECT_EQ(files.find("$MFT")->second.locator, c.mftLocator);
+    EXPECT_EQ(files.find("$MFTMirr")->second.locator, v.RecordSector(1));
+    EXPECT_EQ(g_NtfsSignatureScanCounts.mirrorCopies, c.mainRecord0 ? 2u : 1u);
+    EXPECT_EQ(files.find("a.txt")->second.id, 31u);
+  }
+}
+
+TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsThem) {
+  // The sample volume starts 32 sectors before sector 2^32, so its records lie past it.
+  const uint64_t base = (uint64_t{1} << 32) - 32;
+  Bytes window(4096 * 512);
+  VolumeWriter v{window, 0, 8, 4095};
+  v.Sample();
+  const uint64_t sectors = base + 4096;
+  ResetDeviceHandleCache();
+  storage_test::ServeWindow(kDevice, sectors, base, window);
+  SetDevicePath(0, kDevice);
+  g_CurrentDevice = 0;
+  g_BytesPerSector = 512;
+  g_FileSystemName = "NTFS";
+  g_SourceStartSector = static_cast<int64_t>(base);
+  g_SourceEndSector = static_cast<int64_t>(sectors);
+  g_FormattedMode = 1;
+  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+
+  const auto parts = Partitions();
+  ASSERT_EQ(parts.size(), 1u);
+  EXPECT_EQ(parts[0].startSector, base);
+  EXPECT_EQ(parts[0].endSector, base + 4095);
+  const auto folders = Folders(1);
+  ASSERT_EQ(folders.count(30), 1u);
+  EXPECT_EQ(folders.at(30).locator, base + v.RecordSector(30));
+  EXPECT_GT(folders.at(30).locator, uint64_t{UINT32_MAX});
+  const auto files = Files();
+  ASSERT_EQ(files.count("a.txt"), 1u);
+  EXPECT_EQ(files.find("a.txt")->second.locator, base + v.RecordSector(31));
+  EXPECT_EQ(files.find("b.txt")->second.locator, base + v.RecordSector(33));
+  EXPECT_EQ(files.find("tail.txt")->second.id, 35u);
+
+  // The log keeps 32-bit sectors: saving these lists is refused and an older log stays as it was.
+  storage_test::TempDir dir;
+  const std::string path = dir.path() + "/scan.kvsl";
+  { std::ofstream(path, std::ios::binary) << "older log"; }
+  g_TreeMode = 2;
+  EXPECT_TRUE(ScanLogValuesFit());
+  EXPECT_FALSE(ScanLogRecordsFit(0));
+  prompts.notices.clear();
+  EXPECT_EQ(SaveScanLog(path), 0);
+  EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kLogCreateErrorText)});
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "older log");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOnlyItsOwn) {
@@ -279,9 +369,21 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     EXPECT_EQ(out.sectorsPerCluster, c.spc);
     EXPECT_EQ(out.sectorsPerFileRecord, c.recordSectors);
     EXPECT_EQ(out.sectorsPerIndexRecord, c.indexSectors);
-    EXPECT_EQ(out.totalSectorsLow, 123456u);
-    EXPECT_EQ(out.mftClusterLow, 4u);
-    EXPECT_EQ(out.mftMirrorClusterLow, 2u);
+    EXPECT_EQ(out.totalSectors, 123456u);
+    EXPECT_EQ(out.mftCluster, 4u);
+    EXPECT_EQ(out.mftMirrorCluster, 2u);
+  }
+  {
+    // A volume past 2 TiB keeps its whole sector count, and a boot sector found past sector
+    // 2^32 its own place.
+    Bytes disk(512);
+    VolumeWriter v{disk, 0, 8, 1000};
+    v.Boot();
+    ntfs_test::Put64(disk, 40, 0x1'2345'6789ull);
+    NtfsBootCandidate out;
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0x1'0000'0001ull, out));
+    EXPECT_EQ(out.bootSector, 0x1'0000'0001ull);
+    EXPECT_EQ(out.totalSectors, 0x1'2345'6789ull);
   }
   // Not a boot sector: the signature or the name is missing.
   Bytes disk(512);

@@ -383,3 +383,32 @@ TEST(ScanLogSeeds, FuzzSeedsAreWholeLogs) {
 }
 
 }  // namespace
+
+// Older NTFS logs begin their file section with the placeholder file "Lost" that stood beside the
+// folder "Lost"; loading leaves it out there, and only there.
+TEST_F(ScanLogTest, AnOlderLogsPlaceholderFileIsLeftOut) {
+  for (const char* fileSystem : {"NTFS", "FAT32"}) {
+    SCOPED_TRACE(fileSystem);
+    ResetAll();
+    FillSource("");
+    g_FileSystemName = fileSystem;
+    g_TreeMode = 2;
+    AddFolderRecord({.wideName = u"Lost", .parentId = 5, .id = kLostFolderId});
+    AddFileRecord({.wideName = u"Lost", .parentId = 5});
+    AddFileRecord({.wideName = u"kept.txt", .size = 3, .parentId = 5, .id = 40, .locator = 77});
+    AddFileRecord({.wideName = u"Lost", .parentId = 5});  // not first: no placeholder
+    const std::string path = PathIn(std::string("old-") + fileSystem + ".kvsl");
+    ASSERT_EQ(SaveScanLog(path), 1);
+    ResetAll();
+    ASSERT_EQ(LoadScanLogHeader(path), 1);
+    ASSERT_EQ(LoadRecords(), ScanEnd::Finished);
+    std::vector<std::u16string> names;
+    for (const FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+      names.emplace_back(f->wideName.View());
+    const bool ntfs = std::string(fileSystem) == "NTFS";
+    const std::vector<std::u16string> ntfsNames = {u"kept.txt", u"Lost"};
+    const std::vector<std::u16string> fatNames = {u"Lost", u"kept.txt", u"Lost"};
+    EXPECT_EQ(names, ntfs ? ntfsNames : fatNames);
+    EXPECT_EQ(g_ScanState.fileCount.load(), ntfs ? 2u : 3u);
+  }
+}
