@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/BarReporter.h"
+#include "engine/ScanBar.h"
 #include "engine/LostFolders.h"
 #include "engine/RecordBuilders.h"
 #include "engine/ScanState.h"
@@ -47,7 +47,7 @@ class DumpProgress {
 
  private:
   ScanJob& job_;
-  BarReporter bar_;
+  ScanBar bar_;
   uint64_t total_;
   uint64_t k_ = 0;
 };

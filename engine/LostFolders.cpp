@@ -5,14 +5,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/BarReporter.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanBar.h"
 #include "engine/ScanState.h"
 
-ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32_t& moved) {
+ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32_t& moved,
+                        bool showDetail) {
   moved = 0;
   ScanObserver& ui = job.observer;
-  BarReporter bar(ui);
+  ScanBar bar(ui);
 
   // Folders of this file system by id; the list holds one record per id and partition.
   std::unordered_map<uint32_t, FolderRecord*> byId;
@@ -26,7 +27,7 @@ ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32
   uint32_t n = 0;
   char text[64];
   for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
-    if (f->parentId == rootId || f->partition != partition) continue;
+    if (f->parentId == rootId || f->partition != partition || f->id == kLostFolderId) continue;
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
     if (job.control.StopRequested()) {
       end = ScanEnd::Stopped;
@@ -38,7 +39,7 @@ ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32
     }
     ++n;
     // The detail text follows the bar, so a large list does not flood the page.
-    if (bar.Changed(n, total) || n == total) {
+    if (showDetail && (bar.Changed(n, total) || n == total)) {
       std::snprintf(text, sizeof text, kAssigningLostFoldersFormat, static_cast<int>(n),
                     static_cast<int>(total));
       ui.OnDetailText(text);

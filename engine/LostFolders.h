@@ -17,5 +17,7 @@ inline constexpr const char* kAssigningLostFoldersFormat = "Assigning Lost Folde
 // taken off and inserted again, which puts them at the end of the list.
 // Returns Stopped when the user stopped it (folders visited so far are moved, the rest keep
 // their parents; loops are broken in every case), Cancelled when cancelled, else Finished.
-// `moved` receives the number of folders put under "Lost".
-ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32_t& moved);
+// `moved` receives the number of folders put under "Lost". The FAT scans show no detail line in
+// this stage (`showDetail` false).
+ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32_t& moved,
+                        bool showDetail = true);

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/BarReporter.h"
+#include "engine/ScanBar.h"
 #include "engine/LostFolders.h"
 #include "engine/NtfsSignatureScan.h"
 #include "engine/RecordBuilders.h"
@@ -196,7 +196,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
   const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
   const std::string_view device = CurrentDevicePath();
-  BarReporter bar(job.observer);
+  ScanBar bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
     const NtfsVolume volume = VolumeFromState();

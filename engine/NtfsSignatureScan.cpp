@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/BarReporter.h"
+#include "engine/ScanBar.h"
 #include "engine/FileSystemDump.h"
 #include "engine/RecordBuilders.h"
 #include "engine/ScanLogReader.h"
@@ -81,7 +81,7 @@ std::optional<uint32_t> CarriedRecordNumber(bo::Bytes record) {
 
 // Formats a detail text only when the bar moves or the walk ends, so a large list does not flood
 // the page with texts nobody can read.
-void DetailAndBar(ScanObserver& ui, BarReporter& bar, const char* format, uint64_t done,
+void DetailAndBar(ScanObserver& ui, ScanBar& bar, const char* format, uint64_t done,
                   uint64_t total) {
   if (bar.Changed(done, total) || done == total) {
     char text[96];
@@ -284,7 +284,7 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
   const Range range = ScanRange();
   const std::string_view device = CurrentDevicePath();
   SectorSearch search(job, lists, device, b);
-  BarReporter bar(ui);
+  ScanBar bar(ui);
   for (uint64_t s = range.start; s < range.end;) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
     const uint64_t chunkEnd = std::min<uint64_t>(s + C, range.end);
@@ -359,7 +359,7 @@ ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
   const uint32_t firstRead = SectorsFor(kFirstIndxRead, b);
   std::vector<std::byte> block(static_cast<size_t>(SectorsFor(kNtfsMaxIndxBytes, b) * b));
   const uint32_t total = g_ScanState.indxCount.load(std::memory_order_relaxed);
-  BarReporter bar(ui);
+  ScanBar bar(ui);
   uint32_t done = 0;
   ScanEnd end = ScanEnd::Finished;
   for (const IndxBlockRecord* x = lists.indx.head; x; x = x->next) {
@@ -418,7 +418,7 @@ ScanEnd AssignFileMftNumbers(ScanJob& job) {
   if (!g_ScanState.foundFileList.head) return ScanEnd::Finished;
   const uint64_t total = uint64_t{g_ScanState.foundDirCount.load()} +
                          g_ScanState.foundFileCount.load() + g_ScanState.indxCount.load();
-  BarReporter bar(ui);
+  ScanBar bar(ui);
   // Merged in sector order, each item without a number takes the one after its predecessor's:
   // records of one MFT lie in record order. Both lists are walked to their ends, so the records
   // after the last directory are numbered too.
@@ -455,7 +455,7 @@ int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uin
   const std::string_view device = CurrentDevicePath();
   const uint32_t total = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
   const uint32_t number = g_ScanState.partitionCount.load() + 1;
-  BarReporter bar(ui);
+  ScanBar bar(ui);
   // The blocks by sector (each sector is searched once, so it names one block), made at the first
   // match.
   std::optional<std::unordered_map<uint64_t, IndxBlockRecord*>> bySector;

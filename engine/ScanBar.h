@@ -21,6 +21,8 @@ class ScanBar {
     last_ = p;
     observer_.OnBar(p);
   }
+  // True when done/total would move the bar.
+  bool Changed(uint64_t done, uint64_t total) const { return Position(done, total) != last_; }
   // Forgets the last position, for a new step.
   void Reset() { last_ = -1; }
 
