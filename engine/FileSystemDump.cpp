@@ -3,13 +3,27 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/ScanBar.h"
 #include "engine/LostFolders.h"
 #include "engine/RecordBuilders.h"
+#include "engine/ScanBar.h"
 #include "engine/ScanState.h"
 #include "storage/SourceGlobals.h"
 
 namespace {
+
+// The folder a found directory becomes, without its name (the two branches name it differently).
+NewFolder FolderFromFound(const FoundDirectoryRecord& d) {
+  NewFolder f;
+  f.deleted = d.deleted;
+  f.parentId = d.parentId;
+  f.id = d.directoryId;
+  f.locator = d.recordSector;
+  f.modified = d.modified;
+  f.created = d.created;
+  f.accessed = d.accessed;
+  f.partition = static_cast<int16_t>(d.assignedPartition & 0xFFFF);
+  return f;
+}
 
 constexpr uint32_t kFatRootId = 0;
 
@@ -117,16 +131,8 @@ ScanEnd DumpNtfs(ScanJob& job, int16_t n, bool filterFiles, uint64_t rangeStart,
   for (const FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next) {
     if (state.Leave(job)) break;
     if (d->directoryId == kNtfsRootId) continue;
-    NewFolder f;
+    NewFolder f = FolderFromFound(*d);
     f.wideName = d->wideName.View();
-    f.deleted = d->deleted;
-    f.parentId = d->parentId;
-    f.id = d->directoryId;
-    f.locator = d->recordSector;
-    f.modified = d->modified;
-    f.created = d->created;
-    f.accessed = d->accessed;
-    f.partition = static_cast<int16_t>(d->assignedPartition & 0xFFFF);
     AddFolderRecord(f);
     progress.Item(f.wideName);
   }
@@ -181,17 +187,9 @@ ScanEnd DumpFat(ScanJob& job, int16_t n) {
     if (state.Leave(job)) break;
     ansi = "Dir" + std::to_string(g_ScanState.folderCount.load());
     wide.assign(ansi.begin(), ansi.end());
-    NewFolder f;
+    NewFolder f = FolderFromFound(*d);
     f.ansiName = ansi;
     f.wideName = wide;
-    f.deleted = d->deleted;
-    f.parentId = d->parentId;
-    f.id = d->directoryId;
-    f.locator = d->recordSector;
-    f.modified = d->modified;
-    f.created = d->created;
-    f.accessed = d->accessed;
-    f.partition = static_cast<int16_t>(d->assignedPartition & 0xFFFF);
     AddFolderRecord(f);
     progress.Item(wide);
   }
