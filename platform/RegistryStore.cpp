@@ -265,7 +265,7 @@ std::vector<std::string> RegistryStore::ValueNames(std::string_view key) const {
 std::string DefaultRegistryFolder() {
   std::string base;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  // The base directory specification ignores a relative XDG_CONFIG_HOME.
+  // A relative XDG_CONFIG_HOME is ignored, as the XDG base-directory rules require.
   if (xdg && xdg[0] == '/') {
     base = xdg;
   } else {
