@@ -16,6 +16,7 @@
 #include "storage/FatLongName.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "tests/fuzz/QuietPrompts.h"
 
 namespace {
 
@@ -43,14 +44,7 @@ class PatternDevice final : public RawDevice {
   std::shared_ptr<const std::vector<std::byte>> pattern_;
 };
 
-// The fall-back notice comes for most inputs; it is not printed.
-class QuietPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 3; }
-  void FatalBox(std::string_view, std::string_view) override {}
-};
+using QuietPrompts = fuzz_support::QuietPrompts;
 
 }  // namespace
 

@@ -19,6 +19,7 @@
 #include "platform/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "tests/fuzz/QuietPrompts.h"
 
 namespace {
 
@@ -72,13 +73,7 @@ void PlaceBoot(std::byte* s, bool fat32, uint32_t spc, uint32_t reserved, uint32
   s[511] = std::byte{0xAA};
 }
 
-class QuietPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 3; }
-  void FatalBox(std::string_view, std::string_view) override {}
-};
+using QuietPrompts = fuzz_support::QuietPrompts;
 
 }  // namespace
 

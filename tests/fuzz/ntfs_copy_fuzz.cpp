@@ -29,6 +29,7 @@
 #include "storage/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "tests/fuzz/QuietPrompts.h"
 
 namespace {
 
@@ -37,13 +38,7 @@ constexpr uint64_t kMftSector = 64;
 constexpr uint32_t kRecords = 16;
 constexpr const char* kDevice = "\\\\.\\PhysicalDrive0";
 
-class QuietPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 3; }
-  void FatalBox(std::string_view, std::string_view) override {}
-};
+using QuietPrompts = fuzz_support::QuietPrompts;
 
 struct SkipErrors final : CopyErrorPrompt {
   CopyErrorAnswer AskCopyError() override { return CopyErrorAnswer::Skip; }

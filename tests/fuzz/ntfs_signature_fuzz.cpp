@@ -20,19 +20,14 @@
 #include "platform/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "tests/fuzz/QuietPrompts.h"
 
 namespace {
 
 constexpr uint64_t kSectors = 1536;
 constexpr const char* kDevice = "\\\\.\\PhysicalDrive0";
 
-class QuietPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-};
+using QuietPrompts = fuzz_support::QuietPrompts;
 
 }  // namespace
 

@@ -14,16 +14,11 @@
 #include "platform/UserPrompts.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "tests/fuzz/QuietPrompts.h"
 
 namespace {
 
-class SilentPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view) override {}
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override { return 1; }
-  void FatalBox(std::string_view, std::string_view) override {}
-};
+using SilentPrompts = fuzz_support::QuietPrompts;
 
 void ResetAll() {
   ResetSourceGlobals();
