@@ -14,6 +14,7 @@
 #include "storage/NtfsMftMap.h"
 #include "tests/core/storage/NtfsTestRecords.h"
 #include "tests/core/storage/StorageTestUtil.h"
+#include "tests/core/TestPrompts.h"
 
 namespace {
 
@@ -22,19 +23,7 @@ using ntfs_test::Volume;
 
 constexpr const char* kDevice = "\\\\.\\PhysicalDrive0";
 
-class RecordingPrompts final : public UserPrompts {
- public:
-  void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
-  int ViewQuestionMsg(std::string_view) override { return 2; }
-  int AskBadSector() override {
-    ++badSectorQuestions;
-    return badSectorAnswer;
-  }
-  void FatalBox(std::string_view, std::string_view) override {}
-  std::vector<std::string> notices;
-  int badSectorAnswer = 1;  // skip
-  int badSectorQuestions = 0;
-};
+using test_support::RecordingPrompts;
 
 class HookObserver : public ScanObserver {
  public:
@@ -305,7 +294,7 @@ TEST_F(NtfsDeletedScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
   for (int answer : {1, 3}) {
     SCOPED_TRACE(answer);
     g_BadSectorChoice = 0;
-    prompts.badSectorAnswer = answer;
+    prompts.AnswerBadSectors(answer);
     prompts.badSectorQuestions = 0;
     Volume v = SampleVolume();
     auto plan = std::make_shared<FaultPlan>();
