@@ -9,13 +9,9 @@ import os
 import subprocess
 import sys
 import tempfile
+from testkit import skip  # noqa: E402
 
 TOOL = os.path.join(os.environ.get("MERROWIND_TOOLS_DIR", ""), "sector-io")
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
 
 
 if os.geteuid() != 0:

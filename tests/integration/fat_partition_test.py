@@ -26,6 +26,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
 sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
 import oracle as o  # noqa: E402
+from testkit import check, failures, skip  # noqa: E402
 
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
 SCAN_DUMP = TOOLS / "scan-dump"
@@ -34,19 +35,7 @@ SECTORS = 100 * 2048
 FAT32 = (2048, 73728)   # start, sectors
 FAT16 = (77824, 32768)
 
-failures = []
 CHOOSE = False  # whether scan-dump can run the second pass (--choose N)
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def env():

@@ -21,6 +21,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
 sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
 import oracle as o  # noqa: E402
+from testkit import check, failures, skip  # noqa: E402
 
 FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"))
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
@@ -40,19 +41,6 @@ VOLUMES = [
 ]
 
 TSK_NAME_LIMIT = 247  # TSK cuts FAT long names here
-
-failures = []
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
-
-
-def check(cond, what):
-    if not cond:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def env():

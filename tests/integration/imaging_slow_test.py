@@ -11,15 +11,11 @@ import shutil
 import subprocess
 import sys
 import tempfile
+from testkit import skip  # noqa: E402
 
 TOOL = os.path.join(os.environ.get("MERROWIND_TOOLS_DIR", ""), "image-dump")
 PIECE = 4194304  # sectors of 512 bytes in a 2 GiB piece
 EXTRA = 1000
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
 
 
 if os.environ.get("MERROWIND_SLOW") != "1":

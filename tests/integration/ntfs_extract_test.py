@@ -30,6 +30,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
 sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
 import oracle as o  # noqa: E402
+from testkit import check, failures, skip  # noqa: E402
 
 FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"))
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
@@ -49,19 +50,6 @@ FIXTURE_TIMES = {"Docs/Level2/Level3/deep.txt": T_DEEP}
 # How TSK prints a file time of 0 (it converts through 32 bits): the record holds no time, and the
 # written file keeps the time it was written at.
 TSK_TIME_ZERO = "2076-11-29 08:54:34"
-
-failures = []
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
 
 
 def env():

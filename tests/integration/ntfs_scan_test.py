@@ -27,6 +27,7 @@ import tempfile
 SOURCE = os.environ.get("MERROWIND_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "../.."))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "fixtures"))
 import oracle  # noqa: E402
+from testkit import check, failures, skip  # noqa: E402
 
 FIXTURES = os.environ.get("MERROWIND_FIXTURE_DIR", "")
 TOOLS = os.environ.get("MERROWIND_TOOLS_DIR", "")
@@ -34,11 +35,6 @@ DUMP = os.path.join(TOOLS, "scan-dump")
 LOST_ID = 0x0FFFFFFF
 NOTICE = ("Switching to Formatted data recovery for Lost files && folders. "
           "This will take long time.")
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
 
 
 if not shutil.which("fls"):
@@ -51,14 +47,6 @@ if os.path.exists(os.path.join(ntfs_dir, "SKIPPED")):
 for name in ("ntfs-c512.img", "ntfs-c4096.img", "ntfs-attrlist.img"):
     if not os.path.exists(os.path.join(ntfs_dir, name)):
         skip(name + " is missing")
-
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failures.append(what)
 
 
 def scan(image, start=None, length=None):

@@ -24,16 +24,12 @@ import tempfile
 SOURCE = os.environ.get("MERROWIND_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "../.."))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "fixtures"))
 import oracle  # noqa: E402
+from testkit import check, failures, skip  # noqa: E402
 
 FIXTURES = os.environ.get("MERROWIND_FIXTURE_DIR", "")
 TOOLS = os.environ.get("MERROWIND_TOOLS_DIR", "")
 DUMP = os.path.join(TOOLS, "scan-dump")
 LOST_ID = 0x0FFFFFFF
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
 
 
 for tool in ("fls", "mkntfs", "ntfscp", "sfdisk"):
@@ -47,14 +43,6 @@ if os.path.exists(os.path.join(ntfs_dir, "SKIPPED")):
 for name in ("ntfs-c512.img", "ntfs-c4096.img"):
     if not os.path.exists(os.path.join(ntfs_dir, name)):
         skip(name + " is missing")
-
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failures.append(what)
 
 
 def quiet(args):

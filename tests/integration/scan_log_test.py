@@ -11,15 +11,11 @@ import os
 import subprocess
 import sys
 import tempfile
+from testkit import skip  # noqa: E402
 
 TOOLS = os.environ.get("MERROWIND_TOOLS_DIR", "")
 FIXTURES = os.environ.get("MERROWIND_FIXTURE_DIR", "")
 DUMP = os.path.join(TOOLS, "scan-dump")
-
-
-def skip(reason):
-    print("SKIP:", reason)
-    sys.exit(77)
 
 
 if not os.access(DUMP, os.X_OK):
