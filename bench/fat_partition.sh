@@ -47,16 +47,7 @@ PY
 fi
 cat "$image" >/dev/null  # warm the page cache
 
-best() {  # best wall time in seconds of three runs of the command
-  local b=999999 t0 t1
-  for _ in 1 2 3; do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    t1=$(date +%s.%N)
-    b=$(python3 -c "print(min($b, $t1 - $t0))")
-  done
-  echo "$b"
-}
+source "$root/bench/common.sh"
 
 ours=$(best "$dump" --image "$image" --fs FAT32 --mode partition)
 peer=$(best dd if="$image" of=/dev/null bs=1M count=$((sectors / 2048)))

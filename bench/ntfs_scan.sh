@@ -71,16 +71,7 @@ for r in oracle.runs(img, 0):
 PY
 )
 
-best() {  # best wall time in seconds of three runs of "$@"
-  local b=999999 t0 t1
-  for _ in 1 2 3; do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null
-    t1=$(date +%s.%N)
-    b=$(python3 -c "print(min($b, $t1 - $t0))")
-  done
-  echo "$b"
-}
+source "$root/bench/common.sh"
 read_mft() {
   local run
   for run in "${mft_runs[@]}"; do

@@ -63,16 +63,7 @@ fi
 sectors=$(( $(stat -c %s "$image") / 512 ))
 cat "$image" >/dev/null  # warm the page cache
 
-best() {  # best wall time in seconds of three runs of "$@"
-  local b=999999 t0 t1
-  for _ in 1 2 3; do
-    t0=$(date +%s.%N)
-    "$@" >/dev/null
-    t1=$(date +%s.%N)
-    b=$(python3 -c "print(min($b, $t1 - $t0))")
-  done
-  echo "$b"
-}
+source "$root/bench/common.sh"
 
 # scan-dump searches [start, end): the whole image but its last sector.
 scan() { "$dump" --image "$image" --fs NTFS --mode formatted --end $((sectors - 1)); }
