@@ -12,10 +12,10 @@
 
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
-#include "platform/UserPrompts.h"
-#include "saving/CopyGlobals.h"
-#include "saving/DiskImageWorker.h"
-#include "saving/ImageGlobals.h"
+#include "prompts/UserPrompts.h"
+#include "prompts/CopyGlobals.h"
+#include "saving/imaging/DiskImageWorker.h"
+#include "saving/imaging/ImageGlobals.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 

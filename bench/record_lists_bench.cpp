@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/RecordBuilders.h"
-#include "engine/ScanState.h"
-#include "tests/core/engine/PlainListWalk.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/records/ScanState.h"
+#include "tests/core/engine/records/PlainListWalk.h"
 
 namespace {
 

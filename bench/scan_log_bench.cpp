@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/RecordBuilders.h"
-#include "engine/ScanJob.h"
-#include "engine/ScanLogGlobals.h"
-#include "engine/ScanLogHeader.h"
-#include "engine/ScanLogReader.h"
-#include "engine/ScanLogWriter.h"
-#include "engine/ScanState.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/worker/ScanJob.h"
+#include "engine/scanlog/ScanLogGlobals.h"
+#include "engine/scanlog/ScanLogHeader.h"
+#include "engine/scanlog/ScanLogReader.h"
+#include "engine/scanlog/ScanLogWriter.h"
+#include "engine/records/ScanState.h"
 #include "storage/SourceGlobals.h"
 
 namespace {

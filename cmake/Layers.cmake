@@ -1,38 +1,45 @@
-# One static library per layer. A layer's wx-free sources sit at the top of its folders; sources
-# that need wxWidgets sit in a "wx" subfolder and go into the UI library instead, so a wx include
-# in a core source fails to compile (core targets never see the wx include path).
-function(merrowind_layer name)
+# One static library per source folder, named after the folder ("storage/ntfs" -> storage_ntfs),
+# holding that folder's own .cpp files (not its subfolders'). A folder names the folders it uses;
+# they must sit lower in the layer order of docs/architecture.md, which the include-direction
+# test checks on every build. Folders without sources become interface libraries.
+function(merrowind_folder_target out dir)
+  string(REPLACE "/" "_" name "${dir}")
+  set(${out} ${name} PARENT_SCOPE)
+endfunction()
+
+function(merrowind_library dir)
   cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
-  set(sources)
-  foreach(dir IN LISTS L_UNPARSED_ARGUMENTS)
-    file(GLOB found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
-    list(APPEND sources ${found})
+  merrowind_folder_target(name "${dir}")
+  set(deps)
+  foreach(d IN LISTS L_DEPS)
+    merrowind_folder_target(dn "${d}")
+    list(APPEND deps ${dn})
   endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${L_DEPS} Threads::Threads)
+    target_link_libraries(${name} PUBLIC ${deps} Threads::Threads)
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${L_DEPS} Threads::Threads)
+    target_link_libraries(${name} INTERFACE ${deps} Threads::Threads)
   endif()
+  set_property(GLOBAL APPEND PROPERTY MERROWIND_LIBRARIES ${name})
 endfunction()
 
-# The wx parts of every layer, in one library on top of the core.
-function(merrowind_wx_library name)
-  set(sources)
-  foreach(dir platform storage engine saving results ui ui/unreferenced app)
-    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/wx/*.cpp")
-    list(APPEND sources ${found})
-  endforeach()
-  list(FILTER sources EXCLUDE REGEX "/app/wx/main/")
-  add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC merrowind_core ${wxWidgets_LIBRARIES})
-  target_compile_definitions(${name} PUBLIC
-    MERROWIND_BUILD_BITMAP_DIR="${CMAKE_BINARY_DIR}/share/softdovrane/merrowind"
-    MERROWIND_INSTALL_BITMAP_DIR="${CMAKE_INSTALL_PREFIX}/share/softdovrane/merrowind")
+# A folder of wx code: like merrowind_library, and it sees the toolkit.
+function(merrowind_wx_library dir)
+  merrowind_library(${dir} ${ARGN})
+  merrowind_folder_target(name "${dir}")
+  get_target_property(kind ${name} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${name} INTERFACE ${wxWidgets_LIBRARIES})
+  else()
+    target_link_libraries(${name} PUBLIC ${wxWidgets_LIBRARIES})
+    target_compile_definitions(${name} PUBLIC
+      MERROWIND_BUILD_BITMAP_DIR="${CMAKE_BINARY_DIR}/share/softdovrane/merrowind"
+      MERROWIND_INSTALL_BITMAP_DIR="${CMAKE_INSTALL_PREFIX}/share/softdovrane/merrowind")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY MERROWIND_WX_LIBRARIES ${name})
 endfunction()
-
-find_package(Threads REQUIRED)

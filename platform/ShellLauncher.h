@@ -1,7 +1,7 @@
 // Opening a web page, a mail or a file with the user's own programs. The address travels as one
 // argument from here to the program that opens it; nothing is ever put together into a command
 // line for a shell. The program installs the desktop implementation at start-up
-// (ui/wx/WxShellLauncher.h); tests install a fake (platform/FakeShellLauncher.h).
+// (app/wx/WxShellLauncher.h); tests install a fake (platform/FakeShellLauncher.h).
 #pragma once
 
 #include <string>

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/BitmapCatalogue.h"
+#include "widgets/BitmapCatalogue.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "platform/UserPrompts.h"
+#include "prompts/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 

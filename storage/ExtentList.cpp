@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "platform/OutOfMemory.h"
+#include "prompts/OutOfMemory.h"
 
 void ExtentList::Clear() {
   std::unique_ptr<ExtentNode> node = std::move(head_);

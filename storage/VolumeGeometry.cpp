@@ -50,7 +50,7 @@ std::optional<uint32_t> Fits32(int64_t v) {
 // itself when the clusters are large and the data area starts early (a FAT16 volume of 64 sectors
 // per cluster): such a base is kept as its 32-bit two's complement, so that base + c × spc in
 // 32-bit arithmetic still gives the sector of cluster c. Readers that work in 64 bits recover the
-// signed value from the other fields (storage/FatVolume.h).
+// signed value from the other fields (storage/fat/FatVolume.h).
 std::optional<uint32_t> ClusterBase32(int64_t v) {
   if (v < 0 && v >= -int64_t{INT32_MAX}) return static_cast<uint32_t>(v);
   return Fits32(v);

@@ -2,16 +2,16 @@
 
 #include <wx/image.h>
 
-#include "app/AppGlobals.h"
-#include "app/HelpPage.h"
-#include "app/wx/AboutDlg.h"
-#include "app/wx/RecoveryMode.h"
-#include "app/wx/SystemImageList.h"
-#include "storage/wx/SectorsBadStatusAction.h"
-#include "ui/LinkClick.h"
-#include "ui/wx/BitmapFolder.h"
-#include "ui/wx/DialogPrompts.h"
-#include "ui/wx/WxShellLauncher.h"
+#include "widgets/AppGlobals.h"
+#include "dialogs/HelpPage.h"
+#include "dialogs/wx/AboutDlg.h"
+#include "pages/mode/wx/RecoveryMode.h"
+#include "widgets/wx/SystemImageList.h"
+#include "dialogs/wx/SectorsBadStatusAction.h"
+#include "widgets/LinkClick.h"
+#include "widgets/wx/BitmapFolder.h"
+#include "dialogs/wx/DialogPrompts.h"
+#include "app/wx/WxShellLauncher.h"
 
 void StartUpApplication() {
   wxInitAllImageHandlers();

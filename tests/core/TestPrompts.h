@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/UserPrompts.h"
+#include "prompts/UserPrompts.h"
 
 namespace test_support {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "platform/UserPrompts.h"
+#include "prompts/UserPrompts.h"
 
 namespace fuzz_support {
 

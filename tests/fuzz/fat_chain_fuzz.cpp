@@ -11,7 +11,7 @@
 
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
-#include "storage/FatChain.h"
+#include "storage/fat/FatChain.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "engine/FatDeletedScan.h"
-#include "engine/ScanState.h"
+#include "engine/scans/FatDeletedScan.h"
+#include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
-#include "platform/UserPrompts.h"
-#include "storage/FatLongName.h"
+#include "prompts/UserPrompts.h"
+#include "storage/fat/FatLongName.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"

@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
-#include "engine/FatPartitionScan.h"
-#include "engine/ScanState.h"
+#include "engine/scans/FatPartitionScan.h"
+#include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
-#include "platform/UserPrompts.h"
+#include "prompts/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"

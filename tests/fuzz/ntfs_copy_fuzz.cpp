@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/ScanState.h"
+#include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
-#include "platform/UserPrompts.h"
-#include "saving/CopyCounters.h"
-#include "saving/CopyErrorPrompt.h"
-#include "saving/CopyGlobals.h"
-#include "saving/NtfsFileCopy.h"
-#include "storage/NtfsMftMap.h"
+#include "prompts/UserPrompts.h"
+#include "saving/extract/CopyCounters.h"
+#include "prompts/CopyErrorPrompt.h"
+#include "prompts/CopyGlobals.h"
+#include "saving/extract/NtfsFileCopy.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "storage/NtfsAttributes.h"
-#include "storage/NtfsIndx.h"
-#include "storage/NtfsRecord.h"
-#include "storage/NtfsRunList.h"
+#include "storage/ntfs/NtfsAttributes.h"
+#include "storage/ntfs/NtfsIndx.h"
+#include "storage/ntfs/NtfsRecord.h"
+#include "storage/ntfs/NtfsRunList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

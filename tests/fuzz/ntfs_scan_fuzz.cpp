@@ -9,12 +9,12 @@
 #include <memory>
 #include <vector>
 
-#include "engine/NtfsDeletedScan.h"
-#include "engine/ScanState.h"
+#include "engine/scans/NtfsDeletedScan.h"
+#include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
-#include "platform/UserPrompts.h"
-#include "storage/NtfsMftMap.h"
+#include "prompts/UserPrompts.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"

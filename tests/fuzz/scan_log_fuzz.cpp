@@ -6,12 +6,12 @@
 #include <span>
 #include <string_view>
 
-#include "engine/ScanJob.h"
-#include "engine/ScanLogGlobals.h"
-#include "engine/ScanLogHeader.h"
-#include "engine/ScanLogReader.h"
-#include "engine/ScanState.h"
-#include "platform/UserPrompts.h"
+#include "engine/worker/ScanJob.h"
+#include "engine/scanlog/ScanLogGlobals.h"
+#include "engine/scanlog/ScanLogHeader.h"
+#include "engine/scanlog/ScanLogReader.h"
+#include "engine/records/ScanState.h"
+#include "prompts/UserPrompts.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"

@@ -5,14 +5,14 @@
 #include <wx/statbox.h>
 
 #include "PageTestUtil.h"
-#include "app/AboutTexts.h"
-#include "app/AppGlobals.h"
-#include "app/wx/AboutDlg.h"
+#include "dialogs/AboutTexts.h"
+#include "widgets/AppGlobals.h"
+#include "dialogs/wx/AboutDlg.h"
 #include "platform/FakeShellLauncher.h"
-#include "ui/LinkClick.h"
-#include "ui/wx/HoverButton.h"
-#include "ui/wx/Label.h"
-#include "ui/wx/URLLinkButton.h"
+#include "widgets/LinkClick.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/Label.h"
+#include "widgets/wx/URLLinkButton.h"
 
 namespace {
 

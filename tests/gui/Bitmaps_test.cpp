@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "ToolkitTestUtil.h"
-#include "ui/BitmapCatalogue.h"
-#include "ui/wx/BitmapFolder.h"
+#include "widgets/BitmapCatalogue.h"
+#include "widgets/wx/BitmapFolder.h"
 
 namespace {
 

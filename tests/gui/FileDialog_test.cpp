@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "PageTestUtil.h"
-#include "ui/wx/FileDialogST.h"
+#include "dialogs/wx/FileDialogST.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <thread>
 
 #include "ToolkitTestUtil.h"
-#include "storage/wx/SectorsBadStatusAction.h"
-#include "ui/PromptCancel.h"
-#include "ui/wx/DialogPrompts.h"
-#include "ui/wx/HoverButton.h"
-#include "ui/wx/Label.h"
-#include "ui/wx/ViewMsgBox.h"
-#include "ui/wx/ViewQuestionMsg.h"
+#include "dialogs/wx/SectorsBadStatusAction.h"
+#include "prompts/PromptCancel.h"
+#include "dialogs/wx/DialogPrompts.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/Label.h"
+#include "dialogs/wx/ViewMsgBox.h"
+#include "dialogs/wx/ViewQuestionMsg.h"
 
 namespace {
 

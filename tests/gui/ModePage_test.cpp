@@ -6,17 +6,17 @@
 #include <vector>
 
 #include "PageTestUtil.h"
-#include "app/AppGlobals.h"
-#include "app/ModeGlobals.h"
-#include "app/wx/AboutDlg.h"
-#include "app/wx/RecoveryMode.h"
-#include "app/wx/SourcePagePlaceholder.h"
-#include "engine/ScanState.h"
+#include "widgets/AppGlobals.h"
+#include "pages/ModeGlobals.h"
+#include "dialogs/wx/AboutDlg.h"
+#include "pages/mode/wx/RecoveryMode.h"
+#include "pages/source/wx/SourcePagePlaceholder.h"
+#include "engine/records/ScanState.h"
 #include "platform/ExitProcess.h"
-#include "ui/wx/DialogPrompts.h"
-#include "ui/wx/HoverButton.h"
-#include "ui/wx/Label.h"
-#include "ui/wx/ViewQuestionMsg.h"
+#include "dialogs/wx/DialogPrompts.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/Label.h"
+#include "dialogs/wx/ViewQuestionMsg.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <wx/toplevel.h>
 
 #include "ToolkitTestUtil.h"
-#include "ui/wx/WizardPage.h"
+#include "pages/wx/WizardPage.h"
 
 namespace guitest {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/imaglist.h>
 
-#include "app/wx/SystemImageList.h"
+#include "widgets/wx/SystemImageList.h"
 
 namespace {
 

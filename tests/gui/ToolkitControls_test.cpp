@@ -8,12 +8,12 @@
 #include <thread>
 
 #include "ToolkitTestUtil.h"
-#include "ui/LookMetrics.h"
-#include "ui/wx/DialogLook.h"
-#include "ui/wx/GradientProgressCtrl.h"
-#include "ui/wx/HoverButton.h"
-#include "ui/wx/Label.h"
-#include "ui/wx/TransparentStatic.h"
+#include "widgets/LookMetrics.h"
+#include "widgets/wx/DialogLook.h"
+#include "widgets/wx/GradientProgressCtrl.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/Label.h"
+#include "widgets/wx/TransparentStatic.h"
 
 namespace {
 

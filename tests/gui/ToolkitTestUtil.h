@@ -14,7 +14,7 @@
 #include <wx/window.h>
 
 #include "GuiTestUtil.h"
-#include "ui/LookGlobals.h"
+#include "widgets/LookGlobals.h"
 
 namespace guitest {
 

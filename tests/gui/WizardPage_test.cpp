@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "PageTestUtil.h"
-#include "ui/wx/ViewMsgBox.h"
-#include "ui/wx/WizardPage.h"
+#include "dialogs/wx/ViewMsgBox.h"
+#include "pages/wx/WizardPage.h"
 
 namespace {
 

@@ -9,13 +9,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RecordBuilders.h"
-#include "engine/ScanState.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/records/ScanState.h"
 #include "platform/TextCodec.h"
-#include "saving/CopyErrorPrompt.h"
-#include "saving/FatFileCopy.h"
-#include "saving/NtfsFileCopy.h"
-#include "saving/TargetFiles.h"
+#include "prompts/CopyErrorPrompt.h"
+#include "saving/extract/FatFileCopy.h"
+#include "saving/extract/NtfsFileCopy.h"
+#include "saving/extract/TargetFiles.h"
 
 namespace extract_found {
 

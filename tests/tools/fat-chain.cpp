@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/DeviceNamespace.h"
-#include "storage/FatChain.h"
-#include "storage/FatVolume.h"
+#include "storage/fat/FatChain.h"
+#include "storage/fat/FatVolume.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 

@@ -18,7 +18,7 @@
 
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
-#include "platform/UserPrompts.h"
+#include "prompts/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/core/TestPrompts.h"

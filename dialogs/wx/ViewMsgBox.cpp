@@ -1,0 +1,48 @@
+#include "dialogs/wx/ViewMsgBox.h"
+
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+
+#include "widgets/LookGlobals.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/Label.h"
+
+namespace {
+constexpr int kIdMessage = 1039;
+constexpr int kIdPicture = 1172;
+}  // namespace
+
+ViewMsgBox::ViewMsgBox(wxWindow* parent)
+    : CLookDialog(parent, 273, 85, /*stayOnTop=*/true, /*enterResult=*/1, /*escapeResult=*/2) {
+  // Template 137; the group box comes first so the other controls lie above it.
+  m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), Dlu(6, 7, 204, 70).GetPosition(),
+                               Dlu(6, 7, 204, 70).GetSize());
+  const wxRect picture = Dlu(10, 17, 15, 13);
+  m_Picture =
+      new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(), picture.GetSize());
+  const wxRect label = Dlu(47, 23, 159, 50);
+  m_MessageLabel = new CLabel(this, kIdMessage, wxString(), label.GetPosition(), label.GetSize());
+  const wxRect ok = Dlu(214, 59, 57, 16);
+  m_OkButton = new CHoverButton(this, wxID_OK, "&OK", ok.GetPosition(), ok.GetSize());
+  m_OkButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+    if (IsModal()) EndModal(1);
+  });
+}
+
+void ViewMsgBox::InitDialog() {
+  m_MessageLabel->SetLabel(m_Message);
+  m_DpiFactors = ApplyDialogLook(this, {.appWindow = true, .icons = true}, {m_MessageLabel});
+  LoadPicture(m_Picture, "\\Information.bmp");
+  m_OkButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\ok.bmp"));
+  m_OkButton->SetFocus();
+}
+
+int ViewMsgBox::DoModal() {
+  return ShowModal();
+}
+
+int ViewMsgBox::ShowModal() {
+  InitDialog();
+  CentreOnScreen();
+  return CLookDialog::ShowModal();
+}

@@ -1,0 +1,364 @@
+#include "engine/records/ResultLists.h"
+
+#include <algorithm>
+#include <iterator>
+
+template <class R>
+R* KeyedList<R>::SkipStart(uint32_t key) const {
+  if (skipIndex.empty()) return nullptr;
+  if (skipIndex[0]->parentId >= key) return skipIndex[0];
+  size_t i;
+  if (ordered_) {
+    // Entries after the first are in ascending key order while the list is sorted.
+    auto it = std::partition_point(skipIndex.begin() + 1, skipIndex.end(),
+                                   [key](const R* r) { return r->parentId < key; });
+    i = static_cast<size_t>(it - skipIndex.begin());
+  } else {
+    i = 1;
+    while (i < skipIndex.size() && skipIndex[i]->parentId < key) ++i;
+  }
+  return skipIndex[i - 1];
+}
+
+template <class R>
+void KeyedList<R>::LinkByKey(R* r) {
+  const uint32_t key = r->parentId;
+  if (!head) {
+    r->next = nullptr;
+    head = tail = r;
+    Stamp(r);
+    return;
+  }
+  R* pred;
+  if (ordered_) {
+    if (!groups_) groups_ = std::make_unique<GroupMap>();
+    auto it = groups_->lower_bound(key);
+    if (it != groups_->end() && it->first == key) {
+      pred = it->second.last;
+      it->second.last = r;
+      ++it->second.count;
+    } else {
+      pred = it == groups_->begin() ? head : std::prev(it)->second.last;
+      groups_->emplace_hint(it, key, Group{r, r, 1});
+    }
+  } else {
+    // The walk itself: from the start record while the next key is <= key.
+    pred = head->next ? SkipStart(key) : skipIndex.back();
+    while (pred->next && pred->next->parentId <= key) pred = pred->next;
+  }
+  r->next = pred->next;
+  pred->next = r;
+  if (pred == tail) tail = r;
+  Stamp(r);
+}
+
+template <class R>
+void KeyedList<R>::LinkAtEnd(R* r) {
+  if (!head) {
+    LinkByKey(r);
+    return;
+  }
+  if (ordered_) {
+    if (tail == head || r->parentId >= tail->parentId) {
+      // Still in order: the new record ends (or opens) the last key's group.
+      if (!groups_) groups_ = std::make_unique<GroupMap>();
+      auto it = groups_->find(r->parentId);
+      if (it != groups_->end())
+        it->second.last = r, ++it->second.count;
+      else
+        groups_->emplace_hint(groups_->end(), r->parentId, Group{r, r, 1});
+    } else {
+      MarkUnordered();
+    }
+  }
+  r->next = nullptr;
+  tail->next = r;
+  tail = r;
+  Stamp(r);
+}
+
+template <class R>
+R* KeyedList<R>::Predecessor(R* r) {
+  if (r == head) return nullptr;
+  R* p = head;
+  if (ordered_ && groups_) {
+    auto it = groups_->find(r->parentId);
+    if (it != groups_->end()) {
+      if (it->second.first == r) return it == groups_->begin() ? head : std::prev(it)->second.last;
+      p = it->second.first;
+    }
+  }
+  while (p && p->next != r) p = p->next;
+  return p;
+}
+
+template <class R>
+R* KeyedList<R>::UnlinkRecord(R* r) {
+  R* pred = Predecessor(r);
+  if (!pred) {
+    head = r->next;
+    if (!head) tail = nullptr;
+    // The old second record becomes the first and leaves the sorted part.
+    if (ordered_ && groups_ && head) {
+      auto it = groups_->find(head->parentId);
+      if (--it->second.count == 0)
+        groups_->erase(it);
+      else
+        it->second.first = head->next;
+    }
+  } else {
+    pred->next = r->next;
+    if (tail == r) tail = pred;
+    if (ordered_ && groups_) {
+      auto it = groups_->find(r->parentId);
+      if (--it->second.count == 0) {
+        groups_->erase(it);
+      } else {
+        if (it->second.first == r) it->second.first = r->next;
+        if (it->second.last == r) it->second.last = pred;
+      }
+    }
+  }
+  r->next = nullptr;
+  return pred;
+}
+
+template <class R>
+void KeyedList<R>::RebuildIfDue(uint32_t count) {
+  if (count >= skipThreshold) {
+    skipThreshold += kSkipSpacing;
+    RebuildSkipIndex();
+  }
+}
+
+template <class R>
+void KeyedList<R>::RebuildSkipIndex() {
+  skipIndex.clear();
+  if (!head) return;
+  skipIndex.push_back(head);
+  if (ordered_) {
+    // Reach positions 10,000, 20,000, ... through the key groups instead of walking every record.
+    if (!groups_) return;
+    size_t start = 1;
+    size_t target = kSkipSpacing;
+    for (auto& [key, g] : *groups_) {
+      R* cursor = g.first;
+      size_t pos = start;
+      while (target < start + g.count) {
+        while (pos < target) cursor = cursor->next, ++pos;
+        skipIndex.push_back(cursor);
+        target += kSkipSpacing;
+      }
+      start += g.count;
+    }
+    return;
+  }
+  // Unordered: walk, and take the fast structures back when the list has become sorted again.
+  bool sorted = true;
+  size_t pos = 0;
+  uint32_t prevKey = 0;
+  for (R* r = head; r; r = r->next, ++pos) {
+    if (pos && pos % kSkipSpacing == 0) skipIndex.push_back(r);
+    if (pos >= 2 && r->parentId < prevKey) sorted = false;
+    prevKey = r->parentId;
+  }
+  if (!sorted) return;
+  ordered_ = true;
+  groups_ = std::make_unique<GroupMap>();
+  nextStamp_ = 0;
+  for (R* r = head; r; r = r->next) {
+    Stamp(r);
+    if (r == head) continue;
+    auto it = groups_->find(r->parentId);
+    if (it != groups_->end())
+      it->second.last = r, ++it->second.count;
+    else
+      groups_->emplace_hint(groups_->end(), r->parentId, Group{r, r, 1});
+  }
+}
+
+template <class R>
+void KeyedList<R>::MarkUnordered() {
+  ordered_ = false;
+  groups_.reset();
+}
+
+template <class R>
+void KeyedList<R>::FreeAll() {
+  arena_.Release();
+  head = tail = nullptr;
+  skipIndex.clear();
+  skipIndex.shrink_to_fit();
+  skipThreshold = kSkipSpacing;
+  groups_.reset();
+  ordered_ = true;
+  nextStamp_ = 0;
+}
+
+template class KeyedList<FileRecord>;
+template class KeyedList<FolderRecord>;
+
+// ---- files
+
+FileRecord* FileList::Insert(const FileRecord& values, uint32_t sequence, uint32_t countAfter) {
+  FileRecord* r = NewRecord();
+  if (!r) return nullptr;
+  *r = values;
+  r->sequence = sequence;
+  const bool first = head == nullptr;
+  LinkByKey(r);
+  if (first) {
+    skipIndex.assign(1, r);
+    skipThreshold = kSkipSpacing;
+    return r;
+  }
+  RebuildIfDue(countAfter);
+  return r;
+}
+
+// ---- folders
+
+bool FolderList::IsBefore(const FolderRecord* a, const FolderRecord* b) const {
+  if (a == b || b == head) return false;
+  if (a == head) return true;
+  return a->parentId < b->parentId || (a->parentId == b->parentId && a->orderStamp < b->orderStamp);
+}
+
+void FolderList::AddIdentity(FolderRecord* f) {
+  if (f->id == 0) return;
+  if (!identities_) identities_ = std::make_unique<std::unordered_map<uint64_t, FolderRecord*>>();
+  auto [it, fresh] = identities_->try_emplace(IdentityKey(f->id, f->partition), f);
+  if (!fresh) {
+    f->sameIdentityNext = it->second;
+    it->second = f;
+  }
+}
+
+void FolderList::RemoveIdentity(FolderRecord* f) {
+  if (f->id == 0 || !identities_) return;
+  auto it = identities_->find(IdentityKey(f->id, f->partition));
+  if (it == identities_->end()) return;
+  if (it->second == f) {
+    if (f->sameIdentityNext)
+      it->second = f->sameIdentityNext;
+    else
+      identities_->erase(it);
+  } else {
+    for (FolderRecord* p = it->second; p->sameIdentityNext; p = p->sameIdentityNext) {
+      if (p->sameIdentityNext == f) {
+        p->sameIdentityNext = f->sameIdentityNext;
+        break;
+      }
+    }
+  }
+  f->sameIdentityNext = nullptr;
+}
+
+FolderRecord* FolderList::FindByIdentity(uint32_t id, int16_t partition) const {
+  if (id == 0 || !identities_ || !ordered_) {
+    for (FolderRecord* r = head; r; r = r->next)
+      if (r->id == id && r->partition == partition) return r;
+    return nullptr;
+  }
+  auto it = identities_->find(IdentityKey(id, partition));
+  if (it == identities_->end()) return nullptr;
+  FolderRecord* best = it->second;
+  for (FolderRecord* c = best->sameIdentityNext; c; c = c->sameIdentityNext)
+    if (IsBefore(c, best)) best = c;
+  return best;
+}
+
+FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t countAfter,
+                                      FolderRecord** stored) {
+  const uint32_t key = values.parentId;
+  FolderRecord* match = nullptr;
+  if (head && values.id != 0) {
+    FolderRecord* start = head->next ? SkipStart(key) : skipIndex.back();
+    if (ordered_) {
+      // Only a record at or after the start record counts as a duplicate, as in the walk.
+      if (identities_) {
+        auto it = identities_->find(IdentityKey(values.id, values.partition));
+        if (it != identities_->end()) {
+          for (FolderRecord* c = it->second; c; c = c->sameIdentityNext)
+            if (!IsBefore(c, start) && (!match || IsBefore(c, match))) match = c;
+        }
+      }
+    } else {
+      for (FolderRecord* r = start; r; r = r->next) {
+        if (r->id == values.id && r->partition == values.partition) {
+          match = r;
+          break;
+        }
+      }
+    }
+  }
+
+  if (match) {
+    if (stored) *stored = match;
+    if (!(match->deleted == 'y' && values.deleted != 'y')) return AddResult::kDropped;
+    // A present folder replaces the deleted record of the same folder in place.
+    const uint32_t oldKey = match->parentId;
+    match->ansiName = values.ansiName;
+    match->wideName = values.wideName;
+    match->deleted = values.deleted;
+    match->modified = values.modified;
+    match->created = values.created;
+    match->accessed = values.accessed;
+    match->parentId = values.parentId;
+    match->id = values.id;
+    match->locator = values.locator;
+    match->partition = values.partition;
+    match->kind = 'D';
+    match->selected = 'n';
+    if (oldKey != match->parentId && match != head) {
+      // Keep the list sorted: the record moves to the place of its new key.
+      // The index may point at it: rebuild before the walk can use the index again.
+      match->parentId = oldKey;
+      UnlinkRecord(match);
+      match->parentId = values.parentId;
+      RebuildSkipIndex();
+      LinkByKey(match);
+      RebuildSkipIndex();
+    }
+    return AddResult::kMerged;
+  }
+
+  FolderRecord* r = NewRecord();
+  if (!r) return AddResult::kNoMemory;
+  *r = values;
+  r->kind = 'D';
+  r->selected = 'n';
+  r->orderStamp = 0;
+  r->sameIdentityNext = nullptr;
+  const bool first = head == nullptr;
+  if (values.id == 0 && !first)
+    LinkAtEnd(r);
+  else
+    LinkByKey(r);
+  AddIdentity(r);
+  if (stored) *stored = r;
+  if (first) {
+    skipIndex.assign(1, r);
+    skipThreshold = kSkipSpacing;
+  } else {
+    RebuildIfDue(countAfter);
+  }
+  return AddResult::kInserted;
+}
+
+void FolderList::SetParentInPlace(FolderRecord& f, uint32_t parentId) {
+  if (f.parentId == parentId) return;
+  if (&f != head && ordered_) MarkUnordered();
+  f.parentId = parentId;
+}
+
+void FolderList::Unlink(FolderRecord& f) {
+  RemoveIdentity(&f);
+  UnlinkRecord(&f);
+  RebuildSkipIndex();
+}
+
+void FolderList::Free() {
+  FreeAll();
+  identities_.reset();
+}

@@ -1,0 +1,274 @@
+#include "engine/scans/FatFormattedScan.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/scans/FatDirectoryWalk.h"
+#include "engine/scans/LostFolders.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/worker/ScanBar.h"
+#include "engine/scanlog/ScanLogReader.h"
+#include "engine/records/ScanState.h"
+#include "platform/ByteOrder.h"
+#include "platform/TextCodec.h"
+#include "prompts/UserPrompts.h"
+#include "storage/fat/FatChain.h"
+#include "storage/fat/FatDirEntry.h"
+#include "storage/fat/FatLongName.h"
+#include "storage/fat/FatVolume.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+namespace {
+
+// Highest cluster number + 1 each FAT width can name.
+uint64_t FatClusterCap(int bits) {
+  return bits == 32 ? 0x0FFFFFF7 : (bits == 16 ? 0xFFF7 : 0xFF7);
+}
+
+// The volume as the formatted scan sees it: the geometry places the clusters, and the clusters
+// end where the scanned range ends. The FAT and the boot sector of a formatted or lost volume
+// tell nothing about where its old folders lay, so they do not bound the clusters here.
+FatVolume FormattedVolume() {
+  FatVolume v = DescribeFatVolume(g_ScanState.FileSystemName(), g_ScanState.geometry);
+  if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
+  uint64_t limit = FatClusterCap(v.bits);
+  if (g_SourceEndSector > 0) {
+    const int64_t end = g_SourceEndSector + 1;
+    const uint64_t before =
+        end <= v.clusterBase ? 0 : static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
+    limit = std::min(limit, before);
+  } else {
+    limit = std::min<uint64_t>(limit, v.clusterLimit);
+  }
+  v.clusterLimit = static_cast<uint32_t>(limit);
+  return v;
+}
+
+// The "." or ".." cluster of a directory entry: high word at 20, low word at 26.
+uint32_t DotCluster(std::span<const std::byte> entry) {
+  return (uint32_t{bo::LoadLe16(entry, 20)} << 16) | bo::LoadLe16(entry, 26);
+}
+
+// Gives a folder the name and deleted mark of the entry that names it. Only the kind of name the
+// entry has is kept: a short name replaces the "Dir" name, a long name takes the UTF-16 slot.
+void NameFolderFromEntry(FolderRecord& f, const FatEntry& e) {
+  RecordArena& arena = g_ScanState.folderList.Arena();
+  if (!e.shortName.empty()) {
+    f.ansiName = arena.CopyName(e.shortName);
+    f.wideName = {};
+  } else {
+    f.wideName = arena.CopyName(e.longName);
+    f.ansiName = {};
+  }
+  f.deleted = e.deleted;
+}
+
+class FatFormattedScanner {
+ public:
+  FatFormattedScanner(ScanJob& job, bool partitionMode)
+      : job_(job),
+        ui_(job.observer),
+        partitionMode_(partitionMode),
+        partition_(partitionMode ? static_cast<int16_t>(g_ScanState.chosenFileSystem.load())
+                                 : int16_t{0}),
+        volume_(FormattedVolume()),
+        table_(volume_, volume_.fat1Start),
+        reader_(volume_, table_),
+        bar_(job.observer) {}
+
+  ScanEnd Run() {
+    // In deleted-data recovery a Stop shows the results at once.
+    const bool quickStop = g_FormattedMode.load() == 0 && !partitionMode_;
+    if (!partitionMode_) {
+      FreeFolderList();
+      FreeFileList();
+      g_ScanState.totalSize.store(0, std::memory_order_relaxed);
+      NewFolder lost;
+      lost.ansiName = "Lost";
+      lost.parentId = 0;
+      lost.id = kLostFolderId;
+      AddFolderRecord(lost);
+      if (g_ScanState.geometry[4] == 0 || volume_.bits == 0) {
+        Prompts().ViewMsgBox(kFatFormattedImpossibleNotice);
+        return ScanEnd::Discard;
+      }
+      ui_.OnStepLinesVisible(true);
+      if (!SearchFolders()) return ScanEnd::Cancelled;
+      if (quickStop && stopped_) return LostFoldersThenEnd();
+      job_.control.ClearStop();
+      ui_.OnStepText(kFatSearchingLostFoldersStep);
+      bar_.Reset();
+      if (!Lost()) return ScanEnd::Cancelled;
+    }
+    if (partitionMode_) {
+      // The dump put folders without a parent under "Lost"; a loop of parents it left would
+      // keep a reader going round for ever.
+      job_.control.ClearStop();
+      if (AssignFatLostFolders(job_, partition_) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
+    }
+    job_.control.ClearStop();
+    ui_.OnStepLinesVisible(true);
+    ui_.OnStepText(kFatInsertingRootStep);
+    bar_.Reset();
+    if (!InsertRoot()) return ScanEnd::Cancelled;
+    if (quickStop && stopped_) return ScanEnd::Stopped;
+    job_.control.ClearStop();
+    ui_.OnStepText(kFatInsertingSubDirectoriesStep);
+    bar_.Reset();
+    if (!InsertSubDirectories()) return ScanEnd::Cancelled;
+    return stopped_ ? ScanEnd::Stopped : ScanEnd::Finished;
+  }
+
+ private:
+  ScanEnd LostFoldersThenEnd() {
+    job_.control.ClearStop();
+    const ScanEnd end = AssignFatLostFolders(job_, 0);
+    return end == ScanEnd::Cancelled ? end : ScanEnd::Stopped;
+  }
+
+  bool Lost() {
+    const ScanEnd end = AssignFatLostFolders(job_, 0);
+    if (end == ScanEnd::Stopped) stopped_ = true;
+    return end != ScanEnd::Cancelled;
+  }
+
+  // Step 1: the first sector of every cluster, from cluster 2 to the end of the range. A
+  // directory cluster whose "." entry names the cluster it lies in becomes a folder; a copy of a
+  // directory found elsewhere names another cluster and is passed over.
+  bool SearchFolders() {
+    ui_.OnStepText(kFatSearchingFoldersStep);
+    const uint64_t rangeEnd = g_SourceEndSector > 0 ? static_cast<uint64_t>(g_SourceEndSector) : 0;
+    std::vector<std::byte> sector(volume_.sectorBytes);
+    std::string name;
+    for (uint32_t c = 2; c < volume_.clusterLimit; ++c) {
+      const int64_t s = volume_.ClusterSector(c);
+      if (s < 0) continue;
+      const uint64_t at = static_cast<uint64_t>(s);
+      std::fill(sector.begin(), sector.end(), std::byte{0});
+      ReadSectors(CurrentDevicePath(), s, 1, sector);
+      if (StartsWithDotEntries(sector) && DotCluster(sector) == c) {
+        const FatDirEntry dot(std::span<const std::byte>(sector).first(kFatEntryBytes));
+        name = "Dir" + std::to_string(g_ScanState.folderCount.load(std::memory_order_relaxed));
+        NewFolder f;
+        f.ansiName = name;
+        f.parentId = DotCluster(std::span<const std::byte>(sector).subspan(kFatEntryBytes));
+        f.id = c;
+        f.modified = {dot.WriteDate(), dot.WriteTime()};
+        f.created = {dot.CreationDate(), dot.CreationTime()};
+        f.accessed = {dot.AccessDate(), 0};
+        AddFolderRecord(f);
+        lastName_ = FatShortNameToUtf16(name);
+      }
+      bar_.Set(at, rangeEnd ? rangeEnd : volume_.ClusterSector(volume_.clusterLimit - 1));
+      ReportSector(at);
+      if (!job_.control.Checkpoint()) return false;
+      if (job_.control.StopRequested()) {
+        stopped_ = true;
+        break;
+      }
+    }
+    return true;
+  }
+
+  // Step 3: the root's entries name the folders that sit at the top and add its files.
+  bool InsertRoot() {
+    const FatWalk w = reader_.ReadRoot([this](const FatEntry& e) { return Take(e, 0); });
+    if (w == FatWalk::kCancel) return false;
+    if (w == FatWalk::kStop) stopped_ = true;
+    return true;
+  }
+
+  // Step 4: every folder's entries name its subfolders and add its files.
+  bool InsertSubDirectories() {
+    const uint64_t total = g_ScanState.folderCount.load(std::memory_order_relaxed);
+    uint64_t done = 0;
+    for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+      ++done;
+      if (f->id == kLostFolderId || f->partition != partition_) continue;
+      const uint32_t id = f->id;
+      const FatWalk w = reader_.ReadFolder(id, f->deleted == 'y',
+                                           [this, id](const FatEntry& e) { return Take(e, id); });
+      if (w == FatWalk::kCancel) return false;
+      bar_.Set(done, total);
+      if (!job_.control.Checkpoint()) return false;
+      if (w == FatWalk::kStop || job_.control.StopRequested()) {
+        stopped_ = true;
+        break;
+      }
+    }
+    return true;
+  }
+
+  FatWalk Take(const FatEntry& e, uint32_t parent) {
+    const FatDirEntry& d = e.raw;
+    if (e.IsDirectory()) {
+      // The folder this entry names is the one found at its cluster under this parent; an entry
+      // that points elsewhere (a reused cluster, a stale entry) names nothing.
+      FolderRecord* f = FindFolderRecord(e.cluster, partition_);
+      if (f && f->parentId == parent) NameFolderFromEntry(*f, e);
+    } else {
+      NewFile f;
+      f.ansiName = e.shortName;
+      f.wideName = e.longName;
+      f.deleted = e.deleted;
+      f.size = d.Size();
+      f.parentId = parent;
+      f.id = e.cluster;
+      f.modified = {d.WriteDate(), d.WriteTime()};
+      f.created = {d.CreationDate(), d.CreationTime()};
+      f.accessed = {d.AccessDate(), 0};
+      AddFileRecord(f);
+      g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
+    }
+    if (job_.throttle.Tick()) {
+      ScanProgress p;
+      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
+      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
+      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
+      p.name = e.DisplayName();
+      p.mode = 'n';
+      ui_.OnProgress(p);
+    }
+    if (!job_.control.Checkpoint()) return FatWalk::kCancel;
+    if (job_.control.StopRequested()) return FatWalk::kStop;
+    return FatWalk::kGoOn;
+  }
+
+  void ReportSector(uint64_t sector) {
+    if (!job_.throttle.Tick()) return;
+    ScanProgress p;
+    p.sizeOrSector = sector;
+    p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
+    p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
+    p.name = lastName_;
+    p.mode = 'e';
+    ui_.OnProgress(p);
+  }
+
+  ScanJob& job_;
+  ScanObserver& ui_;
+  bool partitionMode_;
+  int16_t partition_;
+  FatVolume volume_;
+  FatTable table_;
+  FatDirectoryReader reader_;
+  ScanBar bar_;
+  std::u16string lastName_;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+ScanEnd FatFormattedScanThread(ScanJob& job) {
+  if (g_LogLoaded.load() != 0) return LoadScanLogRecords(job);
+  const bool partitionMode = g_PartitionMode.load() != 0;
+  return FatFormattedScanner(job, partitionMode).Run();
+}
+
+ScanEnd AssignFatLostFolders(ScanJob& job, int16_t partition) {
+  uint32_t moved = 0;
+  return MoveLostFolders(job, 0, partition, moved, /*showDetail=*/false);
+}

@@ -1,0 +1,377 @@
+#include "engine/scans/FatPartitionScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/scans/FatFormattedScan.h"
+#include "engine/scans/FileSystemDump.h"
+#include "engine/scans/NtfsSignatureScan.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/worker/ScanBar.h"
+#include "engine/scanlog/ScanLogReader.h"
+#include "engine/records/ScanState.h"
+#include "platform/ByteOrder.h"
+#include "storage/fat/FatDirEntry.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+namespace {
+
+// Sectors per read of the search, in 512-byte units; the slack after them is kept as the
+// program always allocated it.
+constexpr uint32_t kSearchSectors = 520;
+constexpr size_t kSearchSlack = 5120;
+constexpr uint32_t kFallbackSectors = 8;
+// The cluster sizes, in sectors, a FAT file system can have.
+constexpr uint32_t kClusterSizes[] = {1, 2, 4, 8, 16, 32, 64, 128};
+// Directory ids above this cannot be FAT16 clusters.
+constexpr uint32_t kFat16IdLimit = 65536;
+// How many directory pairs are tried between two looks at the stop and cancel flags.
+constexpr uint32_t kPairsPerCheck = 4096;
+
+constexpr std::align_val_t kBufferAlignment{4096};
+
+std::byte* AlignedBytes(size_t n) {
+  return static_cast<std::byte*>(::operator new[](n, kBufferAlignment, std::nothrow));
+}
+struct AlignedDelete {
+  void operator()(std::byte* p) const { ::operator delete[](p, kBufferAlignment); }
+};
+
+bool IsClusterSize(uint64_t spc) {
+  return std::find(std::begin(kClusterSizes), std::end(kClusterSizes), spc) !=
+         std::end(kClusterSizes);
+}
+
+uint32_t DotCluster(const std::byte* entry) {
+  const std::span<const std::byte> e(entry, 32);
+  return (uint32_t{bo::LoadLe16(e, 20)} << 16) | bo::LoadLe16(e, 26);
+}
+
+// The values of a FAT16 or FAT32 boot sector at t as a candidate, or false when they do not
+// describe a volume that can hold clusters (a cluster size of 0 or not a power of two, or a
+// cluster 0 that would lie before the disk's first sector).
+bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t sectorBytes,
+                    FatBootCandidate& c) {
+  const uint32_t spc = bo::Load8(s, 13);
+  const int64_t reserved = bo::LoadLe16(s, 14);
+  if (!IsClusterSize(spc)) return false;
+  const int64_t T = static_cast<int64_t>(t);
+  int64_t fatSize, rootDirSectors, rootStart, clusterBase;
+  uint64_t total = bo::LoadLe32(s, 32);
+  if (fat32) {
+    fatSize = bo::LoadLe32(s, 36);
+    rootDirSectors = 0;
+    rootStart = bo::LoadLe32(s, 44);  // the root cluster
+    clusterBase = T + reserved + 2 * fatSize - 2 * int64_t{spc};
+  } else {
+    fatSize = bo::LoadLe16(s, 22);
+    rootDirSectors = int64_t{bo::LoadLe16(s, 17)} * 32 / sectorBytes;
+    rootStart = T + reserved + 2 * fatSize;
+    clusterBase = T + rootDirSectors + reserved + 2 * fatSize - 2 * int64_t{spc};
+    if (total == 0) total = bo::LoadLe16(s, 19);
+  }
+  const int64_t end = T + static_cast<int64_t>(total);
+  const int64_t fat1 = T + reserved, fat2 = T + reserved + fatSize;
+  for (int64_t v : {T, rootStart, clusterBase, end, fat1, fat2})
+    if (v < 0) return false;
+  c.bootSector = static_cast<uint64_t>(T);
+  c.fatSize = static_cast<uint32_t>(fatSize);
+  c.sectorsPerCluster = spc;
+  c.rootDirSectors = static_cast<uint32_t>(rootDirSectors);
+  c.reservedSectors = static_cast<uint32_t>(reserved);
+  c.rootStart = static_cast<uint64_t>(rootStart);
+  c.clusterBase = static_cast<uint64_t>(clusterBase);
+  c.fat1Start = static_cast<uint64_t>(fat1);
+  c.fat2Start = static_cast<uint64_t>(fat2);
+  c.endSector = static_cast<uint64_t>(end);
+  return true;
+}
+
+class FatPartitionSearch {
+ public:
+  explicit FatPartitionSearch(ScanJob& job) : job_(job), ui_(job.observer), bar_(job.observer) {}
+
+  ScanEnd Run() {
+    g_ScanState.indxCount = 0;
+    FreeFoundLists();
+    FreePartitionList();
+    g_ScanState.candidateCount = 0;
+    job_.control.ClearStop();
+    ui_.OnStepLinesVisible(true);
+
+    const ScanEnd searched = SearchSectors();
+    if (searched != ScanEnd::PassDone) return searched;
+    job_.control.ClearStop();
+    if (!MatchBootSectors()) return ScanEnd::Cancelled;
+    job_.control.ClearStop();
+    if (!PairDirectories()) return ScanEnd::Cancelled;
+    return ScanEnd::PassDone;
+  }
+
+ private:
+  // Step 1: every sector of the range, read C at a time.
+  ScanEnd SearchSectors() {
+    ui_.OnStepText(kFatSearchingBootSectorsStep);
+    const uint64_t bytesPerSector = ReadSizeBytes(1);
+    if (bytesPerSector < 512) return ScanEnd::Failed;
+    const uint32_t b = static_cast<uint32_t>(bytesPerSector);
+    uint32_t chunk = b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
+    // Page-aligned, as the kernel copies into aligned memory fastest.
+    std::unique_ptr<std::byte[], AlignedDelete> buffer(
+        AlignedBytes(size_t{chunk} * b + kSearchSlack));
+    if (!buffer) {
+      chunk = b > 512 ? std::max<uint32_t>(1, kFallbackSectors / (b / 512)) : kFallbackSectors;
+      buffer.reset(AlignedBytes(size_t{chunk} * b + kSearchSlack));
+      if (!buffer) return ScanEnd::Failed;
+    }
+    if (g_SourceEndSector <= 0 || g_SourceStartSector < 0 ||
+        g_SourceStartSector > g_SourceEndSector)
+      return ScanEnd::PassDone;
+    const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
+    const uint64_t last = static_cast<uint64_t>(g_SourceEndSector);
+    const std::string_view device = CurrentDevicePath();
+
+    for (uint64_t at = first; at <= last;) {
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - at + 1));
+      const std::span<std::byte> span(buffer.get(), size_t{n} * b);
+      ReadSectors(device, static_cast<int64_t>(at), n, span);
+      for (uint32_t i = 0; i < n; ++i) {
+        const uint64_t t = at + i;
+        LookAtSector(span.subspan(size_t{i} * b, 512), t, b);
+        if (job_.throttle.Tick()) ReportSector(t);
+      }
+      at += n;
+      bar_.Set(at, last);
+      if (!job_.control.Checkpoint()) return ScanEnd::Cancelled;
+      if (job_.control.StopRequested()) break;
+    }
+    return ScanEnd::PassDone;
+  }
+
+  void LookAtSector(std::span<const std::byte> s, uint64_t t, uint32_t b) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const bool signature = p[510] == 0x55 && p[511] == 0xAA;
+    if (signature && p[85] == '3' && p[86] == '2') {
+      AddCandidate(s, t, true, b);
+    } else if (signature && p[57] == '1' && p[58] == '6') {
+      AddCandidate(s, t, false, b);
+    } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
+      const FatDirEntry dot(s.first(32));
+      NewFoundDirectory d;
+      d.deleted = 'n';
+      d.parentId = DotCluster(s.data() + 32);
+      d.directoryId = DotCluster(s.data());
+      d.recordSector = t;
+      d.modified = {dot.WriteDate(), dot.WriteTime()};
+      d.created = {dot.CreationDate(), dot.CreationTime()};
+      d.accessed = {dot.AccessDate(), 0};
+      AddFoundDirectoryRecordCounted(g_ScanState.foundDirList, d);
+    }
+  }
+
+  void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b) {
+    FatBootCandidate c;
+    if (!ReadBootSector(s, t, fat32, b, c)) return;
+    AddFatBootCandidate(candidates_, c, fat32 ? u"FAT32" : u"FAT16");
+  }
+
+  void ReportSector(uint64_t t) {
+    ScanProgress p;
+    p.sizeOrSector = t;
+    p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
+    p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
+    p.mode = 'e';
+    ui_.OnProgress(p);
+  }
+
+  // Step 2: a boot candidate is a file system when a found directory lies exactly where its
+  // geometry puts the directory's own cluster; every such directory belongs to it.
+  bool MatchBootSectors() {
+    ui_.OnStepText(kFatAnalysingPhase1Step);
+    bar_.Reset();
+    const uint64_t total =
+        uint64_t{g_ScanState.candidateCount.load()} * g_ScanState.foundDirCount.load();
+    uint64_t done = 0;
+    for (const FatBootCandidate* c = candidates_.head; c; c = c->next) {
+      bool matched = false;
+      for (FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next) {
+        ++done;
+        if (d->assignedPartition == 0 && d->recordSector >= c->clusterBase &&
+            d->recordSector < c->endSector &&
+            uint64_t{c->clusterBase} + uint64_t{d->directoryId} * c->sectorsPerCluster ==
+                d->recordSector) {
+          if (!matched) {
+            matched = true;
+            AddBootPartition(*c);
+          }
+          d->assignedPartition = g_ScanState.partitionCount.load();
+        }
+        if (done % kPairsPerCheck == 0) {
+          bar_.Set(done, total);
+          if (!job_.control.Checkpoint()) return false;
+          if (job_.control.StopRequested()) return true;
+        }
+      }
+      bar_.Set(done, total);
+      if (!job_.control.Checkpoint()) return false;
+      if (job_.control.StopRequested()) return true;
+    }
+    return true;
+  }
+
+  void AddBootPartition(const FatBootCandidate& c) {
+    g_ScanState.partitionCount.store(g_ScanState.partitionCount.load() + 1);
+    PartitionRecord r;
+    r.startSector = c.bootSector;
+    r.endSector = c.endSector;
+    r.clusterSize = c.sectorsPerCluster;
+    r.fatSize = c.fatSize;
+    r.rootDirSectors = c.rootDirSectors;
+    r.rootStart = c.rootStart;
+    r.reservedSectors = c.reservedSectors;
+    r.clusterBase = c.clusterBase;
+    r.fat1Start = c.fat1Start;
+    r.fat2Start = c.fat2Start;
+    size_t n = 0;
+    while (n < c.typeText.size() && c.typeText[n]) ++n;
+    AddPartitionRecord(g_ScanState.partitionList, r, std::u16string_view(c.typeText.data(), n));
+  }
+
+  // Step 3: file systems whose boot sector is gone. Two unassigned directories U (id G at sector
+  // V) and T (id H at sector W, later in the list) belong to one file system of c sectors per
+  // cluster and cluster-0 sector K when W - c x H = V - c x G = K > 0 for a cluster size c. The
+  // directories are indexed by (c, K) for every cluster size, so the T of each U is found
+  // without trying every later directory.
+  bool PairDirectories() {
+    ui_.OnStepText(kFatAnalysingPhase2Step);
+    bar_.Reset();
+    std::vector<FoundDirectoryRecord*> dirs;
+    dirs.reserve(g_ScanState.foundDirCount.load());
+    for (FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next) dirs.push_back(d);
+    const uint64_t count = dirs.size();
+
+    // (c index, K) -> positions, ascending.
+    std::unordered_map<uint64_t, std::vector<uint32_t>> index;
+    auto key = [](size_t ci, uint64_t k) { return (k << 3) | ci; };
+    for (uint32_t p = 0; p < dirs.size(); ++p) {
+      const FoundDirectoryRecord* d = dirs[p];
+      if (d->assignedPartition != 0) continue;
+      for (size_t ci = 0; ci < std::size(kClusterSizes); ++ci) {
+        const uint64_t cG = uint64_t{kClusterSizes[ci]} * d->directoryId;
+        if (cG < d->recordSector) index[key(ci, d->recordSector - cG)].push_back(p);
+      }
+      if (p % kPairsPerCheck == 0 && !job_.control.Checkpoint()) return false;
+    }
+
+    const std::u16string fsName(g_FileSystemName.begin(), g_FileSystemName.end());
+    uint64_t i = 0;
+    uint32_t checks = 0;
+    while (i != count) {
+      // FirstUnassignedDirectory(i): positions before i are all assigned by now.
+      uint64_t n = i;
+      while (n < count && dirs[n]->assignedPartition != 0) ++n;
+      if (n >= count) break;
+      FoundDirectoryRecord* u = dirs[n];
+      const uint64_t G = u->directoryId, V = u->recordSector;
+
+      // The first later unassigned T that pairs with U, over every cluster size.
+      uint64_t bestPos = UINT64_MAX;
+      size_t bestCi = 0;
+      for (size_t ci = 0; ci < std::size(kClusterSizes); ++ci) {
+        const uint64_t c = kClusterSizes[ci];
+        if (c * G >= V) continue;
+        auto it = index.find(key(ci, V - c * G));
+        if (it == index.end()) continue;
+        const std::vector<uint32_t>& list = it->second;
+        for (auto p = std::upper_bound(list.begin(), list.end(), static_cast<uint32_t>(n));
+             p != list.end() && *p < bestPos; ++p) {
+          if (++checks % kPairsPerCheck == 0 && !job_.control.Checkpoint()) return false;
+          const FoundDirectoryRecord* t = dirs[*p];
+          if (t->assignedPartition != 0) continue;
+          const uint64_t H = t->directoryId, W = t->recordSector;
+          if (G < H && V < W && H < W && H < V && (W - V) % (H - G) == 0 &&
+              (W - V) / (H - G) == c) {
+            bestPos = *p;
+            bestCi = ci;
+            break;
+          }
+        }
+      }
+
+      if (bestPos == UINT64_MAX) {
+        u->assignedPartition = 0xFFFFFFFF;
+      } else {
+        const uint64_t c = kClusterSizes[bestCi];
+        const uint64_t K = V - c * G;
+        const uint32_t number = g_ScanState.partitionCount.load() + 1;
+        g_ScanState.partitionCount.store(number);
+        PartitionRecord r;
+        r.clusterSize = static_cast<uint32_t>(c);
+        r.clusterBase = K;
+        PartitionRecord* added = AddPartitionRecord(g_ScanState.partitionList, r, fsName);
+        FoundDirectoryRecord* t = dirs[bestPos];
+        uint32_t largest = std::max(u->directoryId, t->directoryId);
+        u->assignedPartition = number;
+        t->assignedPartition = number;
+        for (uint32_t p : index[key(bestCi, K)]) {
+          FoundDirectoryRecord* e = dirs[p];
+          if (e->assignedPartition != 0) continue;
+          e->assignedPartition = number;
+          largest = std::max(largest, e->directoryId);
+        }
+        if (added && g_FileSystemName != "FAT32" && largest > kFat16IdLimit)
+          CopyShortText(added->name, u"FAT32");
+      }
+      i = n + 1;
+      bar_.Set(i, count);
+      if (!job_.control.Checkpoint()) return false;
+      if (job_.control.StopRequested()) break;
+    }
+    return true;
+  }
+
+  ScanJob& job_;
+  ScanObserver& ui_;
+  ScanBar bar_;
+  RecordList<FatBootCandidate> candidates_;
+};
+
+}  // namespace
+
+ScanEnd FatPartitionFirstPass(ScanJob& job) {
+  return FatPartitionSearch(job).Run();
+}
+
+namespace {
+
+ScanEnd FatPartitionSecondPass(ScanJob& job) {
+  const int32_t chosen = ChosenFileSystemNumber();
+  if (chosen == 0) return ScanEnd::Failed;
+  g_ScanState.chosenFileSystem = chosen;
+  // The chosen file system's found directories become its folders ("Dir<n>"); the formatted scan
+  // then names them from their parents' entries and makes the files.
+  const ScanEnd dumped = DumpFileSystemRecords(job, chosen);
+  if (dumped == ScanEnd::Cancelled) return dumped;
+  if (g_LogLoaded.load() != 0) return ScanEnd::Finished;
+  return FatFormattedScanThread(job);
+}
+
+}  // namespace
+
+ScanEnd FatPartitionScanThread(ScanJob& job) {
+  if (g_PartitionPass.load() != 1) {
+    g_PartitionPass.store(g_PartitionPass.load() + 1);
+    if (g_LogLoaded.load() != 0) {
+      const ScanEnd end = LoadScanLogRecords(job);
+      return end == ScanEnd::Finished || end == ScanEnd::Stopped ? ScanEnd::PassDone : end;
+    }
+    return FatPartitionFirstPass(job);
+  }
+  return FatPartitionSecondPass(job);
+}

@@ -1,0 +1,347 @@
+#include "engine/scans/NtfsDeletedScan.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "engine/worker/ScanBar.h"
+#include "engine/scans/LostFolders.h"
+#include "engine/scans/NtfsSignatureScan.h"
+#include "engine/records/RecordBuilders.h"
+#include "engine/scanlog/ScanLogReader.h"
+#include "engine/records/ScanState.h"
+#include "prompts/UserPrompts.h"
+#include "storage/ntfs/NtfsAttributes.h"
+#include "storage/ntfs/NtfsMftMap.h"
+#include "storage/ntfs/NtfsRecord.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
+
+namespace {
+
+constexpr size_t kGeoSectorsPerRecord = 0;
+constexpr size_t kGeoMftStart = 2;
+constexpr size_t kGeoSectorsPerCluster = 4;
+constexpr size_t kGeoClusterBase = 9;
+
+// Records read per call while walking the MFT: the walk is sequential, so one read serves many
+// records. A chunk that does not read whole is read again record by record (see MftWalk), so a
+// bad sector still only costs the record it lies in.
+constexpr uint64_t kRecordsPerChunk = 64;
+
+TimeHalves Halves(uint64_t t) {
+  return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
+}
+
+NtfsVolume VolumeFromState() {
+  const auto& g = g_ScanState.geometry;
+  NtfsVolume v;
+  v.firstSector = g[kGeoClusterBase];
+  v.sectorsPerCluster = g[kGeoSectorsPerCluster];
+  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
+    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
+  return v;
+}
+
+// Serves MFT records in record order from reads of up to kRecordsPerChunk records within a run;
+// a record that straddles two runs is read piece by piece.
+class MftWalk {
+ public:
+  MftWalk(std::string_view device, const NtfsRunArrays& runs, uint32_t R, size_t recordBytes)
+      : device_(device),
+        runs_(runs),
+        R_(R),
+        recordBytes_(recordBytes),
+        chunk_(recordBytes * kRecordsPerChunk),
+        record_(recordBytes) {
+    for (size_t i = 0; i < runs.Count(); ++i) total_ += runs.lengths[i];
+  }
+  uint64_t TotalSectors() const { return total_; }
+  uint64_t RecordCount() const { return R_ ? total_ / R_ : 0; }
+
+  // The bytes of record n (writable: the fix-up is applied in place); readOk false when a sector
+  // of it could not be read (it is then zero-filled).
+  std::span<std::byte> Record(uint64_t n, bool& readOk) {
+    const uint64_t v = n * R_;
+    if (v >= chunkFirst_ && v + R_ <= chunkFirst_ + chunkSectors_) {
+      const size_t i = static_cast<size_t>((v - chunkFirst_) / R_);
+      readOk = recordOk_[i] != 0;
+      return std::span<std::byte>(chunk_).subspan(i * recordBytes_, recordBytes_);
+    }
+    // Find the run holding v and fill the chunk from there, when the record lies within it.
+    for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
+      base_ += runs_.lengths[run_];
+    const uint64_t base = base_;
+    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && !runs_.IsSparse(run_)) {
+      const uint64_t inRun = v - base;
+      const uint64_t records =
+          std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
+      const uint64_t sectors = records * R_;
+      auto target = std::span<std::byte>(chunk_).first(static_cast<size_t>(records) * recordBytes_);
+      const uint64_t first = runs_.starts[run_] + inRun;
+      const bool whole =
+          ReadSectors(device_, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
+      std::fill(recordOk_.begin(), recordOk_.end(), 1);
+      if (!whole) {
+        // A skipped bad sector zeroes the whole read: read the records that came back with a
+        // zeroed sector again one by one, so only the record that holds it is lost.
+        for (size_t i = 0; i < records; ++i) {
+          auto one = target.subspan(i * recordBytes_, recordBytes_);
+          if (HasZeroSector(one))
+            recordOk_[i] = ReadSectors(device_, static_cast<int64_t>(first + i * R_), R_, one) != 0;
+        }
+      }
+      chunkFirst_ = v;
+      chunkSectors_ = sectors;
+      readOk = recordOk_[0] != 0;
+      return target.first(recordBytes_);
+    }
+    readOk = NtfsReadMftRecord(device_, runs_, R_, n, record_) != 0;
+    return record_;
+  }
+
+ private:
+  bool HasZeroSector(std::span<const std::byte> record) const {
+    const size_t sector = recordBytes_ / R_;
+    for (size_t at = 0; at + sector <= record.size(); at += sector)
+      if (std::all_of(record.begin() + at, record.begin() + at + sector,
+                      [](std::byte b) { return b == std::byte{0}; }))
+        return true;
+    return false;
+  }
+
+  std::string_view device_;
+  const NtfsRunArrays& runs_;
+  uint32_t R_;
+  size_t recordBytes_;
+  std::vector<std::byte> chunk_;
+  std::vector<std::byte> record_;
+  uint64_t total_ = 0;
+  uint64_t chunkFirst_ = UINT64_MAX;
+  uint64_t chunkSectors_ = 0;
+  std::vector<uint8_t> recordOk_ = std::vector<uint8_t>(kRecordsPerChunk, 0);
+  size_t run_ = 0;
+  uint64_t base_ = 0;
+};
+
+// Another record of the MFT named by an attribute list of record `owner`: used only when it is a
+// FILE record, its fix-up works and it is an extension record of `owner`.
+bool ReadListRecord(std::string_view device, uint32_t ref, uint32_t owner, uint32_t R,
+                    std::vector<std::byte>& buffer) {
+  // A sector that could not be read is zeros, which the checks below reject.
+  NtfsReadMftRecord(device, g_MftRuns, R, ref, buffer);
+  if (!IsNtfsFileRecord(buffer) || !ApplyUpdateSequenceFixup(buffer)) return false;
+  if (!NtfsIsExtensionRecord(buffer) || NtfsBaseRecordNumber(buffer) != owner) {
+    ++g_NtfsDeletedScanCounts.foreignListRecords;
+    return false;
+  }
+  return true;
+}
+
+// True when the record's attribute list lies in clusters: a list grown too long for its record,
+// which the references gathered from a resident list do not cover.
+bool HasNonResidentAttributeList(bo::Bytes record) {
+  bool nonResident = false;
+  NtfsForEachAttribute(record, NtfsFirstAttributeOffset(record), record.size(),
+                       [&](const NtfsAttribute& a) {
+                         if (a.type != kNtfsAttributeList) return true;
+                         nonResident = a.nonResident == 1;
+                         return false;
+                       });
+  return nonResident;
+}
+
+void ReportProgress(ScanJob& job, std::u16string_view name) {
+  if (!job.throttle.Tick()) return;
+  ScanProgress p;
+  p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
+  p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
+  p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
+  p.name.assign(name);
+  p.mode = 'n';
+  job.observer.OnProgress(p);
+}
+
+}  // namespace
+
+ScanEnd AssignLostFolders(ScanJob& job) {
+  ScanObserver& ui = job.observer;
+  ui.OnStepLinesVisible(true);
+  ui.OnStepText(kSearchingLostDirectoriesStep);
+  uint32_t moved = 0;
+  const ScanEnd end = MoveLostFolders(job, kNtfsRootId, 0, moved);
+  g_NtfsDeletedScanCounts.lostFolders = moved;
+  if (end != ScanEnd::Cancelled) ui.OnStepLinesVisible(false);
+  return end;
+}
+
+ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  // A loaded scan log already holds the final lists: read them instead of the disk.
+  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
+  g_NtfsDeletedScanCounts = {};
+  FreeFolderList();
+  FreeFileList();
+  ClearTemporaryLists();
+  g_ScanState.totalSize.store(0, std::memory_order_relaxed);
+
+  NewFolder lostFolder;
+  lostFolder.wideName = u"Lost";
+  lostFolder.deleted = 'n';
+  lostFolder.parentId = kNtfsRootId;
+  lostFolder.id = kLostFolderId;
+  AddFolderRecord(lostFolder);
+
+  const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
+  const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
+  const std::string_view device = CurrentDevicePath();
+  ScanBar bar(job.observer);
+
+  if (R != 0 && recordBytes != 0) {
+    const NtfsVolume volume = VolumeFromState();
+    MftWalk walk(device, g_MftRuns, R, recordBytes);
+    const uint64_t T = walk.TotalSectors();
+    const uint64_t count = walk.RecordCount();
+    std::vector<std::byte> other(recordBytes);
+    auto& refs = g_ScanState.attrListRefs;
+    NtfsFileName name;
+    for (uint64_t n = 0; n < count; ++n) {
+      if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
+      if (job.control.StopRequested()) return ScanEnd::Stopped;
+      const uint64_t D = (n + 1) * R;
+      ++g_NtfsDeletedScanCounts.records;
+      bool readOk = true;
+      std::span<std::byte> rec = walk.Record(n, readOk);
+      if (!readOk) ++g_NtfsDeletedScanCounts.unreadable;
+      if (!IsNtfsFileRecord(rec) || n == kNtfsRootRecord) continue;
+      if (!ApplyUpdateSequenceFixup(rec)) {
+        ++g_NtfsDeletedScanCounts.fixupFailures;
+        continue;
+      }
+      // Attributes that did not fit another record live here; that record names them.
+      if (NtfsIsExtensionRecord(rec)) {
+        ++g_NtfsDeletedScanCounts.extensionRecords;
+        continue;
+      }
+      const auto self = static_cast<uint32_t>(n);
+      refs[0] = self;
+      const size_t refCount = NtfsCollectAttributeListRefs(rec, refs, 1);
+      g_ScanState.attrListRefCount = static_cast<int16_t>(refCount);
+
+      // The record that answers, for each reference in order: this one, or one it names.
+      auto recordFor = [&](size_t i) -> bo::Bytes {
+        if (refs[i] == self) return rec;
+        if (!ReadListRecord(device, refs[i], self, R, other)) return {};
+        return other;
+      };
+      // A list that lies in clusters is read once, and only when this record alone does not
+      // answer; its entries then name the records that hold the name and the data.
+      std::vector<std::byte> listBytes;
+      bo::Bytes outOfRecordList;
+      bool listRead = false;
+      auto entriesOf = [&](uint32_t type) {
+        if (!listRead) {
+          listRead = true;
+          if (HasNonResidentAttributeList(rec))
+            outOfRecordList = NtfsReadAttributeList(device, rec, volume, listBytes);
+        }
+        return NtfsAttributeListEntriesOf(outOfRecordList, type);
+      };
+      bool named = false;
+      bool nameElsewhere = false;
+      for (size_t i = 0; i < refCount && !named; ++i) {
+        bo::Bytes r = recordFor(i);
+        if (!r.empty() && NtfsFindPreferredFileName(r, name)) {
+          named = true;
+          nameElsewhere = refs[i] != self;
+        }
+      }
+      if (!named) {
+        uint32_t tried = self;
+        for (const auto& e : entriesOf(kNtfsFileNameAttribute)) {
+          if (e.recordNumber == tried) continue;
+          tried = e.recordNumber;
+          if (ReadListRecord(device, e.recordNumber, self, R, other) &&
+              NtfsFindPreferredFileName(other, name)) {
+            named = true;
+            nameElsewhere = true;
+            break;
+          }
+        }
+      }
+      if (!named) {
+        ++g_NtfsDeletedScanCounts.nameless;
+        continue;
+      }
+      // $STANDARD_INFORMATION stays in the base record: an extension record that lends the name
+      // has no times of its own.
+      if (nameElsewhere) {
+        NtfsTimes own;
+        const bo::Bytes r = other;
+        if (!NtfsGetStandardTimes(r, NtfsFirstAttributeOffset(r), own))
+          NtfsGetStandardTimes(rec, NtfsFirstAttributeOffset(rec), name.times);
+      }
+
+      const uint16_t flags = NtfsRecordFlags(rec);
+      if (flags == 2 || flags == 3) {
+        NewFolder f;
+        f.wideName = name.View();
+        f.deleted = flags == 2 ? 'y' : 'n';
+        f.parentId = name.parentRef;
+        f.id = self;
+        f.modified = Halves(name.times.modified);
+        f.created = Halves(name.times.created);
+        f.accessed = Halves(name.times.accessed);
+        AddFolderRecord(f);
+      } else {
+        uint64_t size = 0;
+        bool sized = false;
+        for (size_t i = 0; i < refCount && !sized; ++i) {
+          bo::Bytes r = recordFor(i);
+          sized = !r.empty() && NtfsGetDataSize(r, size);
+        }
+        // Only the first piece of the data (VCN 0) holds the file's size.
+        if (!sized) {
+          for (const auto& e : entriesOf(kNtfsDataAttribute)) {
+            if (e.nameLength != 0 || e.startingVcn != 0 || e.recordNumber == self) continue;
+            sized = ReadListRecord(device, e.recordNumber, self, R, other) &&
+                    NtfsGetDataSize(other, size);
+            if (sized) break;
+          }
+        }
+        if (!sized) size = 0;
+        NewFile f;
+        f.wideName = name.View();
+        f.deleted = flags == 0 ? 'y' : 'n';
+        f.size = size;
+        f.parentId = name.parentRef;
+        f.id = self;
+        f.modified = Halves(name.times.modified);
+        f.created = Halves(name.times.created);
+        f.accessed = Halves(name.times.accessed);
+        AddFileRecord(f);
+        g_ScanState.totalSize.fetch_add(size, std::memory_order_relaxed);
+      }
+      ReportProgress(job, name.View());
+      bar.Set(D, T);
+    }
+  }
+
+  if (g_ScanState.folderCount.load() <= 1 && g_ScanState.fileCount.load() == 0) {
+    // Nothing usable in the MFT: the signature scan in formatted mode takes over.
+    Prompts().ViewMsgBox(kNtfsSwitchToFormattedNotice);
+    job.observer.OnSwitchToFormattedScan();
+    g_FormattedMode = 1;
+    return NtfsSignatureScanThread(job);
+  }
+  return AssignLostFolders(job);
+}
+
+ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+  if (g_LogLoaded.load()) return NtfsDeletedScanThread(job);
+  const auto& g = g_ScanState.geometry;
+  NtfsReadMftRunsWithAttrList(CurrentDevicePath(), VolumeFromState(), g[kGeoMftStart],
+                              g[kGeoSectorsPerRecord]);
+  return NtfsDeletedScanThread(job);
+}

@@ -1,0 +1,52 @@
+// The worker of "Deleted Data Recovery" on an NTFS volume: walks every FILE record of the MFT in
+// record order and turns directories into FolderRecords and everything else into FileRecords,
+// present and deleted alike; then puts folders whose parent was not found under "Lost".
+//
+// Inputs: g_MftRuns (built by NtfsReadMftRunsWithAttrList), g_ScanState.geometry (the copy of
+// VolumeGeometry), g_BytesPerSector, g_SourceEndSector and the current device. Outputs: the
+// folder and file lists of g_ScanState, folderCount, fileCount and totalSize.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/scans/LostFolders.h"
+#include "engine/worker/ScanJob.h"
+
+// Texts the scan shows.
+inline constexpr std::string_view kNtfsSwitchToFormattedNotice =
+    "Switching to Formatted data recovery for Lost files && folders. This will take long time.";
+inline constexpr std::string_view kSearchingLostDirectoriesStep =
+    "Searching lost directories. Please Wait...  ";
+
+// What the last NTFS deleted-file scan skipped, so a caller can tell how much it could not use.
+struct NtfsDeletedScanCounts {
+  uint64_t records = 0;             // record positions walked
+  uint64_t unreadable = 0;          // records with a sector ReadSectors could not read
+  uint64_t fixupFailures = 0;       // FILE records whose update sequence was unusable
+  uint64_t extensionRecords = 0;    // records that hold attributes of another record
+  uint64_t nameless = 0;            // FILE records without a usable $FILE_NAME
+  uint64_t foreignListRecords = 0;  // attribute-list records that no longer belong to the record
+  uint32_t lostFolders = 0;         // folders put under "Lost" (missing parent or a parent loop)
+};
+extern NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
+
+// The scan itself, on the calling worker thread. When the MFT gives no folder and no file it shows
+// the hand-over notice, sets g_FormattedMode and runs NtfsSignatureScanThread on the same worker,
+// returning what that returns. Ends:
+//   Finished  the lists are complete;
+//   Stopped   the user stopped it; the lists hold what was found and are whole;
+//   Cancelled the user went back; the caller throws the lists away.
+ScanEnd NtfsDeletedScanThread(ScanJob& job);
+
+// What the analysis page runs for deleted-data recovery on NTFS: the $MFT map from the geometry in
+// g_ScanState (ClusterBaseSector, MftStartSector, SectorsPerCluster, SectorsPerMftRecord), then
+// NtfsDeletedScanThread.
+ScanEnd RunNtfsDeletedScan(ScanJob& job);
+
+// The lost-directory stage alone (the scan's last step): every folder of partition 0 whose parent
+// is neither the root (5) nor a found folder, or whose parent chain loops, gets the parent "Lost"
+// and moves to the end of the list. Returns Stopped when the user stopped it (the folders visited
+// so far are moved, the rest keep their parents; loops are broken in every case), Cancelled when
+// cancelled, else Finished.
+ScanEnd AssignLostFolders(ScanJob& job);

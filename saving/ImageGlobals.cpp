@@ -1,9 +1,0 @@
-#include "saving/ImageGlobals.h"
-
-std::string g_ImagePath;
-std::string g_ImageTargetLabel;
-
-void ResetImageGlobals() {
-  g_ImagePath.clear();
-  g_ImageTargetLabel.clear();
-}

@@ -1,0 +1,11 @@
+#include "saving/extract/CopyCounters.h"
+
+std::atomic<uint64_t> g_CopiedBytes{0};
+std::atomic<uint32_t> g_CopiedFileCount{0};
+std::atomic<uint32_t> g_CopyUnsupportedFileCount{0};
+
+void ResetCopyCounters() {
+  g_CopiedBytes = 0;
+  g_CopiedFileCount = 0;
+  g_CopyUnsupportedFileCount = 0;
+}

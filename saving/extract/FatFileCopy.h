@@ -1,0 +1,54 @@
+// Writes one FAT12/16/32 file of the result lists to a target folder: its clusters from the file
+// allocation table when a copy of the table gives a chain of exactly the file's cluster count,
+// otherwise the consecutive clusters from the first (right for an unfragmented deleted file),
+// cut to the file's size, with its modification time.
+//
+// The volume comes from g_ScanState's geometry copy and file-system name; the source is
+// g_DevicePaths[g_CurrentDevice]. The copy flags (prompts/CopyGlobals.h) are polled before every
+// read: g_CopySkipOnce leaves this file, g_CopyAbort the whole copy; either way the part written
+// stays, with its time.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+
+#include "saving/extract/CopyObserver.h"
+#include "saving/extract/TargetFiles.h"
+#include "storage/fat/FatChain.h"
+#include "storage/fat/FatVolume.h"
+
+// Which table copy gives the chain: 0 the first, then the second when the first does not give
+// the right length; 1 the first only; 2 the second only. The saving settings change it.
+extern std::atomic<int32_t> g_FatCopySelector;
+void ResetFatCopySelector();
+
+struct FatCopyRequest {
+  const TargetFolder* folder = nullptr;  // where the file is created
+  std::u16string_view name;              // the record's name; made safe for the target
+  uint32_t size = 0;
+  uint32_t firstCluster = 0;
+  bool saving = true;  // the copy walk (admission, counting, progress); false for a preview
+  bool deleted = false;
+  uint16_t dosTime = 0;  // modification time and date as the directory entry holds them
+  uint16_t dosDate = 0;
+};
+
+enum class FatCopyResult {
+  kWritten,       // the whole file, with its time
+  kShort,         // the clusters ran out before the size: written as far as they go
+  kRefused,       // the admission step left it
+  kNotCopied,     // its first cluster does not lie in the data area: nothing written or counted
+  kCreateFailed,  // the target could not be created (the copy-error question was asked)
+  kWriteFailed,   // a write, time change or close failed (asked as well)
+  kSkipped,       // g_CopySkipOnce during the copy: partial file kept
+  kAborted,       // g_CopyAbort during the copy: partial file kept
+  kPreviewStopped,
+};
+
+FatCopyResult CopyFatFile(const FatCopyRequest& request, CopyObserver& observer);
+
+// Appends the chain of firstCluster from the table copy at tableStart, stopping once it holds
+// more than expectedCount clusters.
+void GetFileClusterChain(ClusterList& list, const FatVolume& volume, uint32_t firstCluster,
+                         uint64_t tableStart, uint64_t expectedCount);

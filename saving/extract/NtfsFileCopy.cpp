@@ -1,0 +1,287 @@
+#include "saving/extract/NtfsFileCopy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "engine/records/ScanState.h"
+#include "saving/extract/CopyCounters.h"
+#include "prompts/CopyErrorPrompt.h"
+#include "prompts/CopyGlobals.h"
+#include "storage/ntfs/NtfsAttributes.h"
+#include "storage/ntfs/NtfsMftMap.h"
+#include "storage/ntfs/NtfsRecord.h"
+#include "storage/ntfs/NtfsRunList.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+
+namespace {
+
+// Positions in g_ScanState.geometry (the VolumeGeometry order).
+constexpr size_t kGeoSectorsPerRecord = 0;
+constexpr size_t kGeoSectorsPerCluster = 4;
+constexpr size_t kGeoClusterBase = 9;
+
+// Attribute header flags (16 bits at 12) whose data is not stored as plain clusters.
+constexpr size_t kAttributeFlagsField = 12;
+constexpr uint16_t kCompressionMask = 0x00FF;
+constexpr uint16_t kEncrypted = 0x4000;
+// Non-resident header: initialized size (64 bits at 56); bytes past it read as zeros.
+constexpr size_t kInitializedSizeField = 56;
+constexpr size_t kNonResidentHeaderBytes = 64;
+
+NtfsVolume CurrentVolume() {
+  const auto& g = g_ScanState.geometry;
+  NtfsVolume v;
+  v.firstSector = g[kGeoClusterBase];
+  v.sectorsPerCluster = g[kGeoSectorsPerCluster];
+  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
+    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
+  return v;
+}
+
+bool StopFlagSet() {
+  return g_CopySkipOnce.load() == 1 || g_CopyAbort.load() == 1;
+}
+
+// Saving asks the copy-error question unless the user chose to skip every failing file; a
+// preview asks nothing.
+void ReportCopyError(const NtfsCopyRequest& r) {
+  if (r.saving && g_CopySkipAll.load() == 0) AskCopyError();
+}
+
+// Reads the file's FILE record and applies the fix-up. False when what was read is not a FILE
+// record whose update sequence could be applied: nothing in it may be trusted then.
+bool ReadFileRecord(const NtfsCopyRequest& r, uint32_t R, std::vector<std::byte>& record) {
+  const uint64_t bytes = ReadSizeBytes(R);
+  if (R == 0 || bytes == 0) return false;
+  record.assign(static_cast<size_t>(bytes), std::byte{0});
+  if (r.recordSector != 0)
+    return NtfsReadFileRecordAt(CurrentDevicePath(), r.recordSector, R, record) == 1;
+  NtfsReadMftRecord(CurrentDevicePath(), g_MftRuns, R, r.recordNumber, record);
+  return IsNtfsFileRecord(record) && ApplyUpdateSequenceFixup(record) == 1;
+}
+
+// What the header of the data attribute's first piece (VCN 0) says about how its data is stored.
+struct DataHeader {
+  uint16_t flags = 0;
+  std::optional<uint64_t> initialized;  // non-resident only
+};
+
+DataHeader HeaderOf(const NtfsAttribute& a) {
+  DataHeader h;
+  h.flags = bo::LoadLe16(a.bytes, kAttributeFlagsField);
+  // Only the piece that maps from VCN 0 carries the attribute's sizes.
+  if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes && a.StartingVcn() == 0)
+    h.initialized = bo::LoadLe64(a.bytes, kInitializedSizeField);
+  return h;
+}
+
+// The header of the unnamed $DATA piece that starts at VCN 0 in record.
+std::optional<DataHeader> FirstPieceIn(bo::Bytes record) {
+  std::optional<DataHeader> found;
+  NtfsForEachAttribute(record, NtfsFirstAttributeOffset(record), record.size(),
+                       [&](const NtfsAttribute& a) {
+                         if (a.type != kNtfsDataAttribute || a.nameLength != 0 ||
+                             a.nonResident != 1 || a.StartingVcn() != 0)
+                           return true;
+                         found = HeaderOf(a);
+                         return false;
+                       });
+  return found;
+}
+
+// A base record without an unnamed $DATA of its own: the data's first piece in the extension
+// record its attribute list names (only one that still belongs to this file counts).
+std::optional<DataHeader> FirstPieceThroughList(bo::Bytes base, uint32_t number, uint32_t R,
+                                                const NtfsVolume& volume) {
+  const auto entries =
+      NtfsCollectAttributeListEntries(CurrentDevicePath(), base, volume, kNtfsDataAttribute);
+  std::vector<std::byte> other(base.size());
+  for (const auto& e : entries) {
+    if (e.nameLength != 0 || e.startingVcn != 0 || e.recordNumber == number) continue;
+    NtfsReadMftRecord(CurrentDevicePath(), g_MftRuns, R, e.recordNumber, other);
+    if (!IsNtfsFileRecord(other) || ApplyUpdateSequenceFixup(other) != 1) continue;
+    if (!NtfsIsExtensionRecord(other) || NtfsBaseRecordNumber(other) != number) continue;
+    return FirstPieceIn(other);
+  }
+  return std::nullopt;
+}
+
+bool Unsupported(const DataHeader& h) {
+  return (h.flags & kCompressionMask) != 0 || (h.flags & kEncrypted) != 0;
+}
+
+// Closes the file and gives it its time; a failure of either is reported. On a failed close the
+// bytes of this file may not have reached the disk, so they are taken back from the count.
+NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, TargetFile& file,
+                      uint64_t counted, NtfsCopyResult result) {
+  bool ok = file.Close();
+  if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
+  if (r.modified != 0) ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
+  if (!ok && result != NtfsCopyResult::kPreviewStopped) {
+    ReportCopyError(r);
+    return NtfsCopyResult::kWriteFailed;
+  }
+  return result;
+}
+
+}  // namespace
+
+int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, uint64_t fileTime) {
+  const std::optional<timespec> when = FileTimeToTimespec(fileTime);
+  if (!when || !folder.IsOpen()) return 0;
+  const timespec times[2] = {{0, UTIME_OMIT}, *when};
+  return ::utimensat(folder.Fd(), safeName.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 1 : 0;
+}
+
+NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, uint64_t validBytes,
+                           CopyObserver& observer) {
+  // Sectors per read follow from the buffer, so large sectors never overflow it.
+  const uint64_t sectorBytes = ReadSizeBytes(1);
+  const uint32_t perRead =
+      sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
+  if (perRead == 0) return NtfsCopyResult::kNotCopied;
+  const std::string safeName = SafeFileName(r.name);
+  if (!r.folder) return NtfsCopyResult::kCreateFailed;
+  TargetFile file = r.folder->CreateFile(safeName);
+  if (!file.IsOpen()) {
+    ReportCopyError(r);
+    return NtfsCopyResult::kCreateFailed;
+  }
+  const uint32_t spc = g_ScanState.geometry[kGeoSectorsPerCluster];
+  std::vector<std::byte> buffer(kNtfsCopyBufferBytes);
+  const uint64_t size = r.size;
+  uint64_t written = 0;
+  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
+
+  for (const ExtentNode* e = extents.Head(); e && written < size; e = e->next.get()) {
+    // Run lists name whole clusters: a well-formed extent loses nothing here.
+    const uint64_t sectors = spc ? e->sectorCount / spc * spc : e->sectorCount;
+    for (uint64_t done = 0; done < sectors && written < size;) {
+      if (StopFlagSet()) {
+        const NtfsCopyResult why =
+            g_CopyAbort.load() == 1 ? NtfsCopyResult::kAborted : NtfsCopyResult::kSkipped;
+        const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
+        g_CopySkipOnce = 0;
+        return result;
+      }
+      const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(perRead, sectors - done));
+      const auto part = std::span(buffer).first(static_cast<size_t>(count * sectorBytes));
+      // Zeroed before every read: a sparse run, and sectors that could not be read, are zeros.
+      std::fill(part.begin(), part.end(), std::byte{0});
+      if (!e->sparse && e->startSector + done <= uint64_t{INT64_MAX})
+        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count, part);
+      const uint64_t take = std::min<uint64_t>(part.size(), size - written);
+      if (written + take > validBytes) {
+        const uint64_t from = validBytes > written ? validBytes - written : 0;
+        std::fill(part.begin() + static_cast<std::ptrdiff_t>(from),
+                  part.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
+      }
+      if (!file.Write(part.first(static_cast<size_t>(take)))) {
+        file.Close();
+        ReportCopyError(r);
+        return NtfsCopyResult::kWriteFailed;
+      }
+      written += take;
+      done += count;
+      if (r.saving) {
+        g_CopiedBytes.fetch_add(take);
+        counted += take;
+        observer.OnFileProgress(r.name, written, size);
+      } else {
+        if (size)
+          observer.OnPreviewProgress(
+              static_cast<int>(std::min<uint64_t>(100, written * 100 / size)));
+        if (observer.PreviewStopRequested())
+          return Finish(r, safeName, file, counted, NtfsCopyResult::kPreviewStopped);
+      }
+    }
+    if (!r.saving && observer.PreviewStopRequested())
+      return Finish(r, safeName, file, counted, NtfsCopyResult::kPreviewStopped);
+  }
+  return Finish(r, safeName, file, counted,
+                written >= size ? NtfsCopyResult::kWritten : NtfsCopyResult::kShort);
+}
+
+NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
+  if (r.saving) observer.OnFileStarted(r.targetText, r.name);
+  g_CopySkipOnce = 0;
+  if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::kRefused;
+  const std::string safeName = SafeFileName(r.name);
+
+  if (r.size == 0) {
+    // Nothing to read: an empty file with the record's time.
+    if (r.saving) g_CopiedFileCount.fetch_add(1);
+    if (!r.folder) return NtfsCopyResult::kCreateFailed;
+    TargetFile file = r.folder->CreateFile(safeName);
+    if (!file.IsOpen()) {
+      ReportCopyError(r);
+      return NtfsCopyResult::kCreateFailed;
+    }
+    return Finish(r, safeName, file, 0, NtfsCopyResult::kWritten);
+  }
+
+  const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
+  const NtfsVolume volume = CurrentVolume();
+  std::vector<std::byte> record;
+  size_t at = 0;
+  int kind = 0;
+  std::optional<DataHeader> header;
+  if (ReadFileRecord(r, R, record)) {
+    kind = NtfsFindDataAttribute(record, at);
+    if (kind != 0) {
+      if (auto a = NtfsAttributeAt(record, at)) header = HeaderOf(*a);
+    } else {
+      header = FirstPieceThroughList(record, r.recordNumber, R, volume);
+    }
+  }
+  if (header && Unsupported(*header)) {
+    // Compressed or encrypted clusters written as they are would be garbage under the file's
+    // name: the file is left and counted as not copied.
+    if (r.saving) g_CopyUnsupportedFileCount.fetch_add(1);
+    return NtfsCopyResult::kUnsupported;
+  }
+  if (r.saving) g_CopiedFileCount.fetch_add(1);
+  if (record.empty() || !header) return NtfsCopyResult::kNotCopied;
+
+  if (kind == 1) {
+    const auto a = NtfsAttributeAt(record, at);
+    bool ok = false;
+    const bo::Bytes value = a ? a->ResidentValue(ok) : bo::Bytes{};
+    if (!ok) return NtfsCopyResult::kNotCopied;
+    if (!r.folder) return NtfsCopyResult::kCreateFailed;
+    TargetFile file = r.folder->CreateFile(safeName);
+    if (!file.IsOpen()) {
+      ReportCopyError(r);
+      return NtfsCopyResult::kCreateFailed;
+    }
+    const uint64_t n = std::min<uint64_t>(r.size, value.size());
+    if (!file.Write(value.first(static_cast<size_t>(n)))) {
+      file.Close();
+      ReportCopyError(r);
+      return NtfsCopyResult::kWriteFailed;
+    }
+    if (r.saving) {
+      g_CopiedBytes.fetch_add(n);
+      observer.OnFileProgress(r.name, n, r.size);
+    } else {
+      observer.OnPreviewProgress(100);
+    }
+    return Finish(r, safeName, file, r.saving ? n : 0,
+                  n == r.size ? NtfsCopyResult::kWritten : NtfsCopyResult::kShort);
+  }
+
+  NtfsRunArrays runs;
+  NtfsReadDataRuns(CurrentDevicePath(), record, r.recordNumber, R, volume, runs);
+  ExtentList extents;
+  for (size_t i = 0; i < runs.Count(); ++i)
+    if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
+      return NtfsCopyResult::kNotCopied;
+  if (extents.Count() == 0) return NtfsCopyResult::kNotCopied;
+  const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
+  return CopyExtents(r, extents, valid, observer);
+}

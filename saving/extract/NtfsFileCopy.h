@@ -1,0 +1,67 @@
+// Writes one NTFS file of the result lists to a target folder: the data of its unnamed $DATA
+// attribute, taken from the FILE record itself (resident) or from the clusters its run list names
+// (following an attribute list into extension records), cut to the file's size, with its
+// modification time.
+//
+// The volume comes from g_ScanState's geometry copy (sectors per FILE record, sectors per cluster,
+// the sector of cluster 0); the source is g_DevicePaths[g_CurrentDevice]. A record found by the
+// deleted-file scan is read by its number through the $MFT map (storage/ntfs/NtfsMftMap.h); one found
+// by the signature scan is read at its sector. The copy flags (prompts/CopyGlobals.h) are polled
+// before every read: g_CopySkipOnce leaves this file, g_CopyAbort the whole copy; either way the
+// part written stays, with its time.
+//
+// Saving (the copy walk) runs the admission step, counts the file and bytes and reports progress;
+// a preview does none of that and asks no question.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "saving/extract/CopyObserver.h"
+#include "saving/extract/TargetFiles.h"
+#include "storage/ExtentList.h"
+
+struct NtfsCopyRequest {
+  const TargetFolder* folder = nullptr;  // where the file is created
+  std::u16string_view targetText;        // the target folder as the copy page shows it
+  std::u16string_view name;              // the record's name; made safe for the target
+  uint64_t size = 0;
+  uint32_t recordNumber = 0;  // MFT record number (FileRecord::id)
+  uint64_t recordSector = 0;  // sector of the FILE record; 0: read it by its number instead
+  bool saving = true;         // the copy walk (admission, counting, progress); false: a preview
+  bool deleted = false;
+  uint64_t modified = 0;  // the record's modification time as NTFS keeps it (UTC file time)
+};
+
+enum class NtfsCopyResult {
+  kWritten,       // the whole file, with its time
+  kShort,         // the data ran out before the size: written as far as it goes
+  kRefused,       // the admission step left it
+  kNotCopied,     // no usable FILE record or data attribute: nothing written
+  kUnsupported,   // compressed or encrypted data: nothing written, counted as not copied
+  kCreateFailed,  // the target could not be created (the copy-error question was asked)
+  kWriteFailed,   // a write, time change or close failed (asked as well)
+  kSkipped,       // g_CopySkipOnce during the copy: partial file kept
+  kAborted,       // g_CopyAbort during the copy: partial file kept
+  kPreviewStopped,
+};
+
+// Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is
+// compressed or encrypted, which add 1 to g_CopyUnsupportedFileCount instead; g_CopiedBytes grows
+// by the bytes really written (saving only).
+NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
+
+// Writes the file from extents (a sparse one is written as zeros, unread) in reads of at most
+// 20,480 bytes, cut to request.size. File bytes at or past validBytes (the attribute's initialized
+// size) are written as zeros, as the file system reads them.
+NtfsCopyResult CopyExtents(const NtfsCopyRequest& request, const ExtentList& extents,
+                           uint64_t validBytes, CopyObserver& observer);
+
+// Sets the last-write time of the file safeName in folder (not following a link) to the NTFS
+// file time fileTime, taken as UTC; the access time is left as it is. Returns 1 on success, 0
+// when the file cannot be reached or the time cannot be set (or fileTime is 0).
+int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, uint64_t fileTime);
+
+// Bytes of one read of the extent copy.
+inline constexpr uint32_t kNtfsCopyBufferBytes = 20480;

@@ -1,0 +1,230 @@
+#include "engine/scans/FatFormattedScan.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/records/RecordBuilders.h"
+#include "engine/records/ScanState.h"
+#include "platform/TextCodec.h"
+#include "prompts/UserPrompts.h"
+#include "tests/core/TestPrompts.h"
+#include "tests/core/storage/fat/FatTestImage.h"
+
+using namespace fat_test;
+
+namespace {
+
+// A FAT16 volume of one sector per cluster that was formatted again: empty FATs at 1 and 5, an
+// empty root at 9 (4 sectors), cluster 2 at sector 13, 200 sectors in all.
+class FormattedFat16 {
+ public:
+  static constexpr uint64_t kRoot = 9;
+  static constexpr uint64_t kBase = 11;
+
+  FormattedFat16() : disk(200) {
+    ResetScanState();
+    ResetScanFlags();
+    g_FormattedMode = 1;
+    g_ScanState.SetFileSystemName("FAT16");
+    g_ScanState.geometry = {0, 0, 0, 0, 1, 4, kRoot, 4, 1, kBase, 1, 5};
+  }
+  ~FormattedFat16() {
+    ResetScanState();
+    ResetScanFlags();
+  }
+
+  void Root(const Bytes& entries) { disk.Write(kRoot * 512, entries); }
+  void Cluster(uint32_t c, const Bytes& entries) { disk.Write((kBase + c) * 512, entries); }
+  // A directory cluster at c: "." naming `self`, ".." naming parent, then entries.
+  void Directory(uint32_t c, uint32_t self, uint32_t parent, const Bytes& entries = {}) {
+    Bytes b = ShortEntry({".          ", 0x10, self, 0, 0x5021, 0x6000, 0x4F00, 0x1234, 0x5022});
+    Append(b, ShortEntry({"..         ", 0x10, parent}));
+    Append(b, entries);
+    Cluster(c, b);
+  }
+
+  MemoryVolume disk;
+};
+
+struct StepRecorder final : ScanObserver {
+  void OnStepText(std::string_view text) override { steps.emplace_back(text); }
+  std::vector<std::string> steps;
+};
+
+template <class R>
+std::string NameOf(const R& r) {
+  return r.ansiName.IsSet() ? Utf16ToUtf8(FatShortNameToUtf16(std::string(r.ansiName.View())))
+                            : Utf16ToUtf8(r.wideName.View());
+}
+
+ScanEnd Scan(ScanControl& control, StepRecorder* steps = nullptr,
+             test_support::RecordingPrompts* prompts = nullptr) {
+  StepRecorder local;
+  ScanJob job{control, steps ? *steps : local};
+  SetUserPrompts(prompts);
+  const ScanEnd end = FatFormattedScanThread(job);
+  SetUserPrompts(nullptr);
+  return end;
+}
+
+ScanEnd Scan() {
+  ScanControl control;
+  return Scan(control);
+}
+
+const FolderRecord* Folder(uint32_t id) {
+  return FindFolderRecord(id, 0);
+}
+
+// Every folder reaches the root through its parents, the list is sorted by parent from its second
+// record on, and every folder is found among its parent's children.
+void ExpectWholeTree() {
+  const FolderRecord* head = g_ScanState.folderList.head;
+  ASSERT_NE(head, nullptr);
+  uint32_t previous = 0, count = 0;
+  for (const FolderRecord* f = head; f; f = f->next, ++count) {
+    if (f != head) {
+      EXPECT_GE(f->parentId, previous) << NameOf(*f);
+      previous = f->parentId;
+    }
+    uint32_t id = f->parentId, steps = 0;
+    for (; id != 0 && steps <= g_ScanState.folderCount.load(); ++steps) {
+      const FolderRecord* p = Folder(id);
+      ASSERT_NE(p, nullptr) << NameOf(*f) << " has no parent " << id;
+      id = p->parentId;
+    }
+    EXPECT_EQ(id, 0u) << NameOf(*f) << " does not reach the root";
+    bool listed = false;
+    ForEachChild(g_ScanState.folderList, f->parentId, [&](FolderRecord& c) { listed |= &c == f; });
+    EXPECT_TRUE(listed) << NameOf(*f) << " is not among the children of " << f->parentId;
+  }
+  EXPECT_EQ(count, g_ScanState.folderCount.load());
+}
+
+}  // namespace
+
+TEST(FatFormattedScan, FoldersComeFromDirectoryClustersAndTakeTheirNamesFromTheirParents) {
+  FormattedFat16 v;
+  Bytes root = LongNameEntries(u"Documents", Short11("DOCUME~1", ""));
+  Append(root, ShortEntry({Short11("DOCUME~1", ""), 0x10, 20}));
+  Append(root, ShortEntry({Short11("README", "TXT"), 0x20, 70, 100, 0x5321, 0x6000}));
+  Append(root, ShortEntry({Short11("ELSE", ""), 0x10, 22}));  // stale: 22 lies in 20, not root
+  v.Root(root);
+  Bytes docs = ShortEntry({Short11("A", "TXT"), 0x20, 71, 200});
+  Append(docs, ShortEntry({"\xE5UB        ", 0x10, 22}));  // a deleted subfolder
+  v.Directory(20, 20, 0, docs);
+  v.Directory(22, 22, 20, ShortEntry({Short11("B", "TXT"), 0x20, 72, 300}));
+  v.Directory(30, 22, 20);  // an old copy of cluster 22 elsewhere: not a folder
+  v.Directory(35, 35, 0);   // never named: keeps its Dir name
+  EXPECT_EQ(Scan(), ScanEnd::Finished);
+
+  std::map<std::string, std::pair<uint32_t, uint32_t>> folders;  // name -> (id, parent)
+  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
+    folders[NameOf(*f)] = {f->id, f->parentId};
+  EXPECT_EQ(folders,
+            (std::map<std::string, std::pair<uint32_t, uint32_t>>{{"Lost", {kLostFolderId, 0}},
+                                                                  {"Documents", {20, 0}},
+                                                                  {"_UB", {22, 20}},
+                                                                  {"Dir3", {35, 0}}}));
+  EXPECT_EQ(Folder(22)->deleted, 'y');
+  EXPECT_EQ(Folder(20)->deleted, 'n');
+  // The found folder keeps the times of its "." entry.
+  EXPECT_EQ(Folder(35)->modified, (TimeHalves{0x5021, 0x6000}));
+  EXPECT_EQ(Folder(35)->created, (TimeHalves{0x4F00, 0x1234}));
+  EXPECT_EQ(Folder(35)->accessed, (TimeHalves{0x5022, 0}));
+
+  std::map<std::string, std::pair<uint32_t, uint8_t>> files;  // name -> (parent, deleted)
+  for (const FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+    files[NameOf(*f)] = {f->parentId, f->deleted};
+  EXPECT_EQ(files, (std::map<std::string, std::pair<uint32_t, uint8_t>>{
+                       {"README.TXT", {0, 'n'}}, {"A.TXT", {20, 'n'}}, {"B.TXT", {22, 'y'}}}));
+  EXPECT_EQ(g_ScanState.totalSize.load(), 600u);
+  ExpectWholeTree();
+}
+
+// A folder whose parent was not found, one that names itself as its parent (garbage "." and
+// ".."), and two that name each other all end under "Lost", in the list's order, and every reader
+// that follows parents reaches the root.
+TEST(FatFormattedScan, LostParentsAndLoopsGoUnderLost) {
+  FormattedFat16 v;
+  v.Directory(10, 10, 0);
+  v.Directory(11, 11, 10);
+  v.Directory(40, 40, 99);  // parent never found
+  v.Directory(41, 41, 41);  // its own parent
+  v.Directory(42, 42, 43);  // 42 and 43 are each other's parent
+  v.Directory(43, 43, 42);
+  v.Directory(44, 44, 42, ShortEntry({Short11("IN", "TXT"), 0x20, 80, 5}));
+  EXPECT_EQ(Scan(), ScanEnd::Finished);
+  EXPECT_EQ(Folder(11)->parentId, 10u);
+  EXPECT_EQ(Folder(40)->parentId, kLostFolderId);
+  EXPECT_EQ(Folder(41)->parentId, kLostFolderId);
+  EXPECT_EQ((Folder(42)->parentId == kLostFolderId) + (Folder(43)->parentId == kLostFolderId), 1);
+  EXPECT_EQ(Folder(44)->parentId, 42u);
+  EXPECT_EQ(g_ScanState.folderCount.load(), 8u);
+  ExpectWholeTree();
+}
+
+TEST(FatFormattedScan, SectorsPerClusterZeroCannotBeScanned) {
+  FormattedFat16 v;
+  g_ScanState.geometry[4] = 0;
+  v.Directory(10, 10, 0);
+  test_support::RecordingPrompts prompts;
+  ScanControl control;
+  EXPECT_EQ(Scan(control, nullptr, &prompts), ScanEnd::Discard);
+  EXPECT_EQ(prompts.notices,
+            (std::vector<std::string>{std::string(kFatFormattedImpossibleNotice)}));
+  EXPECT_EQ(g_ScanState.fileCount.load(), 0u);
+}
+
+// Stop ends the step it falls in; in formatted recovery the steps after it still run on what was
+// found, in deleted-data recovery (the fall-back) the results come at once after the lost folders.
+TEST(FatFormattedScan, StopEndsTheCurrentStep) {
+  for (const bool formattedMode : {true, false}) {
+    FormattedFat16 v;
+    g_FormattedMode = formattedMode ? 1 : 0;
+    v.Root(ShortEntry({Short11("TOP", "TXT"), 0x20, 70, 1}));
+    v.Directory(50, 50, 0);
+    ScanControl control;
+    control.RequestStop();
+    StepRecorder steps;
+    EXPECT_EQ(Scan(control, &steps), ScanEnd::Stopped);
+    EXPECT_EQ(Folder(50), nullptr) << "the search stopped at its first cluster";
+    EXPECT_EQ(g_ScanState.fileCount.load(), formattedMode ? 1u : 0u);
+    EXPECT_EQ(steps.steps.size(), formattedMode ? 4u : 1u);
+  }
+}
+
+TEST(FatFormattedScan, CancelEndsAtOnce) {
+  FormattedFat16 v;
+  v.Directory(50, 50, 0);
+  ScanControl control;
+  control.Cancel();
+  EXPECT_EQ(Scan(control), ScanEnd::Cancelled);
+}
+
+// In partition recovery the folders come from the dump and only the chosen file system's are
+// read and named.
+TEST(FatFormattedScan, PartitionModeReadsOnlyTheChosenFileSystem) {
+  FormattedFat16 v;
+  g_FormattedMode = 0;
+  g_PartitionMode = 1;
+  g_PartitionPass = 1;
+  g_ScanState.chosenFileSystem = 2;
+  v.Root(ShortEntry({Short11("NAMED", ""), 0x10, 20}));
+  v.Directory(20, 20, 0, ShortEntry({Short11("X", "TXT"), 0x20, 71, 7}));
+  for (int16_t partition : {int16_t{1}, int16_t{2}}) {
+    NewFolder f;
+    f.ansiName = partition == 1 ? "Dir1" : "Dir2";
+    f.id = 20;
+    f.partition = partition;
+    AddFolderRecord(f);
+  }
+  EXPECT_EQ(Scan(), ScanEnd::Finished);
+  EXPECT_EQ(NameOf(*FindFolderRecord(20, 1)), "Dir1");
+  EXPECT_EQ(NameOf(*FindFolderRecord(20, 2)), "NAMED");
+  EXPECT_EQ(g_ScanState.fileCount.load(), 1u);
+}
