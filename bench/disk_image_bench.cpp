@@ -18,6 +18,7 @@
 #include "saving/imaging/ImageGlobals.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -56,10 +57,7 @@ void BM_ImageToFolder(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     RemovePieces(out);  // like dd, each run creates its files
-    ResetSourceGlobals();
-    ResetCopyGlobals();
-    ResetImageGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     MapDeviceToFile(kDevice, image);
     g_SourceStartSector = 0;
     g_SourceEndSector = sectors;

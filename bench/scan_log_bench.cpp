@@ -21,6 +21,7 @@
 #include "engine/scanlog/ScanLogWriter.h"
 #include "engine/records/ScanState.h"
 #include "storage/SourceGlobals.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -35,11 +36,9 @@ std::string LogPath() {
 }
 
 void BuildScan() {
-  ResetScanState();
-  ResetScanFlags();
-  ResetSourceGlobals();
-  g_FileSystemName = "NTFS";
-  g_ScanState.SetFileSystemName("NTFS");
+  ResetProgramState();
+  g_FileSystemName = FileSystemKind::Ntfs;
+  g_ScanState.fileSystem = FileSystemKind::Ntfs;
   g_TreeMode = 2;
   std::mt19937 rng(7);
   AddFolderRecord({.wideName = u"Lost", .parentId = 5, .id = kLostFolderId});

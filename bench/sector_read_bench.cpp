@@ -12,6 +12,7 @@
 #include "platform/RawDevice.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ void BM_SequentialRead(benchmark::State& state) {
     state.SkipWithError("MERROWIND_BENCH_IMAGE is not set");
     return;
   }
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   MapDeviceToFile(kDevice, image);
   auto probe = OpenFileDevice(image, DeviceAccess::Read);
   if (!probe || !probe->SizeBytes()) {

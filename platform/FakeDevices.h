@@ -23,7 +23,7 @@ struct MemoryDisk {
 
 class MemoryDevice : public RawDevice {
  public:
-  explicit MemoryDevice(std::shared_ptr<MemoryDisk> disk) : disk_(std::move(disk)) {}
+  explicit MemoryDevice(std::shared_ptr<MemoryDisk> disk) : m_Disk(std::move(disk)) {}
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override;
   int64_t WriteAt(uint64_t offset, std::span<const std::byte> data) override;
   std::optional<uint64_t> SizeBytes() override;
@@ -32,7 +32,7 @@ class MemoryDevice : public RawDevice {
   bool Close() override { return true; }
 
  private:
-  std::shared_ptr<MemoryDisk> disk_;
+  std::shared_ptr<MemoryDisk> m_Disk;
 };
 
 // Failure plan and a log of the calls, shared by every device opened over it.
@@ -59,14 +59,14 @@ class FaultyDevice final : public RawDevice {
   ~FaultyDevice() override;
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override;
   int64_t WriteAt(uint64_t offset, std::span<const std::byte> data) override;
-  std::optional<uint64_t> SizeBytes() override { return inner_->SizeBytes(); }
-  uint32_t LogicalSectorSize() override { return inner_->LogicalSectorSize(); }
+  std::optional<uint64_t> SizeBytes() override { return m_Inner->SizeBytes(); }
+  uint32_t LogicalSectorSize() override { return m_Inner->LogicalSectorSize(); }
   bool Sync() override;
   bool Close() override;
 
  private:
   bool Fails(uint64_t offset, uint64_t length);  // with the plan locked
-  std::unique_ptr<RawDevice> inner_;
-  std::shared_ptr<FaultPlan> plan_;
-  bool closed_ = false;
+  std::unique_ptr<RawDevice> m_Inner;
+  std::shared_ptr<FaultPlan> m_Plan;
+  bool m_Closed = false;
 };

@@ -14,18 +14,18 @@ namespace {
 
 class PosixFileDevice final : public RawDevice {
  public:
-  explicit PosixFileDevice(int fd) : fd_(fd) {}
+  explicit PosixFileDevice(int fd) : m_Fd(fd) {}
   ~PosixFileDevice() override { Close(); }
   PosixFileDevice(const PosixFileDevice&) = delete;
   PosixFileDevice& operator=(const PosixFileDevice&) = delete;
 
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
-    if (fd_ < 0) return -1;
+    if (m_Fd < 0) return -1;
     size_t done = 0;
     while (done < buffer.size()) {
       const uint64_t at = offset + done;
       if (at > static_cast<uint64_t>(INT64_MAX)) return -1;
-      ssize_t n = ::pread(fd_, buffer.data() + done, buffer.size() - done, static_cast<off_t>(at));
+      ssize_t n = ::pread(m_Fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(at));
       if (n < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -37,12 +37,12 @@ class PosixFileDevice final : public RawDevice {
   }
 
   int64_t WriteAt(uint64_t offset, std::span<const std::byte> data) override {
-    if (fd_ < 0) return -1;
+    if (m_Fd < 0) return -1;
     size_t done = 0;
     while (done < data.size()) {
       const uint64_t at = offset + done;
       if (at > static_cast<uint64_t>(INT64_MAX)) return -1;
-      ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(at));
+      ssize_t n = ::pwrite(m_Fd, data.data() + done, data.size() - done, static_cast<off_t>(at));
       if (n < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -55,10 +55,10 @@ class PosixFileDevice final : public RawDevice {
 
   std::optional<uint64_t> SizeBytes() override {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return std::nullopt;
+    if (m_Fd < 0 || ::fstat(m_Fd, &st) != 0) return std::nullopt;
     if (S_ISBLK(st.st_mode)) {
       uint64_t bytes = 0;
-      if (::ioctl(fd_, BLKGETSIZE64, &bytes) != 0) return std::nullopt;
+      if (::ioctl(m_Fd, BLKGETSIZE64, &bytes) != 0) return std::nullopt;
       return bytes;
     }
     if (st.st_size < 0) return std::nullopt;
@@ -67,24 +67,24 @@ class PosixFileDevice final : public RawDevice {
 
   uint32_t LogicalSectorSize() override {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISBLK(st.st_mode)) return 0;
+    if (m_Fd < 0 || ::fstat(m_Fd, &st) != 0 || !S_ISBLK(st.st_mode)) return 0;
     int size = 0;
-    if (::ioctl(fd_, BLKSSZGET, &size) != 0 || size <= 0) return 0;
+    if (::ioctl(m_Fd, BLKSSZGET, &size) != 0 || size <= 0) return 0;
     return static_cast<uint32_t>(size);
   }
 
-  bool Sync() override { return fd_ >= 0 && ::fsync(fd_) == 0; }
+  bool Sync() override { return m_Fd >= 0 && ::fsync(m_Fd) == 0; }
 
   bool Close() override {
-    if (fd_ < 0) return true;
-    const int fd = fd_;
-    fd_ = -1;
+    if (m_Fd < 0) return true;
+    const int fd = m_Fd;
+    m_Fd = -1;
     // Linux releases the descriptor even when close reports EINTR, so it is never retried.
     return ::close(fd) == 0 || errno == EINTR;
   }
 
  private:
-  int fd_;
+  int m_Fd;
 };
 
 }  // namespace

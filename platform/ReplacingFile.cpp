@@ -22,19 +22,19 @@ std::string FolderOf(const std::string& path) {
 class PosixReplacingFile final : public FileSink {
  public:
   PosixReplacingFile(int fd, std::string tempPath, std::string targetPath)
-      : fd_(fd), tempPath_(std::move(tempPath)), targetPath_(std::move(targetPath)) {}
+      : m_Fd(fd), m_TempPath(std::move(tempPath)), m_TargetPath(std::move(targetPath)) {}
   ~PosixReplacingFile() override { Abandon(); }
   PosixReplacingFile(const PosixReplacingFile&) = delete;
   PosixReplacingFile& operator=(const PosixReplacingFile&) = delete;
 
   bool Write(std::span<const std::byte> data) override {
-    if (fd_ < 0 || failed_) return false;
+    if (m_Fd < 0 || m_Failed) return false;
     size_t done = 0;
     while (done < data.size()) {
-      const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+      const ssize_t n = ::write(m_Fd, data.data() + done, data.size() - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        failed_ = true;
+        m_Failed = true;
         return false;
       }
       done += static_cast<size_t>(n);
@@ -43,24 +43,24 @@ class PosixReplacingFile final : public FileSink {
   }
 
   bool Commit() override {
-    if (fd_ < 0 || failed_) {
+    if (m_Fd < 0 || m_Failed) {
       Abandon();
       return false;
     }
-    bool ok = ::fsync(fd_) == 0;
-    const int fd = fd_;
-    fd_ = -1;
+    bool ok = ::fsync(m_Fd) == 0;
+    const int fd = m_Fd;
+    m_Fd = -1;
     // Linux releases the descriptor even when close reports EINTR, so it is never retried; a
     // deferred write error shows here.
     ok = (::close(fd) == 0 || errno == EINTR) && ok;
-    if (ok) ok = ::rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
+    if (ok) ok = ::rename(m_TempPath.c_str(), m_TargetPath.c_str()) == 0;
     if (!ok) {
-      ::unlink(tempPath_.c_str());
-      tempPath_.clear();
+      ::unlink(m_TempPath.c_str());
+      m_TempPath.clear();
       return false;
     }
-    tempPath_.clear();
-    const int dir = ::open(FolderOf(targetPath_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_TempPath.clear();
+    const int dir = ::open(FolderOf(m_TargetPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
       ::fsync(dir);
       ::close(dir);
@@ -70,20 +70,20 @@ class PosixReplacingFile final : public FileSink {
 
  private:
   void Abandon() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-      fd_ = -1;
+    if (m_Fd >= 0) {
+      ::close(m_Fd);
+      m_Fd = -1;
     }
-    if (!tempPath_.empty()) {
-      ::unlink(tempPath_.c_str());
-      tempPath_.clear();
+    if (!m_TempPath.empty()) {
+      ::unlink(m_TempPath.c_str());
+      m_TempPath.clear();
     }
   }
 
-  int fd_;
-  bool failed_ = false;
-  std::string tempPath_;
-  std::string targetPath_;
+  int m_Fd;
+  bool m_Failed = false;
+  std::string m_TempPath;
+  std::string m_TargetPath;
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include "prompts/OutOfMemory.h"
 
 void ExtentList::Clear() {
-  std::unique_ptr<ExtentNode> node = std::move(head_);
+  std::unique_ptr<ExtentNode> node = std::move(m_Head);
   while (node) node = std::move(node->next);
-  tail_ = nullptr;
-  count_ = 0;
+  m_Tail = nullptr;
+  m_Count = 0;
 }
 
 ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount,
@@ -22,11 +22,11 @@ ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t se
   node->sparse = sparse;
   node->sectorCount = sectorCount;
   ExtentNode* raw = node.get();
-  if (list.tail_)
-    list.tail_->next = std::move(node);
+  if (list.m_Tail)
+    list.m_Tail->next = std::move(node);
   else
-    list.head_ = std::move(node);
-  list.tail_ = raw;
-  ++list.count_;
+    list.m_Head = std::move(node);
+  list.m_Tail = raw;
+  ++list.m_Count;
   return raw;
 }

@@ -30,14 +30,14 @@ class ExtentList {
   ExtentList& operator=(const ExtentList&) = delete;
   ~ExtentList() { Clear(); }
 
-  ExtentNode* Head() const { return head_.get(); }
-  size_t Count() const { return count_; }
+  ExtentNode* Head() const { return m_Head.get(); }
+  size_t Count() const { return m_Count; }
   void Clear();
 
  private:
   friend ExtentNode* AppendExtentNode(ExtentList& list, uint64_t startSector, uint64_t sectorCount,
                                       bool sparse);
-  std::unique_ptr<ExtentNode> head_;
-  ExtentNode* tail_ = nullptr;
-  size_t count_ = 0;
+  std::unique_ptr<ExtentNode> m_Head;
+  ExtentNode* m_Tail = nullptr;
+  size_t m_Count = 0;
 };

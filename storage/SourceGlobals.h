@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "storage/FileSystemKind.h"
+#include "storage/vdisk/VirtualDiskReader.h"
+
 inline constexpr int kDevicePathCount = 10;
 inline constexpr int kDevicePathBytes = 20;  // ANSI name with its terminating NUL
 
@@ -19,10 +22,10 @@ extern int16_t g_CurrentDevice;  // index into g_DevicePaths of the source
 extern int32_t g_BytesPerSector;      // sector size of the source (512 until a source sets it)
 extern int64_t g_SourceStartSector;   // first sector of the chosen volume
 extern int64_t g_SourceEndSector;     // last sector of the source; 0 or below: no limit
-extern std::string g_FileSystemName;  // "NTFS", "FAT32", "FAT16", "FAT12", "UNKNOWN" or empty
+extern FileSystemKind g_FileSystemName;  // file system of the chosen volume; None before a choice
 
 extern int32_t g_VirtualDiskMode;  // the source is a virtual-disk file
-extern char g_VirtualDiskType;     // 'C','Q','E','D','H','X'; anything else is VMDK
+extern VirtualDiskFormat g_VirtualDiskType;  // format of that file
 
 extern int32_t g_DiskImageSource;        // the source is a disk image folder
 extern int32_t g_ImageMultiFile;         // that image is split into 2 GiB pieces

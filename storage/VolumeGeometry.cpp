@@ -20,16 +20,16 @@ namespace {
 // One sector of the current source, read through the one sector path.
 class SectorReader {
  public:
-  SectorReader() : buffer_(static_cast<size_t>(g_BytesPerSector)) {}
+  SectorReader() : m_Buffer(static_cast<size_t>(g_BytesPerSector)) {}
   // Reads sector s; a failed or refused read leaves zeros, which fail every later test.
   bo::Bytes Read(int64_t s) {
-    std::fill(buffer_.begin(), buffer_.end(), std::byte{0});
-    if (s >= 0) ReadSectors(CurrentDevicePath(), s, 1, buffer_);
-    return buffer_;
+    std::fill(m_Buffer.begin(), m_Buffer.end(), std::byte{0});
+    if (s >= 0) ReadSectors(CurrentDevicePath(), s, 1, m_Buffer);
+    return m_Buffer;
   }
 
  private:
-  std::vector<std::byte> buffer_;
+  std::vector<std::byte> m_Buffer;
 };
 
 bool HasBootSignature(bo::Bytes b) {
@@ -223,11 +223,12 @@ int DetectNtfs(SectorReader& bootReader, SectorReader& recordReader, int64_t s, 
 }  // namespace
 
 int DetectVolumeGeometry() {
-  const std::string& name = g_FileSystemName;
-  if (name != "FAT16" && name != "FAT32" && name != "NTFS") return 0;
+  const FileSystemKind kind = g_FileSystemName;
+  if (kind != FileSystemKind::Fat16 && kind != FileSystemKind::Fat32 && kind != FileSystemKind::Ntfs)
+    return 0;
   if (!IsValidSectorSize(g_BytesPerSector) || g_SourceStartSector < 0) return 0;
   SectorReader boot, work;
-  if (name == "FAT16") return DetectFat16(boot, work, g_SourceStartSector);
-  if (name == "FAT32") return DetectFat32(boot, work, g_SourceStartSector);
+  if (kind == FileSystemKind::Fat16) return DetectFat16(boot, work, g_SourceStartSector);
+  if (kind == FileSystemKind::Fat32) return DetectFat32(boot, work, g_SourceStartSector);
   return DetectNtfs(boot, work, g_SourceStartSector, g_SourceEndSector);
 }

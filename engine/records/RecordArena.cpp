@@ -17,19 +17,19 @@ void RecordArena::FailAllocationsForTest(bool fail) {
 
 bool RecordArena::Grow(size_t atLeast) {
   if (g_FailForTest.load(std::memory_order_relaxed)) return false;
-  size_t size = nextChunk_ ? nextChunk_ : kFirstChunk;
-  nextChunk_ = size < kLargestChunk ? size * 2 : kLargestChunk;
+  size_t size = m_NextChunk ? m_NextChunk : kFirstChunk;
+  m_NextChunk = size < kLargestChunk ? size * 2 : kLargestChunk;
   if (size < atLeast) size = atLeast;
   std::unique_ptr<std::byte[]> chunk(new (std::nothrow) std::byte[size]);
   if (!chunk) return false;
   try {
-    chunks_.push_back(std::move(chunk));
+    m_Chunks.push_back(std::move(chunk));
   } catch (const std::bad_alloc&) {
     return false;
   }
-  cursor_ = chunks_.back().get();
-  left_ = size;
-  reserved_ += size;
+  m_Cursor = m_Chunks.back().get();
+  m_Left = size;
+  m_Reserved += size;
   return true;
 }
 
@@ -38,27 +38,27 @@ void* RecordArena::Allocate(size_t size, size_t align) {
     ReportOutOfMemoryAndExit("Out Of Memory");
     return nullptr;
   }
-  const size_t pad = (align - reinterpret_cast<uintptr_t>(cursor_) % align) % align;
-  if (!cursor_ || pad + size > left_) {
+  const size_t pad = (align - reinterpret_cast<uintptr_t>(m_Cursor) % align) % align;
+  if (!m_Cursor || pad + size > m_Left) {
     if (!Grow(size + align)) {
       ReportOutOfMemoryAndExit("Out Of Memory");
       return nullptr;
     }
     return Allocate(size, align);
   }
-  std::byte* p = cursor_ + pad;
-  cursor_ += pad + size;
-  left_ -= pad + size;
-  used_ += pad + size;
+  std::byte* p = m_Cursor + pad;
+  m_Cursor += pad + size;
+  m_Left -= pad + size;
+  m_Used += pad + size;
   return p;
 }
 
 void RecordArena::Release() {
-  chunks_.clear();
-  chunks_.shrink_to_fit();
-  cursor_ = nullptr;
-  left_ = 0;
-  nextChunk_ = 0;
-  used_ = 0;
-  reserved_ = 0;
+  m_Chunks.clear();
+  m_Chunks.shrink_to_fit();
+  m_Cursor = nullptr;
+  m_Left = 0;
+  m_NextChunk = 0;
+  m_Used = 0;
+  m_Reserved = 0;
 }

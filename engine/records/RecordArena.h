@@ -18,20 +18,20 @@ template <class Unit>
 class StoredName {
  public:
   constexpr StoredName() = default;
-  explicit StoredName(const Unit* units) : units_(units) {}
+  explicit StoredName(const Unit* units) : m_Units(units) {}
 
-  bool IsSet() const { return units_ != nullptr; }
+  bool IsSet() const { return m_Units != nullptr; }
   std::basic_string_view<Unit> View() const {
-    if (!units_) return {};
+    if (!m_Units) return {};
     uint32_t n;
-    std::memcpy(&n, reinterpret_cast<const std::byte*>(units_) - sizeof n, sizeof n);
-    return {units_, n};
+    std::memcpy(&n, reinterpret_cast<const std::byte*>(m_Units) - sizeof n, sizeof n);
+    return {m_Units, n};
   }
   // Zero-terminated units, or nullptr when no name is set.
-  const Unit* CStr() const { return units_; }
+  const Unit* CStr() const { return m_Units; }
 
  private:
-  const Unit* units_ = nullptr;
+  const Unit* m_Units = nullptr;
 };
 
 using WideName = StoredName<char16_t>;
@@ -64,8 +64,8 @@ class RecordArena {
   // Frees every chunk at once.
   void Release();
 
-  size_t BytesUsed() const { return used_; }
-  size_t BytesReserved() const { return reserved_; }
+  size_t BytesUsed() const { return m_Used; }
+  size_t BytesReserved() const { return m_Reserved; }
 
   // Makes every later allocation of every arena fail until cleared; tests use it to reach the
   // out-of-memory path.
@@ -87,10 +87,10 @@ class RecordArena {
 
   bool Grow(size_t atLeast);
 
-  std::vector<std::unique_ptr<std::byte[]>> chunks_;
-  std::byte* cursor_ = nullptr;
-  size_t left_ = 0;
-  size_t nextChunk_ = 0;
-  size_t used_ = 0;
-  size_t reserved_ = 0;
+  std::vector<std::unique_ptr<std::byte[]>> m_Chunks;
+  std::byte* m_Cursor = nullptr;
+  size_t m_Left = 0;
+  size_t m_NextChunk = 0;
+  size_t m_Used = 0;
+  size_t m_Reserved = 0;
 };

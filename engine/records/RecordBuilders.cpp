@@ -59,7 +59,7 @@ FolderRecord* AddFolderRecord(const NewFolder& f) {
   values.partition = f.partition;
   const uint32_t before = s.folderCount.load(std::memory_order_relaxed);
   FolderRecord* stored = nullptr;
-  if (s.folderList.Add(values, before + 1, &stored) == FolderList::AddResult::kInserted)
+  if (s.folderList.Add(values, before + 1, &stored) == FolderList::AddResult::Inserted)
     s.folderCount.store(before + 1, std::memory_order_relaxed);
   return stored;
 }

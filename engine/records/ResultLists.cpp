@@ -8,7 +8,7 @@ R* KeyedList<R>::SkipStart(uint32_t key) const {
   if (skipIndex.empty()) return nullptr;
   if (skipIndex[0]->parentId >= key) return skipIndex[0];
   size_t i;
-  if (ordered_) {
+  if (m_Ordered) {
     // Entries after the first are in ascending key order while the list is sorted.
     auto it = std::partition_point(skipIndex.begin() + 1, skipIndex.end(),
                                    [key](const R* r) { return r->parentId < key; });
@@ -30,16 +30,16 @@ void KeyedList<R>::LinkByKey(R* r) {
     return;
   }
   R* pred;
-  if (ordered_) {
-    if (!groups_) groups_ = std::make_unique<GroupMap>();
-    auto it = groups_->lower_bound(key);
-    if (it != groups_->end() && it->first == key) {
+  if (m_Ordered) {
+    if (!m_Groups) m_Groups = std::make_unique<GroupMap>();
+    auto it = m_Groups->lower_bound(key);
+    if (it != m_Groups->end() && it->first == key) {
       pred = it->second.last;
       it->second.last = r;
       ++it->second.count;
     } else {
-      pred = it == groups_->begin() ? head : std::prev(it)->second.last;
-      groups_->emplace_hint(it, key, Group{r, r, 1});
+      pred = it == m_Groups->begin() ? head : std::prev(it)->second.last;
+      m_Groups->emplace_hint(it, key, Group{r, r, 1});
     }
   } else {
     // The walk itself: from the start record while the next key is <= key.
@@ -58,15 +58,15 @@ void KeyedList<R>::LinkAtEnd(R* r) {
     LinkByKey(r);
     return;
   }
-  if (ordered_) {
+  if (m_Ordered) {
     if (tail == head || r->parentId >= tail->parentId) {
       // Still in order: the new record ends (or opens) the last key's group.
-      if (!groups_) groups_ = std::make_unique<GroupMap>();
-      auto it = groups_->find(r->parentId);
-      if (it != groups_->end())
+      if (!m_Groups) m_Groups = std::make_unique<GroupMap>();
+      auto it = m_Groups->find(r->parentId);
+      if (it != m_Groups->end())
         it->second.last = r, ++it->second.count;
       else
-        groups_->emplace_hint(groups_->end(), r->parentId, Group{r, r, 1});
+        m_Groups->emplace_hint(m_Groups->end(), r->parentId, Group{r, r, 1});
     } else {
       MarkUnordered();
     }
@@ -81,10 +81,10 @@ template <class R>
 R* KeyedList<R>::Predecessor(R* r) {
   if (r == head) return nullptr;
   R* p = head;
-  if (ordered_ && groups_) {
-    auto it = groups_->find(r->parentId);
-    if (it != groups_->end()) {
-      if (it->second.first == r) return it == groups_->begin() ? head : std::prev(it)->second.last;
+  if (m_Ordered && m_Groups) {
+    auto it = m_Groups->find(r->parentId);
+    if (it != m_Groups->end()) {
+      if (it->second.first == r) return it == m_Groups->begin() ? head : std::prev(it)->second.last;
       p = it->second.first;
     }
   }
@@ -99,20 +99,20 @@ R* KeyedList<R>::UnlinkRecord(R* r) {
     head = r->next;
     if (!head) tail = nullptr;
     // The old second record becomes the first and leaves the sorted part.
-    if (ordered_ && groups_ && head) {
-      auto it = groups_->find(head->parentId);
+    if (m_Ordered && m_Groups && head) {
+      auto it = m_Groups->find(head->parentId);
       if (--it->second.count == 0)
-        groups_->erase(it);
+        m_Groups->erase(it);
       else
         it->second.first = head->next;
     }
   } else {
     pred->next = r->next;
     if (tail == r) tail = pred;
-    if (ordered_ && groups_) {
-      auto it = groups_->find(r->parentId);
+    if (m_Ordered && m_Groups) {
+      auto it = m_Groups->find(r->parentId);
       if (--it->second.count == 0) {
-        groups_->erase(it);
+        m_Groups->erase(it);
       } else {
         if (it->second.first == r) it->second.first = r->next;
         if (it->second.last == r) it->second.last = pred;
@@ -136,12 +136,12 @@ void KeyedList<R>::RebuildSkipIndex() {
   skipIndex.clear();
   if (!head) return;
   skipIndex.push_back(head);
-  if (ordered_) {
+  if (m_Ordered) {
     // Reach positions 10,000, 20,000, ... through the key groups instead of walking every record.
-    if (!groups_) return;
+    if (!m_Groups) return;
     size_t start = 1;
     size_t target = kSkipSpacing;
-    for (auto& [key, g] : *groups_) {
+    for (auto& [key, g] : *m_Groups) {
       R* cursor = g.first;
       size_t pos = start;
       while (target < start + g.count) {
@@ -163,36 +163,36 @@ void KeyedList<R>::RebuildSkipIndex() {
     prevKey = r->parentId;
   }
   if (!sorted) return;
-  ordered_ = true;
-  groups_ = std::make_unique<GroupMap>();
-  nextStamp_ = 0;
+  m_Ordered = true;
+  m_Groups = std::make_unique<GroupMap>();
+  m_NextStamp = 0;
   for (R* r = head; r; r = r->next) {
     Stamp(r);
     if (r == head) continue;
-    auto it = groups_->find(r->parentId);
-    if (it != groups_->end())
+    auto it = m_Groups->find(r->parentId);
+    if (it != m_Groups->end())
       it->second.last = r, ++it->second.count;
     else
-      groups_->emplace_hint(groups_->end(), r->parentId, Group{r, r, 1});
+      m_Groups->emplace_hint(m_Groups->end(), r->parentId, Group{r, r, 1});
   }
 }
 
 template <class R>
 void KeyedList<R>::MarkUnordered() {
-  ordered_ = false;
-  groups_.reset();
+  m_Ordered = false;
+  m_Groups.reset();
 }
 
 template <class R>
 void KeyedList<R>::FreeAll() {
-  arena_.Release();
+  m_Arena.Release();
   head = tail = nullptr;
   skipIndex.clear();
   skipIndex.shrink_to_fit();
   skipThreshold = kSkipSpacing;
-  groups_.reset();
-  ordered_ = true;
-  nextStamp_ = 0;
+  m_Groups.reset();
+  m_Ordered = true;
+  m_NextStamp = 0;
 }
 
 template class KeyedList<FileRecord>;
@@ -226,8 +226,8 @@ bool FolderList::IsBefore(const FolderRecord* a, const FolderRecord* b) const {
 
 void FolderList::AddIdentity(FolderRecord* f) {
   if (f->id == 0) return;
-  if (!identities_) identities_ = std::make_unique<std::unordered_map<uint64_t, FolderRecord*>>();
-  auto [it, fresh] = identities_->try_emplace(IdentityKey(f->id, f->partition), f);
+  if (!m_Identities) m_Identities = std::make_unique<std::unordered_map<uint64_t, FolderRecord*>>();
+  auto [it, fresh] = m_Identities->try_emplace(IdentityKey(f->id, f->partition), f);
   if (!fresh) {
     f->sameIdentityNext = it->second;
     it->second = f;
@@ -235,14 +235,14 @@ void FolderList::AddIdentity(FolderRecord* f) {
 }
 
 void FolderList::RemoveIdentity(FolderRecord* f) {
-  if (f->id == 0 || !identities_) return;
-  auto it = identities_->find(IdentityKey(f->id, f->partition));
-  if (it == identities_->end()) return;
+  if (f->id == 0 || !m_Identities) return;
+  auto it = m_Identities->find(IdentityKey(f->id, f->partition));
+  if (it == m_Identities->end()) return;
   if (it->second == f) {
     if (f->sameIdentityNext)
       it->second = f->sameIdentityNext;
     else
-      identities_->erase(it);
+      m_Identities->erase(it);
   } else {
     for (FolderRecord* p = it->second; p->sameIdentityNext; p = p->sameIdentityNext) {
       if (p->sameIdentityNext == f) {
@@ -255,13 +255,13 @@ void FolderList::RemoveIdentity(FolderRecord* f) {
 }
 
 FolderRecord* FolderList::FindByIdentity(uint32_t id, int16_t partition) const {
-  if (id == 0 || !identities_ || !ordered_) {
+  if (id == 0 || !m_Identities || !m_Ordered) {
     for (FolderRecord* r = head; r; r = r->next)
       if (r->id == id && r->partition == partition) return r;
     return nullptr;
   }
-  auto it = identities_->find(IdentityKey(id, partition));
-  if (it == identities_->end()) return nullptr;
+  auto it = m_Identities->find(IdentityKey(id, partition));
+  if (it == m_Identities->end()) return nullptr;
   FolderRecord* best = it->second;
   for (FolderRecord* c = best->sameIdentityNext; c; c = c->sameIdentityNext)
     if (IsBefore(c, best)) best = c;
@@ -274,11 +274,11 @@ FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t count
   FolderRecord* match = nullptr;
   if (head && values.id != 0) {
     FolderRecord* start = head->next ? SkipStart(key) : skipIndex.back();
-    if (ordered_) {
+    if (m_Ordered) {
       // Only a record at or after the start record counts as a duplicate, as in the walk.
-      if (identities_) {
-        auto it = identities_->find(IdentityKey(values.id, values.partition));
-        if (it != identities_->end()) {
+      if (m_Identities) {
+        auto it = m_Identities->find(IdentityKey(values.id, values.partition));
+        if (it != m_Identities->end()) {
           for (FolderRecord* c = it->second; c; c = c->sameIdentityNext)
             if (!IsBefore(c, start) && (!match || IsBefore(c, match))) match = c;
         }
@@ -295,7 +295,7 @@ FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t count
 
   if (match) {
     if (stored) *stored = match;
-    if (!(match->deleted == 'y' && values.deleted != 'y')) return AddResult::kDropped;
+    if (!(match->deleted == 'y' && values.deleted != 'y')) return AddResult::Dropped;
     // A present folder replaces the deleted record of the same folder in place.
     const uint32_t oldKey = match->parentId;
     match->ansiName = values.ansiName;
@@ -320,11 +320,11 @@ FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t count
       LinkByKey(match);
       RebuildSkipIndex();
     }
-    return AddResult::kMerged;
+    return AddResult::Merged;
   }
 
   FolderRecord* r = NewRecord();
-  if (!r) return AddResult::kNoMemory;
+  if (!r) return AddResult::NoMemory;
   *r = values;
   r->kind = 'D';
   r->selected = 'n';
@@ -343,12 +343,12 @@ FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t count
   } else {
     RebuildIfDue(countAfter);
   }
-  return AddResult::kInserted;
+  return AddResult::Inserted;
 }
 
 void FolderList::SetParentInPlace(FolderRecord& f, uint32_t parentId) {
   if (f.parentId == parentId) return;
-  if (&f != head && ordered_) MarkUnordered();
+  if (&f != head && m_Ordered) MarkUnordered();
   f.parentId = parentId;
 }
 
@@ -360,5 +360,5 @@ void FolderList::Unlink(FolderRecord& f) {
 
 void FolderList::Free() {
   FreeAll();
-  identities_.reset();
+  m_Identities.reset();
 }

@@ -56,11 +56,11 @@ class KeyedList {
   R* SkipStart(uint32_t key) const;
 
   // True while the fast structures describe the list (the list is sorted from its second record).
-  bool IsOrdered() const { return ordered_; }
+  bool IsOrdered() const { return m_Ordered; }
 
   // Bytes held by the records and names of this list.
-  size_t ArenaBytesUsed() const { return arena_.BytesUsed(); }
-  size_t ArenaBytesReserved() const { return arena_.BytesReserved(); }
+  size_t ArenaBytesUsed() const { return m_Arena.BytesUsed(); }
+  size_t ArenaBytesReserved() const { return m_Arena.BytesReserved(); }
 
  protected:
   struct Group {
@@ -70,7 +70,7 @@ class KeyedList {
   };
   using GroupMap = std::map<uint32_t, Group>;
 
-  R* NewRecord() { return arena_.template New<R>(); }
+  R* NewRecord() { return m_Arena.template New<R>(); }
   // Links r at the place of its key (as the walk would); r must not be on the list.
   void LinkByKey(R* r);
   // Links r after the last record whatever its key.
@@ -86,13 +86,13 @@ class KeyedList {
   // Folders number their records so that, within a key, a higher number means later in the
   // list; the merge uses it to tell which of two records comes first. Files need no number.
   void Stamp(R* r) {
-    if constexpr (requires { r->orderStamp; }) r->orderStamp = nextStamp_++;
+    if constexpr (requires { r->orderStamp; }) r->orderStamp = m_NextStamp++;
   }
 
-  RecordArena arena_;
-  std::unique_ptr<GroupMap> groups_;
-  bool ordered_ = true;
-  uint32_t nextStamp_ = 0;
+  RecordArena m_Arena;
+  std::unique_ptr<GroupMap> m_Groups;
+  bool m_Ordered = true;
+  uint32_t m_NextStamp = 0;
 };
 
 class FileList : public KeyedList<FileRecord> {
@@ -102,7 +102,7 @@ class FileList : public KeyedList<FileRecord> {
   // Inserts a filled record copy into key order; the record gets its sequence number from
   // `sequence`. Used by AddFileRecord.
   FileRecord* Insert(const FileRecord& values, uint32_t sequence, uint32_t countAfter);
-  RecordArena& Arena() { return arena_; }
+  RecordArena& Arena() { return m_Arena; }
   void Free() { FreeAll(); }
 };
 
@@ -110,7 +110,7 @@ class FolderList : public KeyedList<FolderRecord> {
  public:
   constexpr FolderList() = default;
 
-  enum class AddResult { kInserted, kMerged, kDropped, kNoMemory };
+  enum class AddResult { Inserted, Merged, Dropped, NoMemory };
 
   // The whole of AddFolderRecord on this list: insert, merge into a stored deleted folder, or
   // drop. `values` carries copied names already. `countAfter` is the folder count once inserted.
@@ -127,7 +127,7 @@ class FolderList : public KeyedList<FolderRecord> {
   // is freed (the lost-folder re-sort reads it to insert it again). The caller adjusts the count.
   void Unlink(FolderRecord& f);
 
-  RecordArena& Arena() { return arena_; }
+  RecordArena& Arena() { return m_Arena; }
   void Free();
 
  private:
@@ -137,7 +137,7 @@ class FolderList : public KeyedList<FolderRecord> {
   bool IsBefore(const FolderRecord* a, const FolderRecord* b) const;
   void AddIdentity(FolderRecord* f);
   void RemoveIdentity(FolderRecord* f);
-  std::unique_ptr<std::unordered_map<uint64_t, FolderRecord*>> identities_;
+  std::unique_ptr<std::unordered_map<uint64_t, FolderRecord*>> m_Identities;
 };
 
 // The readers' walk over the children of parentId: the first record when its own key is

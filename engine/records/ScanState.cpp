@@ -11,23 +11,17 @@ constinit std::atomic<int32_t> g_CreateImageMode{0};
 constinit std::atomic<int32_t> g_LogLoaded{0};
 constinit std::atomic<int32_t> g_TreeMode{0};
 
-void ScanState::SetFileSystemName(std::string_view name) {
-  fileSystemNameLength_ = std::min(name.size(), fileSystemName_.size() - 1);
-  std::copy_n(name.begin(), fileSystemNameLength_, fileSystemName_.begin());
-  fileSystemName_[fileSystemNameLength_] = 0;
-}
-
 void ScanState::SetLastShownName(std::u16string_view name) {
-  std::lock_guard lock(lastNameMutex_);
-  const size_t n = std::min(name.size(), lastShownName_.size() - 1);
-  std::copy_n(name.begin(), n, lastShownName_.begin());
-  lastShownName_[n] = 0;
-  lastShownLength_ = static_cast<uint32_t>(n);
+  std::lock_guard lock(m_LastNameMutex);
+  const size_t n = std::min(name.size(), m_LastShownName.size() - 1);
+  std::copy_n(name.begin(), n, m_LastShownName.begin());
+  m_LastShownName[n] = 0;
+  m_LastShownLength = static_cast<uint32_t>(n);
 }
 
 std::u16string ScanState::LastShownName() const {
-  std::lock_guard lock(lastNameMutex_);
-  return std::u16string(lastShownName_.data(), lastShownLength_);
+  std::lock_guard lock(m_LastNameMutex);
+  return std::u16string(m_LastShownName.data(), m_LastShownLength);
 }
 
 void FreeFolderList() {
@@ -66,12 +60,9 @@ void ResetScanState() {
   ClearTemporaryLists();
   s.attrListRefs.fill(0);
   s.attrListRefCount = 0;
-  s.analysisPage = nullptr;
-  s.scanThread.reset();
   s.totalSize = 0;
   s.chosenFileSystem = 0;
-  s.geometry.fill(0);
-  s.SetFileSystemName({});
+  s.fileSystem = FileSystemKind::None;
   s.recoveryMode = 0;
   s.partitionStyle = 0;
   s.SetLastShownName({});

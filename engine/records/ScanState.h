@@ -10,7 +10,6 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -18,16 +17,13 @@
 #include "engine/records/RecordList.h"
 #include "engine/records/ResultLists.h"
 #include "engine/records/ResultRecords.h"
+#include "storage/FileSystemKind.h"
 
-class RecoveryAnalysis;  // the analysis page
-class ScanWorker;        // the scan worker thread object (declared by the analysis page)
 
 struct ScanState {
   std::array<uint32_t, 50> attrListRefs{};
   int16_t attrListRefCount = 0;
 
-  RecoveryAnalysis* analysisPage = nullptr;  // not owned; set while the page runs
-  std::shared_ptr<ScanWorker> scanThread;    // the worker running now; empty when idle
 
   std::atomic<uint32_t> indxCount{0};
   std::atomic<uint32_t> folderCount{0};
@@ -52,17 +48,9 @@ struct ScanState {
   RecordList<FoundDirectoryRecord> foundDirList;
   RecordList<PartitionRecord> partitionList;
 
-  // Copy of VolumeGeometry in its order: SectorsPerMftRecord, SectorsPerIndexRecord,
-  // MftStartSector, MftMirrorStartSector, SectorsPerCluster, FatSizeSectors, RootDirectory,
-  // RootDirectorySectors, ReservedSectors, ClusterBaseSector, Fat1StartSector, Fat2StartSector.
-  std::array<uint32_t, 12> geometry{};
-
-  // Copy of g_FileSystemName ("NTFS", "FAT12", "FAT16", "FAT32"); at most 31 bytes are kept.
-  // A fixed array keeps g_ScanState constant-initialised.
-  void SetFileSystemName(std::string_view name);
-  std::string_view FileSystemName() const {
-    return {fileSystemName_.data(), fileSystemNameLength_};
-  }
+  // The file system the lists were scanned from (g_FileSystemName when the scan started). The
+  // volume geometry has one copy, g_VolumeGeometry (storage/VolumeGeometry.h).
+  FileSystemKind fileSystem = FileSystemKind::None;
 
   int32_t recoveryMode = 0;    // RecoveryMode: 1 deleted ... 5 create disk image
   int32_t partitionStyle = 0;  // 0 one selected volume, 1 a sector range
@@ -74,11 +62,9 @@ struct ScanState {
   // The saving settings are kept here by the saving pages (added with them).
 
  private:
-  std::array<char, 32> fileSystemName_{};
-  size_t fileSystemNameLength_ = 0;
-  mutable std::mutex lastNameMutex_;
-  std::array<char16_t, 260> lastShownName_{};
-  uint32_t lastShownLength_ = 0;
+  mutable std::mutex m_LastNameMutex;
+  std::array<char16_t, 260> m_LastShownName{};
+  uint32_t m_LastShownLength = 0;
 };
 
 extern constinit ScanState g_ScanState;

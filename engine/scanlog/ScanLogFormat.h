@@ -55,8 +55,7 @@ inline constexpr size_t kFolderFixedBytes = 50;
 inline constexpr size_t kFileFixedBytes = 54;
 inline constexpr size_t kPartitionNameUnits = 10;
 
-// The log's geometry order, as indexes of ScanState::geometry (which is in VolumeGeometry's
-// order): FatSizeSectors, SectorsPerCluster, RootDirectorySectors, RootDirectory,
+// The log's geometry order, as indexes of the twelve VolumeGeometry fields in declaration order: FatSizeSectors, SectorsPerCluster, RootDirectorySectors, RootDirectory,
 // ReservedSectors, ClusterBaseSector, Fat1StartSector, Fat2StartSector, MftStartSector,
 // MftMirrorStartSector, SectorsPerMftRecord, SectorsPerIndexRecord.
 inline constexpr std::array<size_t, 12> kGeometryLogOrder = {5, 4, 7, 6, 8, 9, 10, 11, 2, 3, 0, 1};

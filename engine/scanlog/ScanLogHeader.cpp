@@ -61,25 +61,26 @@ ScanLogCheck ParseScanLogHeader(ScanLogSource& source, std::u16string_view diskM
                                 ScanLogHeader& out) {
   ScanLogHeader h;
   LogCursor c(source, kStyleOffset);  // the title is never read
-  if (!c.Le16(h.style) || (h.style != 0 && h.style != 1)) return ScanLogCheck::kInvalid;
+  if (!c.Le16(h.style) || (h.style != 0 && h.style != 1)) return ScanLogCheck::Invalid;
 
   uint32_t modelUnits = 0;
   if (!c.Le32(modelUnits) || modelUnits > kMaxModelUnits || !c.Units(modelUnits, h.diskModel))
-    return ScanLogCheck::kInvalid;
-  if (h.diskModel != diskModel) return ScanLogCheck::kWrongDevice;
+    return ScanLogCheck::Invalid;
+  if (h.diskModel != diskModel) return ScanLogCheck::WrongDevice;
 
   uint32_t formatted = 0, partition = 0, pass = 0, chosen = 0;
   if (!c.U8(h.currentDevice) || !c.U8(h.driveLetter) || !c.Le32(h.bytesPerSector) ||
       !c.U8(h.selectedDiskNumber) || !c.U8(h.selectedPartitionIndex) ||
       !c.ShortWide(h.fileSystemName) || !c.ShortWide(h.sourceNodeText) || !c.Le64(h.startSector) ||
       !c.Le64(h.endSector))
-    return ScanLogCheck::kInvalid;
-  std::array<uint32_t, 12> volume{};
-  if (!ReadGeometry(c, volume) || !ReadGeometry(c, h.scanGeometry) ||
+    return ScanLogCheck::Invalid;
+  std::array<uint32_t, 12> volume{}, scan{};
+  if (!ReadGeometry(c, volume) || !ReadGeometry(c, scan) ||
       !c.ShortWide(h.scanFileSystemName) || !c.Le32(formatted) || !c.Le32(partition) ||
       !c.Le32(pass) || !c.Le32(chosen))
-    return ScanLogCheck::kInvalid;
+    return ScanLogCheck::Invalid;
   h.volumeGeometry = GeometryFromArray(volume);
+  h.scanGeometry = GeometryFromArray(scan);
   h.formattedMode = static_cast<int32_t>(formatted);
   h.partitionMode = static_cast<int32_t>(partition);
   h.partitionPass = static_cast<int32_t>(pass);
@@ -92,33 +93,33 @@ ScanLogCheck ParseScanLogHeader(ScanLogSource& source, std::u16string_view diskM
       h.startSector > static_cast<uint64_t>(INT64_MAX) ||
       h.endSector > static_cast<uint64_t>(INT64_MAX) || !IsFlag(h.formattedMode) ||
       !IsFlag(h.partitionMode))
-    return ScanLogCheck::kInvalid;
+    return ScanLogCheck::Invalid;
 
   if (h.partitionMode != 0) {
     uint32_t count = 0;
     if (!c.Le32(count) || count > c.Remaining() / kPartitionEntryBytes)
-      return ScanLogCheck::kInvalid;
+      return ScanLogCheck::Invalid;
     h.partitions.resize(count);
     for (PartitionRecord& p : h.partitions)
-      if (!ReadPartition(c, p)) return ScanLogCheck::kInvalid;
+      if (!ReadPartition(c, p)) return ScanLogCheck::Invalid;
   }
   if (!IsLogChosenFileSystem(h.chosenFileSystem, h.partitions.size()))
-    return ScanLogCheck::kInvalid;
+    return ScanLogCheck::Invalid;
 
   h.recordOffset = c.Position();
   out = std::move(h);
-  return ScanLogCheck::kValid;
+  return ScanLogCheck::Valid;
 }
 
 ScanLogCheck CheckScanLog(ScanLogSource& source, std::u16string_view diskModel,
                           ScanLogHeader& out) {
   ScanLogHeader h;
   const ScanLogCheck check = ParseScanLogHeader(source, diskModel, h);
-  if (check != ScanLogCheck::kValid) return check;
+  if (check != ScanLogCheck::Valid) return check;
   if (!CheckScanLogRecords(source, h.recordOffset, h.HasFoundSections()))
-    return ScanLogCheck::kInvalid;
+    return ScanLogCheck::Invalid;
   out = std::move(h);
-  return ScanLogCheck::kValid;
+  return ScanLogCheck::Valid;
 }
 
 void ApplyScanLogHeader(const ScanLogHeader& h, const std::string& path) {
@@ -135,13 +136,14 @@ void ApplyScanLogHeader(const ScanLogHeader& h, const std::string& path) {
   g_SelectedDiskNumber = h.selectedDiskNumber;
   // The log keeps one byte of the index; -1 (no partition) must come back as -1.
   g_SelectedPartitionIndex = static_cast<int8_t>(h.selectedPartitionIndex);
-  g_FileSystemName = Utf16ToUtf8(h.fileSystemName);
+  g_FileSystemName = ParseFileSystemKind(h.fileSystemName);
   g_SourceNodeText = Utf16ToUtf8(h.sourceNodeText);
   g_SourceStartSector = static_cast<int64_t>(h.startSector);
   g_SourceEndSector = static_cast<int64_t>(h.endSector);
-  g_VolumeGeometry = h.volumeGeometry;
-  s.geometry = h.scanGeometry;
-  s.SetFileSystemName(Utf16ToUtf8(h.scanFileSystemName));
+  // The scans read the geometry the saved scan ran with; a log saved before any scan has only
+  // the volume's.
+  g_VolumeGeometry = h.scanFileSystemName.empty() ? h.volumeGeometry : h.scanGeometry;
+  s.fileSystem = ParseFileSystemKind(h.scanFileSystemName);
 
   g_FormattedMode = h.formattedMode;
   g_PartitionMode = h.partitionMode;
@@ -170,11 +172,11 @@ int LoadScanLogHeader(const std::string& path) {
   if (!source) return fail(kLogOpenErrorText);
   ScanLogHeader h;
   switch (CheckScanLog(*source, Utf8ToUtf16(g_SourceDiskModel), h)) {
-    case ScanLogCheck::kValid:
+    case ScanLogCheck::Valid:
       break;
-    case ScanLogCheck::kWrongDevice:
+    case ScanLogCheck::WrongDevice:
       return fail(kLogWrongDeviceText);
-    case ScanLogCheck::kInvalid:
+    case ScanLogCheck::Invalid:
       return fail(kLogInvalidText);
   }
   ApplyScanLogHeader(h, path);

@@ -31,7 +31,7 @@ struct ScanLogHeader {
   uint64_t startSector = 0;
   uint64_t endSector = 0;
   VolumeGeometry volumeGeometry{};
-  std::array<uint32_t, 12> scanGeometry{};  // in VolumeGeometry's order, as ScanState keeps it
+  VolumeGeometry scanGeometry{};  // the geometry the saved scan ran with
   std::u16string scanFileSystemName;
   int32_t formattedMode = 0;
   int32_t partitionMode = 0;
@@ -45,9 +45,9 @@ struct ScanLogHeader {
 };
 
 enum class ScanLogCheck {
-  kValid,
-  kInvalid,      // "Log file is not valid. Invalid seeking. ."
-  kWrongDevice,  // "Please select proper device."
+  Valid,
+  Invalid,      // "Log file is not valid. Invalid seeking. ."
+  WrongDevice,  // "Please select proper device."
 };
 
 // Parses the header and the partition section. The disk model must equal diskModel exactly (an

@@ -16,8 +16,8 @@
 
 namespace {
 
-enum class Step { kGoOn, kStop, kCancel };
-enum class Walk { kDone, kInvalid, kStopped, kCancelled };
+enum class Step { GoOn, Stop, Cancel };
+enum class Walk { Done, Invalid, Stopped, Cancelled };
 
 struct EntryNames {
   std::u16string wide;
@@ -35,26 +35,26 @@ TimeHalves TimeAt(Fixed f, size_t offset) {
 template <size_t FixedBytes, class Fn>
 Walk ReadSection(LogCursor& c, Fn&& fn) {
   uint32_t count = 0;
-  if (!c.Le32(count)) return Walk::kInvalid;
+  if (!c.Le32(count)) return Walk::Invalid;
   // Each entry takes at least its fixed part and two count bytes.
-  if (count > c.Remaining() / (FixedBytes + 2)) return Walk::kInvalid;
+  if (count > c.Remaining() / (FixedBytes + 2)) return Walk::Invalid;
   std::array<std::byte, FixedBytes> fixed{};
   EntryNames names;
   for (uint32_t i = 0; i < count; ++i) {
     std::span<const std::byte> b;
-    if (!c.Take(FixedBytes, b)) return Walk::kInvalid;
+    if (!c.Take(FixedBytes, b)) return Walk::Invalid;
     std::copy(b.begin(), b.end(), fixed.begin());
-    if (!c.ShortWide(names.wide) || !c.ShortAnsi(names.ansi)) return Walk::kInvalid;
+    if (!c.ShortWide(names.wide) || !c.ShortAnsi(names.ansi)) return Walk::Invalid;
     switch (fn(Fixed(fixed), names)) {
-      case Step::kGoOn:
+      case Step::GoOn:
         break;
-      case Step::kStop:
-        return Walk::kStopped;
-      case Step::kCancel:
-        return Walk::kCancelled;
+      case Step::Stop:
+        return Walk::Stopped;
+      case Step::Cancel:
+        return Walk::Cancelled;
     }
   }
-  return Walk::kDone;
+  return Walk::Done;
 }
 
 NewFoundDirectory FoundDirectoryOf(Fixed f, const EntryNames& n) {
@@ -122,8 +122,8 @@ NewFile FileOf(Fixed f, const EntryNames& n) {
 // Walks the sections in file order, handing each entry to the visitor's four calls.
 template <class V>
 Walk WalkSections(LogCursor& c, bool foundSections, bool resultSections, V& v) {
-  auto run = [](Walk w) { return w != Walk::kDone; };
-  Walk w = Walk::kDone;
+  auto run = [](Walk w) { return w != Walk::Done; };
+  Walk w = Walk::Done;
   if (foundSections) {
     w = ReadSection<kFoundDirFixedBytes>(
         c, [&](Fixed f, const EntryNames& n) { return v.FoundDirectory(f, n, c); });
@@ -143,15 +143,15 @@ Walk WalkSections(LogCursor& c, bool foundSections, bool resultSections, V& v) {
 }
 
 struct CheckOnly {
-  Step FoundDirectory(Fixed, const EntryNames&, const LogCursor&) { return Step::kGoOn; }
-  Step FoundFile(Fixed, const EntryNames&, const LogCursor&) { return Step::kGoOn; }
-  Step Folder(Fixed, const EntryNames&, const LogCursor&) { return Step::kGoOn; }
-  Step File(Fixed, const EntryNames&, const LogCursor&) { return Step::kGoOn; }
+  Step FoundDirectory(Fixed, const EntryNames&, const LogCursor&) { return Step::GoOn; }
+  Step FoundFile(Fixed, const EntryNames&, const LogCursor&) { return Step::GoOn; }
+  Step Folder(Fixed, const EntryNames&, const LogCursor&) { return Step::GoOn; }
+  Step File(Fixed, const EntryNames&, const LogCursor&) { return Step::GoOn; }
 };
 
 class Builder {
  public:
-  explicit Builder(ScanJob& job) : job_(job) {}
+  explicit Builder(ScanJob& job) : m_Job(job) {}
 
   Step FoundDirectory(Fixed f, const EntryNames& n, const LogCursor& c) {
     AddFoundDirectoryRecordCounted(g_ScanState.foundDirList, FoundDirectoryOf(f, n));
@@ -169,11 +169,11 @@ class Builder {
   }
   Step File(Fixed f, const EntryNames& n, const LogCursor& c) {
     const NewFile r = FileOf(f, n);
-    if (!(firstFile_ && IsOldLostPlaceholder(r))) {
+    if (!(m_FirstFile && IsOldLostPlaceholder(r))) {
       AddFileRecord(r);
       AddSize(r.size);
     }
-    firstFile_ = false;
+    m_FirstFile = false;
     return After(n, c);
   }
 
@@ -184,24 +184,24 @@ class Builder {
   }
 
   Step After(const EntryNames& n, const LogCursor& c) {
-    if (job_.throttle.Tick()) {
+    if (m_Job.throttle.Tick()) {
       ScanProgress p;
       p.sizeOrSector = g_ScanState.totalSize.load();
       p.folders = g_ScanState.folderCount.load();
       p.files = g_ScanState.fileCount.load();
       p.name = n.ansi.empty() ? n.wide : FatShortNameToUtf16(n.ansi);
       p.mode = 'n';
-      job_.observer.OnProgress(p);
+      m_Job.observer.OnProgress(p);
     }
     const int bar =
         c.Size() ? static_cast<int>(std::min<uint64_t>(100, c.Position() * 100 / c.Size())) : 100;
-    if (bar != lastBar_) {
-      lastBar_ = bar;
-      job_.observer.OnBar(bar);
+    if (bar != m_LastBar) {
+      m_LastBar = bar;
+      m_Job.observer.OnBar(bar);
     }
-    if (!job_.control.Checkpoint()) return Step::kCancel;
-    if (job_.control.StopRequested()) return Step::kStop;
-    return Step::kGoOn;
+    if (!m_Job.control.Checkpoint()) return Step::Cancel;
+    if (m_Job.control.StopRequested()) return Step::Stop;
+    return Step::GoOn;
   }
 
   // Logs of earlier versions begin an NTFS dump's file section with a placeholder: the file
@@ -209,13 +209,12 @@ class Builder {
   // found file looks like it (the only record 0 is named $MFT), so it is left out.
   static bool IsOldLostPlaceholder(const NewFile& r) {
     return r.ansiName.empty() && r.wideName == u"Lost" && r.parentId == kNtfsRootId && r.id == 0 &&
-           r.size == 0 && r.locator == 0 && g_FileSystemName != "FAT12" &&
-           g_FileSystemName != "FAT16" && g_FileSystemName != "FAT32";
+           r.size == 0 && r.locator == 0 && !IsFatKind(g_FileSystemName);
   }
 
-  ScanJob& job_;
-  int lastBar_ = -1;
-  bool firstFile_ = true;
+  ScanJob& m_Job;
+  int m_LastBar = -1;
+  bool m_FirstFile = true;
 };
 
 }  // namespace
@@ -226,7 +225,7 @@ bool CheckScanLogRecords(ScanLogSource& source, uint64_t offset, bool foundSecti
   CheckOnly v;
   // The writer ends the file with the last file entry; anything after it means the counts
   // were read from the wrong place.
-  return WalkSections(c, foundSections, true, v) == Walk::kDone && c.Remaining() == 0;
+  return WalkSections(c, foundSections, true, v) == Walk::Done && c.Remaining() == 0;
 }
 
 ScanEnd LoadScanLogRecordsFrom(ScanLogSource& source, uint64_t offset, ScanJob& job) {
@@ -242,22 +241,22 @@ ScanEnd LoadScanLogRecordsFrom(ScanLogSource& source, uint64_t offset, ScanJob& 
   };
   clear();
   const uint64_t sizeBefore = g_ScanState.totalSize.load();
-  Walk w = Walk::kInvalid;
+  Walk w = Walk::Invalid;
   if (offset <= source.Size()) {
     LogCursor c(source, offset);
     Builder v(job);
     w = WalkSections(c, foundLists, !foundLists, v);
-    if (w == Walk::kDone && !foundLists && c.Remaining() != 0) w = Walk::kInvalid;
+    if (w == Walk::Done && !foundLists && c.Remaining() != 0) w = Walk::Invalid;
   }
   if (foundLists) g_LogLoaded = 0;
   switch (w) {
-    case Walk::kDone:
+    case Walk::Done:
       return ScanEnd::Finished;
-    case Walk::kStopped:
+    case Walk::Stopped:
       return ScanEnd::Stopped;
-    case Walk::kCancelled:
+    case Walk::Cancelled:
       return ScanEnd::Cancelled;
-    case Walk::kInvalid:
+    case Walk::Invalid:
       break;
   }
   clear();

@@ -13,16 +13,16 @@ namespace {
 class FileLogSource final : public ScanLogSource {
  public:
   FileLogSource(std::unique_ptr<RawDevice> file, uint64_t size)
-      : file_(std::move(file)), size_(size) {}
-  uint64_t Size() const override { return size_; }
+      : m_File(std::move(file)), m_Size(size) {}
+  uint64_t Size() const override { return m_Size; }
   bool ReadAt(uint64_t offset, std::span<std::byte> out) override {
-    if (offset > size_ || out.size() > size_ - offset) return false;
-    return file_->ReadAt(offset, out) == static_cast<int64_t>(out.size());
+    if (offset > m_Size || out.size() > m_Size - offset) return false;
+    return m_File->ReadAt(offset, out) == static_cast<int64_t>(out.size());
   }
 
  private:
-  std::unique_ptr<RawDevice> file_;
-  uint64_t size_;
+  std::unique_ptr<RawDevice> m_File;
+  uint64_t m_Size;
 };
 
 // Reads larger than one entry with its names go to the source directly; the buffer serves the
@@ -42,20 +42,20 @@ std::unique_ptr<ScanLogSource> OpenScanLogFile(const std::string& path) {
 }
 
 bool MemoryLogSource::ReadAt(uint64_t offset, std::span<std::byte> out) {
-  if (offset > bytes_.size() || out.size() > bytes_.size() - offset) return false;
-  if (!out.empty()) std::memcpy(out.data(), bytes_.data() + offset, out.size());
+  if (offset > m_Bytes.size() || out.size() > m_Bytes.size() - offset) return false;
+  if (!out.empty()) std::memcpy(out.data(), m_Bytes.data() + offset, out.size());
   return true;
 }
 
 bool LogCursor::Fill(size_t n) {
   if (n > Remaining()) return false;
-  if (position_ >= bufferStart_ && position_ - bufferStart_ + n <= buffer_.size()) return true;
+  if (m_Position >= m_BufferStart && m_Position - m_BufferStart + n <= m_Buffer.size()) return true;
   // n is at most kMaxRead, well below the buffer, so one fill always holds it.
   const size_t want = static_cast<size_t>(std::min<uint64_t>(kBufferBytes, Remaining()));
-  buffer_.resize(want);
-  bufferStart_ = position_;
-  if (!source_.ReadAt(position_, std::span(buffer_.data(), want))) {
-    buffer_.clear();
+  m_Buffer.resize(want);
+  m_BufferStart = m_Position;
+  if (!m_Source.ReadAt(m_Position, std::span(m_Buffer.data(), want))) {
+    m_Buffer.clear();
     return false;
   }
   return true;
@@ -64,8 +64,8 @@ bool LogCursor::Fill(size_t n) {
 bool LogCursor::Take(size_t n, std::span<const std::byte>& out) {
   out = {};
   if (n > kMaxRead || !Fill(n)) return false;
-  out = std::span<const std::byte>(buffer_).subspan(position_ - bufferStart_, n);
-  position_ += n;
+  out = std::span<const std::byte>(m_Buffer).subspan(m_Position - m_BufferStart, n);
+  m_Position += n;
   return true;
 }
 

@@ -23,12 +23,12 @@ std::unique_ptr<ScanLogSource> OpenScanLogFile(const std::string& path);
 
 class MemoryLogSource final : public ScanLogSource {
  public:
-  explicit MemoryLogSource(std::span<const std::byte> bytes) : bytes_(bytes) {}
-  uint64_t Size() const override { return bytes_.size(); }
+  explicit MemoryLogSource(std::span<const std::byte> bytes) : m_Bytes(bytes) {}
+  uint64_t Size() const override { return m_Bytes.size(); }
   bool ReadAt(uint64_t offset, std::span<std::byte> out) override;
 
  private:
-  std::span<const std::byte> bytes_;
+  std::span<const std::byte> m_Bytes;
 };
 
 // Sequential reads from a position, buffered. Every read is checked against the source's size
@@ -36,11 +36,11 @@ class MemoryLogSource final : public ScanLogSource {
 class LogCursor {
  public:
   LogCursor(ScanLogSource& source, uint64_t position)
-      : source_(source), size_(source.Size()), position_(position) {}
+      : m_Source(source), m_Size(source.Size()), m_Position(position) {}
 
-  uint64_t Position() const { return position_; }
-  uint64_t Remaining() const { return position_ <= size_ ? size_ - position_ : 0; }
-  uint64_t Size() const { return size_; }
+  uint64_t Position() const { return m_Position; }
+  uint64_t Remaining() const { return m_Position <= m_Size ? m_Size - m_Position : 0; }
+  uint64_t Size() const { return m_Size; }
 
   // The next n bytes (n at most kMaxRead), valid until the next call; empty on failure.
   bool Take(size_t n, std::span<const std::byte>& out);
@@ -59,9 +59,9 @@ class LogCursor {
 
  private:
   bool Fill(size_t n);
-  ScanLogSource& source_;
-  uint64_t size_;
-  uint64_t position_;
-  std::vector<std::byte> buffer_;
-  uint64_t bufferStart_ = 0;
+  ScanLogSource& m_Source;
+  uint64_t m_Size;
+  uint64_t m_Position;
+  std::vector<std::byte> m_Buffer;
+  uint64_t m_BufferStart = 0;
 };

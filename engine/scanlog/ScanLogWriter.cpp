@@ -19,16 +19,16 @@ namespace {
 // Collects small writes into large ones and remembers the first failure.
 class LogWriter {
  public:
-  explicit LogWriter(FileSink& sink) : sink_(sink) { buffer_.reserve(kBufferBytes); }
+  explicit LogWriter(FileSink& sink) : m_Sink(sink) { m_Buffer.reserve(kBufferBytes); }
 
   void Put(std::span<const std::byte> bytes) {
-    if (!ok_) return;
-    if (buffer_.size() + bytes.size() > kBufferBytes) Flush();
+    if (!m_Ok) return;
+    if (m_Buffer.size() + bytes.size() > kBufferBytes) Flush();
     if (bytes.size() >= kBufferBytes) {
-      ok_ = ok_ && sink_.Write(bytes);
+      m_Ok = m_Ok && m_Sink.Write(bytes);
       return;
     }
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    m_Buffer.insert(m_Buffer.end(), bytes.begin(), bytes.end());
   }
   template <class T>
   void Le(T value) {
@@ -51,21 +51,21 @@ class LogWriter {
     U8(static_cast<uint8_t>(text.size()));
     Put(std::as_bytes(std::span(text.data(), text.size())));
   }
-  void Fail() { ok_ = false; }
+  void Fail() { m_Ok = false; }
   bool Finish() {
     Flush();
-    return ok_;
+    return m_Ok;
   }
 
  private:
   static constexpr size_t kBufferBytes = 1 << 16;
   void Flush() {
-    if (ok_ && !buffer_.empty()) ok_ = sink_.Write(buffer_);
-    buffer_.clear();
+    if (m_Ok && !m_Buffer.empty()) m_Ok = m_Sink.Write(m_Buffer);
+    m_Buffer.clear();
   }
-  FileSink& sink_;
-  std::vector<std::byte> buffer_;
-  bool ok_ = true;
+  FileSink& m_Sink;
+  std::vector<std::byte> m_Buffer;
+  bool m_Ok = true;
 };
 
 template <size_t N>
@@ -213,7 +213,7 @@ std::string ScanLogFileName(std::string_view chosenPath) {
 
 bool ScanLogValuesFit() {
   const ScanState& s = g_ScanState;
-  const std::u16string scanFileSystem = Utf8ToUtf16(s.FileSystemName());
+  const std::u16string scanFileSystem = Utf8ToUtf16(FileSystemKindText(s.fileSystem));
   const bool partitionMode = g_PartitionMode.load() != 0;
   const uint64_t partitions = partitionMode ? CountOf(s.partitionList.head) : 0;
   const auto isFlag = [](int32_t v) { return v == 0 || v == 1; };
@@ -221,7 +221,7 @@ bool ScanLogValuesFit() {
          g_CurrentDevice < kDevicePathCount &&
          IsLogDriveLetter(static_cast<unsigned char>(g_SourceDriveLetter)) &&
          IsValidSectorSize(g_BytesPerSector) &&
-         IsKnownLogFileSystem(Utf8ToUtf16(g_FileSystemName)) &&
+         IsKnownLogFileSystem(Utf8ToUtf16(FileSystemKindText(g_FileSystemName))) &&
          (scanFileSystem.empty() || IsKnownLogFileSystem(scanFileSystem)) &&
          g_SourceStartSector >= 0 && g_SourceEndSector >= 0 && isFlag(g_FormattedMode.load()) &&
          isFlag(g_PartitionMode.load()) &&
@@ -261,13 +261,14 @@ bool WriteScanLog(FileSink& out, uint16_t style) {
   w.Le<uint32_t>(static_cast<uint32_t>(g_BytesPerSector));
   w.U8(static_cast<uint8_t>(g_SelectedDiskNumber & 0xFF));
   w.U8(static_cast<uint8_t>(g_SelectedPartitionIndex & 0xFF));
-  w.ShortWide(Utf8ToUtf16(g_FileSystemName));
+  w.ShortWide(Utf8ToUtf16(FileSystemKindText(g_FileSystemName)));
   w.ShortWide(Utf8ToUtf16(g_SourceNodeText));
   w.Le<uint64_t>(static_cast<uint64_t>(g_SourceStartSector));
   w.Le<uint64_t>(static_cast<uint64_t>(g_SourceEndSector));
+  // The volume's geometry and the one the scan ran with are one copy; the format keeps both.
   WriteGeometry(w, GeometryAsArray(g_VolumeGeometry));
-  WriteGeometry(w, s.geometry);
-  w.ShortWide(Utf8ToUtf16(s.FileSystemName()));
+  WriteGeometry(w, GeometryAsArray(g_VolumeGeometry));
+  w.ShortWide(Utf8ToUtf16(FileSystemKindText(s.fileSystem)));
   w.Le<uint32_t>(static_cast<uint32_t>(g_FormattedMode.load()));
   w.Le<uint32_t>(static_cast<uint32_t>(g_PartitionMode.load()));
   w.Le<uint32_t>(static_cast<uint32_t>(g_PartitionPass.load()));

@@ -6,7 +6,6 @@
 #include "engine/scans/FatDirectoryWalk.h"
 #include "engine/scans/FatFormattedScan.h"
 #include "engine/records/RecordBuilders.h"
-#include "engine/scanlog/ScanLogReader.h"
 #include "engine/records/ScanState.h"
 #include "prompts/UserPrompts.h"
 
@@ -15,29 +14,29 @@ namespace {
 class FatDeletedScanner {
  public:
   explicit FatDeletedScanner(ScanJob& job)
-      : job_(job),
-        volume_(DescribeFatVolume(g_ScanState.FileSystemName(), g_ScanState.geometry)),
-        table_(volume_, volume_.fat1Start),
-        reader_(volume_, table_) {}
+      : m_Job(job),
+        m_Volume(DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry)),
+        m_Table(m_Volume, m_Volume.fat1Start),
+        m_Reader(m_Volume, m_Table) {}
 
   ScanEnd Run() {
-    if (volume_.bits == 0 || volume_.sectorsPerCluster == 0) return ScanEnd::Finished;
+    if (m_Volume.bits == 0 || m_Volume.sectorsPerCluster == 0) return ScanEnd::Finished;
     const FatDirectoryReader::EntryFn root = [this](const FatEntry& e) { return Take(e, 0); };
-    FatWalk w = reader_.ReadRoot(root);
+    FatWalk w = m_Reader.ReadRoot(root);
     // Present folders are read before deleted ones: a deleted folder's cluster may since hold a
     // present folder, whose entries must not be marked deleted because the stale entry was met
     // first. Reading it later, the merged record says it is present.
-    while (w != FatWalk::kStop && w != FatWalk::kCancel &&
-           (!present_.empty() || !deleted_.empty())) {
-      std::deque<uint32_t>& queue = present_.empty() ? deleted_ : present_;
+    while (w != FatWalk::Stop && w != FatWalk::Cancel &&
+           (!m_Present.empty() || !m_Deleted.empty())) {
+      std::deque<uint32_t>& queue = m_Present.empty() ? m_Deleted : m_Present;
       const uint32_t id = queue.front();
       queue.pop_front();
       const FolderRecord* folder = FindFolderRecord(id, 0);
       const bool deleted = folder && folder->deleted == 'y';
-      w = reader_.ReadFolder(id, deleted, [this, id](const FatEntry& e) { return Take(e, id); });
+      w = m_Reader.ReadFolder(id, deleted, [this, id](const FatEntry& e) { return Take(e, id); });
     }
-    if (w == FatWalk::kCancel) return ScanEnd::Cancelled;
-    if (w == FatWalk::kStop) return ScanEnd::Stopped;
+    if (w == FatWalk::Cancel) return ScanEnd::Cancelled;
+    if (w == FatWalk::Stop) return ScanEnd::Stopped;
     return ScanEnd::Finished;
   }
 
@@ -58,8 +57,8 @@ class FatDeletedScanner {
       f.created = created;
       f.accessed = accessed;
       AddFolderRecord(f);
-      if (e.cluster != kLostFolderId && queued_.insert(e.cluster).second)
-        (e.deleted == 'y' ? deleted_ : present_).push_back(e.cluster);
+      if (e.cluster != kLostFolderId && m_Queued.insert(e.cluster).second)
+        (e.deleted == 'y' ? m_Deleted : m_Present).push_back(e.cluster);
     } else {
       NewFile f;
       f.ansiName = e.shortName;
@@ -75,28 +74,28 @@ class FatDeletedScanner {
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
 
-    if (job_.throttle.Tick()) {
+    if (m_Job.throttle.Tick()) {
       ScanProgress p;
       p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
       p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
       p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
       p.name = e.DisplayName();
       p.mode = 'n';
-      job_.observer.OnProgress(p);
+      m_Job.observer.OnProgress(p);
     }
-    if (!job_.control.Checkpoint()) return FatWalk::kCancel;
-    if (job_.control.StopRequested()) return FatWalk::kStop;
-    return FatWalk::kGoOn;
+    if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
+    if (m_Job.control.StopRequested()) return FatWalk::Stop;
+    return FatWalk::GoOn;
   }
 
-  ScanJob& job_;
-  FatVolume volume_;
-  FatTable table_;
-  FatDirectoryReader reader_;
+  ScanJob& m_Job;
+  FatVolume m_Volume;
+  FatTable m_Table;
+  FatDirectoryReader m_Reader;
   // Folders found and not yet read, in discovery order; every id is queued once.
-  std::deque<uint32_t> present_;
-  std::deque<uint32_t> deleted_;
-  std::unordered_set<uint32_t> queued_;
+  std::deque<uint32_t> m_Present;
+  std::deque<uint32_t> m_Deleted;
+  std::unordered_set<uint32_t> m_Queued;
 };
 
 // The formatted scan goes on from here on the same worker, as if it had been started for it.
@@ -108,8 +107,6 @@ ScanEnd HandOverToFormattedScan(ScanJob& job) {
 }  // namespace
 
 ScanEnd FatDeletedScanThread(ScanJob& job) {
-  // A loaded scan log already holds the final lists: read them instead of the disk.
-  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
   job.observer.OnBarAnimation(true);
   g_ScanState.indxCount = 0;
   g_ScanState.totalSize = 0;

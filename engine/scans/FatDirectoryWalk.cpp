@@ -22,108 +22,108 @@ std::u16string FatEntry::DisplayName() const {
 }
 
 FatWalk FatDirectoryReader::ReadRoot(const EntryFn& fn) {
-  if (volume_.bits == 32) {
-    if (!volume_.IsDataCluster(volume_.rootCluster)) return FatWalk::kGoOn;
+  if (m_Volume.bits == 32) {
+    if (!m_Volume.IsDataCluster(m_Volume.rootCluster)) return FatWalk::GoOn;
     ClusterList chain;
-    FollowFatChain(table_, chain, volume_.rootCluster, 0);
+    FollowFatChain(m_Table, chain, m_Volume.rootCluster, 0);
     return ReadClusters(chain, false, /*rootRules=*/true, fn);
   }
-  lookback_.clear();
-  const uint32_t bps = volume_.sectorBytes;
-  for (uint32_t done = 0; done < volume_.rootSectors;) {
-    const uint32_t n = std::min(kRootReadSectors, volume_.rootSectors - done);
-    Read(static_cast<int64_t>(volume_.rootStart + done), n);
+  m_Lookback.clear();
+  const uint32_t bps = m_Volume.sectorBytes;
+  for (uint32_t done = 0; done < m_Volume.rootSectors;) {
+    const uint32_t n = std::min(kRootReadSectors, m_Volume.rootSectors - done);
+    Read(static_cast<int64_t>(m_Volume.rootStart + done), n);
     for (uint32_t s = 0; s < n; ++s) {
       const FatWalk w = ReadEntries(s * size_t{bps}, (s + 1) * size_t{bps}, true, false, fn);
-      if (w == FatWalk::kStop || w == FatWalk::kCancel) return w;
+      if (w == FatWalk::Stop || w == FatWalk::Cancel) return w;
     }
     KeepLookback(n * size_t{bps});
     done += n;
   }
-  return FatWalk::kGoOn;
+  return FatWalk::GoOn;
 }
 
 FatWalk FatDirectoryReader::ReadFolder(uint32_t id, bool deleted, const EntryFn& fn) {
-  if (!volume_.IsDataCluster(id)) return FatWalk::kGoOn;
+  if (!m_Volume.IsDataCluster(id)) return FatWalk::GoOn;
   // A cluster that no longer starts with "." and ".." holds something else now.
-  Read(volume_.ClusterSector(id), 1);
-  if (!StartsWithDotEntries(buffer_)) return FatWalk::kGoOn;
+  Read(m_Volume.ClusterSector(id), 1);
+  if (!StartsWithDotEntries(m_Buffer)) return FatWalk::GoOn;
   ClusterList chain;
-  FollowFatChain(table_, chain, id, deleted ? kDeletedFolderCap : 0);
+  FollowFatChain(m_Table, chain, id, deleted ? kDeletedFolderCap : 0);
   const FatWalk w = ReadClusters(chain, deleted, /*rootRules=*/false, fn);
-  return w == FatWalk::kEndDirectory ? FatWalk::kGoOn : w;
+  return w == FatWalk::EndDirectory ? FatWalk::GoOn : w;
 }
 
 FatWalk FatDirectoryReader::ReadClusters(const ClusterList& chain, bool parentDeleted,
                                          bool rootRules, const EntryFn& fn) {
-  lookback_.clear();
-  const uint32_t spc = volume_.sectorsPerCluster;
-  const size_t bps = volume_.sectorBytes;
+  m_Lookback.clear();
+  const uint32_t spc = m_Volume.sectorsPerCluster;
+  const size_t bps = m_Volume.sectorBytes;
   for (const ClusterNode* n = chain.head(); n; n = n->next) {
-    if (!volume_.IsDataCluster(n->cluster)) break;
-    Read(volume_.ClusterSector(n->cluster), spc);
+    if (!m_Volume.IsDataCluster(n->cluster)) break;
+    Read(m_Volume.ClusterSector(n->cluster), spc);
     if (rootRules) {
       for (uint32_t s = 0; s < spc; ++s) {
         const FatWalk w = ReadEntries(s * bps, (s + 1) * bps, true, parentDeleted, fn);
-        if (w == FatWalk::kStop || w == FatWalk::kCancel) return w;
+        if (w == FatWalk::Stop || w == FatWalk::Cancel) return w;
       }
     } else {
       const FatWalk w = ReadEntries(0, spc * bps, false, parentDeleted, fn);
-      if (w != FatWalk::kGoOn) return w;
+      if (w != FatWalk::GoOn) return w;
     }
     KeepLookback(spc * bps);
   }
-  return FatWalk::kGoOn;
+  return FatWalk::GoOn;
 }
 
 void FatDirectoryReader::Read(int64_t first, uint32_t count) {
-  const size_t bytes = size_t{count} * volume_.sectorBytes;
-  if (buffer_.size() < bytes) buffer_.resize(bytes);
-  std::fill(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(bytes), std::byte{0});
-  ReadSectors(CurrentDevicePath(), first, count, std::span(buffer_).first(bytes));
+  const size_t bytes = size_t{count} * m_Volume.sectorBytes;
+  if (m_Buffer.size() < bytes) m_Buffer.resize(bytes);
+  std::fill(m_Buffer.begin(), m_Buffer.begin() + static_cast<std::ptrdiff_t>(bytes), std::byte{0});
+  ReadSectors(CurrentDevicePath(), first, count, std::span(m_Buffer).first(bytes));
 }
 
 void FatDirectoryReader::KeepLookback(size_t blockBytes) {
   const size_t keep = std::min(kLookbackBytes, blockBytes);
-  lookback_.assign(buffer_.begin() + static_cast<std::ptrdiff_t>(blockBytes - keep),
-                   buffer_.begin() + static_cast<std::ptrdiff_t>(blockBytes));
+  m_Lookback.assign(m_Buffer.begin() + static_cast<std::ptrdiff_t>(blockBytes - keep),
+                   m_Buffer.begin() + static_cast<std::ptrdiff_t>(blockBytes));
 }
 
-// The entries in buffer_[from, to); the bytes before `from` are the entries in front. An end mark
+// The entries in m_Buffer[from, to); the bytes before `from` are the entries in front. An end mark
 // ends the sector in the root (kEndSector) and the whole folder elsewhere.
 FatWalk FatDirectoryReader::ReadEntries(size_t from, size_t to, bool root, bool parentDeleted,
                                         const EntryFn& fn) {
-  const std::span<const std::byte> block = std::span(buffer_).first(to);
+  const std::span<const std::byte> block = std::span(m_Buffer).first(to);
   for (size_t at = from; at + kFatEntryBytes <= to; at += kFatEntryBytes) {
     const FatDirEntry e(block.subspan(at, kFatEntryBytes));
-    if (e.IsEndMark()) return root ? FatWalk::kEndSector : FatWalk::kEndDirectory;
+    if (e.IsEndMark()) return root ? FatWalk::EndSector : FatWalk::EndDirectory;
     if (e.IsDotEntry() || e.IsLongName()) continue;
     const FatWalk w = TakeEntry(e, block, at, parentDeleted, fn);
-    if (w != FatWalk::kGoOn) return w;
+    if (w != FatWalk::GoOn) return w;
   }
-  return FatWalk::kGoOn;
+  return FatWalk::GoOn;
 }
 
 FatWalk FatDirectoryReader::TakeEntry(const FatDirEntry& e, std::span<const std::byte> block,
                                       size_t at, bool parentDeleted, const EntryFn& fn) {
-  const uint32_t cluster = e.Cluster(volume_.bits);
-  if (cluster == 0) return FatWalk::kGoOn;
+  const uint32_t cluster = e.Cluster(m_Volume.bits);
+  if (cluster == 0) return FatWalk::GoOn;
   const std::string shortName = e.ShortName();
-  if (!IsValidFileName(shortName)) return FatWalk::kGoOn;
+  if (!IsValidFileName(shortName)) return FatWalk::GoOn;
 
   bool lookbackGiven = false;
   PreviousDirectoryBlock previous = [&](std::span<const std::byte>& before) {
-    if (lookbackGiven || lookback_.empty()) return false;
+    if (lookbackGiven || m_Lookback.empty()) return false;
     lookbackGiven = true;
-    before = lookback_;
+    before = m_Lookback;
     return true;
   };
-  longName_.clear();
-  const bool hasLong = AssembleFatLongName(block, at, previous, longName_) == 0;
-  if (hasLong && !IsValidFileName(longName_)) return FatWalk::kGoOn;
+  m_LongName.clear();
+  const bool hasLong = AssembleFatLongName(block, at, previous, m_LongName) == 0;
+  if (hasLong && !IsValidFileName(m_LongName)) return FatWalk::GoOn;
 
   const FatEntry entry{e, cluster, hasLong ? std::string_view{} : std::string_view{shortName},
-                       hasLong ? std::u16string_view{longName_} : std::u16string_view{},
+                       hasLong ? std::u16string_view{m_LongName} : std::u16string_view{},
                        static_cast<uint8_t>((e.IsDeleted() || parentDeleted) ? 'y' : 'n')};
   return fn(entry);
 }

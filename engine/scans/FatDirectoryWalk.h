@@ -17,7 +17,7 @@
 #include "storage/fat/FatVolume.h"
 
 // How a walk goes on after an entry or a block.
-enum class FatWalk { kGoOn, kEndDirectory, kEndSector, kStop, kCancel };
+enum class FatWalk { GoOn, EndDirectory, EndSector, Stop, Cancel };
 
 // One entry that passed the entry rule.
 struct FatEntry {
@@ -37,7 +37,7 @@ class FatDirectoryReader {
   using EntryFn = std::function<FatWalk(const FatEntry&)>;
 
   // volume bounds every cluster read; table serves the FAT32 root chain.
-  FatDirectoryReader(const FatVolume& volume, FatTable& table) : volume_(volume), table_(table) {}
+  FatDirectoryReader(const FatVolume& volume, FatTable& table) : m_Volume(volume), m_Table(table) {}
 
   // The root directory (FAT32: its cluster chain; FAT12/16: the fixed sectors). An end mark ends
   // only its sector. Returns kStop or kCancel when the callback asked for it, else kGoOn.
@@ -57,9 +57,9 @@ class FatDirectoryReader {
   FatWalk TakeEntry(const FatDirEntry& e, std::span<const std::byte> block, size_t at,
                     bool parentDeleted, const EntryFn& fn);
 
-  FatVolume volume_;
-  FatTable& table_;
-  std::vector<std::byte> buffer_;
-  std::vector<std::byte> lookback_;
-  std::u16string longName_;
+  FatVolume m_Volume;
+  FatTable& m_Table;
+  std::vector<std::byte> m_Buffer;
+  std::vector<std::byte> m_Lookback;
+  std::u16string m_LongName;
 };

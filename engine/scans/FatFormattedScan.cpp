@@ -9,7 +9,6 @@
 #include "engine/scans/LostFolders.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/worker/ScanBar.h"
-#include "engine/scanlog/ScanLogReader.h"
 #include "engine/records/ScanState.h"
 #include "platform/ByteOrder.h"
 #include "platform/TextCodec.h"
@@ -32,7 +31,7 @@ uint64_t FatClusterCap(int bits) {
 // end where the scanned range ends. The FAT and the boot sector of a formatted or lost volume
 // tell nothing about where its old folders lay, so they do not bound the clusters here.
 FatVolume FormattedVolume() {
-  FatVolume v = DescribeFatVolume(g_ScanState.FileSystemName(), g_ScanState.geometry);
+  FatVolume v = DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
   if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
   uint64_t limit = FatClusterCap(v.bits);
   if (g_SourceEndSector > 0) {
@@ -69,20 +68,20 @@ void NameFolderFromEntry(FolderRecord& f, const FatEntry& e) {
 class FatFormattedScanner {
  public:
   FatFormattedScanner(ScanJob& job, bool partitionMode)
-      : job_(job),
-        ui_(job.observer),
-        partitionMode_(partitionMode),
-        partition_(partitionMode ? static_cast<int16_t>(g_ScanState.chosenFileSystem.load())
+      : m_Job(job),
+        m_Ui(job.observer),
+        m_PartitionMode(partitionMode),
+        m_Partition(partitionMode ? static_cast<int16_t>(g_ScanState.chosenFileSystem.load())
                                  : int16_t{0}),
-        volume_(FormattedVolume()),
-        table_(volume_, volume_.fat1Start),
-        reader_(volume_, table_),
-        bar_(job.observer) {}
+        m_Volume(FormattedVolume()),
+        m_Table(m_Volume, m_Volume.fat1Start),
+        m_Reader(m_Volume, m_Table),
+        m_Bar(job.observer) {}
 
   ScanEnd Run() {
     // In deleted-data recovery a Stop shows the results at once.
-    const bool quickStop = g_FormattedMode.load() == 0 && !partitionMode_;
-    if (!partitionMode_) {
+    const bool quickStop = g_FormattedMode.load() == 0 && !m_PartitionMode;
+    if (!m_PartitionMode) {
       FreeFolderList();
       FreeFileList();
       g_ScanState.totalSize.store(0, std::memory_order_relaxed);
@@ -91,47 +90,47 @@ class FatFormattedScanner {
       lost.parentId = 0;
       lost.id = kLostFolderId;
       AddFolderRecord(lost);
-      if (g_ScanState.geometry[4] == 0 || volume_.bits == 0) {
+      if (g_VolumeGeometry.SectorsPerCluster == 0 || m_Volume.bits == 0) {
         Prompts().ViewMsgBox(kFatFormattedImpossibleNotice);
         return ScanEnd::Discard;
       }
-      ui_.OnStepLinesVisible(true);
+      m_Ui.OnStepLinesVisible(true);
       if (!SearchFolders()) return ScanEnd::Cancelled;
-      if (quickStop && stopped_) return LostFoldersThenEnd();
-      job_.control.ClearStop();
-      ui_.OnStepText(kFatSearchingLostFoldersStep);
-      bar_.Reset();
+      if (quickStop && m_Stopped) return LostFoldersThenEnd();
+      m_Job.control.ClearStop();
+      m_Ui.OnStepText(kFatSearchingLostFoldersStep);
+      m_Bar.Reset();
       if (!Lost()) return ScanEnd::Cancelled;
     }
-    if (partitionMode_) {
+    if (m_PartitionMode) {
       // The dump put folders without a parent under "Lost"; a loop of parents it left would
       // keep a reader going round for ever.
-      job_.control.ClearStop();
-      if (AssignFatLostFolders(job_, partition_) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
+      m_Job.control.ClearStop();
+      if (AssignFatLostFolders(m_Job, m_Partition) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
     }
-    job_.control.ClearStop();
-    ui_.OnStepLinesVisible(true);
-    ui_.OnStepText(kFatInsertingRootStep);
-    bar_.Reset();
+    m_Job.control.ClearStop();
+    m_Ui.OnStepLinesVisible(true);
+    m_Ui.OnStepText(kFatInsertingRootStep);
+    m_Bar.Reset();
     if (!InsertRoot()) return ScanEnd::Cancelled;
-    if (quickStop && stopped_) return ScanEnd::Stopped;
-    job_.control.ClearStop();
-    ui_.OnStepText(kFatInsertingSubDirectoriesStep);
-    bar_.Reset();
+    if (quickStop && m_Stopped) return ScanEnd::Stopped;
+    m_Job.control.ClearStop();
+    m_Ui.OnStepText(kFatInsertingSubDirectoriesStep);
+    m_Bar.Reset();
     if (!InsertSubDirectories()) return ScanEnd::Cancelled;
-    return stopped_ ? ScanEnd::Stopped : ScanEnd::Finished;
+    return m_Stopped ? ScanEnd::Stopped : ScanEnd::Finished;
   }
 
  private:
   ScanEnd LostFoldersThenEnd() {
-    job_.control.ClearStop();
-    const ScanEnd end = AssignFatLostFolders(job_, 0);
+    m_Job.control.ClearStop();
+    const ScanEnd end = AssignFatLostFolders(m_Job, 0);
     return end == ScanEnd::Cancelled ? end : ScanEnd::Stopped;
   }
 
   bool Lost() {
-    const ScanEnd end = AssignFatLostFolders(job_, 0);
-    if (end == ScanEnd::Stopped) stopped_ = true;
+    const ScanEnd end = AssignFatLostFolders(m_Job, 0);
+    if (end == ScanEnd::Stopped) m_Stopped = true;
     return end != ScanEnd::Cancelled;
   }
 
@@ -139,12 +138,12 @@ class FatFormattedScanner {
   // directory cluster whose "." entry names the cluster it lies in becomes a folder; a copy of a
   // directory found elsewhere names another cluster and is passed over.
   bool SearchFolders() {
-    ui_.OnStepText(kFatSearchingFoldersStep);
+    m_Ui.OnStepText(kFatSearchingFoldersStep);
     const uint64_t rangeEnd = g_SourceEndSector > 0 ? static_cast<uint64_t>(g_SourceEndSector) : 0;
-    std::vector<std::byte> sector(volume_.sectorBytes);
+    std::vector<std::byte> sector(m_Volume.sectorBytes);
     std::string name;
-    for (uint32_t c = 2; c < volume_.clusterLimit; ++c) {
-      const int64_t s = volume_.ClusterSector(c);
+    for (uint32_t c = 2; c < m_Volume.clusterLimit; ++c) {
+      const int64_t s = m_Volume.ClusterSector(c);
       if (s < 0) continue;
       const uint64_t at = static_cast<uint64_t>(s);
       std::fill(sector.begin(), sector.end(), std::byte{0});
@@ -160,13 +159,13 @@ class FatFormattedScanner {
         f.created = {dot.CreationDate(), dot.CreationTime()};
         f.accessed = {dot.AccessDate(), 0};
         AddFolderRecord(f);
-        lastName_ = FatShortNameToUtf16(name);
+        m_LastName = FatShortNameToUtf16(name);
       }
-      bar_.Set(at, rangeEnd ? rangeEnd : volume_.ClusterSector(volume_.clusterLimit - 1));
+      m_Bar.Set(at, rangeEnd ? rangeEnd : m_Volume.ClusterSector(m_Volume.clusterLimit - 1));
       ReportSector(at);
-      if (!job_.control.Checkpoint()) return false;
-      if (job_.control.StopRequested()) {
-        stopped_ = true;
+      if (!m_Job.control.Checkpoint()) return false;
+      if (m_Job.control.StopRequested()) {
+        m_Stopped = true;
         break;
       }
     }
@@ -175,9 +174,9 @@ class FatFormattedScanner {
 
   // Step 3: the root's entries name the folders that sit at the top and add its files.
   bool InsertRoot() {
-    const FatWalk w = reader_.ReadRoot([this](const FatEntry& e) { return Take(e, 0); });
-    if (w == FatWalk::kCancel) return false;
-    if (w == FatWalk::kStop) stopped_ = true;
+    const FatWalk w = m_Reader.ReadRoot([this](const FatEntry& e) { return Take(e, 0); });
+    if (w == FatWalk::Cancel) return false;
+    if (w == FatWalk::Stop) m_Stopped = true;
     return true;
   }
 
@@ -187,15 +186,15 @@ class FatFormattedScanner {
     uint64_t done = 0;
     for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
       ++done;
-      if (f->id == kLostFolderId || f->partition != partition_) continue;
+      if (f->id == kLostFolderId || f->partition != m_Partition) continue;
       const uint32_t id = f->id;
-      const FatWalk w = reader_.ReadFolder(id, f->deleted == 'y',
+      const FatWalk w = m_Reader.ReadFolder(id, f->deleted == 'y',
                                            [this, id](const FatEntry& e) { return Take(e, id); });
-      if (w == FatWalk::kCancel) return false;
-      bar_.Set(done, total);
-      if (!job_.control.Checkpoint()) return false;
-      if (w == FatWalk::kStop || job_.control.StopRequested()) {
-        stopped_ = true;
+      if (w == FatWalk::Cancel) return false;
+      m_Bar.Set(done, total);
+      if (!m_Job.control.Checkpoint()) return false;
+      if (w == FatWalk::Stop || m_Job.control.StopRequested()) {
+        m_Stopped = true;
         break;
       }
     }
@@ -207,7 +206,7 @@ class FatFormattedScanner {
     if (e.IsDirectory()) {
       // The folder this entry names is the one found at its cluster under this parent; an entry
       // that points elsewhere (a reused cluster, a stale entry) names nothing.
-      FolderRecord* f = FindFolderRecord(e.cluster, partition_);
+      FolderRecord* f = FindFolderRecord(e.cluster, m_Partition);
       if (f && f->parentId == parent) NameFolderFromEntry(*f, e);
     } else {
       NewFile f;
@@ -223,47 +222,46 @@ class FatFormattedScanner {
       AddFileRecord(f);
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
-    if (job_.throttle.Tick()) {
+    if (m_Job.throttle.Tick()) {
       ScanProgress p;
       p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
       p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
       p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
       p.name = e.DisplayName();
       p.mode = 'n';
-      ui_.OnProgress(p);
+      m_Ui.OnProgress(p);
     }
-    if (!job_.control.Checkpoint()) return FatWalk::kCancel;
-    if (job_.control.StopRequested()) return FatWalk::kStop;
-    return FatWalk::kGoOn;
+    if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
+    if (m_Job.control.StopRequested()) return FatWalk::Stop;
+    return FatWalk::GoOn;
   }
 
   void ReportSector(uint64_t sector) {
-    if (!job_.throttle.Tick()) return;
+    if (!m_Job.throttle.Tick()) return;
     ScanProgress p;
     p.sizeOrSector = sector;
     p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
     p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-    p.name = lastName_;
+    p.name = m_LastName;
     p.mode = 'e';
-    ui_.OnProgress(p);
+    m_Ui.OnProgress(p);
   }
 
-  ScanJob& job_;
-  ScanObserver& ui_;
-  bool partitionMode_;
-  int16_t partition_;
-  FatVolume volume_;
-  FatTable table_;
-  FatDirectoryReader reader_;
-  ScanBar bar_;
-  std::u16string lastName_;
-  bool stopped_ = false;
+  ScanJob& m_Job;
+  ScanObserver& m_Ui;
+  bool m_PartitionMode;
+  int16_t m_Partition;
+  FatVolume m_Volume;
+  FatTable m_Table;
+  FatDirectoryReader m_Reader;
+  ScanBar m_Bar;
+  std::u16string m_LastName;
+  bool m_Stopped = false;
 };
 
 }  // namespace
 
 ScanEnd FatFormattedScanThread(ScanJob& job) {
-  if (g_LogLoaded.load() != 0) return LoadScanLogRecords(job);
   const bool partitionMode = g_PartitionMode.load() != 0;
   return FatFormattedScanner(job, partitionMode).Run();
 }

@@ -13,7 +13,6 @@
 #include "engine/scans/NtfsSignatureScan.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/worker/ScanBar.h"
-#include "engine/scanlog/ScanLogReader.h"
 #include "engine/records/ScanState.h"
 #include "platform/ByteOrder.h"
 #include "storage/fat/FatDirEntry.h"
@@ -95,21 +94,21 @@ bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32
 
 class FatPartitionSearch {
  public:
-  explicit FatPartitionSearch(ScanJob& job) : job_(job), ui_(job.observer), bar_(job.observer) {}
+  explicit FatPartitionSearch(ScanJob& job) : m_Job(job), m_Ui(job.observer), m_Bar(job.observer) {}
 
   ScanEnd Run() {
     g_ScanState.indxCount = 0;
     FreeFoundLists();
     FreePartitionList();
     g_ScanState.candidateCount = 0;
-    job_.control.ClearStop();
-    ui_.OnStepLinesVisible(true);
+    m_Job.control.ClearStop();
+    m_Ui.OnStepLinesVisible(true);
 
     const ScanEnd searched = SearchSectors();
     if (searched != ScanEnd::PassDone) return searched;
-    job_.control.ClearStop();
+    m_Job.control.ClearStop();
     if (!MatchBootSectors()) return ScanEnd::Cancelled;
-    job_.control.ClearStop();
+    m_Job.control.ClearStop();
     if (!PairDirectories()) return ScanEnd::Cancelled;
     return ScanEnd::PassDone;
   }
@@ -117,7 +116,7 @@ class FatPartitionSearch {
  private:
   // Step 1: every sector of the range, read C at a time.
   ScanEnd SearchSectors() {
-    ui_.OnStepText(kFatSearchingBootSectorsStep);
+    m_Ui.OnStepText(kFatSearchingBootSectorsStep);
     const uint64_t bytesPerSector = ReadSizeBytes(1);
     if (bytesPerSector < 512) return ScanEnd::Failed;
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
@@ -144,12 +143,12 @@ class FatPartitionSearch {
       for (uint32_t i = 0; i < n; ++i) {
         const uint64_t t = at + i;
         LookAtSector(span.subspan(size_t{i} * b, 512), t, b);
-        if (job_.throttle.Tick()) ReportSector(t);
+        if (m_Job.throttle.Tick()) ReportSector(t);
       }
       at += n;
-      bar_.Set(at, last);
-      if (!job_.control.Checkpoint()) return ScanEnd::Cancelled;
-      if (job_.control.StopRequested()) break;
+      m_Bar.Set(at, last);
+      if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
+      if (m_Job.control.StopRequested()) break;
     }
     return ScanEnd::PassDone;
   }
@@ -178,7 +177,7 @@ class FatPartitionSearch {
   void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b) {
     FatBootCandidate c;
     if (!ReadBootSector(s, t, fat32, b, c)) return;
-    AddFatBootCandidate(candidates_, c, fat32 ? u"FAT32" : u"FAT16");
+    AddFatBootCandidate(m_Candidates, c, fat32 ? u"FAT32" : u"FAT16");
   }
 
   void ReportSector(uint64_t t) {
@@ -187,18 +186,18 @@ class FatPartitionSearch {
     p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
     p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
     p.mode = 'e';
-    ui_.OnProgress(p);
+    m_Ui.OnProgress(p);
   }
 
   // Step 2: a boot candidate is a file system when a found directory lies exactly where its
   // geometry puts the directory's own cluster; every such directory belongs to it.
   bool MatchBootSectors() {
-    ui_.OnStepText(kFatAnalysingPhase1Step);
-    bar_.Reset();
+    m_Ui.OnStepText(kFatAnalysingPhase1Step);
+    m_Bar.Reset();
     const uint64_t total =
         uint64_t{g_ScanState.candidateCount.load()} * g_ScanState.foundDirCount.load();
     uint64_t done = 0;
-    for (const FatBootCandidate* c = candidates_.head; c; c = c->next) {
+    for (const FatBootCandidate* c = m_Candidates.head; c; c = c->next) {
       bool matched = false;
       for (FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next) {
         ++done;
@@ -213,14 +212,14 @@ class FatPartitionSearch {
           d->assignedPartition = g_ScanState.partitionCount.load();
         }
         if (done % kPairsPerCheck == 0) {
-          bar_.Set(done, total);
-          if (!job_.control.Checkpoint()) return false;
-          if (job_.control.StopRequested()) return true;
+          m_Bar.Set(done, total);
+          if (!m_Job.control.Checkpoint()) return false;
+          if (m_Job.control.StopRequested()) return true;
         }
       }
-      bar_.Set(done, total);
-      if (!job_.control.Checkpoint()) return false;
-      if (job_.control.StopRequested()) return true;
+      m_Bar.Set(done, total);
+      if (!m_Job.control.Checkpoint()) return false;
+      if (m_Job.control.StopRequested()) return true;
     }
     return true;
   }
@@ -249,8 +248,8 @@ class FatPartitionSearch {
   // directories are indexed by (c, K) for every cluster size, so the T of each U is found
   // without trying every later directory.
   bool PairDirectories() {
-    ui_.OnStepText(kFatAnalysingPhase2Step);
-    bar_.Reset();
+    m_Ui.OnStepText(kFatAnalysingPhase2Step);
+    m_Bar.Reset();
     std::vector<FoundDirectoryRecord*> dirs;
     dirs.reserve(g_ScanState.foundDirCount.load());
     for (FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next) dirs.push_back(d);
@@ -266,10 +265,11 @@ class FatPartitionSearch {
         const uint64_t cG = uint64_t{kClusterSizes[ci]} * d->directoryId;
         if (cG < d->recordSector) index[key(ci, d->recordSector - cG)].push_back(p);
       }
-      if (p % kPairsPerCheck == 0 && !job_.control.Checkpoint()) return false;
+      if (p % kPairsPerCheck == 0 && !m_Job.control.Checkpoint()) return false;
     }
 
-    const std::u16string fsName(g_FileSystemName.begin(), g_FileSystemName.end());
+    const std::string_view fsText = FileSystemKindText(g_FileSystemName);
+    const std::u16string fsName(fsText.begin(), fsText.end());
     uint64_t i = 0;
     uint32_t checks = 0;
     while (i != count) {
@@ -291,7 +291,7 @@ class FatPartitionSearch {
         const std::vector<uint32_t>& list = it->second;
         for (auto p = std::upper_bound(list.begin(), list.end(), static_cast<uint32_t>(n));
              p != list.end() && *p < bestPos; ++p) {
-          if (++checks % kPairsPerCheck == 0 && !job_.control.Checkpoint()) return false;
+          if (++checks % kPairsPerCheck == 0 && !m_Job.control.Checkpoint()) return false;
           const FoundDirectoryRecord* t = dirs[*p];
           if (t->assignedPartition != 0) continue;
           const uint64_t H = t->directoryId, W = t->recordSector;
@@ -325,21 +325,21 @@ class FatPartitionSearch {
           e->assignedPartition = number;
           largest = std::max(largest, e->directoryId);
         }
-        if (added && g_FileSystemName != "FAT32" && largest > kFat16IdLimit)
+        if (added && g_FileSystemName != FileSystemKind::Fat32 && largest > kFat16IdLimit)
           CopyShortText(added->name, u"FAT32");
       }
       i = n + 1;
-      bar_.Set(i, count);
-      if (!job_.control.Checkpoint()) return false;
-      if (job_.control.StopRequested()) break;
+      m_Bar.Set(i, count);
+      if (!m_Job.control.Checkpoint()) return false;
+      if (m_Job.control.StopRequested()) break;
     }
     return true;
   }
 
-  ScanJob& job_;
-  ScanObserver& ui_;
-  ScanBar bar_;
-  RecordList<FatBootCandidate> candidates_;
+  ScanJob& m_Job;
+  ScanObserver& m_Ui;
+  ScanBar m_Bar;
+  RecordList<FatBootCandidate> m_Candidates;
 };
 
 }  // namespace
@@ -367,10 +367,6 @@ ScanEnd FatPartitionSecondPass(ScanJob& job) {
 ScanEnd FatPartitionScanThread(ScanJob& job) {
   if (g_PartitionPass.load() != 1) {
     g_PartitionPass.store(g_PartitionPass.load() + 1);
-    if (g_LogLoaded.load() != 0) {
-      const ScanEnd end = LoadScanLogRecords(job);
-      return end == ScanEnd::Finished || end == ScanEnd::Stopped ? ScanEnd::PassDone : end;
-    }
     return FatPartitionFirstPass(job);
   }
   return FatPartitionSecondPass(job);

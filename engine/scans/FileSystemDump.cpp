@@ -27,43 +27,39 @@ NewFolder FolderFromFound(const FoundDirectoryRecord& d) {
 
 constexpr uint32_t kFatRootId = 0;
 
-bool IsFatName(std::string_view name) {
-  return name == "FAT12" || name == "FAT16" || name == "FAT32";
-}
-
 // Progress of the dump: the counts of the lists it builds, in size mode.
 class DumpProgress {
  public:
   explicit DumpProgress(ScanJob& job)
-      : job_(job),
-        bar_(job.observer),
-        total_(uint64_t{g_ScanState.foundDirCount.load()} + g_ScanState.foundFileCount.load()) {}
+      : m_Job(job),
+        m_Bar(job.observer),
+        m_Total(uint64_t{g_ScanState.foundDirCount.load()} + g_ScanState.foundFileCount.load()) {}
 
   void Item(std::u16string_view name) {
-    ++k_;
-    if (job_.throttle.Tick()) {
+    ++m_K;
+    if (m_Job.throttle.Tick()) {
       ScanProgress p;
       p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
       p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
       p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
       p.name.assign(name);
       p.mode = 'n';
-      job_.observer.OnProgress(p);
+      m_Job.observer.OnProgress(p);
     }
-    if (bar_.Changed(k_, total_) || k_ == total_) {
+    if (m_Bar.Changed(m_K, m_Total) || m_K == m_Total) {
       char text[80];
-      std::snprintf(text, sizeof text, kDumpingFormat, static_cast<int>(k_),
-                    static_cast<int>(total_));
-      job_.observer.OnDetailText(text);
+      std::snprintf(text, sizeof text, kDumpingFormat, static_cast<int>(m_K),
+                    static_cast<int>(m_Total));
+      m_Job.observer.OnDetailText(text);
     }
-    bar_.Set(k_, total_);
+    m_Bar.Set(m_K, m_Total);
   }
 
  private:
-  ScanJob& job_;
-  ScanBar bar_;
-  uint64_t total_;
-  uint64_t k_ = 0;
+  ScanJob& m_Job;
+  ScanBar m_Bar;
+  uint64_t m_Total;
+  uint64_t m_K = 0;
 };
 
 // The first folder's partition becomes N when no "Lost" is inserted, as the lists were left.
@@ -216,7 +212,7 @@ ScanEnd DumpFileSystemRecords(ScanJob& job, int32_t fileSystem) {
     filterFiles = FileSystemRange(fileSystem, rangeStart, rangeEnd);
   }
 
-  const ScanEnd end = IsFatName(g_FileSystemName)
+  const ScanEnd end = IsFatKind(g_FileSystemName)
                           ? DumpFat(job, n)
                           : DumpNtfs(job, n, filterFiles, rangeStart, rangeEnd);
   if (!partition && end != ScanEnd::Cancelled) FreeFoundLists();

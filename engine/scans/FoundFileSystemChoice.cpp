@@ -52,7 +52,7 @@ bool Fits32(uint64_t v) {
 std::string FoundFileSystemNodeText(int32_t n) {
   const PartitionRecord* r = FoundFileSystem(n);
   if (!r) return {};
-  const std::string type = g_FileSystemName == "NTFS" ? "NTFS" : Utf16ToUtf8(r->Name());
+  const std::string type = g_FileSystemName == FileSystemKind::Ntfs ? "NTFS" : Utf16ToUtf8(r->Name());
   return "File System " + std::to_string(n) + " - " + type;
 }
 
@@ -60,7 +60,7 @@ int TakeFoundFileSystem(int32_t n) {
   PartitionRecord* r = FoundFileSystem(n);
   if (!r) return 0;
   VolumeGeometry& g = g_VolumeGeometry;
-  if (g_FileSystemName == "NTFS") {
+  if (g_FileSystemName == FileSystemKind::Ntfs) {
     if (!Fits32(r->startSector)) return 0;
     g.SectorsPerCluster = r->clusterSize;
     g.ClusterBaseSector = static_cast<uint32_t>(r->startSector);
@@ -74,7 +74,7 @@ int TakeFoundFileSystem(int32_t n) {
       !Fits32(r->rootStart))
     return 0;
   g.ClusterBaseSector = static_cast<uint32_t>(r->clusterBase);
-  g_FileSystemName = name;
+  g_FileSystemName = ParseFileSystemKind(name);
   g.Fat1StartSector = static_cast<uint32_t>(r->fat1Start);
   g.Fat2StartSector = static_cast<uint32_t>(r->fat2Start);
   g.ReservedSectors = r->reservedSectors;

@@ -8,7 +8,6 @@
 #include "engine/scans/LostFolders.h"
 #include "engine/scans/NtfsSignatureScan.h"
 #include "engine/records/RecordBuilders.h"
-#include "engine/scanlog/ScanLogReader.h"
 #include "engine/records/ScanState.h"
 #include "prompts/UserPrompts.h"
 #include "storage/ntfs/NtfsAttributes.h"
@@ -16,15 +15,12 @@
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 
 NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
 
 namespace {
 
-constexpr size_t kGeoSectorsPerRecord = 0;
-constexpr size_t kGeoMftStart = 2;
-constexpr size_t kGeoSectorsPerCluster = 4;
-constexpr size_t kGeoClusterBase = 9;
 
 // Records read per call while walking the MFT: the walk is sequential, so one read serves many
 // records. A chunk that does not read whole is read again record by record (see MftWalk), so a
@@ -35,76 +31,66 @@ TimeHalves Halves(uint64_t t) {
   return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
 }
 
-NtfsVolume VolumeFromState() {
-  const auto& g = g_ScanState.geometry;
-  NtfsVolume v;
-  v.firstSector = g[kGeoClusterBase];
-  v.sectorsPerCluster = g[kGeoSectorsPerCluster];
-  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
-    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
-  return v;
-}
-
 // Serves MFT records in record order from reads of up to kRecordsPerChunk records within a run;
 // a record that straddles two runs is read piece by piece.
 class MftWalk {
  public:
   MftWalk(std::string_view device, const NtfsRunArrays& runs, uint32_t R, size_t recordBytes)
-      : device_(device),
-        runs_(runs),
-        R_(R),
-        recordBytes_(recordBytes),
-        chunk_(recordBytes * kRecordsPerChunk),
-        record_(recordBytes) {
-    for (size_t i = 0; i < runs.Count(); ++i) total_ += runs.lengths[i];
+      : m_Device(device),
+        m_Runs(runs),
+        m_R(R),
+        m_RecordBytes(recordBytes),
+        m_Chunk(recordBytes * kRecordsPerChunk),
+        m_Record(recordBytes) {
+    for (size_t i = 0; i < runs.Count(); ++i) m_Total += runs.lengths[i];
   }
-  uint64_t TotalSectors() const { return total_; }
-  uint64_t RecordCount() const { return R_ ? total_ / R_ : 0; }
+  uint64_t TotalSectors() const { return m_Total; }
+  uint64_t RecordCount() const { return m_R ? m_Total / m_R : 0; }
 
   // The bytes of record n (writable: the fix-up is applied in place); readOk false when a sector
   // of it could not be read (it is then zero-filled).
   std::span<std::byte> Record(uint64_t n, bool& readOk) {
-    const uint64_t v = n * R_;
-    if (v >= chunkFirst_ && v + R_ <= chunkFirst_ + chunkSectors_) {
-      const size_t i = static_cast<size_t>((v - chunkFirst_) / R_);
-      readOk = recordOk_[i] != 0;
-      return std::span<std::byte>(chunk_).subspan(i * recordBytes_, recordBytes_);
+    const uint64_t v = n * m_R;
+    if (v >= m_ChunkFirst && v + m_R <= m_ChunkFirst + m_ChunkSectors) {
+      const size_t i = static_cast<size_t>((v - m_ChunkFirst) / m_R);
+      readOk = m_RecordOk[i] != 0;
+      return std::span<std::byte>(m_Chunk).subspan(i * m_RecordBytes, m_RecordBytes);
     }
     // Find the run holding v and fill the chunk from there, when the record lies within it.
-    for (; run_ < runs_.Count() && base_ + runs_.lengths[run_] <= v; ++run_)
-      base_ += runs_.lengths[run_];
-    const uint64_t base = base_;
-    if (run_ < runs_.Count() && v + R_ <= base + runs_.lengths[run_] && !runs_.IsSparse(run_)) {
+    for (; m_Run < m_Runs.Count() && m_Base + m_Runs.lengths[m_Run] <= v; ++m_Run)
+      m_Base += m_Runs.lengths[m_Run];
+    const uint64_t base = m_Base;
+    if (m_Run < m_Runs.Count() && v + m_R <= base + m_Runs.lengths[m_Run] && !m_Runs.IsSparse(m_Run)) {
       const uint64_t inRun = v - base;
       const uint64_t records =
-          std::min<uint64_t>(kRecordsPerChunk, (runs_.lengths[run_] - inRun) / R_);
-      const uint64_t sectors = records * R_;
-      auto target = std::span<std::byte>(chunk_).first(static_cast<size_t>(records) * recordBytes_);
-      const uint64_t first = runs_.starts[run_] + inRun;
+          std::min<uint64_t>(kRecordsPerChunk, (m_Runs.lengths[m_Run] - inRun) / m_R);
+      const uint64_t sectors = records * m_R;
+      auto target = std::span<std::byte>(m_Chunk).first(static_cast<size_t>(records) * m_RecordBytes);
+      const uint64_t first = m_Runs.starts[m_Run] + inRun;
       const bool whole =
-          ReadSectors(device_, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
-      std::fill(recordOk_.begin(), recordOk_.end(), 1);
+          ReadSectors(m_Device, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
+      std::fill(m_RecordOk.begin(), m_RecordOk.end(), 1);
       if (!whole) {
         // A skipped bad sector zeroes the whole read: read the records that came back with a
         // zeroed sector again one by one, so only the record that holds it is lost.
         for (size_t i = 0; i < records; ++i) {
-          auto one = target.subspan(i * recordBytes_, recordBytes_);
+          auto one = target.subspan(i * m_RecordBytes, m_RecordBytes);
           if (HasZeroSector(one))
-            recordOk_[i] = ReadSectors(device_, static_cast<int64_t>(first + i * R_), R_, one) != 0;
+            m_RecordOk[i] = ReadSectors(m_Device, static_cast<int64_t>(first + i * m_R), m_R, one) != 0;
         }
       }
-      chunkFirst_ = v;
-      chunkSectors_ = sectors;
-      readOk = recordOk_[0] != 0;
-      return target.first(recordBytes_);
+      m_ChunkFirst = v;
+      m_ChunkSectors = sectors;
+      readOk = m_RecordOk[0] != 0;
+      return target.first(m_RecordBytes);
     }
-    readOk = NtfsReadMftRecord(device_, runs_, R_, n, record_) != 0;
-    return record_;
+    readOk = NtfsReadMftRecord(m_Device, m_Runs, m_R, n, m_Record) != 0;
+    return m_Record;
   }
 
  private:
   bool HasZeroSector(std::span<const std::byte> record) const {
-    const size_t sector = recordBytes_ / R_;
+    const size_t sector = m_RecordBytes / m_R;
     for (size_t at = 0; at + sector <= record.size(); at += sector)
       if (std::all_of(record.begin() + at, record.begin() + at + sector,
                       [](std::byte b) { return b == std::byte{0}; }))
@@ -112,18 +98,18 @@ class MftWalk {
     return false;
   }
 
-  std::string_view device_;
-  const NtfsRunArrays& runs_;
-  uint32_t R_;
-  size_t recordBytes_;
-  std::vector<std::byte> chunk_;
-  std::vector<std::byte> record_;
-  uint64_t total_ = 0;
-  uint64_t chunkFirst_ = UINT64_MAX;
-  uint64_t chunkSectors_ = 0;
-  std::vector<uint8_t> recordOk_ = std::vector<uint8_t>(kRecordsPerChunk, 0);
-  size_t run_ = 0;
-  uint64_t base_ = 0;
+  std::string_view m_Device;
+  const NtfsRunArrays& m_Runs;
+  uint32_t m_R;
+  size_t m_RecordBytes;
+  std::vector<std::byte> m_Chunk;
+  std::vector<std::byte> m_Record;
+  uint64_t m_Total = 0;
+  uint64_t m_ChunkFirst = UINT64_MAX;
+  uint64_t m_ChunkSectors = 0;
+  std::vector<uint8_t> m_RecordOk = std::vector<uint8_t>(kRecordsPerChunk, 0);
+  size_t m_Run = 0;
+  uint64_t m_Base = 0;
 };
 
 // Another record of the MFT named by an attribute list of record `owner`: used only when it is a
@@ -178,8 +164,6 @@ ScanEnd AssignLostFolders(ScanJob& job) {
 }
 
 ScanEnd NtfsDeletedScanThread(ScanJob& job) {
-  // A loaded scan log already holds the final lists: read them instead of the disk.
-  if (g_LogLoaded.load()) return LoadScanLogRecords(job);
   g_NtfsDeletedScanCounts = {};
   FreeFolderList();
   FreeFileList();
@@ -193,13 +177,13 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   lostFolder.id = kLostFolderId;
   AddFolderRecord(lostFolder);
 
-  const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
+  const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
   const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
   const std::string_view device = CurrentDevicePath();
   ScanBar bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
-    const NtfsVolume volume = VolumeFromState();
+    const NtfsVolume volume = CurrentNtfsVolume();
     MftWalk walk(device, g_MftRuns, R, recordBytes);
     const uint64_t T = walk.TotalSectors();
     const uint64_t count = walk.RecordCount();
@@ -339,9 +323,8 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
 }
 
 ScanEnd RunNtfsDeletedScan(ScanJob& job) {
-  if (g_LogLoaded.load()) return NtfsDeletedScanThread(job);
-  const auto& g = g_ScanState.geometry;
-  NtfsReadMftRunsWithAttrList(CurrentDevicePath(), VolumeFromState(), g[kGeoMftStart],
-                              g[kGeoSectorsPerRecord]);
+  const VolumeGeometry& g = g_VolumeGeometry;
+  NtfsReadMftRunsWithAttrList(CurrentDevicePath(), CurrentNtfsVolume(), g.MftStartSector,
+                              g.SectorsPerMftRecord);
   return NtfsDeletedScanThread(job);
 }

@@ -13,21 +13,18 @@
 #include "engine/worker/ScanBar.h"
 #include "engine/scans/FileSystemDump.h"
 #include "engine/records/RecordBuilders.h"
-#include "engine/scanlog/ScanLogReader.h"
 #include "engine/records/ScanState.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsIndx.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 
 NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 
 namespace {
 
-constexpr size_t kGeoSectorsPerRecord = 0;
-constexpr size_t kGeoSectorsPerIndexRecord = 1;
-constexpr size_t kGeoSectorsPerCluster = 4;
 
 constexpr uint32_t kChunkSectors = 520;   // sectors of 512 bytes read per call in step 1
 constexpr size_t kChunkSlack = 5120;      // room after the chunk, as the program always had
@@ -95,11 +92,11 @@ void DetailAndBar(ScanObserver& ui, ScanBar& bar, const char* format, uint64_t d
 class SectorSearch {
  public:
   SectorSearch(ScanJob& job, NtfsSignatureLists& lists, std::string_view device, uint64_t b)
-      : job_(job), lists_(lists), device_(device), b_(b), record_(kMaxFileRecord) {}
+      : m_Job(job), m_Lists(lists), m_Device(device), m_B(b), m_Record(kMaxFileRecord) {}
 
   // Sector t lies at offset `at` of `data`, which holds `have` bytes of what was read.
   void Sector(uint64_t t, std::span<std::byte> data, size_t at, size_t have) {
-    bo::Bytes sector = bo::Bytes(data).subspan(at, std::min<size_t>(b_, have - at));
+    bo::Bytes sector = bo::Bytes(data).subspan(at, std::min<size_t>(m_B, have - at));
     if (Signature(sector, "FILE")) {
       if (!FileRecord(t, data, at, have)) return;
     } else if (Signature(sector, "INDX")) {
@@ -109,12 +106,12 @@ class SectorSearch {
         return;
       }
       ++g_NtfsSignatureScanCounts.indxBlocks;
-      AddIndxBlockRecord(lists_.indx, t, parent, vcn, 0xFFFFFFFF);
+      AddIndxBlockRecord(m_Lists.indx, t, parent, vcn, 0xFFFFFFFF);
     } else {
       NtfsBootCandidate c;
       if (ParseNtfsBootCandidate(sector, t, c)) {
         ++g_NtfsSignatureScanCounts.bootSectors;
-        AddNtfsBootCandidate(lists_.candidates, c);
+        AddNtfsBootCandidate(m_Lists.candidates, c);
       }
     }
     Progress(t);
@@ -135,23 +132,23 @@ class SectorSearch {
     if (need <= have - at) {
       source = bo::Bytes(data).subspan(at, need);
     } else {
-      const uint32_t sectors = SectorsFor(need, b_);
-      fresh_.resize(static_cast<size_t>(sectors * b_));
-      ReadSectors(device_, static_cast<int64_t>(t), sectors, fresh_);
-      source = bo::Bytes(fresh_).first(need);
+      const uint32_t sectors = SectorsFor(need, m_B);
+      m_Fresh.resize(static_cast<size_t>(sectors * m_B));
+      ReadSectors(m_Device, static_cast<int64_t>(t), sectors, m_Fresh);
+      source = bo::Bytes(m_Fresh).first(need);
     }
     if (bo::LoadLe16(source, 510) != bo::LoadLe16(source, 1022) || !Signature(source, "FILE")) {
       ++g_NtfsSignatureScanCounts.rejectedFileRecords;
       return false;
     }
-    std::span<std::byte> rec(record_.data(), A);
+    std::span<std::byte> rec(m_Record.data(), A);
     std::memcpy(rec.data(), source.data(), A);
     if (!ApplyUpdateSequenceFixup(rec)) {
       ++g_NtfsSignatureScanCounts.fixupFailures;
       return true;
     }
     if (const auto n = CarriedRecordNumber(rec); n && *n < kMirroredRecords)
-      lists_.firstRecords[t] = *n;
+      m_Lists.firstRecords[t] = *n;
     // A record without a $FILE_NAME comes through with an empty name and parent 0.
     NtfsFileName name;
     if (!NtfsFindPreferredFileNameBounded(rec, name)) {
@@ -200,28 +197,28 @@ class SectorSearch {
       AddFoundFileRecord(g_ScanState.foundFileList, f);
     }
     ++g_NtfsSignatureScanCounts.fileRecords;
-    lastName_.assign(name.View());
+    m_LastName.assign(name.View());
     return true;
   }
 
   void Progress(uint64_t t) {
-    if (!job_.throttle.Tick()) return;
+    if (!m_Job.throttle.Tick()) return;
     ScanProgress p;
     p.sizeOrSector = t;
     p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
     p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
-    p.name = lastName_;
+    p.name = m_LastName;
     p.mode = 'e';
-    job_.observer.OnProgress(p);
+    m_Job.observer.OnProgress(p);
   }
 
-  ScanJob& job_;
-  NtfsSignatureLists& lists_;
-  std::string_view device_;
-  uint64_t b_;
-  std::vector<std::byte> record_;
-  std::vector<std::byte> fresh_;
-  std::u16string lastName_;
+  ScanJob& m_Job;
+  NtfsSignatureLists& m_Lists;
+  std::string_view m_Device;
+  uint64_t m_B;
+  std::vector<std::byte> m_Record;
+  std::vector<std::byte> m_Fresh;
+  std::u16string m_LastName;
 };
 
 // The chunk of step 1: sectors between two looks at the bar and the stop flag.
@@ -550,14 +547,14 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
   }
   if (!lists.candidates.head) {
     // No boot sector at all: the selected range's own geometry may still find its directories.
-    const auto& g = g_ScanState.geometry;
+    const VolumeGeometry& g = g_VolumeGeometry;
     const Range range = ScanRange();
-    const uint32_t spc = g[kGeoSectorsPerCluster];
+    const uint32_t spc = g.SectorsPerCluster;
     if (IsPowerOfTwo(spc) &&
-        AssignIndxToFileSystems(job, firstBlocks, range.start, spc, g[kGeoSectorsPerIndexRecord],
+        AssignIndxToFileSystems(job, firstBlocks, range.start, spc, g.SectorsPerIndexRecord,
                                 range.start, range.end))
-      addFileSystem(range.start, range.end, spc, g[kGeoSectorsPerRecord],
-                    g[kGeoSectorsPerIndexRecord]);
+      addFileSystem(range.start, range.end, spc, g.SectorsPerMftRecord,
+                    g.SectorsPerIndexRecord);
     if (job.control.StopRequested()) end = ScanEnd::Stopped;
   }
   if (job.control.Cancelled()) return ScanEnd::Cancelled;
@@ -577,13 +574,6 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
   ScanObserver& ui = job.observer;
   const bool partition = g_PartitionMode.load() != 0;
   ui.OnStepLinesVisible(true);
-  if (g_LogLoaded.load()) {
-    // The log holds what the scan found; a log that could not be read fully still leaves the
-    // page to go on with what was read.
-    if (LoadScanLogRecords(job) == ScanEnd::Cancelled) return ScanEnd::Cancelled;
-    return partition ? ScanEnd::PassDone : ScanEnd::Finished;
-  }
-
   g_NtfsSignatureScanCounts = {};
   FreeFolderList();
   FreeFileList();

@@ -2,14 +2,14 @@
 // analysis page and the test drivers share.
 #pragma once
 
-#include <string_view>
 
 #include "engine/worker/ScanJob.h"
+#include "storage/FileSystemKind.h"
 
 // A scan, log reader or imaging worker: runs on the calling (worker) thread until it ends.
 using ScanThreadFn = ScanEnd (*)(ScanJob& job);
 
-// The worker for file system `fileSystemName` ("NTFS", "FAT12", "FAT16", "FAT32") under the
+// The worker for file system `fileSystem` under the
 // current mode flags (g_FormattedMode, g_PartitionMode, g_PartitionPass of engine/records/ScanState.h),
 // or nullptr when none applies (the page then starts nothing).
-ScanThreadFn SelectScanThread(std::string_view fileSystemName);
+ScanThreadFn SelectScanThread(FileSystemKind fileSystem);

@@ -8,7 +8,7 @@
 
 class ScanBar {
  public:
-  explicit ScanBar(ScanObserver& observer) : observer_(observer) {}
+  explicit ScanBar(ScanObserver& observer) : m_Observer(observer) {}
 
   static int Position(uint64_t done, uint64_t total) {
     if (total == 0) return 0;
@@ -17,16 +17,16 @@ class ScanBar {
   }
   void Set(uint64_t done, uint64_t total) { SetPosition(Position(done, total)); }
   void SetPosition(int p) {
-    if (p == last_) return;
-    last_ = p;
-    observer_.OnBar(p);
+    if (p == m_Last) return;
+    m_Last = p;
+    m_Observer.OnBar(p);
   }
   // True when done/total would move the bar.
-  bool Changed(uint64_t done, uint64_t total) const { return Position(done, total) != last_; }
+  bool Changed(uint64_t done, uint64_t total) const { return Position(done, total) != m_Last; }
   // Forgets the last position, for a new step.
-  void Reset() { last_ = -1; }
+  void Reset() { m_Last = -1; }
 
  private:
-  ScanObserver& observer_;
-  int last_ = -1;
+  ScanObserver& m_Observer;
+  int m_Last = -1;
 };

@@ -1,4 +1,4 @@
-// How a worker (scan, log reader, disk image) and the page that runs it talk. The worker polls a
+// How a worker (scan, log reader, disk image, copy) and the page that runs it talk. The worker polls a
 // ScanControl at every record, chunk and read, and reports through a ScanObserver; the page only
 // draws. Nothing suspends or kills a worker: pause is a gate the worker passes, stop and cancel
 // are flags it sees at its next checkpoint.
@@ -7,9 +7,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+
+#include "prompts/PromptCancel.h"
 
 class ScanControl {
  public:
@@ -18,26 +21,31 @@ class ScanControl {
   void Resume();
   // Asks the worker to finish early: the scans end their current step and still deliver what
   // they found.
-  void RequestStop() { stop_.store(true, std::memory_order_release); }
+  void RequestStop() { m_Stop.store(true, std::memory_order_release); }
   // Worker side: a scan whose steps each end early on Stop clears the request before its next
   // step, so that step runs on what was found.
-  void ClearStop() { stop_.store(false, std::memory_order_release); }
+  void ClearStop() { m_Stop.store(false, std::memory_order_release); }
   // Asks the worker to end at once, its results being thrown away by the caller. Also opens the
-  // pause gate so a paused worker can see it.
+  // pause gate so a paused worker can see it, and closes a question the worker waits on with its
+  // safe answer.
   void Cancel();
 
   // Worker side. Blocks while paused; returns false when the worker must end now (cancelled).
   bool Checkpoint();
-  bool StopRequested() const { return stop_.load(std::memory_order_acquire); }
-  bool Cancelled() const { return cancel_.load(std::memory_order_acquire); }
+  bool StopRequested() const { return m_Stop.load(std::memory_order_acquire); }
+  bool Cancelled() const { return m_Cancel.load(std::memory_order_acquire); }
   bool Paused() const;
 
+  // The token RunWorker installs on the worker thread; Cancel() cancels it.
+  const std::shared_ptr<PromptCancelToken>& PromptToken() const { return m_PromptToken; }
+
  private:
-  mutable std::mutex mutex_;
-  std::condition_variable resumed_;
-  bool paused_ = false;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> cancel_{false};
+  mutable std::mutex m_Mutex;
+  std::condition_variable m_Resumed;
+  bool m_Paused = false;
+  std::atomic<bool> m_Stop{false};
+  std::atomic<bool> m_Cancel{false};
+  std::shared_ptr<PromptCancelToken> m_PromptToken = std::make_shared<PromptCancelToken>();
 };
 
 // What the value fields of the analysis page show. Counts are 32-bit as the page shows them;
@@ -83,17 +91,17 @@ class ProgressThrottle {
   static constexpr int kScanPeriod = 1000;
   static constexpr int kImagePeriod = 30;
 
-  explicit ProgressThrottle(int period = kScanPeriod) : period_(period) {}
+  explicit ProgressThrottle(int period = kScanPeriod) : m_Period(period) {}
   // True when this call should update the display.
   bool Tick() {
-    if (++calls_ < period_) return false;
-    calls_ = 1;
+    if (++m_Calls < m_Period) return false;
+    m_Calls = 1;
     return true;
   }
 
  private:
-  int period_;
-  int calls_ = 0;
+  int m_Period;
+  int m_Calls = 0;
 };
 
 // How a worker ended; the page decides what comes next from it.
@@ -118,3 +126,11 @@ struct ScanJob {
     if (throttle.Tick()) observer.OnProgress(progress);
   }
 };
+
+// Runs a worker function on the calling (worker) thread with the job's prompt token installed,
+// so a page that cancels the job also ends any question the worker is waiting on.
+template <class Fn>
+auto RunWorker(Fn&& fn, ScanJob& job) {
+  ScopedPromptCancel guard(job.control.PromptToken());
+  return fn(job);
+}

@@ -7,6 +7,7 @@
 
 #include "engine/records/ScanState.h"
 #include "saving/extract/CopyCounters.h"
+#include "saving/extract/CopyInterrupt.h"
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
 #include "storage/SectorIo.h"
@@ -27,16 +28,12 @@ constexpr uint64_t kReadBytes = 64 * 1024;
 // The volume of the current scan. Described for every file: it costs one read of the boot
 // sector, and nothing stale can survive a change of source.
 FatVolume CurrentVolume() {
-  return DescribeFatVolume(g_ScanState.FileSystemName(), g_ScanState.geometry);
+  return DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
 }
 
 // Asks the copy-error question unless the user chose to skip every failing file.
 void ReportCopyError() {
   if (g_CopySkipAll.load() == 0) AskCopyError();
-}
-
-bool StopFlagSet() {
-  return g_CopySkipOnce.load() == 1 || g_CopyAbort.load() == 1;
 }
 
 }  // namespace
@@ -54,10 +51,10 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
 
   const FatVolume volume = CurrentVolume();
   // Reading from the first cluster of a damaged entry must not copy out FAT or boot sectors.
-  if (r.size > 0 && !volume.IsDataCluster(r.firstCluster)) return FatCopyResult::kNotCopied;
+  if (r.size > 0 && !volume.IsDataCluster(r.firstCluster)) return FatCopyResult::NotCopied;
 
   if (r.saving) {
-    if (!observer.Admit({r.name, r.size, r.deleted})) return FatCopyResult::kRefused;
+    if (!observer.Admit({r.name, r.size, r.deleted})) return FatCopyResult::Refused;
     g_CopiedFileCount.fetch_add(1);
   }
 
@@ -85,18 +82,18 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   }
   if (!haveChain) chain.Clear();
 
-  if (!r.folder) return FatCopyResult::kCreateFailed;
+  if (!r.folder) return FatCopyResult::CreateFailed;
   TargetFile file = r.folder->CreateFile(targetName);
   if (!file.IsOpen()) {
     ReportCopyError();
-    return FatCopyResult::kCreateFailed;
+    return FatCopyResult::CreateFailed;
   }
   auto finish = [&](FatCopyResult result) {
     bool ok = !when || file.SetModifiedTime(*when);
     ok = file.Close() && ok;
-    if (!ok && result != FatCopyResult::kPreviewStopped) {
+    if (!ok && result != FatCopyResult::PreviewStopped) {
       ReportCopyError();
-      return FatCopyResult::kWriteFailed;
+      return FatCopyResult::WriteFailed;
     }
     return result;
   };
@@ -110,12 +107,12 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   const ClusterNode* node = chain.head();
   uint32_t cluster = r.firstCluster;
   while (written < size) {
-    if (!volume.IsDataCluster(cluster)) return finish(FatCopyResult::kShort);
+    if (!volume.IsDataCluster(cluster)) return finish(FatCopyResult::Short);
     const int64_t first = volume.ClusterSector(cluster);
     for (uint32_t done = 0; done < volume.sectorsPerCluster && written < size;) {
-      if (StopFlagSet()) {
+      if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
         const FatCopyResult why =
-            g_CopyAbort.load() == 1 ? FatCopyResult::kAborted : FatCopyResult::kSkipped;
+            stop == CopyInterrupt::Abort ? FatCopyResult::Aborted : FatCopyResult::Skipped;
         const FatCopyResult result = finish(why);
         g_CopySkipOnce = 0;
         return result;
@@ -128,7 +125,7 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
       if (!file.Write(part.first(static_cast<size_t>(take)))) {
         file.Close();
         ReportCopyError();
-        return FatCopyResult::kWriteFailed;
+        return FatCopyResult::WriteFailed;
       }
       written += take;
       g_CopiedBytes.fetch_add(take);
@@ -139,18 +136,18 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
             size ? static_cast<int>(std::min<uint64_t>(100, written * 100 / size)) : 100);
         if (observer.PreviewStopRequested()) {
           file.Close();
-          return FatCopyResult::kPreviewStopped;
+          return FatCopyResult::PreviewStopped;
         }
       }
     }
     if (written >= size) break;
     if (haveChain) {
       node = node ? node->next : nullptr;
-      if (!node) return finish(FatCopyResult::kShort);
+      if (!node) return finish(FatCopyResult::Short);
       cluster = node->cluster;
     } else {
       ++cluster;
     }
   }
-  return finish(FatCopyResult::kWritten);
+  return finish(FatCopyResult::Written);
 }

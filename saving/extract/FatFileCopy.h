@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/worker/ScanJob.h"
 #include "saving/extract/CopyObserver.h"
 #include "saving/extract/TargetFiles.h"
 #include "storage/fat/FatChain.h"
@@ -32,18 +33,19 @@ struct FatCopyRequest {
   bool deleted = false;
   uint16_t dosTime = 0;  // modification time and date as the directory entry holds them
   uint16_t dosDate = 0;
+  ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
 };
 
 enum class FatCopyResult {
-  kWritten,       // the whole file, with its time
-  kShort,         // the clusters ran out before the size: written as far as they go
-  kRefused,       // the admission step left it
-  kNotCopied,     // its first cluster does not lie in the data area: nothing written or counted
-  kCreateFailed,  // the target could not be created (the copy-error question was asked)
-  kWriteFailed,   // a write, time change or close failed (asked as well)
-  kSkipped,       // g_CopySkipOnce during the copy: partial file kept
-  kAborted,       // g_CopyAbort during the copy: partial file kept
-  kPreviewStopped,
+  Written,       // the whole file, with its time
+  Short,         // the clusters ran out before the size: written as far as they go
+  Refused,       // the admission step left it
+  NotCopied,     // its first cluster does not lie in the data area: nothing written or counted
+  CreateFailed,  // the target could not be created (the copy-error question was asked)
+  WriteFailed,   // a write, time change or close failed (asked as well)
+  Skipped,       // g_CopySkipOnce during the copy: partial file kept
+  Aborted,       // g_CopyAbort during the copy: partial file kept
+  PreviewStopped,
 };
 
 FatCopyResult CopyFatFile(const FatCopyRequest& request, CopyObserver& observer);

@@ -9,6 +9,7 @@
 
 #include "engine/records/ScanState.h"
 #include "saving/extract/CopyCounters.h"
+#include "saving/extract/CopyInterrupt.h"
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
 #include "storage/ntfs/NtfsAttributes.h"
@@ -17,13 +18,10 @@
 #include "storage/ntfs/NtfsRunList.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 
 namespace {
 
-// Positions in g_ScanState.geometry (the VolumeGeometry order).
-constexpr size_t kGeoSectorsPerRecord = 0;
-constexpr size_t kGeoSectorsPerCluster = 4;
-constexpr size_t kGeoClusterBase = 9;
 
 // Attribute header flags (16 bits at 12) whose data is not stored as plain clusters.
 constexpr size_t kAttributeFlagsField = 12;
@@ -32,20 +30,6 @@ constexpr uint16_t kEncrypted = 0x4000;
 // Non-resident header: initialized size (64 bits at 56); bytes past it read as zeros.
 constexpr size_t kInitializedSizeField = 56;
 constexpr size_t kNonResidentHeaderBytes = 64;
-
-NtfsVolume CurrentVolume() {
-  const auto& g = g_ScanState.geometry;
-  NtfsVolume v;
-  v.firstSector = g[kGeoClusterBase];
-  v.sectorsPerCluster = g[kGeoSectorsPerCluster];
-  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
-    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
-  return v;
-}
-
-bool StopFlagSet() {
-  return g_CopySkipOnce.load() == 1 || g_CopyAbort.load() == 1;
-}
 
 // Saving asks the copy-error question unless the user chose to skip every failing file; a
 // preview asks nothing.
@@ -122,9 +106,9 @@ NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, Tar
   bool ok = file.Close();
   if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
   if (r.modified != 0) ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
-  if (!ok && result != NtfsCopyResult::kPreviewStopped) {
+  if (!ok && result != NtfsCopyResult::PreviewStopped) {
     ReportCopyError(r);
-    return NtfsCopyResult::kWriteFailed;
+    return NtfsCopyResult::WriteFailed;
   }
   return result;
 }
@@ -144,15 +128,15 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
   const uint64_t sectorBytes = ReadSizeBytes(1);
   const uint32_t perRead =
       sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
-  if (perRead == 0) return NtfsCopyResult::kNotCopied;
+  if (perRead == 0) return NtfsCopyResult::NotCopied;
   const std::string safeName = SafeFileName(r.name);
-  if (!r.folder) return NtfsCopyResult::kCreateFailed;
+  if (!r.folder) return NtfsCopyResult::CreateFailed;
   TargetFile file = r.folder->CreateFile(safeName);
   if (!file.IsOpen()) {
     ReportCopyError(r);
-    return NtfsCopyResult::kCreateFailed;
+    return NtfsCopyResult::CreateFailed;
   }
-  const uint32_t spc = g_ScanState.geometry[kGeoSectorsPerCluster];
+  const uint32_t spc = g_VolumeGeometry.SectorsPerCluster;
   std::vector<std::byte> buffer(kNtfsCopyBufferBytes);
   const uint64_t size = r.size;
   uint64_t written = 0;
@@ -162,9 +146,9 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
     // Run lists name whole clusters: a well-formed extent loses nothing here.
     const uint64_t sectors = spc ? e->sectorCount / spc * spc : e->sectorCount;
     for (uint64_t done = 0; done < sectors && written < size;) {
-      if (StopFlagSet()) {
+      if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
         const NtfsCopyResult why =
-            g_CopyAbort.load() == 1 ? NtfsCopyResult::kAborted : NtfsCopyResult::kSkipped;
+            stop == CopyInterrupt::Abort ? NtfsCopyResult::Aborted : NtfsCopyResult::Skipped;
         const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
         g_CopySkipOnce = 0;
         return result;
@@ -184,7 +168,7 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
       if (!file.Write(part.first(static_cast<size_t>(take)))) {
         file.Close();
         ReportCopyError(r);
-        return NtfsCopyResult::kWriteFailed;
+        return NtfsCopyResult::WriteFailed;
       }
       written += take;
       done += count;
@@ -197,36 +181,36 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
           observer.OnPreviewProgress(
               static_cast<int>(std::min<uint64_t>(100, written * 100 / size)));
         if (observer.PreviewStopRequested())
-          return Finish(r, safeName, file, counted, NtfsCopyResult::kPreviewStopped);
+          return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
       }
     }
     if (!r.saving && observer.PreviewStopRequested())
-      return Finish(r, safeName, file, counted, NtfsCopyResult::kPreviewStopped);
+      return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
   }
   return Finish(r, safeName, file, counted,
-                written >= size ? NtfsCopyResult::kWritten : NtfsCopyResult::kShort);
+                written >= size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
 }
 
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   if (r.saving) observer.OnFileStarted(r.targetText, r.name);
   g_CopySkipOnce = 0;
-  if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::kRefused;
+  if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::Refused;
   const std::string safeName = SafeFileName(r.name);
 
   if (r.size == 0) {
     // Nothing to read: an empty file with the record's time.
     if (r.saving) g_CopiedFileCount.fetch_add(1);
-    if (!r.folder) return NtfsCopyResult::kCreateFailed;
+    if (!r.folder) return NtfsCopyResult::CreateFailed;
     TargetFile file = r.folder->CreateFile(safeName);
     if (!file.IsOpen()) {
       ReportCopyError(r);
-      return NtfsCopyResult::kCreateFailed;
+      return NtfsCopyResult::CreateFailed;
     }
-    return Finish(r, safeName, file, 0, NtfsCopyResult::kWritten);
+    return Finish(r, safeName, file, 0, NtfsCopyResult::Written);
   }
 
-  const uint32_t R = g_ScanState.geometry[kGeoSectorsPerRecord];
-  const NtfsVolume volume = CurrentVolume();
+  const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
+  const NtfsVolume volume = CurrentNtfsVolume();
   std::vector<std::byte> record;
   size_t at = 0;
   int kind = 0;
@@ -243,27 +227,27 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     // Compressed or encrypted clusters written as they are would be garbage under the file's
     // name: the file is left and counted as not copied.
     if (r.saving) g_CopyUnsupportedFileCount.fetch_add(1);
-    return NtfsCopyResult::kUnsupported;
+    return NtfsCopyResult::Unsupported;
   }
   if (r.saving) g_CopiedFileCount.fetch_add(1);
-  if (record.empty() || !header) return NtfsCopyResult::kNotCopied;
+  if (record.empty() || !header) return NtfsCopyResult::NotCopied;
 
   if (kind == 1) {
     const auto a = NtfsAttributeAt(record, at);
     bool ok = false;
     const bo::Bytes value = a ? a->ResidentValue(ok) : bo::Bytes{};
-    if (!ok) return NtfsCopyResult::kNotCopied;
-    if (!r.folder) return NtfsCopyResult::kCreateFailed;
+    if (!ok) return NtfsCopyResult::NotCopied;
+    if (!r.folder) return NtfsCopyResult::CreateFailed;
     TargetFile file = r.folder->CreateFile(safeName);
     if (!file.IsOpen()) {
       ReportCopyError(r);
-      return NtfsCopyResult::kCreateFailed;
+      return NtfsCopyResult::CreateFailed;
     }
     const uint64_t n = std::min<uint64_t>(r.size, value.size());
     if (!file.Write(value.first(static_cast<size_t>(n)))) {
       file.Close();
       ReportCopyError(r);
-      return NtfsCopyResult::kWriteFailed;
+      return NtfsCopyResult::WriteFailed;
     }
     if (r.saving) {
       g_CopiedBytes.fetch_add(n);
@@ -272,7 +256,7 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
       observer.OnPreviewProgress(100);
     }
     return Finish(r, safeName, file, r.saving ? n : 0,
-                  n == r.size ? NtfsCopyResult::kWritten : NtfsCopyResult::kShort);
+                  n == r.size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
   }
 
   NtfsRunArrays runs;
@@ -280,8 +264,8 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   ExtentList extents;
   for (size_t i = 0; i < runs.Count(); ++i)
     if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
-      return NtfsCopyResult::kNotCopied;
-  if (extents.Count() == 0) return NtfsCopyResult::kNotCopied;
+      return NtfsCopyResult::NotCopied;
+  if (extents.Count() == 0) return NtfsCopyResult::NotCopied;
   const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
   return CopyExtents(r, extents, valid, observer);
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/worker/ScanJob.h"
 #include "saving/extract/CopyObserver.h"
 #include "saving/extract/TargetFiles.h"
 #include "storage/ExtentList.h"
@@ -32,19 +33,20 @@ struct NtfsCopyRequest {
   bool saving = true;         // the copy walk (admission, counting, progress); false: a preview
   bool deleted = false;
   uint64_t modified = 0;  // the record's modification time as NTFS keeps it (UTC file time)
+  ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
 };
 
 enum class NtfsCopyResult {
-  kWritten,       // the whole file, with its time
-  kShort,         // the data ran out before the size: written as far as it goes
-  kRefused,       // the admission step left it
-  kNotCopied,     // no usable FILE record or data attribute: nothing written
-  kUnsupported,   // compressed or encrypted data: nothing written, counted as not copied
-  kCreateFailed,  // the target could not be created (the copy-error question was asked)
-  kWriteFailed,   // a write, time change or close failed (asked as well)
-  kSkipped,       // g_CopySkipOnce during the copy: partial file kept
-  kAborted,       // g_CopyAbort during the copy: partial file kept
-  kPreviewStopped,
+  Written,       // the whole file, with its time
+  Short,         // the data ran out before the size: written as far as it goes
+  Refused,       // the admission step left it
+  NotCopied,     // no usable FILE record or data attribute: nothing written
+  Unsupported,   // compressed or encrypted data: nothing written, counted as not copied
+  CreateFailed,  // the target could not be created (the copy-error question was asked)
+  WriteFailed,   // a write, time change or close failed (asked as well)
+  Skipped,       // g_CopySkipOnce during the copy: partial file kept
+  Aborted,       // g_CopyAbort during the copy: partial file kept
+  PreviewStopped,
 };
 
 // Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is

@@ -50,7 +50,7 @@ std::string SafeFileName(std::u16string_view name) {
 UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
   if (this != &o) {
     Close();
-    fd_ = o.Release();
+    m_Fd = o.Release();
   }
   return *this;
 }
@@ -60,7 +60,7 @@ UniqueFd::~UniqueFd() {
 }
 
 bool UniqueFd::Close() {
-  if (fd_ < 0) return true;
+  if (m_Fd < 0) return true;
   const int fd = Release();
   // close must not be retried on EINTR on Linux: the descriptor is gone either way.
   return ::close(fd) == 0 || errno == EINTR;
@@ -69,8 +69,8 @@ bool UniqueFd::Close() {
 bool TargetFile::Write(std::span<const std::byte> data) {
   const TargetWriteFunction hook = g_TargetWrite.load(std::memory_order_acquire);
   while (!data.empty()) {
-    const ssize_t n = hook ? hook(fd_.Get(), data.data(), data.size())
-                           : ::write(fd_.Get(), data.data(), data.size());
+    const ssize_t n = hook ? hook(m_Fd.Get(), data.data(), data.size())
+                           : ::write(m_Fd.Get(), data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -83,39 +83,39 @@ bool TargetFile::Write(std::span<const std::byte> data) {
 
 bool TargetFile::SetModifiedTime(const timespec& when) {
   const timespec times[2] = {when, when};
-  return ::futimens(fd_.Get(), times) == 0;
+  return ::futimens(m_Fd.Get(), times) == 0;
 }
 
 TargetFolder TargetFolder::Open(const std::string& path) {
   TargetFolder f;
-  f.fd_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  f.m_Fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   return f;
 }
 
 TargetFolder TargetFolder::Subfolder(const std::string& safeName) const {
   TargetFolder f;
   if (!IsOpen()) return f;
-  if (::mkdirat(fd_.Get(), safeName.c_str(), 0755) != 0 && errno != EEXIST) return f;
-  f.fd_ = UniqueFd(
-      ::openat(fd_.Get(), safeName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (::mkdirat(m_Fd.Get(), safeName.c_str(), 0755) != 0 && errno != EEXIST) return f;
+  f.m_Fd = UniqueFd(
+      ::openat(m_Fd.Get(), safeName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   return f;
 }
 
 TargetFile TargetFolder::CreateFile(const std::string& safeName) const {
   if (!IsOpen()) return TargetFile();
   return TargetFile(UniqueFd(::openat(
-      fd_.Get(), safeName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)));
+      m_Fd.Get(), safeName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)));
 }
 
 TargetFolder TargetFolder::Duplicate() const {
   TargetFolder f;
-  if (IsOpen()) f.fd_ = UniqueFd(::fcntl(fd_.Get(), F_DUPFD_CLOEXEC, 0));
+  if (IsOpen()) f.m_Fd = UniqueFd(::fcntl(m_Fd.Get(), F_DUPFD_CLOEXEC, 0));
   return f;
 }
 
 bool TargetFolder::Exists(const std::string& safeName) const {
   struct stat st {};
-  return IsOpen() && ::fstatat(fd_.Get(), safeName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  return IsOpen() && ::fstatat(m_Fd.Get(), safeName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::optional<timespec> DosTimeToTimespec(uint16_t dosDate, uint16_t dosTime) {

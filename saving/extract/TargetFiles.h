@@ -27,42 +27,42 @@ inline constexpr size_t kMaxNameBytes = 255;
 class UniqueFd {
  public:
   UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& o) noexcept : fd_(o.Release()) {}
+  explicit UniqueFd(int fd) : m_Fd(fd) {}
+  UniqueFd(UniqueFd&& o) noexcept : m_Fd(o.Release()) {}
   UniqueFd& operator=(UniqueFd&& o) noexcept;
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
   ~UniqueFd();
-  int Get() const { return fd_; }
-  bool IsOpen() const { return fd_ >= 0; }
+  int Get() const { return m_Fd; }
+  bool IsOpen() const { return m_Fd >= 0; }
   int Release() {
-    const int fd = fd_;
-    fd_ = -1;
+    const int fd = m_Fd;
+    m_Fd = -1;
     return fd;
   }
   // Closes now; false when close reported an error (the data may not have reached the disk).
   bool Close();
 
  private:
-  int fd_ = -1;
+  int m_Fd = -1;
 };
 
 // A file being written. Created only by TargetFolder::CreateFile.
 class TargetFile {
  public:
   TargetFile() = default;
-  explicit TargetFile(UniqueFd fd) : fd_(std::move(fd)) {}
-  bool IsOpen() const { return fd_.IsOpen(); }
+  explicit TargetFile(UniqueFd fd) : m_Fd(std::move(fd)) {}
+  bool IsOpen() const { return m_Fd.IsOpen(); }
   // Writes all of data (short writes and interruptions are continued); false on failure.
   bool Write(std::span<const std::byte> data);
   // Sets the modification time (the access time too, as nothing better is known); false on
   // failure.
   bool SetModifiedTime(const timespec& when);
   // Closes the file; false when the close failed.
-  bool Close() { return fd_.Close(); }
+  bool Close() { return m_Fd.Close(); }
 
  private:
-  UniqueFd fd_;
+  UniqueFd m_Fd;
 };
 
 // A folder of the target, held open by descriptor.
@@ -71,8 +71,8 @@ class TargetFolder {
   TargetFolder() = default;
   // Opens the folder the user chose (it may itself be reached through a link).
   static TargetFolder Open(const std::string& path);
-  bool IsOpen() const { return fd_.IsOpen(); }
-  int Fd() const { return fd_.Get(); }
+  bool IsOpen() const { return m_Fd.IsOpen(); }
+  int Fd() const { return m_Fd.Get(); }
   // Opens the subfolder of that (already safe) name, creating it when missing. A link of that
   // name is not followed: the result is then closed.
   TargetFolder Subfolder(const std::string& safeName) const;
@@ -84,7 +84,7 @@ class TargetFolder {
   bool Exists(const std::string& safeName) const;
 
  private:
-  UniqueFd fd_;
+  UniqueFd m_Fd;
 };
 
 // A DOS date and time (local time, as FAT keeps it) as the instant it names. A month outside 1 to

@@ -143,37 +143,37 @@ class WriteBackStarter {
  public:
   WriteBackStarter() {
     try {
-      thread_ = std::thread([this] { Run(); });
+      m_Thread = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
     }
   }
   ~WriteBackStarter() {
     {
-      std::lock_guard lock(mutex_);
-      quit_ = true;
+      std::lock_guard lock(m_Mutex);
+      m_Quit = true;
     }
-    changed_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    m_Changed.notify_all();
+    if (m_Thread.joinable()) m_Thread.join();
   }
   WriteBackStarter(const WriteBackStarter&) = delete;
   WriteBackStarter& operator=(const WriteBackStarter&) = delete;
 
   void Start(int fd, uint64_t from, uint64_t length) {
-    if (!thread_.joinable()) {
+    if (!m_Thread.joinable()) {
       StartNow({fd, from, length});
       return;
     }
     {
-      std::lock_guard lock(mutex_);
-      ranges_.push_back({fd, from, length});
+      std::lock_guard lock(m_Mutex);
+      m_Ranges.push_back({fd, from, length});
     }
-    changed_.notify_all();
+    m_Changed.notify_all();
   }
 
   // Returns once every range handed over has been started; a file is closed only after this.
   void Drain() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return ranges_.empty() && !busy_; });
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Ranges.empty() && !m_Busy; });
   }
 
  private:
@@ -190,27 +190,27 @@ class WriteBackStarter {
 #endif
   }
   void Run() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_Mutex);
     for (;;) {
-      changed_.wait(lock, [this] { return quit_ || !ranges_.empty(); });
-      if (ranges_.empty()) return;
-      const Range r = ranges_.front();
-      ranges_.pop_front();
-      busy_ = true;
+      m_Changed.wait(lock, [this] { return m_Quit || !m_Ranges.empty(); });
+      if (m_Ranges.empty()) return;
+      const Range r = m_Ranges.front();
+      m_Ranges.pop_front();
+      m_Busy = true;
       lock.unlock();
       StartNow(r);
       lock.lock();
-      busy_ = false;
-      changed_.notify_all();
+      m_Busy = false;
+      m_Changed.notify_all();
     }
   }
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Range> ranges_;
-  bool busy_ = false;
-  bool quit_ = false;
-  std::thread thread_;
+  std::mutex m_Mutex;
+  std::condition_variable m_Changed;
+  std::deque<Range> m_Ranges;
+  bool m_Busy = false;
+  bool m_Quit = false;
+  std::thread m_Thread;
 };
 
 // The open piece file. Pieces are written unbuffered so that a failing write shows at the block
@@ -242,51 +242,51 @@ class PieceFile {
       failure = ErrnoText("cannot create", path);
       return false;
     }
-    stream_ = ::fdopen(fd, "w+");
-    if (!stream_) {
+    m_Stream = ::fdopen(fd, "w+");
+    if (!m_Stream) {
       failure = ErrnoText("cannot open", path);
       ::close(fd);
       return false;
     }
-    std::setvbuf(stream_, nullptr, _IONBF, 0);
-    path_ = path;
-    flushedBytes_ = 0;
+    std::setvbuf(m_Stream, nullptr, _IONBF, 0);
+    m_Path = path;
+    m_FlushedBytes = 0;
     return true;
   }
 
-  std::FILE* stream() const { return stream_; }
+  std::FILE* stream() const { return m_Stream; }
 
   // Starts the write-back of what was written so far without waiting for it, so that the disk
   // works while the next blocks are read and the sync at the end of the piece finds little left.
   void StartWriteBack(uint64_t writtenBytes, WriteBackStarter& starter) {
-    if (!stream_ || writtenBytes < flushedBytes_ + kWriteBackStep) return;
-    starter.Start(::fileno(stream_), flushedBytes_, writtenBytes - flushedBytes_);
-    flushedBytes_ = writtenBytes;
-    starter_ = &starter;
+    if (!m_Stream || writtenBytes < m_FlushedBytes + kWriteBackStep) return;
+    starter.Start(::fileno(m_Stream), m_FlushedBytes, writtenBytes - m_FlushedBytes);
+    m_FlushedBytes = writtenBytes;
+    m_Starter = &starter;
   }
-  bool IsOpen() const { return stream_ != nullptr; }
+  bool IsOpen() const { return m_Stream != nullptr; }
 
   // Flushes, syncs and closes; false (with failure set) when any of them failed.
   bool Close(std::string* failure = nullptr) {
-    if (!stream_) return true;
-    if (starter_) starter_->Drain();
-    starter_ = nullptr;
-    bool ok = std::fflush(stream_) == 0 && ::fsync(::fileno(stream_)) == 0;
-    if (!ok && failure) *failure = ErrnoText("cannot sync", path_);
-    if (std::fclose(stream_) != 0 && ok) {
+    if (!m_Stream) return true;
+    if (m_Starter) m_Starter->Drain();
+    m_Starter = nullptr;
+    bool ok = std::fflush(m_Stream) == 0 && ::fsync(::fileno(m_Stream)) == 0;
+    if (!ok && failure) *failure = ErrnoText("cannot sync", m_Path);
+    if (std::fclose(m_Stream) != 0 && ok) {
       ok = false;
-      if (failure) *failure = ErrnoText("cannot close", path_);
+      if (failure) *failure = ErrnoText("cannot close", m_Path);
     }
-    stream_ = nullptr;
+    m_Stream = nullptr;
     return ok;
   }
 
  private:
   static constexpr uint64_t kWriteBackStep = 8u << 20;
-  std::FILE* stream_ = nullptr;
-  std::string path_;
-  uint64_t flushedBytes_ = 0;
-  WriteBackStarter* starter_ = nullptr;  // has ranges of this file when set
+  std::FILE* m_Stream = nullptr;
+  std::string m_Path;
+  uint64_t m_FlushedBytes = 0;
+  WriteBackStarter* m_Starter = nullptr;  // has ranges of this file when set
 };
 
 std::optional<struct stat> StatOf(const std::string& path) {
@@ -300,18 +300,18 @@ std::optional<struct stat> StatOf(const std::string& path) {
 // lives and restores the target's setting afterwards.
 class SourceLayoutGuard {
  public:
-  SourceLayoutGuard() : saved_(g_ImageMultiFile) {
+  SourceLayoutGuard() : m_Saved(g_ImageMultiFile) {
     if (!g_DiskImageSource) return;
     const auto first = StatOf(FirstImagePiecePath());
     const int64_t pieceBytes = ImagePieceSectors(g_BytesPerSector) * int64_t{g_BytesPerSector};
     g_ImageMultiFile = first && first->st_size > pieceBytes ? 0 : 1;
   }
-  ~SourceLayoutGuard() { g_ImageMultiFile = saved_; }
+  ~SourceLayoutGuard() { g_ImageMultiFile = m_Saved; }
   SourceLayoutGuard(const SourceLayoutGuard&) = delete;
   SourceLayoutGuard& operator=(const SourceLayoutGuard&) = delete;
 
  private:
-  int32_t saved_;
+  int32_t m_Saved;
 };
 
 // Refuses targets that would write where the source lives. Returns an empty text when the target

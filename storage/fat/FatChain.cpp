@@ -10,48 +10,48 @@
 
 std::vector<uint32_t> ClusterList::Clusters() const {
   std::vector<uint32_t> out;
-  out.reserve(nodes_.size());
-  for (const ClusterNode& n : nodes_) out.push_back(n.cluster);
+  out.reserve(m_Nodes.size());
+  for (const ClusterNode& n : m_Nodes) out.push_back(n.cluster);
   return out;
 }
 
 void ClusterList::Clear() {
-  nodes_.clear();
-  head_ = nullptr;
+  m_Nodes.clear();
+  m_Head = nullptr;
 }
 
 void ClusterList::Truncate(size_t n) {
-  if (n >= nodes_.size()) return;
-  nodes_.resize(n);
+  if (n >= m_Nodes.size()) return;
+  m_Nodes.resize(n);
   if (n == 0)
-    head_ = nullptr;
+    m_Head = nullptr;
   else
-    nodes_.back().next = nullptr;
+    m_Nodes.back().next = nullptr;
 }
 
 ClusterNode* AppendClusterNode(ClusterList& list, uint32_t cluster) {
   try {
-    list.nodes_.push_back(ClusterNode{cluster, nullptr});
+    list.m_Nodes.push_back(ClusterNode{cluster, nullptr});
   } catch (const std::bad_alloc&) {
     ReportOutOfMemoryAndExit("Not Enough Memory");
     return nullptr;
   }
-  ClusterNode* node = &list.nodes_.back();
-  if (list.nodes_.size() == 1)
-    list.head_ = node;
+  ClusterNode* node = &list.m_Nodes.back();
+  if (list.m_Nodes.size() == 1)
+    list.m_Head = node;
   else
-    list.nodes_[list.nodes_.size() - 2].next = node;
+    list.m_Nodes[list.m_Nodes.size() - 2].next = node;
   return node;
 }
 
 FatTable::FatTable(const FatVolume& volume, uint64_t tableStart)
-    : volume_(volume), tableStart_(tableStart), buffer_(2 * size_t{volume.sectorBytes}) {}
+    : m_Volume(volume), m_TableStart(tableStart), m_Buffer(2 * size_t{volume.sectorBytes}) {}
 
 std::optional<uint32_t> FatTable::Entry(uint32_t c) {
-  const uint32_t bps = volume_.sectorBytes;
-  if (volume_.bits == 0 || bps == 0 || tableStart_ == 0) return std::nullopt;
+  const uint32_t bps = m_Volume.sectorBytes;
+  if (m_Volume.bits == 0 || bps == 0 || m_TableStart == 0) return std::nullopt;
   uint64_t byteOffset = 0;
-  switch (volume_.bits) {
+  switch (m_Volume.bits) {
     case 12:
       byteOffset = uint64_t{c} * 3 / 2;
       break;
@@ -63,30 +63,30 @@ std::optional<uint32_t> FatTable::Entry(uint32_t c) {
       break;
   }
   const uint64_t sectorIndex = byteOffset / bps;
-  if (sectorIndex >= volume_.fatSectors) return std::nullopt;
-  const uint64_t sector = tableStart_ + sectorIndex;
+  if (sectorIndex >= m_Volume.fatSectors) return std::nullopt;
+  const uint64_t sector = m_TableStart + sectorIndex;
   // FAT12 entries may straddle a sector end, so two sectors are read for them.
-  const uint32_t count = volume_.bits == 12 ? 2 : 1;
-  if (sector != cachedSector_) {
-    std::fill(buffer_.begin(), buffer_.end(), std::byte{0});
-    cachedOk_ = ReadSectors(CurrentDevicePath(), static_cast<int64_t>(sector), count,
-                            std::span(buffer_).first(size_t{count} * bps)) == 1;
-    cachedSector_ = sector;
+  const uint32_t count = m_Volume.bits == 12 ? 2 : 1;
+  if (sector != m_CachedSector) {
+    std::fill(m_Buffer.begin(), m_Buffer.end(), std::byte{0});
+    m_CachedOk = ReadSectors(CurrentDevicePath(), static_cast<int64_t>(sector), count,
+                            std::span(m_Buffer).first(size_t{count} * bps)) == 1;
+    m_CachedSector = sector;
   }
   const size_t at = static_cast<size_t>(byteOffset % bps);
-  if (volume_.bits == 12) {
-    const uint16_t pair = bo::LoadLe16(buffer_, at);
+  if (m_Volume.bits == 12) {
+    const uint16_t pair = bo::LoadLe16(m_Buffer, at);
     return (c & 1) ? uint32_t{pair} >> 4 : uint32_t{pair} & 0x0FFF;
   }
-  if (!cachedOk_) return std::nullopt;
-  if (volume_.bits == 16) return bo::LoadLe16(buffer_, at);
-  return bo::LoadLe32(buffer_, at) & 0x0FFFFFFF;
+  if (!m_CachedOk) return std::nullopt;
+  if (m_Volume.bits == 16) return bo::LoadLe16(m_Buffer, at);
+  return bo::LoadLe32(m_Buffer, at) & 0x0FFFFFFF;
 }
 
 bool FatTable::Continues(uint32_t value) const {
   // Bad-cluster and end marks all lie at or above the volume's limit (which never exceeds
   // 0xFF7 / 0xFFF7 / 0x0FFFFFF7), so one test covers them with the free and reserved values.
-  return volume_.IsDataCluster(value);
+  return m_Volume.IsDataCluster(value);
 }
 
 namespace {

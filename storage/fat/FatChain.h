@@ -27,10 +27,10 @@ class ClusterList {
   ClusterList(const ClusterList&) = delete;
   ClusterList& operator=(const ClusterList&) = delete;
 
-  ClusterNode* head() const { return head_; }
-  size_t size() const { return nodes_.size(); }
-  bool empty() const { return nodes_.empty(); }
-  uint32_t operator[](size_t i) const { return nodes_[i].cluster; }
+  ClusterNode* head() const { return m_Head; }
+  size_t size() const { return m_Nodes.size(); }
+  bool empty() const { return m_Nodes.empty(); }
+  uint32_t operator[](size_t i) const { return m_Nodes[i].cluster; }
   std::vector<uint32_t> Clusters() const;
   void Clear();
   // Keeps the first n nodes.
@@ -38,8 +38,8 @@ class ClusterList {
 
  private:
   friend ClusterNode* AppendClusterNode(ClusterList& list, uint32_t cluster);
-  std::deque<ClusterNode> nodes_;
-  ClusterNode* head_ = nullptr;
+  std::deque<ClusterNode> m_Nodes;
+  ClusterNode* m_Head = nullptr;
 };
 
 // Appends a node for cluster at the tail and returns it. When memory runs out it shows "Not
@@ -61,14 +61,14 @@ class FatTable {
   std::optional<uint32_t> Entry(uint32_t c);
   // True when value continues a chain on this volume.
   bool Continues(uint32_t value) const;
-  const FatVolume& volume() const { return volume_; }
+  const FatVolume& volume() const { return m_Volume; }
 
  private:
-  FatVolume volume_;
-  uint64_t tableStart_;
-  std::vector<std::byte> buffer_;
-  uint64_t cachedSector_ = UINT64_MAX;
-  bool cachedOk_ = false;
+  FatVolume m_Volume;
+  uint64_t m_TableStart;
+  std::vector<std::byte> m_Buffer;
+  uint64_t m_CachedSector = UINT64_MAX;
+  bool m_CachedOk = false;
 };
 
 // Appends to list the chain that starts at first (first itself always, whatever its value) and

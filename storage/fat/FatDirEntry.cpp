@@ -33,19 +33,19 @@ std::string FatDirEntry::ShortName() const {
   std::string name;
   name.reserve(12);
   // Names written as lower case by later systems keep only these two flags.
-  const uint8_t caseFlags = bo::Load8(e_, 12);
+  const uint8_t caseFlags = bo::Load8(m_E, 12);
   const bool lowerBase = (caseFlags & 0x08) != 0;
   const bool lowerExtension = (caseFlags & 0x10) != 0;
   for (size_t i = 0; i < 8; ++i) {
-    uint8_t c = bo::Load8(e_, i);
+    uint8_t c = bo::Load8(m_E, i);
     if (i == 0 && c == kDeletedMark) c = '_';
     if (i == 0 && c == 0x05) c = kDeletedMark;
     if (c != ' ') name.push_back(static_cast<char>(lowerBase ? LowerCp437(c) : c));
   }
-  if (bo::Load8(e_, 8) != ' ') {
+  if (bo::Load8(m_E, 8) != ' ') {
     name.push_back('.');
     for (size_t i = 8; i < 11; ++i) {
-      const uint8_t c = bo::Load8(e_, i);
+      const uint8_t c = bo::Load8(m_E, i);
       if (c != ' ') name.push_back(static_cast<char>(lowerExtension ? LowerCp437(c) : c));
     }
   }

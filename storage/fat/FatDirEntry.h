@@ -15,16 +15,16 @@ class FatDirEntry {
   static constexpr uint8_t kDeletedMark = 0xE5;
 
   // entry must hold 32 bytes; fields past a shorter span read as 0.
-  explicit FatDirEntry(std::span<const std::byte> entry) : e_(entry) {}
+  explicit FatDirEntry(std::span<const std::byte> entry) : m_E(entry) {}
 
-  uint8_t FirstByte() const { return bo::Load8(e_, 0); }
-  uint8_t Attributes() const { return bo::Load8(e_, 11); }
+  uint8_t FirstByte() const { return bo::Load8(m_E, 0); }
+  uint8_t Attributes() const { return bo::Load8(m_E, 11); }
   bool IsEndMark() const { return FirstByte() == 0; }
   bool IsDeleted() const { return FirstByte() == kDeletedMark; }
   bool IsLongName() const { return Attributes() == kLongName; }
   bool IsDirectory() const { return (Attributes() & kDirectory) != 0; }
   // "." or ".." (first byte '.', fourth byte blank).
-  bool IsDotEntry() const { return FirstByte() == '.' && bo::Load8(e_, 3) == ' '; }
+  bool IsDotEntry() const { return FirstByte() == '.' && bo::Load8(m_E, 3) == ' '; }
 
   // The 8.3 name as stored: name bytes that are not blanks, then "." and the extension's bytes
   // that are not blanks when the extension's first byte is not blank. A deleted entry's first
@@ -35,18 +35,18 @@ class FatDirEntry {
 
   // The first cluster: the low word alone on FAT12/16, with the high word on FAT32.
   uint32_t Cluster(int fatBits) const {
-    const uint32_t low = bo::LoadLe16(e_, 26);
-    return fatBits == 32 ? (uint32_t{bo::LoadLe16(e_, 20)} << 16) | low : low;
+    const uint32_t low = bo::LoadLe16(m_E, 26);
+    return fatBits == 32 ? (uint32_t{bo::LoadLe16(m_E, 20)} << 16) | low : low;
   }
-  uint32_t Size() const { return bo::LoadLe32(e_, 28); }
-  uint16_t CreationTime() const { return bo::LoadLe16(e_, 14); }
-  uint16_t CreationDate() const { return bo::LoadLe16(e_, 16); }
-  uint16_t AccessDate() const { return bo::LoadLe16(e_, 18); }
-  uint16_t WriteTime() const { return bo::LoadLe16(e_, 22); }
-  uint16_t WriteDate() const { return bo::LoadLe16(e_, 24); }
+  uint32_t Size() const { return bo::LoadLe32(m_E, 28); }
+  uint16_t CreationTime() const { return bo::LoadLe16(m_E, 14); }
+  uint16_t CreationDate() const { return bo::LoadLe16(m_E, 16); }
+  uint16_t AccessDate() const { return bo::LoadLe16(m_E, 18); }
+  uint16_t WriteTime() const { return bo::LoadLe16(m_E, 22); }
+  uint16_t WriteDate() const { return bo::LoadLe16(m_E, 24); }
 
  private:
-  std::span<const std::byte> e_;
+  std::span<const std::byte> m_E;
 };
 
 // True when a directory's first cluster starts with its "." entry and a ".." entry follows:

@@ -7,31 +7,33 @@
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 
-int FatBitsOf(std::string_view name) {
-  if (name == "FAT12") return 12;
-  if (name == "FAT16") return 16;
-  if (name == "FAT32") return 32;
-  return 0;
+int FatBitsOf(FileSystemKind kind) {
+  switch (kind) {
+    case FileSystemKind::Fat12: return 12;
+    case FileSystemKind::Fat16: return 16;
+    case FileSystemKind::Fat32: return 32;
+    default: return 0;
+  }
 }
 
-FatVolume DescribeFatVolume(std::string_view fileSystemName, const std::array<uint32_t, 12>& g) {
+FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g) {
   FatVolume v;
-  v.bits = FatBitsOf(fileSystemName);
+  v.bits = FatBitsOf(kind);
   const uint64_t bytes = ReadSizeBytes(1);
   v.sectorBytes = bytes ? static_cast<uint32_t>(bytes) : 512;
-  v.sectorsPerCluster = g[4];
-  v.fatSectors = g[5];
-  v.rootStart = g[6];
-  v.rootCluster = g[6];
-  v.rootSectors = g[7];
-  v.clusterBase = g[9];
+  v.sectorsPerCluster = g.SectorsPerCluster;
+  v.fatSectors = g.FatSizeSectors;
+  v.rootStart = g.RootDirectory;
+  v.rootCluster = g.RootDirectory;
+  v.rootSectors = g.RootDirectorySectors;
+  v.clusterBase = g.ClusterBaseSector;
   // A base stored in two's complement (before the volume start) is recognised by recomputing it
   // from the fields that place the data area.
-  const int64_t dataStart = v.bits == 32 ? int64_t{g[11]} + int64_t{g[5]} : int64_t{g[6]} + g[7];
-  const int64_t signedBase = dataStart - 2 * int64_t{g[4]};
-  if (signedBase < 0 && static_cast<uint32_t>(signedBase) == g[9]) v.clusterBase = signedBase;
-  v.fat1Start = g[10];
-  v.fat2Start = g[11];
+  const int64_t dataStart = v.bits == 32 ? int64_t{g.Fat2StartSector} + int64_t{g.FatSizeSectors} : int64_t{g.RootDirectory} + g.RootDirectorySectors;
+  const int64_t signedBase = dataStart - 2 * int64_t{g.SectorsPerCluster};
+  if (signedBase < 0 && static_cast<uint32_t>(signedBase) == g.ClusterBaseSector) v.clusterBase = signedBase;
+  v.fat1Start = g.Fat1StartSector;
+  v.fat2Start = g.Fat2StartSector;
   if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
 
   // What the FAT can describe: its entries, at most 2^28 clusters on FAT32.
@@ -49,7 +51,7 @@ FatVolume DescribeFatVolume(std::string_view fileSystemName, const std::array<ui
     limit = std::min(limit, clustersBefore(static_cast<uint64_t>(g_SourceEndSector) + 1));
 
   // Where the volume ends by its own boot sector.
-  const uint32_t reserved = g[8];
+  const uint32_t reserved = g.ReservedSectors;
   if (reserved != 0 && v.fat1Start >= reserved) {
     const uint64_t bootSector = v.fat1Start - reserved;
     std::vector<std::byte> boot(v.sectorBytes);

@@ -1,11 +1,12 @@
-// What the FAT code needs to know about one FAT12/16/32 volume, worked out once from the twelve
-// geometry values (storage/VolumeGeometry.h order) and the file-system name, so that chain walks,
+// What the FAT code needs to know about one FAT12/16/32 volume, worked out once from the volume
+// geometry and the file-system kind, so that chain walks,
 // directory reads and file copies share the same bounds.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string_view>
+
+#include "storage/FileSystemKind.h"
+#include "storage/VolumeGeometry.h"
 
 struct FatVolume {
   int bits = 0;                // 12, 16 or 32; 0 for any other file-system name
@@ -32,11 +33,10 @@ struct FatVolume {
   uint64_t ClusterBytes() const { return uint64_t{sectorsPerCluster} * sectorBytes; }
 };
 
-// 12, 16 or 32 for "FAT12", "FAT16", "FAT32"; 0 otherwise.
-int FatBitsOf(std::string_view fileSystemName);
+// 12, 16 or 32 for the FAT kinds; 0 otherwise.
+int FatBitsOf(FileSystemKind kind);
 
 // Describes the volume from the geometry copy. Reads the boot sector (at Fat1StartSector -
 // ReservedSectors) through ReadSectors for its sector count; an unreadable or implausible count
 // is left out of the cluster limit, which then comes from the FAT size and g_SourceEndSector.
-FatVolume DescribeFatVolume(std::string_view fileSystemName,
-                            const std::array<uint32_t, 12>& geometry);
+FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& geometry);

@@ -185,7 +185,7 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
   const auto entries = NtfsCollectAttributeListEntries(device, base, volume, kNtfsDataAttribute);
   const std::optional<uint32_t> baseNumber = knownNumber ? knownNumber : OwnRecordNumber(base);
   std::vector<std::byte> other(base.size());
-  NtfsRunListEnd last = NtfsRunListEnd::kComplete;
+  NtfsRunListEnd last = NtfsRunListEnd::Complete;
   bool any = false;
   for (const auto& e : entries) {
     if (e.nameLength != 0) continue;
@@ -204,11 +204,11 @@ NtfsRunListEnd DataRunsOf(std::string_view device, std::span<const std::byte> ba
     if (auto end = AppendDataRuns(record, e.startingVcn, volume, runs)) {
       any = true;
       last = *end;
-      if (last == NtfsRunListEnd::kFull) return last;
+      if (last == NtfsRunListEnd::Full) return last;
     }
   }
   if (any) return last;
-  return AppendDataRuns(base, std::nullopt, volume, runs).value_or(NtfsRunListEnd::kComplete);
+  return AppendDataRuns(base, std::nullopt, volume, runs).value_or(NtfsRunListEnd::Complete);
 }
 
 }  // namespace
@@ -226,7 +226,7 @@ NtfsRunListEnd NtfsReadMftRuns(std::string_view device, uint64_t recordSector, u
   runs.Clear();
   std::vector<std::byte> base(static_cast<size_t>(ReadSizeBytes(R)));
   if (base.empty() || !NtfsReadFileRecordAt(device, recordSector, R, base))
-    return NtfsRunListEnd::kComplete;
+    return NtfsRunListEnd::Complete;
   return DataRunsOf(
       device, base, recordSector, std::nullopt, R, volume,
       [](uint32_t n) { return NtfsVcnToSector(n); }, runs);

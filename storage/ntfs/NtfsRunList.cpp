@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
+
 uint64_t NtfsRunArrays::TotalSectors() const {
   uint64_t total = 0;
   for (uint64_t n : lengths) total += n;
@@ -50,35 +53,45 @@ int64_t LoadSigned(bo::Bytes b, size_t at, size_t width) {
 
 NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, NtfsRunArrays& runs) {
   const uint64_t spc = volume.sectorsPerCluster;
-  if (spc == 0) return NtfsRunListEnd::kRefused;
+  if (spc == 0) return NtfsRunListEnd::Refused;
   int64_t lcn = 0;  // cluster of the last real run
   size_t at = 0;
   while (at < runList.size()) {
     const uint8_t header = bo::Load8(runList, at);
-    if (header == 0) return NtfsRunListEnd::kComplete;
+    if (header == 0) return NtfsRunListEnd::Complete;
     const size_t lengthBytes = header & 0x0F;
     const size_t offsetBytes = header >> 4;
-    if (lengthBytes == 0 || lengthBytes > 8 || offsetBytes > 8) return NtfsRunListEnd::kRefused;
-    if (!bo::Fits(runList, at + 1, lengthBytes + offsetBytes)) return NtfsRunListEnd::kTruncated;
+    if (lengthBytes == 0 || lengthBytes > 8 || offsetBytes > 8) return NtfsRunListEnd::Refused;
+    if (!bo::Fits(runList, at + 1, lengthBytes + offsetBytes)) return NtfsRunListEnd::Truncated;
     const uint64_t clusters = LoadUnsigned(runList, at + 1, lengthBytes);
-    if (clusters == 0 || clusters > UINT64_MAX / spc) return NtfsRunListEnd::kRefused;
+    if (clusters == 0 || clusters > UINT64_MAX / spc) return NtfsRunListEnd::Refused;
     const uint64_t sectors = clusters * spc;
     uint64_t start = 0;
     const bool isSparse = offsetBytes == 0;
     if (!isSparse) {
       const int64_t delta = LoadSigned(runList, at + 1 + lengthBytes, offsetBytes);
       int64_t next;
-      if (__builtin_add_overflow(lcn, delta, &next) || next < 0) return NtfsRunListEnd::kRefused;
+      if (__builtin_add_overflow(lcn, delta, &next) || next < 0) return NtfsRunListEnd::Refused;
       const uint64_t cluster = static_cast<uint64_t>(next);
-      if (cluster > (UINT64_MAX - volume.firstSector) / spc) return NtfsRunListEnd::kRefused;
+      if (cluster > (UINT64_MAX - volume.firstSector) / spc) return NtfsRunListEnd::Refused;
       start = volume.firstSector + cluster * spc;
-      if (start > UINT64_MAX - sectors) return NtfsRunListEnd::kRefused;
+      if (start > UINT64_MAX - sectors) return NtfsRunListEnd::Refused;
       if (volume.endSector != 0 && start + sectors > volume.endSector)
-        return NtfsRunListEnd::kRefused;
+        return NtfsRunListEnd::Refused;
       lcn = next;
     }
-    if (!NtfsAppendRun(runs, start, sectors, isSparse)) return NtfsRunListEnd::kFull;
+    if (!NtfsAppendRun(runs, start, sectors, isSparse)) return NtfsRunListEnd::Full;
     at += 1 + lengthBytes + offsetBytes;
   }
-  return NtfsRunListEnd::kTruncated;
+  return NtfsRunListEnd::Truncated;
+}
+
+NtfsVolume CurrentNtfsVolume() {
+  const VolumeGeometry& g = g_VolumeGeometry;
+  NtfsVolume v;
+  v.firstSector = g.ClusterBaseSector;
+  v.sectorsPerCluster = g.SectorsPerCluster;
+  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
+    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
+  return v;
 }

@@ -19,6 +19,9 @@ struct NtfsVolume {
   uint32_t sectorsPerCluster = 0;
 };
 
+// The chosen NTFS volume as g_VolumeGeometry and the source's end place it.
+NtfsVolume CurrentNtfsVolume();
+
 // Parallel arrays of runs. A sparse run (read as zeros) is marked in `sparse` and keeps start 0;
 // the mark decides, because a real run may start at sector 0 too (cluster 0 of a volume that
 // begins at the device's first sector, where $Boot lives).
@@ -52,11 +55,11 @@ int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length, bool isS
 
 // How a decode ended.
 enum class NtfsRunListEnd {
-  kComplete,   // reached the 0 header byte
-  kTruncated,  // ran out of bytes before the 0 header byte
-  kRefused,    // a run was malformed (field widths above 8 bytes, 0 clusters, a cluster before
+  Complete,   // reached the 0 header byte
+  Truncated,  // ran out of bytes before the 0 header byte
+  Refused,    // a run was malformed (field widths above 8 bytes, 0 clusters, a cluster before
                // the volume or past its end): decoding stopped there
-  kFull,       // the arrays had no room for more
+  Full,       // the arrays had no room for more
 };
 
 // Decodes runList (the bytes from the run-list offset to the attribute's end) and appends the runs

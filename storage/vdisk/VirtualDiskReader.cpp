@@ -5,37 +5,47 @@
 
 namespace {
 
-constexpr std::array<char, 7> kLetters = {'C', 'Q', 'E', 'D', 'H', 'X', 'N'};
+constexpr std::array<VirtualDiskFormat, 7> kFormats = {
+    VirtualDiskFormat::Qcow, VirtualDiskFormat::Qed,  VirtualDiskFormat::Parallels,
+    VirtualDiskFormat::Vdi,  VirtualDiskFormat::Vhd,  VirtualDiskFormat::Vhdx,
+    VirtualDiskFormat::Vmdk};
 
-size_t SlotOf(char type) {
-  for (size_t i = 0; i + 1 < kLetters.size(); ++i)
-    if (kLetters[i] == type) return i;
-  return kLetters.size() - 1;  // VMDK
+size_t SlotOf(VirtualDiskFormat format) {
+  for (size_t i = 0; i < kFormats.size(); ++i)
+    if (kFormats[i] == format) return i;
+  return kFormats.size() - 1;
 }
 
-std::array<std::atomic<VirtualDiskReader*>, kLetters.size()> g_Readers{};
+std::array<std::atomic<VirtualDiskReader*>, kFormats.size()> g_Readers{};
 
 }  // namespace
 
-VirtualDiskAddressing AddressingOf(char type) {
-  switch (type) {
-    case 'C':
-    case 'Q':
-    case 'E':
-    case 'D':
+VirtualDiskFormat VirtualDiskFormatFromLetter(char letter) {
+  for (VirtualDiskFormat f : kFormats)
+    if (static_cast<char>(f) == letter) return f;
+  return VirtualDiskFormat::Vmdk;
+}
+
+VirtualDiskAddressing AddressingOf(VirtualDiskFormat format) {
+  switch (format) {
+    case VirtualDiskFormat::Qcow:
+    case VirtualDiskFormat::Qed:
+    case VirtualDiskFormat::Parallels:
+    case VirtualDiskFormat::Vdi:
       return VirtualDiskAddressing::ByteOffsetPerSector;
-    case 'H':
-    case 'X':
+    case VirtualDiskFormat::Vhd:
+    case VirtualDiskFormat::Vhdx:
       return VirtualDiskAddressing::SectorPerSector;
-    default:
-      return VirtualDiskAddressing::SectorWholeRun;
+    case VirtualDiskFormat::Vmdk:
+      break;
   }
+  return VirtualDiskAddressing::SectorWholeRun;
 }
 
-void SetVirtualDiskReader(char type, VirtualDiskReader* reader) {
-  g_Readers[SlotOf(type)] = reader;
+void SetVirtualDiskReader(VirtualDiskFormat format, VirtualDiskReader* reader) {
+  g_Readers[SlotOf(format)] = reader;
 }
 
-VirtualDiskReader* VirtualDiskReaderFor(char type) {
-  return g_Readers[SlotOf(type)];
+VirtualDiskReader* VirtualDiskReaderFor(VirtualDiskFormat format) {
+  return g_Readers[SlotOf(format)];
 }

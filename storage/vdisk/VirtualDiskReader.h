@@ -16,8 +16,8 @@ class VirtualDiskReader {
   virtual int Open(const std::string& path, std::string* typeText) = 0;
 
   // Fills destination from the guest disk; 1 success, 0 failure. position is a byte offset for
-  // QCOW, QED, Parallels and VDI ('C', 'Q', 'E', 'D'), and a 512-byte sector number for VHD,
-  // VHDX and VMDK ('H', 'X' and the rest). The sector path calls it once per 512-byte sector,
+  // QCOW, QED, Parallels and VDI, and a 512-byte sector number for VHD, VHDX
+  // and VMDK. The sector path calls it once per 512-byte sector,
   // except for VMDK, which gets a whole run in one call.
   virtual int Read(uint64_t position, std::span<std::byte> destination) = 0;
 
@@ -25,11 +25,25 @@ class VirtualDiskReader {
   virtual void Close() = 0;
 };
 
-// How ReadSectors addresses the reader of a format letter.
-enum class VirtualDiskAddressing { ByteOffsetPerSector, SectorPerSector, SectorWholeRun };
-VirtualDiskAddressing AddressingOf(char type);
+// The virtual-disk formats. Each has the letter the program has always known it by; the letter
+// exists only where it is converted.
+enum class VirtualDiskFormat : char {
+  Qcow = 'C',
+  Qed = 'Q',
+  Parallels = 'E',
+  Vdi = 'D',
+  Vhd = 'H',
+  Vhdx = 'X',
+  Vmdk = 'N',
+};
 
-// Registers the reader that serves format letter type ('N' for VMDK, which also serves every
-// letter that is not one of the others). The caller keeps ownership; nullptr removes it.
-void SetVirtualDiskReader(char type, VirtualDiskReader* reader);
-VirtualDiskReader* VirtualDiskReaderFor(char type);
+// The format of a letter; any letter that is not one of the others is VMDK.
+VirtualDiskFormat VirtualDiskFormatFromLetter(char letter);
+
+// How ReadSectors addresses the reader of a format.
+enum class VirtualDiskAddressing { ByteOffsetPerSector, SectorPerSector, SectorWholeRun };
+VirtualDiskAddressing AddressingOf(VirtualDiskFormat format);
+
+// Registers the reader that serves a format. The caller keeps ownership; nullptr removes it.
+void SetVirtualDiskReader(VirtualDiskFormat format, VirtualDiskReader* reader);
+VirtualDiskReader* VirtualDiskReaderFor(VirtualDiskFormat format);

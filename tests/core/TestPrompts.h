@@ -17,24 +17,24 @@ class RecordingPrompts final : public UserPrompts {
  public:
   explicit RecordingPrompts(std::deque<int> badSectorAnswers = {1},
                             std::deque<int> questionAnswers = {2})
-      : badSectorAnswers_(std::move(badSectorAnswers)),
-        questionAnswers_(std::move(questionAnswers)) {}
+      : m_BadSectorAnswers(std::move(badSectorAnswers)),
+        m_QuestionAnswers(std::move(questionAnswers)) {}
 
   void ViewMsgBox(std::string_view text) override { notices.emplace_back(text); }
   int ViewQuestionMsg(std::string_view text) override {
     questions.emplace_back(text);
-    return Next(questionAnswers_);
+    return Next(m_QuestionAnswers);
   }
   int AskBadSector() override {
     ++badSectorQuestions;
-    return Next(badSectorAnswers_);
+    return Next(m_BadSectorAnswers);
   }
   void FatalBox(std::string_view caption, std::string_view text) override {
     fatal.emplace_back(caption, text);
   }
 
-  void AnswerBadSectors(int answer) { badSectorAnswers_ = {answer}; }
-  void AnswerQuestions(int answer) { questionAnswers_ = {answer}; }
+  void AnswerBadSectors(int answer) { m_BadSectorAnswers = {answer}; }
+  void AnswerQuestions(int answer) { m_QuestionAnswers = {answer}; }
 
   std::vector<std::string> notices;
   std::vector<std::string> questions;
@@ -48,8 +48,8 @@ class RecordingPrompts final : public UserPrompts {
     return answer;
   }
 
-  std::deque<int> badSectorAnswers_;
-  std::deque<int> questionAnswers_;
+  std::deque<int> m_BadSectorAnswers;
+  std::deque<int> m_QuestionAnswers;
 };
 
 // Installs prompts for the lifetime of the object and restores the headless default after.

@@ -14,6 +14,7 @@
 #include "storage/fat/FatChain.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ constexpr uint64_t kFatSectors = 64;
 class PatternDevice final : public RawDevice {
  public:
   explicit PatternDevice(std::shared_ptr<const std::vector<std::byte>> p)
-      : pattern_(std::move(p)) {}
+      : m_Pattern(std::move(p)) {}
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
     if (offset >= kSize) return 0;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), kSize - offset));
-    for (size_t i = 0; i < n; ++i) buffer[i] = (*pattern_)[(offset + i) % pattern_->size()];
+    for (size_t i = 0; i < n; ++i) buffer[i] = (*m_Pattern)[(offset + i) % m_Pattern->size()];
     return static_cast<int64_t>(n);
   }
   int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
@@ -37,7 +38,7 @@ class PatternDevice final : public RawDevice {
 
  private:
   static constexpr uint64_t kSize = (1 + 2 * kFatSectors) * 512;
-  std::shared_ptr<const std::vector<std::byte>> pattern_;
+  std::shared_ptr<const std::vector<std::byte>> m_Pattern;
 };
 
 void Check(bool ok) {
@@ -75,8 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   auto pattern = std::make_shared<std::vector<std::byte>>(size - 8);
   std::memcpy(pattern->data(), data + 8, pattern->size());
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   g_BadSectorChoice = 3;
   MapDeviceToFactory("\\\\.\\PhysicalDrive0",
                      [pattern](DeviceAccess) { return std::make_unique<PatternDevice>(pattern); });

@@ -16,7 +16,9 @@
 #include "storage/fat/FatLongName.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -26,12 +28,12 @@ constexpr uint64_t kSectors = 160;
 class PatternDevice final : public RawDevice {
  public:
   explicit PatternDevice(std::shared_ptr<const std::vector<std::byte>> p)
-      : pattern_(std::move(p)) {}
+      : m_Pattern(std::move(p)) {}
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
     const uint64_t size = kSectors * 512;
     if (offset >= size) return 0;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - offset));
-    for (size_t i = 0; i < n; ++i) buffer[i] = (*pattern_)[(offset + i) % pattern_->size()];
+    for (size_t i = 0; i < n; ++i) buffer[i] = (*m_Pattern)[(offset + i) % m_Pattern->size()];
     return static_cast<int64_t>(n);
   }
   int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
@@ -41,7 +43,7 @@ class PatternDevice final : public RawDevice {
   bool Close() override { return true; }
 
  private:
-  std::shared_ptr<const std::vector<std::byte>> pattern_;
+  std::shared_ptr<const std::vector<std::byte>> m_Pattern;
 };
 
 using QuietPrompts = fuzz_support::QuietPrompts;
@@ -58,18 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   auto pattern = std::make_shared<std::vector<std::byte>>(size - 2);
   std::memcpy(pattern->data(), data + 2, pattern->size());
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  ResetScanState();
+  ResetProgramState();
   g_BadSectorChoice = 3;
   g_SourceEndSector = kSectors - 1;
   MapDeviceToFactory("\\\\.\\PhysicalDrive0",
                      [pattern](DeviceAccess) { return std::make_unique<PatternDevice>(pattern); });
 
   // FATs at 1 and 5 (4 sectors each); FAT16 root at 9 (8 sectors); clusters from sector 17.
-  g_ScanState.SetFileSystemName(fat32 ? "FAT32" : "FAT16");
+  g_ScanState.fileSystem = fat32 ? FileSystemKind::Fat32 : FileSystemKind::Fat16;
   const uint32_t root = fat32 ? 2 + data[1] % 8 : 9;
-  g_ScanState.geometry = {
+  g_VolumeGeometry = {
       0, 0, 0, 0, spc, 4, root, fat32 ? 0u : 8u, 1, static_cast<uint32_t>(17 - 2 * int64_t{spc}),
       1, 5};
 
@@ -91,8 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto* f = g_ScanState.fileList.head; f; f = f->next) ++files;
   if (files != g_ScanState.fileCount.load()) __builtin_trap();
 
-  ResetScanState();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   ClearDeviceMappings();
   return 0;
 }

@@ -20,6 +20,7 @@
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -95,17 +96,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       PlaceDirectory(s, Get(d + 3, 4) >> (d[0] >> 3), Get(d + 7, 2));
   }
 
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  ResetScanState();
-  ResetScanFlags();
+  ResetProgramState();
   MapDeviceToFactory("\\\\.\\PhysicalDrive0",
                      [disk](DeviceAccess) { return std::make_unique<MemoryDevice>(disk); });
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
   g_BadSectorChoice = 3;
   g_PartitionMode = 1;
-  g_FileSystemName = (data[0] & 0x80) ? "FAT32" : "FAT16";
+  g_FileSystemName = (data[0] & 0x80) ? FileSystemKind::Fat32 : FileSystemKind::Fat16;
   g_SourceStartSector = (data[0] & 0x40) ? 7 : 0;
   g_SourceEndSector = kSectors - 1;
 
@@ -129,9 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (dirs != g_ScanState.foundDirCount.load()) __builtin_trap();
 
-  ResetScanState();
-  ResetScanFlags();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   ClearDeviceMappings();
   return 0;
 }

@@ -29,7 +29,9 @@
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -71,12 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(disk->bytes.data() + kMftSector * 512, data + 4,
               std::min<size_t>(size - 4, kRecords * 1024));
 
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  ResetScanState();
-  ResetMftMap();
-  ResetCopyGlobals();
-  ResetCopyCounters();
+  ResetProgramState();
   g_BadSectorChoice = 0;
   auto plan = std::make_shared<FaultPlan>();
   if (data[0] >> 2) plan->badSectors.insert(kMftSector + kRecords * 2 + (data[0] >> 2));
@@ -87,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
   g_SourceEndSector = kSectors - 1;
-  g_ScanState.geometry = {2, 8, static_cast<uint32_t>(kMftSector), 0, spc, 0, 0, 0, 0, 0, 0, 0};
+  g_VolumeGeometry = {2, 8, static_cast<uint32_t>(kMftSector), 0, spc, 0, 0, 0, 0, 0, 0, 0};
   NtfsAppendRun(g_MftRuns, kMftSector, kRecords * 2);
   g_MftSectorsPerRecord = 2;
 
@@ -103,9 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CopyNtfsFile(request, observer);
   ::unlinkat(folder.Fd(), "copy.bin", 0);
 
-  ResetScanState();
-  ResetMftMap();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   ClearDeviceMappings();
   SetCopyErrorPrompt(nullptr);
   SetUserPrompts(nullptr);

@@ -17,7 +17,9 @@
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -39,9 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t n = std::min<size_t>(size - 3, (kSectors - mftSector) * 512);
   std::memcpy(disk->bytes.data() + mftSector * 512, data + 3, n);
 
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  ResetScanState();
+  ResetProgramState();
   g_BadSectorChoice = 0;
   auto plan = std::make_shared<FaultPlan>();
   if (data[0] >> 2) plan->badSectors.insert(mftSector + (data[0] >> 2));
@@ -52,16 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
   g_SourceEndSector = kSectors - 1;
-  g_ScanState.geometry = {2, 8, static_cast<uint32_t>(mftSector), 0, spc, 0, 0, 0, 0, 0, 0, 0};
+  g_VolumeGeometry = {2, 8, static_cast<uint32_t>(mftSector), 0, spc, 0, 0, 0, 0, 0, 0, 0};
 
   ScanControl control;
   ScanObserver observer;
   ScanJob job{control, observer};
   RunNtfsDeletedScan(job);
 
-  ResetScanState();
-  ResetMftMap();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   ClearDeviceMappings();
   SetUserPrompts(nullptr);
   return 0;

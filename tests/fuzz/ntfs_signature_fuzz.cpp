@@ -20,7 +20,9 @@
 #include "prompts/UserPrompts.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -41,10 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t n = std::min<size_t>(size - 4, (kSectors - place) * 512);
   std::memcpy(disk->bytes.data() + place * 512, data + 4, n);
 
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  ResetScanState();
-  ResetScanFlags();
+  ResetProgramState();
   g_BadSectorChoice = 0;
   auto plan = std::make_shared<FaultPlan>();
   if (data[0] >> 4) plan->badSectors.insert(place + (data[0] >> 4));
@@ -54,14 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetDevicePath(0, kDevice);
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
-  g_FileSystemName = "NTFS";
+  g_FileSystemName = FileSystemKind::Ntfs;
   g_SourceStartSector = data[2];
   g_SourceEndSector = static_cast<int64_t>(kSectors) - data[3];
   if (data[0] & 1)
     g_PartitionMode = 1;
   else
     g_FormattedMode = 1;
-  g_ScanState.geometry = {2, 8, 0, 0, 1u << ((data[0] >> 1) & 7), 0, 0, 0, 0, 0, 0, 0};
+  g_VolumeGeometry = {2, 8, 0, 0, 1u << ((data[0] >> 1) & 7), 0, 0, 0, 0, 0, 0, 0};
 
   ScanControl control;
   ScanObserver observer;
@@ -75,9 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  ResetScanState();
-  ResetScanFlags();
-  ResetDeviceHandleCache();
+  ResetProgramState();
   ClearDeviceMappings();
   SetUserPrompts(nullptr);
   return 0;

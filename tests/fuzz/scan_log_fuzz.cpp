@@ -15,17 +15,14 @@
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
 using SilentPrompts = fuzz_support::QuietPrompts;
 
 void ResetAll() {
-  ResetSourceGlobals();
-  ResetScanState();
-  ResetScanFlags();
-  ResetScanLogGlobals();
-  ResetVolumeGeometry();
+  ResetProgramState();
 }
 
 }  // namespace
@@ -41,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetAll();
   ScanLogHeader h;
   // Seeds carry an empty model, which is what a machine without a chosen disk compares with.
-  if (CheckScanLog(source, u"", h) == ScanLogCheck::kValid) {
+  if (CheckScanLog(source, u"", h) == ScanLogCheck::Valid) {
     ApplyScanLogHeader(h, "fuzz.kvsl");
     ScanJob job{control, observer};
     LoadScanLogRecordsFrom(source, h.recordOffset, job);

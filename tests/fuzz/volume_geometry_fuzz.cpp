@@ -14,16 +14,17 @@
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
 class RepeatingDevice final : public RawDevice {
  public:
-  explicit RepeatingDevice(std::vector<std::byte> pattern) : pattern_(std::move(pattern)) {}
+  explicit RepeatingDevice(std::vector<std::byte> pattern) : m_Pattern(std::move(pattern)) {}
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
     if (offset >= kSize) return 0;
     const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), kSize - offset));
-    for (size_t i = 0; i < n; ++i) buffer[i] = pattern_[(offset + i) % pattern_.size()];
+    for (size_t i = 0; i < n; ++i) buffer[i] = m_Pattern[(offset + i) % m_Pattern.size()];
     return static_cast<int64_t>(n);
   }
   int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
@@ -34,19 +35,19 @@ class RepeatingDevice final : public RawDevice {
 
  private:
   static constexpr uint64_t kSize = uint64_t{1} << 40;
-  std::vector<std::byte> pattern_;
+  std::vector<std::byte> m_Pattern;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
-  static const char* const kNames[] = {"FAT16", "FAT32", "NTFS", "FAT12"};
+  static const FileSystemKind kKinds[] = {FileSystemKind::Fat16, FileSystemKind::Fat32,
+                                          FileSystemKind::Ntfs, FileSystemKind::Fat12};
   static const int32_t kSectorSizes[] = {512, 512, 1024, 4096, 333};
 
-  ResetSourceGlobals();
-  ResetDeviceHandleCache();
-  g_FileSystemName = kNames[data[0] % 4];
+  ResetProgramState();
+  g_FileSystemName = kKinds[data[0] % 4];
   g_SourceStartSector = data[1] | (data[2] << 8);
   g_SourceEndSector = g_SourceStartSector + (data[3] | (data[4] << 8));
   if (data[5] & 0x80) g_SourceEndSector = 0;

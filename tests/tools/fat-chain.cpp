@@ -54,17 +54,13 @@ int main(int argc, char** argv) {
   g_BytesPerSector = bps;
   g_SourceStartSector = start;
   g_SourceEndSector = end >= 0 ? end : st.st_size / bps - 1;
-  g_FileSystemName = fs;
+  g_FileSystemName = ParseFileSystemKind(fs);
   if (!DetectVolumeGeometry()) {
     std::fprintf(stderr, "fat-chain: no %s volume at sector %lld\n", fs.c_str(),
                  static_cast<long long>(start));
     return 1;
   }
-  const VolumeGeometry& v = g_VolumeGeometry;
-  const FatVolume volume = DescribeFatVolume(
-      fs, {v.SectorsPerMftRecord, v.SectorsPerIndexRecord, v.MftStartSector, v.MftMirrorStartSector,
-           v.SectorsPerCluster, v.FatSizeSectors, v.RootDirectory, v.RootDirectorySectors,
-           v.ReservedSectors, v.ClusterBaseSector, v.Fat1StartSector, v.Fat2StartSector});
+  const FatVolume volume = DescribeFatVolume(g_FileSystemName, g_VolumeGeometry);
   for (uint32_t first : clusters) {
     ClusterList chain;
     FollowFatChain(volume, chain, first, 0);

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   ResetSourceGlobals();
   MapDeviceToFile("\\\\.\\PhysicalDrive0", argv[1]);
   g_CurrentDevice = 0;
-  g_FileSystemName = argv[2];
+  g_FileSystemName = ParseFileSystemKind(std::string_view(argv[2]));
   g_SourceStartSector = std::strtoll(argv[3], nullptr, 10);
   g_SourceEndSector = std::strtoll(argv[4], nullptr, 10);
   if (argc == 6) g_BytesPerSector = static_cast<int32_t>(std::strtol(argv[5], nullptr, 10));

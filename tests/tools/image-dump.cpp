@@ -33,6 +33,7 @@
 #include "storage/DiskImageFolder.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -149,9 +150,7 @@ int main(int argc, char** argv) {
   if (image.empty() == device.empty() || toDir.empty() == toDisk.empty() || start < 0 || end < 0)
     return Usage(argv[0]);
 
-  ResetSourceGlobals();
-  ResetCopyGlobals();
-  ResetImageGlobals();
+  ResetProgramState();
   SetUserPrompts(&prompts);
   SetCopyErrorPrompt(&copyErrors);
   SetImagePieceBytesForTest(pieceBytes);

@@ -51,6 +51,7 @@
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/tools/ExtractFound.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -134,13 +135,13 @@ std::string NameOf(const auto& record) {
 // Builds "a/b/c" for a record with parent parentId on partition; rootId ends the walk.
 class PathMaker {
  public:
-  explicit PathMaker(uint32_t rootId) : rootId_(rootId) {}
+  explicit PathMaker(uint32_t rootId) : m_RootId(rootId) {}
 
   // Paths are remembered per folder: a large volume has many files per folder.
   const std::string& FolderPathOf(uint32_t parentId, int16_t partition) {
     const uint64_t key = (uint64_t{parentId} << 16) | static_cast<uint16_t>(partition);
-    auto it = cache_.find(key);
-    if (it == cache_.end()) it = cache_.emplace(key, MakePath(parentId, partition)).first;
+    auto it = m_Cache.find(key);
+    if (it == m_Cache.end()) it = m_Cache.emplace(key, MakePath(parentId, partition)).first;
     return it->second;
   }
 
@@ -149,7 +150,7 @@ class PathMaker {
     std::vector<std::string> parts;
     uint32_t id = parentId;
     // Bounded: a cycle in damaged data ends after as many steps as there are folders.
-    for (uint32_t steps = 0; id != rootId_; ++steps) {
+    for (uint32_t steps = 0; id != m_RootId; ++steps) {
       const FolderRecord* f = FindFolderRecord(id, partition);
       if (!f || steps > g_ScanState.folderCount.load() + 1) {
         parts.push_back("?" + std::to_string(id));
@@ -164,15 +165,15 @@ class PathMaker {
     return path;
   }
 
-  uint32_t rootId_;
-  std::unordered_map<uint64_t, std::string> cache_;
+  uint32_t m_RootId;
+  std::unordered_map<uint64_t, std::string> m_Cache;
 };
 
 class PrintingObserver : public ScanObserver {};
 
 // Prints the folder and file lists, sorted, and their counts.
-void PrintLists(const std::string& fs) {
-  const uint32_t rootId = fs == "NTFS" ? kNtfsRootId : 0;
+void PrintLists(FileSystemKind fs) {
+  const uint32_t rootId = fs == FileSystemKind::Ntfs ? kNtfsRootId : 0;
   PathMaker paths(rootId);
   std::vector<std::string> lines;
   lines.reserve(g_ScanState.folderCount.load() + g_ScanState.fileCount.load());
@@ -262,25 +263,11 @@ int PartitionPass(int32_t choose, const auto& run) {
     return 1;
   }
   g_ScanState.chosenFileSystem = choose;
-  if (g_FileSystemName != "NTFS") {
-    // As the found-file-systems page takes the chosen FAT file system's geometry and the analysis
-    // page copies it for the scan.
+  if (g_FileSystemName != FileSystemKind::Ntfs) {
+    // As the found-file-systems page takes the chosen FAT file system's geometry for the scan.
     g_SourceNodeText = FoundFileSystemNodeText(choose);
     TakeFoundFileSystem(choose);
-    const VolumeGeometry& v = g_VolumeGeometry;
-    g_ScanState.geometry = {0,
-                            0,
-                            0,
-                            0,
-                            v.SectorsPerCluster,
-                            v.FatSizeSectors,
-                            v.RootDirectory,
-                            v.RootDirectorySectors,
-                            v.ReservedSectors,
-                            v.ClusterBaseSector,
-                            v.Fat1StartSector,
-                            v.Fat2StartSector};
-    g_ScanState.SetFileSystemName(g_FileSystemName);
+    g_ScanState.fileSystem = g_FileSystemName;
   }
   ScanThreadFn second = SelectScanThread(g_FileSystemName);
   if (!second) return 1;
@@ -290,9 +277,7 @@ int PartitionPass(int32_t choose, const auto& run) {
 }
 
 int DumpFromLog(const std::string& path) {
-  ResetSourceGlobals();
-  ResetScanState();
-  ResetScanFlags();
+  ResetProgramState();
   g_LogLoaded = 1;
   if (!LoadScanLogHeader(path)) return 1;
   ScanControl control;
@@ -321,29 +306,22 @@ int main(int argc, char** argv) {
   if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
   const int64_t lastSector = st.st_size / o.bps - 1;
 
-  ResetSourceGlobals();
-  ResetScanState();
-  ResetScanFlags();
+  ResetProgramState();
   MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
   g_CurrentDevice = 0;
   g_BytesPerSector = o.bps;
   g_SourceStartSector = o.start;
   g_SourceEndSector = o.end >= 0 ? o.end : lastSector;
-  g_FileSystemName = o.fs;
+  g_FileSystemName = ParseFileSystemKind(o.fs);
   if (o.mode == "formatted") g_FormattedMode = 1;
   if (o.mode == "partition") g_PartitionMode = 1;
 
   if (o.mode != "partition" && !DetectVolumeGeometry())
     std::fprintf(stderr, "scan-dump: no %s volume recognised at sector %lld\n", o.fs.c_str(),
                  static_cast<long long>(o.start));
-  const VolumeGeometry& v = g_VolumeGeometry;
-  g_ScanState.geometry = {v.SectorsPerMftRecord,  v.SectorsPerIndexRecord, v.MftStartSector,
-                          v.MftMirrorStartSector, v.SectorsPerCluster,     v.FatSizeSectors,
-                          v.RootDirectory,        v.RootDirectorySectors,  v.ReservedSectors,
-                          v.ClusterBaseSector,    v.Fat1StartSector,       v.Fat2StartSector};
-  g_ScanState.SetFileSystemName(o.fs);
+  g_ScanState.fileSystem = g_FileSystemName;
 
-  ScanThreadFn scan = SelectScanThread(o.fs);
+  ScanThreadFn scan = SelectScanThread(g_FileSystemName);
   if (!scan) {
     std::fprintf(stderr, "scan-dump: no scan for %s in %s mode\n", o.fs.c_str(), o.mode.c_str());
     return 3;
@@ -374,7 +352,7 @@ int main(int argc, char** argv) {
   }
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
 
-  PrintLists(o.fs);
+  PrintLists(g_FileSystemName);
   if (end == ScanEnd::Failed) return 1;
   if (!o.extractDir.empty() &&
       extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted, o.onlyName) != 0)

@@ -253,15 +253,15 @@ TEST_F(DeviceRead, VirtualDiskMovesWhole512ByteSectorsInTheReadersAddressing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);
     FakeReader reader;
-    SetVirtualDiskReader(c.type ? c.type : 'N', &reader);
+    SetVirtualDiskReader(VirtualDiskFormatFromLetter(c.type), &reader);
     g_VirtualDiskMode = 1;
-    g_VirtualDiskType = c.type;
+    g_VirtualDiskType = VirtualDiskFormatFromLetter(c.type);
     g_BytesPerSector = 4096;
     std::vector<std::byte> buf(3 * 4096, std::byte{0x5A});
     EXPECT_EQ(ReadSectors(kDisk0, 10, 3, buf), 1);
     EXPECT_EQ(reader.calls, c.calls);
     EXPECT_EQ(buf[3 * 512], std::byte{0x5A});  // nothing beyond 3 × 512 bytes
-    SetVirtualDiskReader(c.type ? c.type : 'N', nullptr);
+    SetVirtualDiskReader(VirtualDiskFormatFromLetter(c.type), nullptr);
   }
   EXPECT_TRUE(Reads().empty());
 }
@@ -269,9 +269,9 @@ TEST_F(DeviceRead, VirtualDiskMovesWhole512ByteSectorsInTheReadersAddressing) {
 TEST_F(DeviceRead, VirtualDiskFailuresAreZeroedAndReported) {
   FakeReader reader;
   reader.failAt = 11;
-  SetVirtualDiskReader('H', &reader);
+  SetVirtualDiskReader(VirtualDiskFormat::Vhd, &reader);
   g_VirtualDiskMode = 1;
-  g_VirtualDiskType = 'H';
+  g_VirtualDiskType = VirtualDiskFormat::Vhd;
   std::vector<std::byte> buf(3 * 512, std::byte{0x5A});
   EXPECT_EQ(ReadSectors(kDisk0, 10, 3, buf), 0);
   EXPECT_EQ(buf[0], std::byte{10});
@@ -279,7 +279,7 @@ TEST_F(DeviceRead, VirtualDiskFailuresAreZeroedAndReported) {
   EXPECT_EQ(buf[1024], std::byte{12});
   EXPECT_EQ(ReadSectors(kDisk0, 10, 0, buf), 0);  // count 0 calls nothing
   EXPECT_EQ(reader.calls.size(), 3u);
-  SetVirtualDiskReader('H', nullptr);
+  SetVirtualDiskReader(VirtualDiskFormat::Vhd, nullptr);
   EXPECT_EQ(ReadSectors(kDisk0, 10, 1, buf), 0);  // no reader registered
   EXPECT_TRUE(IsZeroSector(buf, 0));
   EXPECT_EQ(prompts.badSectorQuestions, 0);

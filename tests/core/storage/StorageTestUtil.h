@@ -22,6 +22,7 @@
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace storage_test {
 
@@ -66,24 +67,23 @@ class TempDir {
  public:
   TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "merrowind-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data()) ? tmpl : std::string();
+    m_Path = mkdtemp(tmpl.data()) ? tmpl : std::string();
   }
   ~TempDir() {
     std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    if (!m_Path.empty()) std::filesystem::remove_all(m_Path, ec);
   }
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return m_Path; }
 
  private:
-  std::string path_;
+  std::string m_Path;
 };
 
 // Resets every global the sector path reads, the handle cache and the mappings; installs prompts.
 class SectorPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSourceGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
     ResetZeroFilledSectorCount();
     SetUserPrompts(&prompts);

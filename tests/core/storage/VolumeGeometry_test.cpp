@@ -89,7 +89,7 @@ class Geometry : public SectorPathTest {
     FileRecord(s + 32);
   }
   int Detect(const char* fs, int64_t s, int64_t e = 0) {
-    g_FileSystemName = fs;
+    g_FileSystemName = ParseFileSystemKind(std::string_view(fs));
     g_SourceStartSector = s;
     g_SourceEndSector = e;
     return DetectVolumeGeometry();

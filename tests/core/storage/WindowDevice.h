@@ -20,26 +20,26 @@ class WindowDevice : public RawDevice {
  public:
   WindowDevice(uint64_t sizeBytes, uint64_t baseByte,
                std::shared_ptr<const std::vector<std::byte>> window)
-      : size_(sizeBytes), base_(baseByte), window_(std::move(window)) {}
+      : m_Size(sizeBytes), m_Base(baseByte), m_Window(std::move(window)) {}
   int64_t ReadAt(uint64_t offset, std::span<std::byte> buffer) override {
-    if (offset >= size_) return 0;
-    const uint64_t n = std::min<uint64_t>(buffer.size(), size_ - offset);
+    if (offset >= m_Size) return 0;
+    const uint64_t n = std::min<uint64_t>(buffer.size(), m_Size - offset);
     for (uint64_t i = 0; i < n; ++i) {
       const uint64_t at = offset + i;
       buffer[i] =
-          at >= base_ && at - base_ < window_->size() ? (*window_)[at - base_] : std::byte{0};
+          at >= m_Base && at - m_Base < m_Window->size() ? (*m_Window)[at - m_Base] : std::byte{0};
     }
     return static_cast<int64_t>(n);
   }
   int64_t WriteAt(uint64_t, std::span<const std::byte>) override { return -1; }
-  std::optional<uint64_t> SizeBytes() override { return size_; }
+  std::optional<uint64_t> SizeBytes() override { return m_Size; }
   uint32_t LogicalSectorSize() override { return 0; }
   bool Sync() override { return true; }
   bool Close() override { return true; }
 
  private:
-  uint64_t size_, base_;
-  std::shared_ptr<const std::vector<std::byte>> window_;
+  uint64_t m_Size, m_Base;
+  std::shared_ptr<const std::vector<std::byte>> m_Window;
 };
 
 // Serves `window` (512-byte sectors) at sector `baseSector` of a disk of `sectors` sectors.

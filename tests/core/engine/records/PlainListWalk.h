@@ -108,7 +108,7 @@ class PlainList {
   }
 
  private:
-  Node* New() { return &storage_.emplace_back(); }
+  Node* New() { return &m_Storage.emplace_back(); }
 
   void First(Node* n) {
     head = n;
@@ -149,7 +149,7 @@ class PlainList {
     n->next = nullptr;
   }
 
-  std::deque<Node> storage_;
+  std::deque<Node> m_Storage;
 };
 
 }  // namespace plain

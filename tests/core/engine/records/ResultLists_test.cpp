@@ -11,6 +11,7 @@
 #include "prompts/UserPrompts.h"
 #include "tests/core/engine/records/PlainListWalk.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -63,8 +64,7 @@ using test_support::RecordingPrompts;
 class ResultLists : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetScanState();
-    ResetScanFlags();
+    ResetProgramState();
   }
   void TearDown() override { ResetScanState(); }
 };
@@ -448,10 +448,10 @@ TEST_F(ResultLists, ResetFreesEveryListAndZeroesEveryCount) {
   s.totalSize = 99;
   s.chosenFileSystem = 2;
   s.SetLastShownName(u"x");
-  s.SetFileSystemName("FAT32");
-  EXPECT_EQ(s.FileSystemName(), "FAT32");
+  s.fileSystem = FileSystemKind::Fat32;
+  EXPECT_EQ(FileSystemKindText(s.fileSystem), "FAT32");
   ResetScanState();
-  EXPECT_EQ(s.FileSystemName(), "");
+  EXPECT_EQ(FileSystemKindText(s.fileSystem), "");
   EXPECT_EQ(s.fileList.head, nullptr);
   EXPECT_EQ(s.fileList.tail, nullptr);
   EXPECT_EQ(s.folderList.head, nullptr);

@@ -31,8 +31,8 @@ constexpr size_t kFileEntryBytes = 54 + 1 + 2 + 1;
 
 void FillBaseState() {
   g_SourceDiskModel = "M";
-  g_FileSystemName = "NTFS";
-  g_ScanState.SetFileSystemName("NTFS");
+  g_FileSystemName = FileSystemKind::Ntfs;
+  g_ScanState.fileSystem = FileSystemKind::Ntfs;
   g_SourceEndSector = 1000;
   g_PartitionMode = 1;
   g_ScanState.chosenFileSystem = 1;
@@ -72,7 +72,7 @@ class ScanLogBadFiles : public ScanLogTest {
     SCOPED_TRACE(what);
     ResetAll();
     g_SourceDiskModel = "M";
-    g_FileSystemName = "FAT32";  // values a refused log must leave alone
+    g_FileSystemName = FileSystemKind::Fat32;  // values a refused log must leave alone
     g_BytesPerSector = 1024;
     g_VolumeGeometry.FatSizeSectors = 77;
     AddFolderRecord({.wideName = u"kept", .parentId = 5, .id = 6});
@@ -170,7 +170,7 @@ TEST_F(ScanLogBadFiles, AnotherDisksLogAsksForTheProperDevice) {
     EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kLogWrongDeviceText)});
     EXPECT_EQ(g_LogLoaded.load(), 0);
     EXPECT_EQ(g_ScanState.partitionStyle, 0);
-    EXPECT_TRUE(g_FileSystemName.empty());
+    EXPECT_EQ(g_FileSystemName, FileSystemKind::None);
   }
 }
 
@@ -226,7 +226,7 @@ class ObserverLog final : public ScanObserver {
 
 TEST_F(ScanLogBadFiles, StopKeepsWhatWasReadAndProgressRunsToTheEnd) {
   g_TreeMode = 2;
-  g_FileSystemName = "FAT32";
+  g_FileSystemName = FileSystemKind::Fat32;
   AddFolderRecord({.wideName = u"Lost", .parentId = 5, .id = kLostFolderId});
   for (uint32_t i = 0; i < 2500; ++i)
     AddFileRecord({.wideName = u"file", .size = 2, .parentId = 5, .id = i});
@@ -260,22 +260,22 @@ TEST_F(ScanLogBadFiles, StopKeepsWhatWasReadAndProgressRunsToTheEnd) {
 class FailingSink final : public FileSink {
  public:
   FailingSink(std::unique_ptr<FileSink> inner, size_t failAfterBytes, bool failCommit)
-      : inner_(std::move(inner)), budget_(failAfterBytes), failCommit_(failCommit) {}
+      : m_Inner(std::move(inner)), m_Budget(failAfterBytes), m_FailCommit(failCommit) {}
   bool Write(std::span<const std::byte> data) override {
-    if (data.size() > budget_) {
-      inner_->Write(data.first(budget_));  // part of it reaches the disk, as a short write does
-      budget_ = 0;
+    if (data.size() > m_Budget) {
+      m_Inner->Write(data.first(m_Budget));  // part of it reaches the disk, as a short write does
+      m_Budget = 0;
       return false;
     }
-    budget_ -= data.size();
-    return inner_->Write(data);
+    m_Budget -= data.size();
+    return m_Inner->Write(data);
   }
-  bool Commit() override { return failCommit_ ? false : inner_->Commit(); }
+  bool Commit() override { return m_FailCommit ? false : m_Inner->Commit(); }
 
  private:
-  std::unique_ptr<FileSink> inner_;
-  size_t budget_;
-  bool failCommit_;
+  std::unique_ptr<FileSink> m_Inner;
+  size_t m_Budget;
+  bool m_FailCommit;
 };
 
 std::set<std::string> FolderEntries(const std::string& dir) {
@@ -288,7 +288,7 @@ std::set<std::string> FolderEntries(const std::string& dir) {
 TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
   const std::string path = PathIn("scan.kvsl");
   g_TreeMode = 2;
-  g_FileSystemName = "FAT32";
+  g_FileSystemName = FileSystemKind::Fat32;
   AddFolderRecord({.wideName = u"old", .parentId = 5, .id = 6});
   ASSERT_EQ(SaveScanLog(path), 1);
   const auto old = ReadFileBytes(path);
@@ -297,7 +297,7 @@ TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
   // A log larger than the writer's buffer, so failures can also come on a later write.
   ResetAll();
   g_TreeMode = 2;
-  g_FileSystemName = "FAT32";
+  g_FileSystemName = FileSystemKind::Fat32;
   for (uint32_t i = 0; i < 3000; ++i)
     AddFileRecord({.wideName = u"a file name", .parentId = 5, .id = i});
   struct Failure {
@@ -333,7 +333,7 @@ TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
       {"sector size 0", [] { g_BytesPerSector = 0; }},
       {"device 10", [] { g_CurrentDevice = 10; }},
       {"drive letter '?'", [] { g_SourceDriveLetter = '?'; }},
-      {"unknown file system", [] { g_FileSystemName = "UNKNOWN"; }},
+      {"unknown file system", [] { g_FileSystemName = FileSystemKind::Unknown; }},
       {"chosen file system 2 of none", [] { g_ScanState.chosenFileSystem = 2; }},
   };
   for (const auto& [name, change] : unstorable) {
@@ -343,7 +343,7 @@ TEST_F(ScanLogBadFiles, FailedSaveLeavesTheOldLogByteIdentical) {
     EXPECT_EQ(SaveScanLog(path), 0);
     EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kLogCreateErrorText)});
     ResetSourceGlobals();
-    g_FileSystemName = "FAT32";
+    g_FileSystemName = FileSystemKind::Fat32;
     g_ScanState.chosenFileSystem = 0;
   }
   prompts.notices.clear();

@@ -34,14 +34,14 @@ void FillSource(std::string model) {
   g_BytesPerSector = 4096;
   g_SelectedDiskNumber = 7;
   g_SelectedPartitionIndex = -1;
-  g_FileSystemName = "NTFS";
+  g_FileSystemName = FileSystemKind::Ntfs;
   g_SourceNodeText = "Partition - 2 ( NTFS ) \xC3\xBC";
   g_SourceStartSector = 0x123456789;
   g_SourceEndSector = 0x223456780;
   g_VolumeGeometry =
       GeometryFromArray({101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 0xFFFFFFF0});
-  g_ScanState.geometry = {201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 0xFFFFFFF1};
-  g_ScanState.SetFileSystemName("NTFS");
+  g_VolumeGeometry = {201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211, 0xFFFFFFF1};
+  g_ScanState.fileSystem = FileSystemKind::Ntfs;
 }
 
 constexpr TimeHalves kHigh{0xFFFFFFFE, 0x80000001};
@@ -210,7 +210,7 @@ TEST_F(ScanLogTest, FoundFileSystemsLogComesBackWhole) {
 
 TEST_F(ScanLogTest, PartitionModeLogFromTheResultsPageKeepsItsPartitions) {
   FillSource("m");
-  g_FileSystemName = "FAT32";
+  g_FileSystemName = FileSystemKind::Fat32;
   g_PartitionMode = 1;
   g_ScanState.chosenFileSystem = 2;
   g_TreeMode = 2;
@@ -284,12 +284,11 @@ TEST_F(ScanLogTest, SmallLogMatchesTheLayoutByteForByte) {
   g_BytesPerSector = 512;
   g_SelectedDiskNumber = 2;
   g_SelectedPartitionIndex = -1;
-  g_FileSystemName = "FAT16";
+  g_FileSystemName = FileSystemKind::Fat16;
   g_SourceStartSector = 63;
   g_SourceEndSector = 0x100000001;
-  g_VolumeGeometry = GeometryFromArray({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-  g_ScanState.geometry = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C};
-  g_ScanState.SetFileSystemName("FAT16");
+  g_VolumeGeometry = {0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C};
+  g_ScanState.fileSystem = FileSystemKind::Fat16;
   FolderRecord* d = AddFolderRecord({.ansiName = "D",
                                      .deleted = 'y',
                                      .parentId = 2,
@@ -322,9 +321,9 @@ TEST_F(ScanLogTest, SmallLogMatchesTheLayoutByteForByte) {
       "00"                                 // node text
       "3F00000000000000 0100000001000000"  // range
       // geometry: FAT size, per cluster, root sectors, root, reserved, base, FAT1, FAT2,
-      // MFT, mirror, per FILE record, per INDX record
-      "06000000 05000000 08000000 07000000 09000000 0A000000 0B000000 0C000000"
-      "03000000 04000000 01000000 02000000"
+      // MFT, mirror, per FILE record, per INDX record; the volume's and the scan's are one copy
+      "16000000 15000000 18000000 17000000 19000000 1A000000 1B000000 1C000000"
+      "13000000 14000000 11000000 12000000"
       "16000000 15000000 18000000 17000000 19000000 1A000000 1B000000 1C000000"
       "13000000 14000000 11000000 12000000"
       "05 4600 4100 5400 3100 3600"          // ScanState's "FAT16"
@@ -344,10 +343,10 @@ TEST_F(ScanLogTest, SmallLogMatchesTheLayoutByteForByte) {
 
   MemoryLogSource source(expected);
   ScanLogHeader h;
-  ASSERT_EQ(CheckScanLog(source, u"AB", h), ScanLogCheck::kValid);
+  ASSERT_EQ(CheckScanLog(source, u"AB", h), ScanLogCheck::Valid);
   EXPECT_EQ(h.recordOffset, 231u);
-  EXPECT_EQ(h.volumeGeometry.FatSizeSectors, 6u);
-  EXPECT_EQ(h.scanGeometry[0], 0x11u);
+  EXPECT_EQ(h.volumeGeometry.FatSizeSectors, 0x16u);
+  EXPECT_EQ(h.scanGeometry.SectorsPerMftRecord, 0x11u);
 }
 
 TEST(ScanLogFileName, AppendsTheExtensionOnlyWhenMissing) {
@@ -376,7 +375,7 @@ TEST(ScanLogSeeds, FuzzSeedsAreWholeLogs) {
     const auto bytes = scanlog_test::ReadFileBytes(e.path().string());
     MemoryLogSource source(bytes);
     ScanLogHeader h;
-    EXPECT_EQ(CheckScanLog(source, u"", h), ScanLogCheck::kValid) << e.path();
+    EXPECT_EQ(CheckScanLog(source, u"", h), ScanLogCheck::Valid) << e.path();
     ++count;
   }
   EXPECT_GE(count, 3);
@@ -391,7 +390,7 @@ TEST_F(ScanLogTest, AnOlderLogsPlaceholderFileIsLeftOut) {
     SCOPED_TRACE(fileSystem);
     ResetAll();
     FillSource("");
-    g_FileSystemName = fileSystem;
+    g_FileSystemName = ParseFileSystemKind(std::string_view(fileSystem));
     g_TreeMode = 2;
     AddFolderRecord({.wideName = u"Lost", .parentId = 5, .id = kLostFolderId});
     AddFileRecord({.wideName = u"Lost", .parentId = 5});

@@ -21,6 +21,7 @@
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace scanlog_test {
 
@@ -37,11 +38,7 @@ class MemorySink final : public FileSink {
 };
 
 inline void ResetAll() {
-  ResetSourceGlobals();
-  ResetScanState();
-  ResetScanFlags();
-  ResetScanLogGlobals();
-  ResetVolumeGeometry();
+  ResetProgramState();
 }
 
 class ScanLogTest : public ::testing::Test {
@@ -148,7 +145,7 @@ inline std::string GlobalsPicture() {
   const ScanState& s = g_ScanState;
   o << "dev " << g_CurrentDevice << " path0 " << DevicePathAt(0) << " letter "
     << int(g_SourceDriveLetter) << " bps " << g_BytesPerSector << " disk " << g_SelectedDiskNumber
-    << " part " << g_SelectedPartitionIndex << " fs " << g_FileSystemName << " node "
+    << " part " << g_SelectedPartitionIndex << " fs " << FileSystemKindText(g_FileSystemName) << " node "
     << g_SourceNodeText << " range " << g_SourceStartSector << "-" << g_SourceEndSector << " vg";
   const VolumeGeometry& v = g_VolumeGeometry;
   for (uint32_t x :
@@ -156,9 +153,7 @@ inline std::string GlobalsPicture() {
         v.SectorsPerCluster, v.FatSizeSectors, v.RootDirectory, v.RootDirectorySectors,
         v.ReservedSectors, v.ClusterBaseSector, v.Fat1StartSector, v.Fat2StartSector})
     o << " " << x;
-  o << " sg";
-  for (uint32_t x : s.geometry) o << " " << x;
-  o << " sfs " << s.FileSystemName() << " flags " << g_FormattedMode.load() << " "
+  o << " sfs " << FileSystemKindText(s.fileSystem) << " flags " << g_FormattedMode.load() << " "
     << g_PartitionMode.load() << " " << g_PartitionPass.load() << " chosen "
     << s.chosenFileSystem.load() << " style " << s.partitionStyle << " mode " << s.recoveryMode
     << " loaded " << g_LogLoaded.load();

@@ -12,6 +12,7 @@
 #include "prompts/UserPrompts.h"
 #include "tests/core/storage/fat/FatTestImage.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 using namespace fat_test;
 
@@ -25,10 +26,9 @@ class SmallFat16 {
   static constexpr uint64_t kBase = 11;
 
   SmallFat16() : disk(200) {
-    ResetScanState();
-    ResetScanFlags();
-    g_ScanState.SetFileSystemName("FAT16");
-    g_ScanState.geometry = {0, 0, 0, 0, 1, 4, kRoot, 4, 1, kBase, 1, 5};
+    ResetProgramState();
+    g_ScanState.fileSystem = FileSystemKind::Fat16;
+    g_VolumeGeometry = {0, 0, 0, 0, 1, 4, kRoot, 4, 1, kBase, 1, 5};
   }
   ~SmallFat16() { ResetScanState(); }
 

@@ -13,6 +13,7 @@
 #include "prompts/UserPrompts.h"
 #include "tests/core/TestPrompts.h"
 #include "tests/core/storage/fat/FatTestImage.h"
+#include "saving/ProgramState.h"
 
 using namespace fat_test;
 
@@ -26,15 +27,13 @@ class FormattedFat16 {
   static constexpr uint64_t kBase = 11;
 
   FormattedFat16() : disk(200) {
-    ResetScanState();
-    ResetScanFlags();
+    ResetProgramState();
     g_FormattedMode = 1;
-    g_ScanState.SetFileSystemName("FAT16");
-    g_ScanState.geometry = {0, 0, 0, 0, 1, 4, kRoot, 4, 1, kBase, 1, 5};
+    g_ScanState.fileSystem = FileSystemKind::Fat16;
+    g_VolumeGeometry = {0, 0, 0, 0, 1, 4, kRoot, 4, 1, kBase, 1, 5};
   }
   ~FormattedFat16() {
-    ResetScanState();
-    ResetScanFlags();
+    ResetProgramState();
   }
 
   void Root(const Bytes& entries) { disk.Write(kRoot * 512, entries); }
@@ -170,7 +169,7 @@ TEST(FatFormattedScan, LostParentsAndLoopsGoUnderLost) {
 
 TEST(FatFormattedScan, SectorsPerClusterZeroCannotBeScanned) {
   FormattedFat16 v;
-  g_ScanState.geometry[4] = 0;
+  g_VolumeGeometry.SectorsPerCluster = 0;
   v.Directory(10, 10, 0);
   test_support::RecordingPrompts prompts;
   ScanControl control;

@@ -12,6 +12,7 @@
 #include "platform/TextCodec.h"
 #include "tests/core/storage/fat/FatTestImage.h"
 #include "tests/core/storage/WindowDevice.h"
+#include "saving/ProgramState.h"
 
 using namespace fat_test;
 
@@ -22,16 +23,14 @@ namespace {
 class Range {
  public:
   explicit Range(uint64_t sectors, const char* fileSystem = "FAT16") : disk(sectors) {
+    // The disk member has set up the source already: only the scan's state starts afresh.
     ResetScanState();
     ResetScanFlags();
     g_PartitionMode = 1;
-    g_FileSystemName = fileSystem;
+    g_FileSystemName = ParseFileSystemKind(std::string_view(fileSystem));
     g_SourceStartSector = 0;
   }
-  ~Range() {
-    ResetScanState();
-    ResetScanFlags();
-  }
+  ~Range() { ResetProgramState(); }
 
   // A boot sector at t; fat32 picks the layout.
   void Boot(uint64_t t, bool fat32, uint32_t spc, uint32_t reserved, uint32_t fatSize,

@@ -6,6 +6,7 @@
 #include "engine/records/ScanState.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/core/storage/fat/FatTestImage.h"
+#include "saving/ProgramState.h"
 
 using namespace fat_test;
 
@@ -13,14 +14,12 @@ namespace {
 
 struct Found {
   Found() : disk(3000) {
+    // The disk member has set up the source already: only the scan's state starts afresh.
     ResetScanState();
     ResetVolumeGeometry();
-    g_FileSystemName = "FAT16";
+    g_FileSystemName = FileSystemKind::Fat16;
   }
-  ~Found() {
-    ResetScanState();
-    ResetVolumeGeometry();
-  }
+  ~Found() { ResetProgramState(); }
   PartitionRecord& Add(const PartitionRecord& r, std::u16string_view name) {
     return *AddPartitionRecord(g_ScanState.partitionList, r, name);
   }
@@ -39,7 +38,7 @@ TEST(FoundFileSystemChoice, NodeTextsNameTheNumberAndType) {
   EXPECT_EQ(FoundFileSystemNodeText(2), "File System 2 - FAT16");
   EXPECT_EQ(FoundFileSystemNodeText(3), "");
   EXPECT_EQ(FoundFileSystemNodeText(0), "");
-  g_FileSystemName = "NTFS";
+  g_FileSystemName = FileSystemKind::Ntfs;
   EXPECT_EQ(FoundFileSystemNodeText(1), "File System 1 - NTFS");
 }
 
@@ -86,7 +85,7 @@ TEST(FoundFileSystemChoice, AFileSystemWithBootSectorKeepsItsValues) {
   f.Add(r, u"FAT32");
   ASSERT_EQ(TakeFoundFileSystem(1), 1);
   const VolumeGeometry& g = g_VolumeGeometry;
-  EXPECT_EQ(g_FileSystemName, "FAT32");
+  EXPECT_EQ(g_FileSystemName, FileSystemKind::Fat32);
   EXPECT_EQ(g.Fat1StartSector, 132u);
   EXPECT_EQ(g.FatSizeSectors, 68u);
   EXPECT_EQ(g.ReservedSectors, 32u);
@@ -113,8 +112,8 @@ TEST(FoundFileSystemChoice, AFileSystemBeyondTheGeometrysSectorsIsRefused) {
   f.Add(ntfs, u"NTFS");
   g_VolumeGeometry.ClusterBaseSector = 77;
   EXPECT_EQ(TakeFoundFileSystem(1), 0);
-  EXPECT_EQ(g_FileSystemName, "FAT16");
-  g_FileSystemName = "NTFS";
+  EXPECT_EQ(g_FileSystemName, FileSystemKind::Fat16);
+  g_FileSystemName = FileSystemKind::Ntfs;
   EXPECT_EQ(TakeFoundFileSystem(2), 0);
   EXPECT_EQ(g_VolumeGeometry.ClusterBaseSector, 77u);
 }

@@ -11,10 +11,12 @@
 #include "engine/records/RecordBuilders.h"
 #include "engine/scans/ScanSelect.h"
 #include "engine/records/ScanState.h"
+#include "storage/VolumeGeometry.h"
 #include "storage/ntfs/NtfsMftMap.h"
 #include "tests/core/storage/ntfs/NtfsTestRecords.h"
 #include "tests/core/storage/StorageTestUtil.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -85,19 +87,14 @@ size_t ListLength(auto* head) {
 class NtfsDeletedScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSourceGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
-    ResetScanState();
-    ResetScanFlags();
-    ResetMftMap();
+    ResetProgramState();
     SetUserPrompts(&prompts);
   }
   void TearDown() override {
     SetUserPrompts(nullptr);
-    ResetScanState();
-    ResetMftMap();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
     ResetSourceGlobals();
   }
@@ -110,13 +107,13 @@ class NtfsDeletedScanTest : public ::testing::Test {
     g_BytesPerSector = 512;
     g_SourceStartSector = 0;
     g_SourceEndSector = static_cast<int64_t>(v.sectors) - 1;
-    g_ScanState.geometry = {2, 8, static_cast<uint32_t>(v.MftSector()), 0, v.spc, 0, 0, 0, 0, 0,
+    g_VolumeGeometry = {2, 8, static_cast<uint32_t>(v.MftSector()), 0, v.spc, 0, 0, 0, 0, 0,
                             0, 0};
   }
   ScanEnd Run(ScanObserver& observer) {
     job = std::make_unique<ScanJob>(ScanJob{control, observer});
     ScanEnd end = ScanEnd::Failed;
-    std::thread worker([&] { end = SelectScanThread("NTFS")(*job); });
+    std::thread worker([&] { end = SelectScanThread(FileSystemKind::Ntfs)(*job); });
     worker.join();
     return end;
   }

@@ -19,6 +19,7 @@
 #include "tests/core/engine/scans/SignatureDisk.h"
 #include "tests/core/storage/StorageTestUtil.h"
 #include "tests/core/storage/WindowDevice.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -85,19 +86,14 @@ std::vector<PartitionRecord> Partitions() {
 class NtfsSignatureScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSourceGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
-    ResetScanState();
-    ResetScanFlags();
+    ResetProgramState();
     SetUserPrompts(&prompts);
   }
   void TearDown() override {
     SetUserPrompts(nullptr);
-    ResetScanState();
-    ResetScanFlags();
-    ResetScanLogGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
     ResetSourceGlobals();
   }
@@ -110,7 +106,7 @@ class NtfsSignatureScanTest : public ::testing::Test {
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
     g_BytesPerSector = 512;
-    g_FileSystemName = "NTFS";
+    g_FileSystemName = FileSystemKind::Ntfs;
     g_SourceStartSector = 0;
     g_SourceEndSector = static_cast<int64_t>(bytes.size() / 512);
   }
@@ -139,7 +135,7 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   Serve(disk);
   g_FormattedMode = 1;
   StepObserver observer;
-  ASSERT_EQ(Run(SelectScanThread("NTFS"), observer), ScanEnd::Finished);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs), observer), ScanEnd::Finished);
 
   // The volume's own boot sector finds its directories' index blocks: one file system.
   const auto parts = Partitions();
@@ -224,7 +220,7 @@ TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles)
     ResetScanState();
     Serve(disk);
     g_FormattedMode = 1;
-    ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
     const auto files = Files();
     ASSERT_EQ(files.count("$MFT"), 1u);
     ASSERT_EQ(files.count("$MFTMirr"), 1u);
@@ -247,11 +243,11 @@ TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsTh
   SetDevicePath(0, kDevice);
   g_CurrentDevice = 0;
   g_BytesPerSector = 512;
-  g_FileSystemName = "NTFS";
+  g_FileSystemName = FileSystemKind::Ntfs;
   g_SourceStartSector = static_cast<int64_t>(base);
   g_SourceEndSector = static_cast<int64_t>(sectors);
   g_FormattedMode = 1;
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
 
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 1u);
@@ -290,7 +286,7 @@ TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOn
   b.Sample(u"B");
   Serve(disk);
   g_PartitionMode = 1;
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::PassDone);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::PassDone);
   EXPECT_EQ(g_PartitionPass.load(), 1);
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 2u);
@@ -305,7 +301,7 @@ TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOn
   for (int n : {1, 2, 1}) {
     SCOPED_TRACE(n);
     g_ScanState.chosenFileSystem = n;
-    ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
     const std::string own = n == 1 ? "A" : "B", other = n == 1 ? "B" : "A";
     const auto folders = Folders(static_cast<int16_t>(n));
     EXPECT_EQ(folders.at(30).name, "Docs" + own);
@@ -336,8 +332,8 @@ TEST_F(NtfsSignatureScanTest, ARangeWithoutBootSectorIsOneFileSystemByItsOwnGeom
     Serve(disk);
     g_PartitionMode = 1;
     g_PartitionPass = 0;
-    g_ScanState.geometry = {2, 8, 0, 0, c.geometrySpc, 0, 0, 0, 0, 0, 0, 0};
-    ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::PassDone);
+    g_VolumeGeometry = {2, 8, 0, 0, c.geometrySpc, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::PassDone);
     const auto parts = Partitions();
     ASSERT_EQ(parts.size(), c.found);
     if (c.found) {
@@ -408,7 +404,7 @@ TEST_F(NtfsSignatureScanTest, ABootSectorWithABadClusterSizeIsSkippedAndTheNextO
   }
   Serve(disk);
   g_PartitionMode = 1;
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::PassDone);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::PassDone);
   EXPECT_EQ(g_NtfsSignatureScanCounts.skippedCandidates, 2u);
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 1u);
@@ -536,7 +532,7 @@ TEST_F(NtfsSignatureScanTest, StopDuringTheSearchStillDumpsWhatWasFound) {
   observer.onBar = [&](int) {
     if (observer.steps.size() == 1) control.RequestStop();
   };
-  ASSERT_EQ(Run(SelectScanThread("NTFS"), observer), ScanEnd::Stopped);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs), observer), ScanEnd::Stopped);
   // The search ended after its first chunk: the records, but none of the index blocks.
   EXPECT_EQ(g_NtfsSignatureScanCounts.sectors, 520u);
   EXPECT_EQ(g_NtfsSignatureScanCounts.indxBlocks, 0u);
@@ -552,7 +548,7 @@ TEST_F(NtfsSignatureScanTest, StopDuringTheSearchStillDumpsWhatWasFound) {
 TEST_F(NtfsSignatureScanTest, TheChosenFileSystemIsANumberCheckedAgainstTheFoundOnes) {
   g_PartitionMode = 1;
   g_PartitionPass = 1;
-  g_FileSystemName = "NTFS";
+  g_FileSystemName = FileSystemKind::Ntfs;
   for (int i = 1; i <= 12; ++i) {
     PartitionRecord r;
     r.startSector = 1000u * i;
@@ -579,11 +575,11 @@ TEST_F(NtfsSignatureScanTest, TheChosenFileSystemIsANumberCheckedAgainstTheFound
   for (int wrong : {0, 13, -1}) {
     g_ScanState.chosenFileSystem = wrong;
     EXPECT_EQ(ChosenFileSystemNumber(), 0);
-    EXPECT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Failed);
+    EXPECT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Failed);
     EXPECT_EQ(g_ScanState.folderList.head, nullptr);
   }
   g_ScanState.chosenFileSystem = 12;
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
   EXPECT_EQ(g_ScanState.chosenFileSystem.load(), 12);
   const auto folders = Folders(12);
   ASSERT_EQ(folders.size(), 2u);
@@ -595,7 +591,7 @@ TEST_F(NtfsSignatureScanTest, TheChosenFileSystemIsANumberCheckedAgainstTheFound
 }
 
 TEST_F(NtfsSignatureScanTest, FatDumpNamesTheFoldersByTheirCountAndCollectsTheLostOnes) {
-  g_FileSystemName = "FAT32";
+  g_FileSystemName = FileSystemKind::Fat32;
   auto add = [](uint32_t id, uint32_t parent, uint32_t sector) {
     NewFoundDirectory d;
     d.parentId = parent;
@@ -633,27 +629,26 @@ TEST_F(NtfsSignatureScanTest, ALoadedLogIsReadInsteadOfTheDisk) {
   v.Sample();
   Serve(disk);
   g_PartitionMode = 1;
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::PassDone);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::PassDone);
   g_ScanState.chosenFileSystem = 1;
   g_TreeMode = 3;
   storage_test::TempDir dir;
   const std::string path = dir.path() + "/fs";
   ASSERT_EQ(SaveScanLog(path), 1);
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
   const auto liveFolders = Folders(1);
   const auto liveFiles = Files();
 
-  ResetScanState();
-  ResetScanFlags();
+  ResetProgramState();
   ClearDeviceMappings();  // nothing may be read from the disk now
   ResetDeviceHandleCache();
   g_LogLoaded = 1;
   ASSERT_EQ(LoadScanLogHeader(path + ".kvsl"), 1);
   EXPECT_EQ(g_PartitionPass.load(), 0);
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::PassDone);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::PassDone);
   EXPECT_EQ(g_LogLoaded.load(), 0);
   EXPECT_EQ(g_ScanState.partitionCount.load(), 1u);
-  ASSERT_EQ(Run(SelectScanThread("NTFS")), ScanEnd::Finished);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
   EXPECT_EQ(Folders(1).size(), liveFolders.size());
   EXPECT_EQ(Files().size(), liveFiles.size());
   EXPECT_EQ(Files().count("a.txt"), 1u);

@@ -1,9 +1,13 @@
 #include "engine/worker/ScanJob.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
 #include <gtest/gtest.h>
+
+#include "prompts/UserPrompts.h"
+#include "tests/core/TestPrompts.h"
 
 namespace {
 
@@ -51,3 +55,40 @@ TEST(ScanControl, CancelReleasesAPausedWorker) {
 }
 
 }  // namespace
+
+namespace {
+
+// A question that stays open until the asking thread's cancel token ends it, as the dialog
+// bridge does, and then gives the safe answer.
+class WaitingPrompts final : public UserPrompts {
+ public:
+  std::atomic<bool> asked{false};
+  void ViewMsgBox(std::string_view) override {}
+  int ViewQuestionMsg(std::string_view) override {
+    asked = true;
+    const auto token = CurrentPromptCancel();
+    while (token && !token->IsCancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 2;
+  }
+  int AskBadSector() override { return -1; }
+  void FatalBox(std::string_view, std::string_view) override {}
+};
+
+}  // namespace
+
+TEST(RunWorker, CancelClosesTheQuestionTheWorkerWaitsOn) {
+  WaitingPrompts prompts;
+  test_support::ScopedPrompts installed(prompts);
+  ScanControl control;
+  ScanObserver observer;
+  ScanJob job{control, observer};
+  int answer = 0;
+  std::thread worker([&] {
+    answer = RunWorker([](ScanJob&) { return Prompts().ViewQuestionMsg("Go on?"); }, job);
+  });
+  while (!prompts.asked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  control.Cancel();
+  worker.join();
+  EXPECT_EQ(answer, 2);
+  EXPECT_EQ(CurrentPromptCancel(), nullptr);  // the token belonged to the worker thread only
+}

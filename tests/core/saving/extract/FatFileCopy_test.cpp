@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "engine/records/ScanState.h"
@@ -14,6 +16,7 @@
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
 #include "tests/core/storage/fat/FatTestImage.h"
+#include "saving/ProgramState.h"
 
 using namespace fat_test;
 namespace fs = std::filesystem;
@@ -27,25 +30,21 @@ class CopyVolume {
   static constexpr uint32_t kFatSectors = 8;
   static constexpr uint64_t kFat1 = 1, kFat2 = 9, kData = 17;
 
-  explicit CopyVolume(uint32_t spc) : spc_(spc), disk(kData + 100 * uint64_t{spc}) {
-    ResetScanState();
-    ResetCopyGlobals();
-    ResetCopyCounters();
-    ResetFatCopySelector();
-    g_ScanState.SetFileSystemName("FAT16");
-    g_ScanState.geometry = {0,           0,    0, 0, spc,
+  explicit CopyVolume(uint32_t spc) : m_Spc(spc), disk(kData + 100 * uint64_t{spc}) {
+    ResetProgramState();
+    g_ScanState.fileSystem = FileSystemKind::Fat16;
+    g_VolumeGeometry = {0,           0,    0, 0, spc,
                             kFatSectors, 0,    0, 1, static_cast<uint32_t>(kData - 2 * spc),
                             kFat1,       kFat2};
     for (uint32_t c = 2; c < 100; ++c)
       std::fill_n(disk.Sector(kData + (c - 2) * uint64_t{spc}), 512 * spc, std::byte(c));
     char pattern[] = "/tmp/merrowind-fatcopy-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-    folder = TargetFolder::Open(dir_);
+    m_Dir = ::mkdtemp(pattern);
+    folder = TargetFolder::Open(m_Dir);
   }
   ~CopyVolume() {
-    fs::remove_all(dir_);
-    ResetScanState();
-    ResetCopyGlobals();
+    fs::remove_all(m_Dir);
+    ResetProgramState();
   }
   void Chain(uint64_t table, const std::vector<uint32_t>& clusters, uint32_t end = 0xFFFF) {
     for (size_t i = 0; i < clusters.size(); ++i)
@@ -54,19 +53,19 @@ class CopyVolume {
   // The bytes expected from these clusters, cut to size.
   std::vector<std::byte> From(const std::vector<uint32_t>& clusters, size_t size) const {
     std::vector<std::byte> out;
-    for (uint32_t c : clusters) out.insert(out.end(), 512 * spc_, std::byte(c));
+    for (uint32_t c : clusters) out.insert(out.end(), 512 * m_Spc, std::byte(c));
     out.resize(size);
     return out;
   }
   std::vector<std::byte> Written(const char* name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ifstream in(m_Dir / name, std::ios::binary);
     std::vector<char> chars((std::istreambuf_iterator<char>(in)), {});
     std::vector<std::byte> out(chars.size());
     std::transform(chars.begin(), chars.end(), out.begin(), [](char c) { return std::byte(c); });
     return out;
   }
-  bool Exists(const char* name) const { return fs::exists(dir_ / name); }
-  fs::path Path(const char* name) const { return dir_ / name; }
+  bool Exists(const char* name) const { return fs::exists(m_Dir / name); }
+  fs::path Path(const char* name) const { return m_Dir / name; }
   FatCopyRequest Request(const char16_t* name, uint32_t size, uint32_t first) const {
     FatCopyRequest r;
     r.folder = &folder;
@@ -79,8 +78,8 @@ class CopyVolume {
   }
 
  private:
-  uint32_t spc_;
-  fs::path dir_;
+  uint32_t m_Spc;
+  fs::path m_Dir;
 
  public:
   MemoryVolume disk;
@@ -121,7 +120,7 @@ TEST(FatFileCopy, WritesClusterPiecesCutToTheSize) {
     v.Chain(CopyVolume::kFat1, {5, 9, 6});
     v.Chain(CopyVolume::kFat2, {5, 9, 6});
     Recorder rec;
-    EXPECT_EQ(CopyFatFile(v.Request(u"a.bin", c.size, 5), rec), FatCopyResult::kWritten);
+    EXPECT_EQ(CopyFatFile(v.Request(u"a.bin", c.size, 5), rec), FatCopyResult::Written);
     EXPECT_EQ(rec.progress, c.progress);
     EXPECT_EQ(v.Written("a.bin"), v.From({5, 9, 6}, c.size));
     EXPECT_EQ(g_CopiedBytes.load(), c.size);
@@ -151,7 +150,7 @@ TEST(FatFileCopy, ChainFromEitherTableOrConsecutiveClusters) {
     v.Chain(CopyVolume::kFat2, c.fat2);
     g_FatCopySelector = c.selector;
     Recorder rec;
-    EXPECT_EQ(CopyFatFile(v.Request(u"f.bin", 1300, 5), rec), FatCopyResult::kWritten);
+    EXPECT_EQ(CopyFatFile(v.Request(u"f.bin", 1300, 5), rec), FatCopyResult::Written);
     EXPECT_EQ(v.Written("f.bin"), v.From(c.expected, 1300));
   }
 }
@@ -169,7 +168,7 @@ TEST(FatFileCopy, LowerEndOfChainMarkEndsTheChain) {
 TEST(FatFileCopy, EmptyFileGetsItsTimeAndBadFirstClusterWritesNothing) {
   CopyVolume v(1);
   Recorder rec;
-  EXPECT_EQ(CopyFatFile(v.Request(u"empty.txt", 0, 0), rec), FatCopyResult::kWritten);
+  EXPECT_EQ(CopyFatFile(v.Request(u"empty.txt", 0, 0), rec), FatCopyResult::Written);
   EXPECT_TRUE(v.Written("empty.txt").empty());
   struct stat st {};
   ASSERT_EQ(::stat(v.Path("empty.txt").c_str(), &st), 0);
@@ -177,7 +176,7 @@ TEST(FatFileCopy, EmptyFileGetsItsTimeAndBadFirstClusterWritesNothing) {
             DosTimeToTimespec((2021 - 1980) << 9 | 3 << 5 | 4, 5 << 11 | 6 << 5 | 4)->tv_sec);
 
   for (uint32_t first : {0u, 1u, 60000u}) {
-    EXPECT_EQ(CopyFatFile(v.Request(u"bad.bin", 100, first), rec), FatCopyResult::kNotCopied);
+    EXPECT_EQ(CopyFatFile(v.Request(u"bad.bin", 100, first), rec), FatCopyResult::NotCopied);
     EXPECT_FALSE(v.Exists("bad.bin"));
   }
   EXPECT_EQ(g_CopiedFileCount.load(), 1u);  // only the empty file
@@ -187,13 +186,13 @@ TEST(FatFileCopy, RefusedFilesAreNeitherWrittenNorCounted) {
   CopyVolume v(1);
   Recorder rec;
   rec.admit = false;
-  EXPECT_EQ(CopyFatFile(v.Request(u"a.bin", 100, 5), rec), FatCopyResult::kRefused);
+  EXPECT_EQ(CopyFatFile(v.Request(u"a.bin", 100, 5), rec), FatCopyResult::Refused);
   EXPECT_FALSE(v.Exists("a.bin"));
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
   // A preview neither asks nor counts.
   FatCopyRequest preview = v.Request(u"p.bin", 100, 5);
   preview.saving = false;
-  EXPECT_EQ(CopyFatFile(preview, rec), FatCopyResult::kWritten);
+  EXPECT_EQ(CopyFatFile(preview, rec), FatCopyResult::Written);
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
 }
 
@@ -201,14 +200,14 @@ TEST(FatFileCopy, SkipLeavesAPartialFileWithItsTimeAndTheNextFileIsWhole) {
   CopyVolume v(1);
   Recorder rec;
   rec.skipAfter = 2;
-  EXPECT_EQ(CopyFatFile(v.Request(u"big.bin", 5000, 10), rec), FatCopyResult::kSkipped);
+  EXPECT_EQ(CopyFatFile(v.Request(u"big.bin", 5000, 10), rec), FatCopyResult::Skipped);
   EXPECT_EQ(v.Written("big.bin").size(), 1024u);
   EXPECT_EQ(g_CopySkipOnce.load(), 0);
   rec.skipAfter = -1;
-  EXPECT_EQ(CopyFatFile(v.Request(u"next.bin", 5000, 10), rec), FatCopyResult::kWritten);
+  EXPECT_EQ(CopyFatFile(v.Request(u"next.bin", 5000, 10), rec), FatCopyResult::Written);
   EXPECT_EQ(v.Written("next.bin").size(), 5000u);
   g_CopyAbort = 1;
-  EXPECT_EQ(CopyFatFile(v.Request(u"after.bin", 5000, 10), rec), FatCopyResult::kAborted);
+  EXPECT_EQ(CopyFatFile(v.Request(u"after.bin", 5000, 10), rec), FatCopyResult::Aborted);
   EXPECT_TRUE(v.Written("after.bin").empty());
 }
 
@@ -219,10 +218,10 @@ TEST(FatFileCopy, TargetThatCannotBeCreatedAsksUnlessSkipAll) {
   fs::create_directory(v.Path("taken"));  // a folder of that name: the file cannot be created
   Recorder rec;
   prompt.answer = CopyErrorAnswer::SkipAll;
-  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::kCreateFailed);
+  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 1);
   EXPECT_EQ(g_CopySkipAll.load(), 1);
-  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::kCreateFailed);
+  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 1);
   SetCopyErrorPrompt(nullptr);
 }
@@ -230,7 +229,26 @@ TEST(FatFileCopy, TargetThatCannotBeCreatedAsksUnlessSkipAll) {
 TEST(FatFileCopy, NamesFromDiskStayInsideTheTarget) {
   CopyVolume v(1);
   Recorder rec;
-  EXPECT_EQ(CopyFatFile(v.Request(u"../escape.bin", 100, 5), rec), FatCopyResult::kWritten);
+  EXPECT_EQ(CopyFatFile(v.Request(u"../escape.bin", 100, 5), rec), FatCopyResult::Written);
   EXPECT_TRUE(v.Exists(".._escape.bin"));
   EXPECT_FALSE(fs::exists(v.Path("..") / "escape.bin"));
+}
+
+// The copy passes the worker's pause gate at every read and ends on its stop, as the scans do.
+TEST(FatFileCopy, TheWorkersControlPausesAndStopsTheCopy) {
+  CopyVolume v(1);
+  Recorder rec;
+  ScanControl control;
+  FatCopyRequest request = v.Request(u"held.bin", 5000, 10);
+  request.control = &control;
+  control.Pause();
+  FatCopyResult result = FatCopyResult::Written;
+  std::thread worker([&] { result = CopyFatFile(request, rec); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(rec.progress.empty());  // held at the gate before its first read
+  control.RequestStop();
+  control.Resume();
+  worker.join();
+  EXPECT_EQ(result, FatCopyResult::Aborted);
+  EXPECT_TRUE(rec.progress.empty());
 }

@@ -17,8 +17,10 @@
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
 #include "storage/ntfs/NtfsMftMap.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/core/storage/ntfs/NtfsTestRecords.h"
 #include "tests/core/storage/StorageTestUtil.h"
+#include "saving/ProgramState.h"
 
 namespace fs = std::filesystem;
 using ntfs_test::Bytes;
@@ -60,55 +62,49 @@ class NtfsCopyTest : public storage_test::SectorPathTest {
 
   void Volume(uint32_t spc, uint32_t bps = 512, uint32_t recordBytes = 1024,
               uint64_t sectors = 4096) {
-    bps_ = bps;
-    recordBytes_ = recordBytes;
-    R_ = recordBytes / bps ? recordBytes / bps : 1;
-    disk_ = storage_test::PatternDisk(sectors, bps);
-    plan_ = std::make_shared<FaultPlan>();
-    plan_->sectorSize = bps;
-    storage_test::ServeDisk(kDevice, disk_, plan_);
+    ResetProgramState();
+    m_Bps = bps;
+    m_RecordBytes = recordBytes;
+    m_R = recordBytes / bps ? recordBytes / bps : 1;
+    m_Disk = storage_test::PatternDisk(sectors, bps);
+    m_Plan = std::make_shared<FaultPlan>();
+    m_Plan->sectorSize = bps;
+    storage_test::ServeDisk(kDevice, m_Disk, m_Plan);
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
     g_BytesPerSector = static_cast<int32_t>(bps);
     g_SourceEndSector = static_cast<int64_t>(sectors - 1);
-    ResetScanState();
-    ResetCopyGlobals();
-    ResetCopyCounters();
-    ResetMftMap();
-    g_ScanState.SetFileSystemName("NTFS");
-    g_ScanState.geometry = {R_, 0, static_cast<uint32_t>(kMftSector), 0, spc, 0, 0,
-                            0,  0, static_cast<uint32_t>(kBase),      0, 0};
-    NtfsAppendRun(g_MftRuns, kMftSector, uint64_t{kRecords} * R_);
-    g_MftSectorsPerRecord = R_;
+    g_ScanState.fileSystem = FileSystemKind::Ntfs;
+    g_VolumeGeometry = {m_R, 0, static_cast<uint32_t>(kMftSector), 0, spc, 0, 0,
+                        0,  0, static_cast<uint32_t>(kBase),      0, 0};
+    NtfsAppendRun(g_MftRuns, kMftSector, uint64_t{kRecords} * m_R);
+    g_MftSectorsPerRecord = m_R;
     char pattern[] = "/tmp/merrowind-ntfscopy-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-    folder_ = TargetFolder::Open(dir_);
+    m_Dir = ::mkdtemp(pattern);
+    m_Folder = TargetFolder::Open(m_Dir);
   }
   void TearDown() override {
     SetCopyErrorPrompt(nullptr);
     SetTargetWriteFunction(nullptr);
-    if (!dir_.empty()) fs::remove_all(dir_);
-    dir_.clear();
-    ResetMftMap();
-    ResetScanState();
-    ResetCopyGlobals();
-    ResetCopyCounters();
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    m_Dir.clear();
+    ResetProgramState();
     SectorPathTest::TearDown();
   }
 
   uint64_t SectorOf(uint64_t lcn, uint32_t spc) const { return kBase + lcn * spc; }
-  uint64_t RecordSector(uint32_t n) const { return kMftSector + uint64_t{n} * R_; }
+  uint64_t RecordSector(uint32_t n) const { return kMftSector + uint64_t{n} * m_R; }
   RecordBuilder Record(uint32_t n, uint32_t base = RecordBuilder::kNoBase) const {
-    return RecordBuilder(recordBytes_, 1, n, base);
+    return RecordBuilder(m_RecordBytes, 1, n, base);
   }
   void Put(uint32_t n, const RecordBuilder& r) {
     const Bytes b = r.Protected();
-    std::copy(b.begin(), b.end(), disk_->bytes.begin() + RecordSector(n) * bps_);
+    std::copy(b.begin(), b.end(), m_Disk->bytes.begin() + RecordSector(n) * m_Bps);
   }
   // The request for record n, read by its number (as after the deleted-file scan).
   NtfsCopyRequest Request(const char16_t* name, uint64_t size, uint32_t n) const {
     NtfsCopyRequest r;
-    r.folder = &folder_;
+    r.folder = &m_Folder;
     r.name = name;
     r.size = size;
     r.recordNumber = n;
@@ -117,45 +113,45 @@ class NtfsCopyTest : public storage_test::SectorPathTest {
   }
   // The bytes of disk sectors [first, first + count), cut to size.
   Bytes Sectors(uint64_t first, uint64_t count, size_t size) const {
-    Bytes out(disk_->bytes.begin() + static_cast<std::ptrdiff_t>(first * bps_),
-              disk_->bytes.begin() + static_cast<std::ptrdiff_t>((first + count) * bps_));
+    Bytes out(m_Disk->bytes.begin() + static_cast<std::ptrdiff_t>(first * m_Bps),
+              m_Disk->bytes.begin() + static_cast<std::ptrdiff_t>((first + count) * m_Bps));
     out.resize(size);
     return out;
   }
   Bytes Written(const char* name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ifstream in(m_Dir / name, std::ios::binary);
     std::vector<char> chars((std::istreambuf_iterator<char>(in)), {});
     Bytes out(chars.size());
     std::transform(chars.begin(), chars.end(), out.begin(), [](char c) { return std::byte(c); });
     return out;
   }
-  bool Exists(const char* name) const { return fs::exists(dir_ / name); }
+  bool Exists(const char* name) const { return fs::exists(m_Dir / name); }
   std::optional<timespec> MTime(const char* name) const {
     struct stat st {};
-    if (::stat((dir_ / name).c_str(), &st) != 0) return std::nullopt;
+    if (::stat((m_Dir / name).c_str(), &st) != 0) return std::nullopt;
     return st.st_mtim;
   }
   // Sector counts of the reads that touched [first, first + count) of the disk.
   std::vector<uint64_t> ReadsIn(uint64_t first, uint64_t count) const {
     std::vector<uint64_t> out;
-    for (const auto& c : plan_->calls) {
-      const uint64_t s = c.offset / bps_;
-      if (!c.write && s >= first && s < first + count) out.push_back(c.length / bps_);
+    for (const auto& c : m_Plan->calls) {
+      const uint64_t s = c.offset / m_Bps;
+      if (!c.write && s >= first && s < first + count) out.push_back(c.length / m_Bps);
     }
     return out;
   }
   bool AnyReadAt(uint64_t sector) const {
-    for (const auto& c : plan_->calls)
-      if (!c.write && c.offset / bps_ <= sector && sector < (c.offset + c.length) / bps_)
+    for (const auto& c : m_Plan->calls)
+      if (!c.write && c.offset / m_Bps <= sector && sector < (c.offset + c.length) / m_Bps)
         return true;
     return false;
   }
 
-  uint32_t bps_ = 512, recordBytes_ = 1024, R_ = 2;
-  std::shared_ptr<MemoryDisk> disk_;
-  std::shared_ptr<FaultPlan> plan_;
-  fs::path dir_;
-  TargetFolder folder_;
+  uint32_t m_Bps = 512, m_RecordBytes = 1024, m_R = 2;
+  std::shared_ptr<MemoryDisk> m_Disk;
+  std::shared_ptr<FaultPlan> m_Plan;
+  fs::path m_Dir;
+  TargetFolder m_Folder;
 };
 
 struct Recorder : CopyObserver {
@@ -222,7 +218,7 @@ TEST_F(NtfsCopyTest, ReadsAreSizedToTheBufferAndTheLastWriteIsCut) {
     r.NonResident(0x80, RunList({{c.clusters, 300}}), c.size);
     Put(20, r);
     Recorder rec;
-    EXPECT_EQ(CopyNtfsFile(Request(u"f.bin", c.size, 20), rec), NtfsCopyResult::kWritten);
+    EXPECT_EQ(CopyNtfsFile(Request(u"f.bin", c.size, 20), rec), NtfsCopyResult::Written);
     const uint64_t first = SectorOf(300, c.spc);
     EXPECT_EQ(ReadsIn(first, c.clusters * c.spc), c.reads);
     EXPECT_EQ(rec.progress, c.progress);
@@ -241,11 +237,11 @@ TEST_F(NtfsCopyTest, FragmentsSparseRunsAndUnreadableSectors) {
   RecordBuilder r = Record(21);
   r.NonResident(0x80, RunList({{2, 600}, {3, -1}, {1, 300}, {41, 700}}), 47 * 512);
   Put(21, r);
-  plan_->badSectors.insert(SectorOf(700 + 40, 1));
+  m_Plan->badSectors.insert(SectorOf(700 + 40, 1));
   storage_test::ScriptedPrompts skipAll({3});
   SetUserPrompts(&skipAll);
   Recorder rec;
-  EXPECT_EQ(CopyNtfsFile(Request(u"frag.bin", 47 * 512, 21), rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(Request(u"frag.bin", 47 * 512, 21), rec), NtfsCopyResult::Written);
   Bytes want = Sectors(SectorOf(600, 1), 2, 1024);
   want.resize(want.size() + 3 * 512);  // the hole
   const Bytes third = Sectors(SectorOf(300, 1), 1, 512);
@@ -262,12 +258,12 @@ TEST_F(NtfsCopyTest, FragmentsSparseRunsAndUnreadableSectors) {
 // from sector 0, while a sparse run is still zeros that read nothing.
 TEST_F(NtfsCopyTest, ARunAtClusterZeroIsReadAndASparseRunIsNot) {
   Volume(1);
-  g_ScanState.geometry[9] = 0;  // cluster 0 at sector 0
+  g_VolumeGeometry.ClusterBaseSector = 0;  // cluster 0 at sector 0
   RecordBuilder r = Record(22);
   r.NonResident(0x80, RunList({{2, 0}, {3, -1}, {1, 300}}), 6 * 512);
   Put(22, r);
   Recorder rec;
-  EXPECT_EQ(CopyNtfsFile(Request(u"boot.bin", 6 * 512, 22), rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(Request(u"boot.bin", 6 * 512, 22), rec), NtfsCopyResult::Written);
   Bytes want = Sectors(0, 2, 1024);
   want.resize(want.size() + 3 * 512);  // the hole
   const Bytes last = Sectors(300, 1, 512);
@@ -288,10 +284,10 @@ TEST_F(NtfsCopyTest, ResidentDataIsTheValueItself) {
     size_t bytes;
   };
   const Case cases[] = {
-      {"700 bytes in a 1,024-byte record", false, 700, NtfsCopyResult::kWritten, 700},
-      {"a value that does not start at 24", true, 700, NtfsCopyResult::kWritten, 700},
-      {"a record size above the value's length", false, 800, NtfsCopyResult::kShort, 700},
-      {"a record size below it", false, 300, NtfsCopyResult::kWritten, 300},
+      {"700 bytes in a 1,024-byte record", false, 700, NtfsCopyResult::Written, 700},
+      {"a value that does not start at 24", true, 700, NtfsCopyResult::Written, 700},
+      {"a record size above the value's length", false, 800, NtfsCopyResult::Short, 700},
+      {"a record size below it", false, 300, NtfsCopyResult::Written, 300},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -336,7 +332,7 @@ TEST_F(NtfsCopyTest, NoRecordOrNoDataAttributeWritesNothing) {
   for (const auto& c : cases) {
     NtfsCopyRequest q = Request(c.name, 4096, c.number);
     q.recordSector = c.sector;
-    EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kNotCopied) << c.file;
+    EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::NotCopied) << c.file;
     EXPECT_FALSE(Exists(c.file));
   }
   EXPECT_TRUE(ReadsIn(SectorOf(100, 8), 32).empty());
@@ -371,7 +367,7 @@ TEST_F(NtfsCopyTest, CompressedAndEncryptedDataIsLeftAndCounted) {
   Recorder rec;
   for (const auto& c : cases)
     EXPECT_EQ(CopyNtfsFile(Request(u"packed.bin", 8192, c.number), rec),
-              NtfsCopyResult::kUnsupported)
+              NtfsCopyResult::Unsupported)
         << c.number;
   EXPECT_FALSE(Exists("packed.bin"));
   EXPECT_EQ(g_CopyUnsupportedFileCount.load(), 3u);
@@ -385,16 +381,16 @@ TEST_F(NtfsCopyTest, ARecordIsReadAtItsSectorWhenItHasOne) {
   RecordBuilder r = Record(3);
   r.NonResident(0x80, RunList({{2, 300}}), 6000);
   const Bytes b = r.Protected();
-  std::copy(b.begin(), b.end(), disk_->bytes.begin() + 3000 * 512);  // outside the mapped MFT
+  std::copy(b.begin(), b.end(), m_Disk->bytes.begin() + 3000 * 512);  // outside the mapped MFT
   Recorder rec;
   NtfsCopyRequest q = Request(u"found.bin", 6000, 3);
   q.recordSector = 3000;
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::Written);
   EXPECT_EQ(Written("found.bin"), Sectors(SectorOf(300, 8), 16, 6000));
   // By its number the same record is not there: nothing is written.
   q.recordSector = 0;
   q.name = u"bynumber.bin";
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kNotCopied);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::NotCopied);
   EXPECT_FALSE(Exists("bynumber.bin"));
 }
 
@@ -410,7 +406,7 @@ TEST_F(NtfsCopyTest, ExtensionRecordsAndInitializedSize) {
   ntfs_test::Put64(ext.Raw(), at + 56, 1000);
   Put(29, ext);
   Recorder rec;
-  EXPECT_EQ(CopyNtfsFile(Request(u"ext.bin", 3000, 28), rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(Request(u"ext.bin", 3000, 28), rec), NtfsCopyResult::Written);
   Bytes want = Sectors(SectorOf(400, 1), 6, 1000);
   want.resize(3000);
   EXPECT_EQ(Written("ext.bin"), want);
@@ -425,8 +421,8 @@ TEST_F(NtfsCopyTest, EmptyFileGetsItsUtcTimeWithoutReadingTheSource) {
   ::setenv("TZ", "America/New_York", 1);
   ::tzset();
   Recorder rec;
-  EXPECT_EQ(CopyNtfsFile(Request(u"empty.txt", 0, 31), rec), NtfsCopyResult::kWritten);
-  EXPECT_TRUE(plan_->calls.empty());
+  EXPECT_EQ(CopyNtfsFile(Request(u"empty.txt", 0, 31), rec), NtfsCopyResult::Written);
+  EXPECT_TRUE(m_Plan->calls.empty());
   EXPECT_TRUE(Written("empty.txt").empty());
   EXPECT_TRUE(SameTime(MTime("empty.txt"), kUnixSeconds, 123456700));
   EXPECT_EQ(g_CopiedFileCount.load(), 1u);
@@ -444,18 +440,18 @@ TEST_F(NtfsCopyTest, SkipLeavesAPartialFileWithItsTimeAndTheNextFileIsWhole) {
   Put(20, r);
   Recorder rec;
   rec.skipAfter = 2;
-  EXPECT_EQ(CopyNtfsFile(Request(u"big.bin", 200 * 1024, 20), rec), NtfsCopyResult::kSkipped);
+  EXPECT_EQ(CopyNtfsFile(Request(u"big.bin", 200 * 1024, 20), rec), NtfsCopyResult::Skipped);
   EXPECT_EQ(Written("big.bin").size(), 40960u);
   EXPECT_TRUE(SameTime(MTime("big.bin"), kUnixSeconds, 123456700));
   EXPECT_EQ(g_CopySkipOnce.load(), 0);
   rec.skipAfter = -1;
-  EXPECT_EQ(CopyNtfsFile(Request(u"next.bin", 200 * 1024, 20), rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(Request(u"next.bin", 200 * 1024, 20), rec), NtfsCopyResult::Written);
   EXPECT_EQ(Written("next.bin"), Sectors(SectorOf(300, 4), 400, 200 * 1024));
   // A Skip pressed between files does not carry over to the next one.
   g_CopySkipOnce = 1;
-  EXPECT_EQ(CopyNtfsFile(Request(u"again.bin", 200 * 1024, 20), rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(Request(u"again.bin", 200 * 1024, 20), rec), NtfsCopyResult::Written);
   g_CopyAbort = 1;
-  EXPECT_EQ(CopyNtfsFile(Request(u"after.bin", 200 * 1024, 20), rec), NtfsCopyResult::kAborted);
+  EXPECT_EQ(CopyNtfsFile(Request(u"after.bin", 200 * 1024, 20), rec), NtfsCopyResult::Aborted);
   EXPECT_TRUE(Written("after.bin").empty());
   EXPECT_EQ(g_CopiedBytes.load(), 40960u + 2 * 200 * 1024);
 }
@@ -472,25 +468,25 @@ TEST_F(NtfsCopyTest, PreviewCountsNothingAndAsksNothing) {
   rec.admit = false;
   NtfsCopyRequest q = Request(u"p.bin", 51200, 20);
   q.saving = false;
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kWritten);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::Written);
   EXPECT_EQ(Written("p.bin").size(), 51200u);
   EXPECT_EQ(rec.preview, (std::vector<int>{40, 80, 100}));
   EXPECT_EQ(rec.admitted, 0);
   EXPECT_TRUE(rec.progress.empty());
   rec.stopPreview = 1;
   q.name = u"stopped.bin";
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kPreviewStopped);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::PreviewStopped);
   EXPECT_EQ(Written("stopped.bin").size(), 20480u);
-  fs::create_directory(dir_ / "taken");  // the file cannot be created
+  fs::create_directory(m_Dir / "taken");  // the file cannot be created
   q.name = u"taken";
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kCreateFailed);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 0);
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
   EXPECT_EQ(g_CopiedBytes.load(), 0u);
   // Saving the same file runs the admission step, which here refuses it.
   q.saving = true;
   q.name = u"refused.bin";
-  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::kRefused);
+  EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::Refused);
   EXPECT_FALSE(Exists("refused.bin"));
   EXPECT_EQ(rec.admitted, 1);
 }
@@ -502,17 +498,17 @@ TEST_F(NtfsCopyTest, NamesFromDiskStayInsideTheTarget) {
   Put(22, r);
   Recorder rec;
   for (const char16_t* name : {u"../escape.txt", u"a/b.txt", u"..", u"/etc/passwd"})
-    EXPECT_EQ(CopyNtfsFile(Request(name, 50, 22), rec), NtfsCopyResult::kWritten);
+    EXPECT_EQ(CopyNtfsFile(Request(name, 50, 22), rec), NtfsCopyResult::Written);
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(m_Dir)) names.push_back(e.path().filename());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".._escape.txt", "__", "_etc_passwd", "a_b.txt"}));
-  EXPECT_FALSE(fs::exists(dir_.parent_path() / "escape.txt"));
+  EXPECT_FALSE(fs::exists(m_Dir.parent_path() / "escape.txt"));
   // A link planted under the file's name is not followed.
-  fs::create_symlink("/tmp/merrowind-ntfscopy-link-target", dir_ / "link.txt");
+  fs::create_symlink("/tmp/merrowind-ntfscopy-link-target", m_Dir / "link.txt");
   ScriptedCopyError prompt;
   SetCopyErrorPrompt(&prompt);
-  EXPECT_EQ(CopyNtfsFile(Request(u"link.txt", 50, 22), rec), NtfsCopyResult::kCreateFailed);
+  EXPECT_EQ(CopyNtfsFile(Request(u"link.txt", 50, 22), rec), NtfsCopyResult::CreateFailed);
   EXPECT_FALSE(fs::exists("/tmp/merrowind-ntfscopy-link-target"));
   EXPECT_EQ(prompt.asked, 1);
 }
@@ -546,16 +542,16 @@ TEST_F(NtfsCopyTest, FullTargetIsReportedAndNotCounted) {
   SetTargetWriteFunction(&FullDiskWrite);
   Recorder rec;
   g_Room = 50000;  // two whole reads and part of the third
-  EXPECT_EQ(CopyNtfsFile(Request(u"big.bin", 200 * 1024, 20), rec), NtfsCopyResult::kWriteFailed);
+  EXPECT_EQ(CopyNtfsFile(Request(u"big.bin", 200 * 1024, 20), rec), NtfsCopyResult::WriteFailed);
   EXPECT_EQ(prompt.asked, 1);
   EXPECT_EQ(g_CopiedBytes.load(), 40960u);
   EXPECT_EQ(Written("big.bin").size(), 50000u);
   g_Room = 0;
-  EXPECT_EQ(CopyNtfsFile(Request(u"small.txt", 300, 22), rec), NtfsCopyResult::kWriteFailed);
+  EXPECT_EQ(CopyNtfsFile(Request(u"small.txt", 300, 22), rec), NtfsCopyResult::WriteFailed);
   EXPECT_EQ(prompt.asked, 2);
   EXPECT_EQ(g_CopiedBytes.load(), 40960u);
   // After Skip All the failures go on without a question.
   g_CopySkipAll = 1;
-  EXPECT_EQ(CopyNtfsFile(Request(u"small2.txt", 300, 22), rec), NtfsCopyResult::kWriteFailed);
+  EXPECT_EQ(CopyNtfsFile(Request(u"small2.txt", 300, 22), rec), NtfsCopyResult::WriteFailed);
   EXPECT_EQ(prompt.asked, 2);
 }

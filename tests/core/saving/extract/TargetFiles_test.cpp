@@ -16,33 +16,33 @@ class TempDir {
  public:
   TempDir() {
     char pattern[] = "/tmp/merrowind-target-XXXXXX";
-    path_ = ::mkdtemp(pattern);
+    m_Path = ::mkdtemp(pattern);
   }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
+  ~TempDir() { fs::remove_all(m_Path); }
+  const fs::path& path() const { return m_Path; }
 
  private:
-  fs::path path_;
+  fs::path m_Path;
 };
 
 // Sets TZ for one test and restores it.
 class ZoneGuard {
  public:
   explicit ZoneGuard(const char* zone) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
+    if (const char* old = std::getenv("TZ")) m_Old = old;
     ::setenv("TZ", zone, 1);
     ::tzset();
   }
   ~ZoneGuard() {
-    if (old_.empty())
+    if (m_Old.empty())
       ::unsetenv("TZ");
     else
-      ::setenv("TZ", old_.c_str(), 1);
+      ::setenv("TZ", m_Old.c_str(), 1);
     ::tzset();
   }
 
  private:
-  std::string old_;
+  std::string m_Old;
 };
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "storage/DiskImageFolder.h"
 #include "tests/core/storage/StorageTestUtil.h"
 #include "tests/core/TestPrompts.h"
+#include "saving/ProgramState.h"
 
 namespace {
 
@@ -38,13 +39,13 @@ class ScriptedCopyErrors final : public CopyErrorPrompt {
 // Records what the page would show; can stop or cancel the run after a number of blocks.
 class RecordingObserver final : public ScanObserver {
  public:
-  explicit RecordingObserver(ScanControl& control) : control_(control) {}
+  explicit RecordingObserver(ScanControl& control) : m_Control(control) {}
   void OnProgress(const ScanProgress& p) override { progress.push_back(p); }
   void OnDetailText(std::string_view text) override { details.emplace_back(text); }
   void OnBar(int position) override {
     bars.push_back(position);
-    if (static_cast<int>(bars.size()) == stopAfter) control_.RequestStop();
-    if (static_cast<int>(bars.size()) == cancelAfter) control_.Cancel();
+    if (static_cast<int>(bars.size()) == stopAfter) m_Control.RequestStop();
+    if (static_cast<int>(bars.size()) == cancelAfter) m_Control.Cancel();
   }
   void Clear() {
     progress.clear();
@@ -59,7 +60,7 @@ class RecordingObserver final : public ScanObserver {
   int cancelAfter = -1;
 
  private:
-  ScanControl& control_;
+  ScanControl& m_Control;
 };
 
 std::vector<std::byte> FileBytes(const std::string& path) {
@@ -82,12 +83,9 @@ void WriteFile(const std::string& path, std::string_view text) {
 class DiskImageWorker : public ::testing::Test {
  public:
   void SetUp() override {
-    ResetSourceGlobals();
-    ResetDeviceHandleCache();
+    ResetProgramState();
     ClearDeviceMappings();
-    ResetZeroFilledSectorCount();
-    ResetCopyGlobals();
-    ResetImageGlobals();
+    ResetProgramState();
     SetImagePieceBytesForTest(0);
     SetUserPrompts(&prompts);
     SetCopyErrorPrompt(&copyErrors);
@@ -99,9 +97,7 @@ class DiskImageWorker : public ::testing::Test {
     SetImagePieceBytesForTest(0);
     ResetDeviceHandleCache();
     ClearDeviceMappings();
-    ResetCopyGlobals();
-    ResetImageGlobals();
-    ResetSourceGlobals();
+    ResetProgramState();
   }
 
   // A pattern disk of sectors sectors served as the source; the range [start, end) is imaged.

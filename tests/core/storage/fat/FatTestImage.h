@@ -92,12 +92,12 @@ inline void Append(Bytes& to, const Bytes& from) {
 // A memory disk of `sectors` zeroed 512-byte sectors served as PhysicalDrive0.
 class MemoryVolume {
  public:
-  explicit MemoryVolume(uint64_t sectors) : disk_(std::make_shared<MemoryDisk>()) {
-    disk_->bytes.assign(sectors * 512, std::byte{0});
+  explicit MemoryVolume(uint64_t sectors) : m_Disk(std::make_shared<MemoryDisk>()) {
+    m_Disk->bytes.assign(sectors * 512, std::byte{0});
     ResetSourceGlobals();
     ResetDeviceHandleCache();
-    auto disk = disk_;
-    auto plan = plan_ = std::make_shared<FaultPlan>();
+    auto disk = m_Disk;
+    auto plan = m_Plan = std::make_shared<FaultPlan>();
     MapDeviceToFactory("\\\\.\\PhysicalDrive0", [disk, plan](DeviceAccess) {
       return std::make_unique<FaultyDevice>(std::make_unique<MemoryDevice>(disk), plan);
     });
@@ -110,24 +110,24 @@ class MemoryVolume {
     ClearDeviceMappings();
     ResetSourceGlobals();
   }
-  std::byte* Sector(uint64_t s) { return disk_->bytes.data() + s * 512; }
+  std::byte* Sector(uint64_t s) { return m_Disk->bytes.data() + s * 512; }
   void Write(uint64_t byteOffset, const Bytes& b) {
-    std::copy(b.begin(), b.end(), disk_->bytes.begin() + static_cast<std::ptrdiff_t>(byteOffset));
+    std::copy(b.begin(), b.end(), m_Disk->bytes.begin() + static_cast<std::ptrdiff_t>(byteOffset));
   }
   void Put16At(uint64_t byteOffset, uint32_t v) {
-    disk_->bytes[byteOffset] = std::byte(v & 0xFF);
-    disk_->bytes[byteOffset + 1] = std::byte((v >> 8) & 0xFF);
+    m_Disk->bytes[byteOffset] = std::byte(v & 0xFF);
+    m_Disk->bytes[byteOffset + 1] = std::byte((v >> 8) & 0xFF);
   }
   void Put32At(uint64_t byteOffset, uint32_t v) {
     Put16At(byteOffset, v & 0xFFFF);
     Put16At(byteOffset + 2, v >> 16);
   }
-  FaultPlan& Plan() { return *plan_; }
-  MemoryDisk& Disk() { return *disk_; }
+  FaultPlan& Plan() { return *m_Plan; }
+  MemoryDisk& Disk() { return *m_Disk; }
 
  private:
-  std::shared_ptr<MemoryDisk> disk_;
-  std::shared_ptr<FaultPlan> plan_;
+  std::shared_ptr<MemoryDisk> m_Disk;
+  std::shared_ptr<FaultPlan> m_Plan;
 };
 
 // A volume description for tables at sector 1 (first copy) and 1 + fatSectors (second).

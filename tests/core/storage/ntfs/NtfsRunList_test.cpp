@@ -30,7 +30,7 @@ TEST(NtfsRunList, DecodesRuns) {
   const NtfsVolume v{2048, 0, 8};
   EXPECT_EQ(Decode(FromU8({0x21, 0x18, 0x34, 0x56, 0x00}), v, &end),
             (std::vector<SectorRun>{{2048 + 0x5634 * 8, 192}}));
-  EXPECT_EQ(end, NtfsRunListEnd::kComplete);
+  EXPECT_EQ(end, NtfsRunListEnd::Complete);
   // +100 clusters, sparse, then -16 clusters from the last real run.
   EXPECT_EQ(Decode(FromU8({0x11, 4, 100, 0x01, 2, 0x21, 1, 0xF0, 0xFF, 0}), v),
             (std::vector<SectorRun>{{2048 + 800, 32}, {0, 16}, {2048 + 84 * 8, 8}}));
@@ -47,18 +47,18 @@ TEST(NtfsRunList, MalformedRunsAreRefusedAndEarlierRunsKept) {
     NtfsRunListEnd end;
     size_t kept;
   } cases[] = {
-      {"before the volume", FromU8({0x11, 1, 10, 0x11, 1, 0xF0, 0}), NtfsRunListEnd::kRefused, 1},
-      {"past the volume", FromU8({0x11, 1, 10, 0x21, 1, 0xE8, 0x03, 0}), NtfsRunListEnd::kRefused,
+      {"before the volume", FromU8({0x11, 1, 10, 0x11, 1, 0xF0, 0}), NtfsRunListEnd::Refused, 1},
+      {"past the volume", FromU8({0x11, 1, 10, 0x21, 1, 0xE8, 0x03, 0}), NtfsRunListEnd::Refused,
        1},
       {"ends exactly at the volume end", FromU8({0x21, 0x0A, 0xDE, 0x03, 0}),
-       NtfsRunListEnd::kComplete, 1},
-      {"one sector too long", FromU8({0x21, 0x0B, 0xDE, 0x03, 0}), NtfsRunListEnd::kRefused, 0},
-      {"no length bytes", FromU8({0x10, 5, 0}), NtfsRunListEnd::kRefused, 0},
+       NtfsRunListEnd::Complete, 1},
+      {"one sector too long", FromU8({0x21, 0x0B, 0xDE, 0x03, 0}), NtfsRunListEnd::Refused, 0},
+      {"no length bytes", FromU8({0x10, 5, 0}), NtfsRunListEnd::Refused, 0},
       {"nine offset bytes", FromU8({0x91, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0}),
-       NtfsRunListEnd::kRefused, 0},
-      {"zero clusters", FromU8({0x11, 0, 5, 0}), NtfsRunListEnd::kRefused, 0},
-      {"no end byte", FromU8({0x11, 1, 5}), NtfsRunListEnd::kTruncated, 1},
-      {"field cut off", FromU8({0x11, 1, 5, 0x21, 1}), NtfsRunListEnd::kTruncated, 1},
+       NtfsRunListEnd::Refused, 0},
+      {"zero clusters", FromU8({0x11, 0, 5, 0}), NtfsRunListEnd::Refused, 0},
+      {"no end byte", FromU8({0x11, 1, 5}), NtfsRunListEnd::Truncated, 1},
+      {"field cut off", FromU8({0x11, 1, 5, 0x21, 1}), NtfsRunListEnd::Truncated, 1},
   };
   for (const auto& c : cases) {
     NtfsRunListEnd end;
@@ -67,7 +67,7 @@ TEST(NtfsRunList, MalformedRunsAreRefusedAndEarlierRunsKept) {
   }
   NtfsRunListEnd end;
   EXPECT_EQ(Decode(FromU8({0x11, 1, 5, 0}), {0, 0, 0}, &end).size(), 0u);
-  EXPECT_EQ(end, NtfsRunListEnd::kRefused) << "no cluster size";
+  EXPECT_EQ(end, NtfsRunListEnd::Refused) << "no cluster size";
 }
 
 TEST(NtfsRunList, FixedArraysStopAtTheirCapacity) {
@@ -77,9 +77,9 @@ TEST(NtfsRunList, FixedArraysStopAtTheirCapacity) {
   list.push_back(std::byte{0});
   NtfsRunListEnd end;
   EXPECT_EQ(Decode(list, {0, 0, 1}, &end, NtfsRunArrays::kFixedCapacity).size(), 2000u);
-  EXPECT_EQ(end, NtfsRunListEnd::kFull);
+  EXPECT_EQ(end, NtfsRunListEnd::Full);
   EXPECT_EQ(Decode(list, {0, 0, 1}, &end).size(), 2100u);
-  EXPECT_EQ(end, NtfsRunListEnd::kComplete);
+  EXPECT_EQ(end, NtfsRunListEnd::Complete);
 }
 
 // Cluster 0 of a volume at sector 0 (where $Boot lies) and a sparse run both start at sector 0:
@@ -88,7 +88,7 @@ TEST(NtfsRunList, MarksSparseRunsApartFromClusterZero) {
   NtfsRunArrays runs;
   // 2 clusters at cluster 0, 3 sparse, 1 at cluster 5.
   EXPECT_EQ(NtfsDecodeRunList(FromU8({0x11, 2, 0, 0x01, 3, 0x11, 1, 5, 0}), {0, 0, 8}, runs),
-            NtfsRunListEnd::kComplete);
+            NtfsRunListEnd::Complete);
   EXPECT_EQ(runs.starts, (std::vector<uint64_t>{0, 0, 40}));
   EXPECT_EQ(runs.lengths, (std::vector<uint64_t>{16, 24, 8}));
   EXPECT_EQ(runs.sparse, (std::vector<uint8_t>{0, 1, 0}));

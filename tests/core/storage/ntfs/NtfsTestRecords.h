@@ -45,18 +45,18 @@ class RecordBuilder {
 
   explicit RecordBuilder(size_t size = 1024, uint16_t flags = 1, uint32_t number = 0,
                          uint32_t baseRecord = kNoBase)
-      : bytes_(size) {
-    std::memcpy(bytes_.data(), "FILE", 4);
-    Put16(bytes_, 4, kUsaOffset);
-    Put16(bytes_, 6, static_cast<uint16_t>(size / 512 + 1));
-    Put16(bytes_, 16, 1);  // sequence number
-    Put16(bytes_, 18, 1);  // link count
-    Put16(bytes_, 20, kFirstAttribute);
-    Put16(bytes_, 22, flags);
-    Put32(bytes_, 28, static_cast<uint32_t>(size));
-    if (baseRecord != kNoBase) Put64(bytes_, 32, baseRecord | (uint64_t{1} << 48));
-    Put32(bytes_, 44, number);
-    next_ = kFirstAttribute;
+      : m_Bytes(size) {
+    std::memcpy(m_Bytes.data(), "FILE", 4);
+    Put16(m_Bytes, 4, kUsaOffset);
+    Put16(m_Bytes, 6, static_cast<uint16_t>(size / 512 + 1));
+    Put16(m_Bytes, 16, 1);  // sequence number
+    Put16(m_Bytes, 18, 1);  // link count
+    Put16(m_Bytes, 20, kFirstAttribute);
+    Put16(m_Bytes, 22, flags);
+    Put32(m_Bytes, 28, static_cast<uint32_t>(size));
+    if (baseRecord != kNoBase) Put64(m_Bytes, 32, baseRecord | (uint64_t{1} << 48));
+    Put32(m_Bytes, 44, number);
+    m_Next = kFirstAttribute;
     End();
   }
 
@@ -66,9 +66,9 @@ class RecordBuilder {
     const size_t valueOffset = Align8(24 + nameBytes);
     const size_t length = Align8(valueOffset + value.size());
     const size_t at = Begin(type, length, 0, name, 24);
-    Put32(bytes_, at + 16, static_cast<uint32_t>(value.size()));
-    Put16(bytes_, at + 20, static_cast<uint16_t>(valueOffset));
-    if (!value.empty()) std::memcpy(bytes_.data() + at + valueOffset, value.data(), value.size());
+    Put32(m_Bytes, at + 16, static_cast<uint32_t>(value.size()));
+    Put16(m_Bytes, at + 20, static_cast<uint16_t>(valueOffset));
+    if (!value.empty()) std::memcpy(m_Bytes.data() + at + valueOffset, value.data(), value.size());
     return Finish(length);
   }
 
@@ -79,12 +79,12 @@ class RecordBuilder {
     const size_t runOffset = Align8(64 + nameBytes);
     const size_t length = Align8(runOffset + runList.size() + 1);
     const size_t at = Begin(type, length, 1, name, 64);
-    Put64(bytes_, at + 16, startVcn);
-    Put16(bytes_, at + 32, static_cast<uint16_t>(runOffset));
-    Put64(bytes_, at + 40, realSize);
-    Put64(bytes_, at + 48, realSize);
-    Put64(bytes_, at + 56, realSize);
-    std::memcpy(bytes_.data() + at + runOffset, runList.data(), runList.size());
+    Put64(m_Bytes, at + 16, startVcn);
+    Put16(m_Bytes, at + 32, static_cast<uint16_t>(runOffset));
+    Put64(m_Bytes, at + 40, realSize);
+    Put64(m_Bytes, at + 48, realSize);
+    Put64(m_Bytes, at + 56, realSize);
+    std::memcpy(m_Bytes.data() + at + runOffset, runList.data(), runList.size());
     return Finish(length);
   }
 
@@ -128,12 +128,12 @@ class RecordBuilder {
     return v;
   }
 
-  Bytes& Raw() { return bytes_; }
-  size_t Next() const { return next_; }
+  Bytes& Raw() { return m_Bytes; }
+  size_t Next() const { return m_Next; }
 
   // The record as it lies on disk: stride tails saved in the update sequence, replaced by seq.
   Bytes Protected(uint16_t seq = 0x0A0B) const {
-    Bytes b = bytes_;
+    Bytes b = m_Bytes;
     Put16(b, kUsaOffset, seq);
     for (size_t k = 0; k < b.size() / 512; ++k) {
       const size_t tail = 512 * k + 510;
@@ -147,29 +147,29 @@ class RecordBuilder {
  private:
   size_t Begin(uint32_t type, size_t length, uint8_t nonResident, const std::u16string& name,
                size_t nameAt) {
-    const size_t at = next_;
-    if (at + length + 8 > bytes_.size()) throw std::length_error("record full");
-    Put32(bytes_, at, type);
-    Put32(bytes_, at + 4, static_cast<uint32_t>(length));
-    bytes_[at + 8] = std::byte{nonResident};
-    bytes_[at + 9] = std::byte(name.size());
-    Put16(bytes_, at + 10, static_cast<uint16_t>(nameAt));
-    for (size_t i = 0; i < name.size(); ++i) Put16(bytes_, at + nameAt + 2 * i, name[i]);
+    const size_t at = m_Next;
+    if (at + length + 8 > m_Bytes.size()) throw std::length_error("record full");
+    Put32(m_Bytes, at, type);
+    Put32(m_Bytes, at + 4, static_cast<uint32_t>(length));
+    m_Bytes[at + 8] = std::byte{nonResident};
+    m_Bytes[at + 9] = std::byte(name.size());
+    Put16(m_Bytes, at + 10, static_cast<uint16_t>(nameAt));
+    for (size_t i = 0; i < name.size(); ++i) Put16(m_Bytes, at + nameAt + 2 * i, name[i]);
     return at;
   }
   size_t Finish(size_t length) {
-    const size_t at = next_;
-    next_ += length;
+    const size_t at = m_Next;
+    m_Next += length;
     End();
     return at;
   }
   void End() {
-    Put32(bytes_, next_, 0xFFFFFFFF);
-    Put32(bytes_, 24, static_cast<uint32_t>(next_ + 8));
+    Put32(m_Bytes, m_Next, 0xFFFFFFFF);
+    Put32(m_Bytes, 24, static_cast<uint32_t>(m_Next + 8));
   }
 
-  Bytes bytes_;
-  size_t next_;
+  Bytes m_Bytes;
+  size_t m_Next;
 };
 
 // A run list with one run: `clusters` clusters at cluster `lcn` (both fit 4 bytes).

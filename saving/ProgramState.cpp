@@ -1,0 +1,27 @@
+#include "saving/ProgramState.h"
+
+#include "engine/records/ScanState.h"
+#include "engine/scanlog/ScanLogGlobals.h"
+#include "prompts/CopyGlobals.h"
+#include "saving/extract/CopyCounters.h"
+#include "saving/extract/FatFileCopy.h"
+#include "saving/imaging/ImageGlobals.h"
+#include "storage/SectorIo.h"
+#include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
+#include "storage/ntfs/NtfsMftMap.h"
+
+void ResetProgramState() {
+  ResetScanState();
+  ResetScanFlags();
+  ResetScanLogGlobals();
+  ResetSourceGlobals();
+  ResetVolumeGeometry();
+  ResetMftMap();
+  ResetDeviceHandleCache();
+  ResetZeroFilledSectorCount();
+  ResetCopyGlobals();
+  ResetCopyCounters();
+  ResetFatCopySelector();
+  ResetImageGlobals();
+}
