@@ -42,6 +42,7 @@ void ClusteredImage::SetLayout(uint64_t diskBytes, uint32_t clusterBits, uint32_
   m_DiskBytes = diskBytes;
   m_ClusterBits = clusterBits;
   m_L2Bits = l2Bits;
+  m_L2TableBytes = l2TableBytes;
   m_Cache = L2Cache(l2TableBytes);
 }
 
@@ -69,6 +70,9 @@ int ClusteredImage::ReadInCluster(uint64_t position, std::span<std::byte> destin
   if (l1Index >= m_L1.size()) return 0;
   Cluster cluster;
   if (const uint64_t tableOffset = m_L1[l1Index]; tableOffset != 0) {
+    // A table the file cannot hold is damage; refusing it here also keeps a damaged entry from
+    // costing a table-sized allocation.
+    if (tableOffset > m_File.Size() || m_L2TableBytes > m_File.Size() - tableOffset) return 0;
     std::span<const std::byte> table = m_Cache.Get(
         tableOffset,
         [this](uint64_t offset, std::span<std::byte> bytes) { return m_File.Read(offset, bytes); });

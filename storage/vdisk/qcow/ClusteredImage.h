@@ -56,6 +56,7 @@ class ClusteredImage : public VirtualDiskReader {
   uint64_t m_DiskBytes = 0;
   uint32_t m_ClusterBits = 0;
   uint32_t m_L2Bits = 0;
+  uint64_t m_L2TableBytes = 0;
   std::vector<uint64_t> m_L1;  // L2 table offsets, 0 for none
   L2Cache m_Cache;
 };
