@@ -17,6 +17,14 @@ uint64_t ClusteredImage::DiskSizeBytes() const {
   return m_DiskBytes;
 }
 
+int ClusteredImage::Open(const std::string& path, std::string* /*typeText*/) {
+  const int opened = OpenFile(path);
+  if (opened != 1) return opened;
+  const int result = OpenHeader();
+  if (result != 1) Close();
+  return result;
+}
+
 int ClusteredImage::OpenFile(const std::string& path) {
   Close();
   std::unique_ptr<RawDevice> device = m_Opener ? m_Opener(path) : nullptr;

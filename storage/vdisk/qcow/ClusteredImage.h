@@ -18,6 +18,10 @@ class ClusteredImage : public VirtualDiskReader {
  public:
   explicit ClusteredImage(VirtualDiskOpener opener);
 
+  // Opens the file and checks its header and L1 table (OpenHeader); nothing stays open unless
+  // the result is 1.
+  int Open(const std::string& path, std::string* typeText) override;
+
   // Fills destination from the guest disk at byte offset position; the range may cross clusters.
   // An unallocated or zero cluster reads as zeros. 0 (destination zeroed) for a range outside the
   // disk, an empty range, a compressed cluster, or a table or data the file does not hold.
@@ -32,11 +36,12 @@ class ClusteredImage : public VirtualDiskReader {
     uint64_t offset = 0;  // file offset of the cluster's first byte, for Data
   };
 
+  // Reads and checks the header of the file just opened and, when it is sound, the L1 table
+  // (ReadL1) and the layout (SetLayout); the result of Open.
+  virtual int OpenHeader() = 0;
   // The cluster an L2 entry (raw bytes of the table) describes.
   virtual Cluster DecodeL2Entry(std::span<const std::byte> table, size_t index) const = 0;
 
-  // Opens path through the opener; 3 when it cannot be opened, 1 otherwise. Closes first.
-  int OpenFile(const std::string& path);
   // Reads the L1 table of entryCount entries (8 bytes each) at offset; false when the file
   // does not hold it. decode turns a stored entry into an L2 table offset (0: none).
   bool ReadL1(uint64_t offset, uint64_t entryCount,
@@ -49,6 +54,7 @@ class ClusteredImage : public VirtualDiskReader {
   std::mutex m_Mutex;  // reads come from any thread; the window and the cache are shared state
 
  private:
+  int OpenFile(const std::string& path);
   int ReadInCluster(uint64_t position, std::span<std::byte> destination);
 
   VirtualDiskOpener m_Opener;

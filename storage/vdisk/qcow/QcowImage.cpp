@@ -32,14 +32,6 @@ uint64_t CeilDiv(uint64_t a, uint64_t b) {
 
 QcowImage::QcowImage(VirtualDiskOpener opener) : ClusteredImage(std::move(opener)) {}
 
-int QcowImage::Open(const std::string& path, std::string* /*typeText*/) {
-  const int opened = OpenFile(path);
-  if (opened != 1) return opened;
-  const int result = OpenHeader();
-  if (result != 1) Close();
-  return result;
-}
-
 int QcowImage::OpenHeader() {
   std::lock_guard lock(m_Mutex);
   std::array<std::byte, 72> header{};

@@ -14,16 +14,12 @@ class QcowImage final : public ClusteredImage {
 
   explicit QcowImage(VirtualDiskOpener opener = OpenVirtualDiskFile);
 
-  // 0 not QCOW 1 or 2, 1 opened, 2 damaged or unsupported, 3 the file cannot be opened.
-  int Open(const std::string& path, std::string* typeText) override;
-
   uint32_t Version() const { return m_Version; }
 
  protected:
+  int OpenHeader() override;
   Cluster DecodeL2Entry(std::span<const std::byte> table, size_t index) const override;
 
  private:
-  int OpenHeader();
-
   uint32_t m_Version = 0;
 };

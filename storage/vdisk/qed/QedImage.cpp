@@ -24,14 +24,6 @@ uint64_t DecodeL1(std::span<const std::byte> raw, size_t i) {
 
 QedImage::QedImage(VirtualDiskOpener opener) : ClusteredImage(std::move(opener)) {}
 
-int QedImage::Open(const std::string& path, std::string* /*typeText*/) {
-  const int opened = OpenFile(path);
-  if (opened != 1) return opened;
-  const int result = OpenHeader();
-  if (result != 1) Close();
-  return result;
-}
-
 int QedImage::OpenHeader() {
   std::lock_guard lock(m_Mutex);
   std::array<std::byte, 64> header{};
