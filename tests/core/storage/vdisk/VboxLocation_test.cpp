@@ -8,7 +8,7 @@ namespace {
 
 std::vector<std::byte> Bytes(const std::string& text) {
   std::vector<std::byte> out(text.size());
-  std::memcpy(out.data(), text.data(), text.size());
+  if (!text.empty()) std::memcpy(out.data(), text.data(), text.size());
   return out;
 }
 
