@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <initializer_list>
+#include <vector>
 
 #include "platform/DeviceNamespace.h"
 #include "platform/Registry.h"
@@ -23,12 +24,18 @@ void ReportStoreFailure() {
   Prompts().ViewMsgBox(std::string(kGeometryStoreFailedText) + ProgramRegistry().Path() + ".");
 }
 
-// Writes every (key, text) pair of one entry; false when one of them could not be written.
-bool WriteEntry(const std::string& name,
-                std::initializer_list<std::pair<std::string_view, std::string>> values) {
-  for (const auto& [key, text] : values)
-    if (!WriteRegistryString(RegistryRoot::ClassesRoot, key, name, text)) return false;
-  return true;
+// The store's path of a key below the classes root.
+std::string KeyPath(std::string_view key) {
+  return RegistryKeyPath(RegistryRoot::ClassesRoot, key);
+}
+
+// One entry: its (key, text) pairs under its value name.
+std::vector<RegistryKeyValues> Entry(
+    const std::string& name,
+    std::initializer_list<std::pair<std::string_view, std::string>> values) {
+  std::vector<RegistryKeyValues> keys;
+  for (const auto& [key, text] : values) keys.push_back({KeyPath(key), {{name, text}}});
+  return keys;
 }
 
 // The stored entries' numbers are written as the drivers' 32-bit fields hold them.
@@ -77,31 +84,33 @@ long GetPhysicalDriveModel(unsigned drive, std::string& model) {
 }
 
 int PublishDiskGeometry() {
-  // Nothing of an earlier listing survives, disk images included.
-  for (std::string_view key : kSubkeys) DeleteRegistryKey(RegistryRoot::ClassesRoot, key);
-  DeleteRegistryKey(RegistryRoot::ClassesRoot, kGeometryKey);
-  bool written = CreateRegistryKey(RegistryRoot::ClassesRoot, kGeometryKey);
-  for (std::string_view key : kSubkeys)
-    written = written && CreateRegistryKey(RegistryRoot::ClassesRoot, key);
-  for (int n = 0; written && n <= 9; ++n) {
+  // The root key and its subkeys are rebuilt from nothing: no entry of an earlier listing, disk
+  // images included, survives.
+  std::vector<RegistryKeyValues> keys{{KeyPath(kGeometryKey), {}}};
+  for (std::string_view key : kSubkeys) keys.push_back({KeyPath(key), {}});
+  const auto add = [&](const std::vector<RegistryKeyValues>& entry) {
+    for (const RegistryKeyValues& value : entry)
+      for (RegistryKeyValues& key : keys)
+        if (key.key == value.key) key.values.push_back(value.values.front());
+  };
+  for (int n = 0; n <= 9; ++n) {
     DiskGeometry g;
     if (!QueryDriveGeometry("\\\\.\\PhysicalDrive" + std::to_string(n), g)) continue;
     const bool fixed = g.mediaType == kFixedMedia;
     const std::string name = GeometryValueName(n);
-    written =
-        WriteEntry(name, {{kGeometryKey, fixed ? "HDD" : "ZIP"},
-                          {kGeometryMediaTypeKey,
-                           fixed ? "Fixed hard disk media" : "Removable media other than floppy"},
-                          {kGeometryCylinderKey, SignedLow32(g.cylinders)},
-                          {kGeometryHeadKey, std::to_string(g.tracksPerCylinder)},
-                          {kGeometrySectorsPerTrackKey, std::to_string(g.sectorsPerTrack)},
-                          {kGeometrySizeKey, std::to_string(g.sizeBytes)},
-                          {kGeometryBytesPerSectorKey, std::to_string(g.bytesPerSector)}});
+    add(Entry(name, {{kGeometryKey, fixed ? "HDD" : "ZIP"},
+                     {kGeometryMediaTypeKey,
+                      fixed ? "Fixed hard disk media" : "Removable media other than floppy"},
+                     {kGeometryCylinderKey, SignedLow32(g.cylinders)},
+                     {kGeometryHeadKey, std::to_string(g.tracksPerCylinder)},
+                     {kGeometrySectorsPerTrackKey, std::to_string(g.sectorsPerTrack)},
+                     {kGeometrySizeKey, std::to_string(g.sizeBytes)},
+                     {kGeometryBytesPerSectorKey, std::to_string(g.bytesPerSector)}}));
     std::string model;
-    if (written && GetPhysicalDriveModel(static_cast<unsigned>(n), model) == 0 && !model.empty())
-      written = WriteEntry(name, {{kGeometryModelKey, model}});
+    if (GetPhysicalDriveModel(static_cast<unsigned>(n), model) == 0 && !model.empty())
+      add(Entry(name, {{kGeometryModelKey, model}}));
   }
-  if (!written) {
+  if (!ProgramRegistry().ReplaceKeys(keys)) {
     ReportStoreFailure();
     return 0;
   }
@@ -114,17 +123,16 @@ int AddDiskImageGeometry(std::string_view model, uint64_t totalBytes, uint32_t b
   while (n < kGeometryEntryCount && !ReadValue(kGeometryKey, GeometryValueName(n)).empty()) ++n;
   if (n == kGeometryEntryCount) return -1;
   const uint32_t bps = bytesPerSector != 0 ? bytesPerSector : 512;
-  const bool written =
-      WriteEntry(GeometryValueName(n),
-                 {{kGeometryKey, "Image"},
-                  {kGeometryCylinderKey,
-                   SignedLow32(static_cast<int64_t>(totalBytes / bps / kSectorsPerCylinder))},
-                  {kGeometryHeadKey, std::to_string(kHeads)},
-                  {kGeometrySectorsPerTrackKey, std::to_string(kSectorsPerTrack)},
-                  {kGeometryBytesPerSectorKey, std::to_string(bps)},
-                  {kGeometryMediaTypeKey, "Image"},
-                  {kGeometryModelKey, std::string(model)},
-                  {kGeometrySizeKey, std::to_string(totalBytes)}});
+  const bool written = ProgramRegistry().WriteValues(Entry(
+      GeometryValueName(n), {{kGeometryKey, "Image"},
+                             {kGeometryCylinderKey, SignedLow32(static_cast<int64_t>(
+                                                        totalBytes / bps / kSectorsPerCylinder))},
+                             {kGeometryHeadKey, std::to_string(kHeads)},
+                             {kGeometrySectorsPerTrackKey, std::to_string(kSectorsPerTrack)},
+                             {kGeometryBytesPerSectorKey, std::to_string(bps)},
+                             {kGeometryMediaTypeKey, "Image"},
+                             {kGeometryModelKey, std::string(model)},
+                             {kGeometrySizeKey, std::to_string(totalBytes)}}));
   if (!written) {
     ReportStoreFailure();
     return -1;
