@@ -202,6 +202,26 @@ TEST(PieChartWnd, ALongLegendScrolls) {
   guitest::Shot("drive-chart-long-legend-scrolled");
 }
 
+TEST(PieChartWnd, FlatModeWithLabels) {
+  ChartFrame chart;
+  chart->AddPiece("Used Space", "Used Space", 75, 0xFF6E78FD, true);
+  chart->AddPiece("Free Space", "Free Space", 25, 0xFFFF7B32, true);
+  chart->SetChartMode(0);
+  chart->SetPieRect(wxRect(30, 110, 240, 240));
+  chart->SetLegendRect(wxRect(290, 110, 290, 280));
+  guitest::Pump();
+  const wxImage screen = guitest::Shot("drive-chart-flat-labels");
+  ASSERT_TRUE(screen.IsOk());
+  // 75 % from 0 to 270 degrees and 25 % above and right of the centre (150, 230).
+  const wxColour used = PixelAt(screen, chart.get(), wxPoint(100, 270));
+  const wxColour free = PixelAt(screen, chart.get(), wxPoint(200, 160));
+  EXPECT_GT(used.Blue(), used.Red() + 40) << used.GetAsString().utf8_string();
+  EXPECT_GT(free.Red(), free.Blue() + 60) << free.GetAsString().utf8_string();
+  Click(chart.get(), wxPoint(200, 160));
+  ASSERT_TRUE(chart->Chart().SelectedPiece());
+  EXPECT_EQ(chart->Chart().SelectedPiece()->label, "Free Space");
+}
+
 TEST(PieChartWnd, SavesItsPicture) {
   ChartFrame chart;
   chart->AddPiece("Used Space", "Used Space", 60, 0xFF6E78FD, false);
