@@ -1,6 +1,7 @@
 #include "widgets/PieChartModel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -49,7 +50,7 @@ std::string LabelPercentText(float share) {
 PieChartPiece* PieChartModel::AddPiece(std::string_view label, std::string_view text, double value,
                                        Argb colour, bool drawLabelText) {
   m_DrawLabelText = drawLabelText;
-  if (label.empty() || HasPiece(label) || !(value > 0)) return nullptr;
+  if (label.empty() || HasPiece(label) || !(value > 0) || std::isinf(value)) return nullptr;
   auto piece = std::make_unique<PieChartPiece>();
   piece->label = label;
   piece->text = text;
@@ -204,7 +205,7 @@ int PieChartModel::SetPieceText(std::string_view label, std::string_view text) {
 
 int PieChartModel::SetPieceValue(std::string_view label, double value) {
   PieChartPiece* p = FindPiece(label);
-  if (!p || !(value > 0)) return 0;
+  if (!p || !(value > 0) || std::isinf(value)) return 0;
   m_Total += value - p->value;
   p->value = value;
   ComputeShares();
@@ -264,24 +265,24 @@ void PieChartModel::AfterPiecesChanged() {
 // --- settings
 
 void PieChartModel::SetTransparency(float percent) {
-  percent = std::clamp(percent, 0.0f, 100.0f);
+  percent = std::isnan(percent) ? 0.0f : std::clamp(percent, 0.0f, 100.0f);
   const auto alpha = static_cast<uint8_t>((1.0f - percent / 100.0f) * 255.0f);
   for (auto& [key, p] : m_Pieces) p->alpha = alpha;
 }
 
 void PieChartModel::SetInclination(float degrees) {
-  m_Inclination = std::clamp(degrees, 0.0f, 89.0f);
+  m_Inclination = std::isnan(degrees) ? 0.0f : std::clamp(degrees, 0.0f, 89.0f);
 }
 
 void PieChartModel::SetRotation(float degrees) {
-  if (!(degrees == degrees)) degrees = 0;  // NaN
+  if (!std::isfinite(degrees)) degrees = 0;
   while (degrees >= 360.0f) degrees -= 360.0f;
   m_Rotation = degrees;
   m_DrawStartAngle = degrees;
 }
 
 int PieChartModel::SetThickness(float pixels) {
-  if (pixels < 0) return 0;
+  if (!(pixels >= 0) || std::isinf(pixels)) return 0;
   const int span = GetChartRect(true).Height() * 89 / 180;
   if (span <= 0) return 0;  // no pie to be thick
   m_ThicknessFactor = pixels / static_cast<float>(span);

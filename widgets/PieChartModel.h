@@ -113,7 +113,7 @@ class PieChartModel {
 
   // --- pieces
   // The label flag is kept whatever happens. An empty label, one that a piece already has, or a
-  // value not above 0 is refused with nullptr and changes nothing else.
+  // value that is not a finite number above 0 is refused with nullptr and changes nothing else.
   PieChartPiece* AddPiece(std::string_view label, std::string_view text, double value, Argb colour,
                           bool drawLabelText);
   void RemoveAllPieces();
@@ -138,7 +138,7 @@ class PieChartModel {
   void SetAllLightFactors(float factor);
   void SetAllDarkFactors(float factor);
   int SetPieceText(std::string_view label, std::string_view text);
-  // Refuses a missing piece or a value not above 0.
+  // Refuses a missing piece or a value that is not a finite number above 0.
   int SetPieceValue(std::string_view label, double value);
   // percent of the top ellipse's width.
   int SetPieceExplode(std::string_view label, float percent);

@@ -46,6 +46,7 @@ TEST(PieChartModel, RefusedPiecesChangeNothingButTheLabelFlag) {
       {"zero value", "Free Space", 0},
       {"negative value", "Free Space", -2},
       {"not a number", "Free Space", std::numeric_limits<double>::quiet_NaN()},
+      {"infinite", "Free Space", std::numeric_limits<double>::infinity()},
   };
   bool flag = false;
   for (const Case& c : cases) {
@@ -141,6 +142,11 @@ TEST(PieChartModel, SettingsAreClamped) {
     chart.SetTransparency(c.in);
     for (const auto& [key, p] : chart.Pieces()) EXPECT_EQ(p->alpha, c.alpha) << c.in;
   }
+  // Not a number changes neither into garbage.
+  chart.SetInclination(std::nanf(""));
+  EXPECT_EQ(chart.m_Inclination, 0);
+  chart.SetTransparency(std::nanf(""));
+  EXPECT_EQ(chart.FindPiece("a")->alpha, 255);
   chart.SetRotation(725);
   EXPECT_FLOAT_EQ(chart.m_Rotation, 5);
   EXPECT_FLOAT_EQ(chart.m_DrawStartAngle, 5);
@@ -177,7 +183,7 @@ TEST(PieChartModel, ThicknessIsRelativeToTheTilt) {
   PieChartModel chart;
   chart.SetClientRect({0, 0, 600, 400});
   chart.m_PieRect = {0, 0, 180, 180};
-  EXPECT_EQ(chart.SetThickness(-1), 0);
+  for (float refused : {-1.0f, std::nanf(""), INFINITY}) EXPECT_EQ(chart.SetThickness(refused), 0);
   EXPECT_FLOAT_EQ(chart.m_ThicknessFactor, 0.5f);
   EXPECT_EQ(chart.SetThickness(15), 1);
   EXPECT_FLOAT_EQ(chart.m_ThicknessFactor, 15.0f / 89.0f);
