@@ -9,9 +9,10 @@
 // Input: byte 0 (bit 0: FAT16 instead of NTFS; bit 1: formatted instead of deleted-file recovery),
 // then the volume's first bytes; the rest of the 4 MiB volume is zeros. Seeds: the first 112 KiB
 // of the NTFS fixture with 4096-byte clusters (boot sector and $MFT) and the first 96 KiB of the
-// FAT16 fixture with 512-byte clusters (boot sector, tables, root and the files' clusters).
+// FAT16 fixture with 512-byte clusters (boot sector, tables, root and the files' clusters), each
+// also as tests/fixtures/hostile.py damages it (a sparse run claiming 64 GiB; two deleted entries
+// shown under one name).
 #include <fcntl.h>
-#include <ftw.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,17 +62,9 @@ struct SkipErrors final : CopyErrorPrompt {
   CopyErrorAnswer AskCopyError() override { return CopyErrorAnswer::Skip; }
 };
 
-// The folder that holds the target and what lies outside it.
-const fs::path& Top() {
-  static const fs::path top = [] {
-    char pattern[] = "/tmp/merrowind-extract-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (!made) std::abort();
-    std::atexit([] { fs::remove_all(Top()); });
-    return fs::path(made);
-  }();
-  return top;
-}
+// The folder that holds the target and what lies outside it: made for each run and removed after
+// it, so that a failing run leaves it for a look and a passing one leaves nothing.
+fs::path g_Top;
 
 void WriteText(const fs::path& path, const char* text) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -93,14 +86,13 @@ std::string ReadText(const fs::path& path) {
 
 // The target with its traps, and the files outside it they point at.
 void PlantTraps(const fs::path& target) {
-  fs::remove_all(Top());
   fs::create_directories(target);
-  fs::create_directory(Top() / "victim-folder");
-  WriteText(Top() / "victim.txt", kVictimText);
-  for (const char* name : kHardLinks) fs::create_hard_link(Top() / "victim.txt", target / name);
-  for (const char* name : kFileLinks) fs::create_symlink(Top() / "victim.txt", target / name);
+  fs::create_directory(g_Top / "victim-folder");
+  WriteText(g_Top / "victim.txt", kVictimText);
+  for (const char* name : kHardLinks) fs::create_hard_link(g_Top / "victim.txt", target / name);
+  for (const char* name : kFileLinks) fs::create_symlink(g_Top / "victim.txt", target / name);
   for (const char* name : kFolderLinks)
-    fs::create_directory_symlink(Top() / "victim-folder", target / name);
+    fs::create_directory_symlink(g_Top / "victim-folder", target / name);
 }
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -110,18 +102,18 @@ void PlantTraps(const fs::path& target) {
 
 void CheckOutside(const fs::path& target) {
   std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(Top())) names.insert(e.path().filename());
+  for (const auto& e : fs::directory_iterator(g_Top)) names.insert(e.path().filename());
   if (names != std::set<std::string>{target.filename(), "victim.txt", "victim-folder"})
     Fail("an entry beside the target was created or removed");
-  if (ReadText(Top() / "victim.txt") != kVictimText) Fail("a file outside the target changed");
-  if (!fs::is_empty(Top() / "victim-folder")) Fail("a folder outside the target was written");
+  if (ReadText(g_Top / "victim.txt") != kVictimText) Fail("a file outside the target changed");
+  if (!fs::is_empty(g_Top / "victim-folder")) Fail("a folder outside the target was written");
 }
 
 // Sums the lengths of the files written (the planted traps left out) and checks each against the
 // volume's size.
 uint64_t WrittenBytes(const fs::path& target) {
   struct stat victim {};
-  if (::stat((Top() / "victim.txt").c_str(), &victim) != 0) Fail("the outside file is gone");
+  if (::stat((g_Top / "victim.txt").c_str(), &victim) != 0) Fail("the outside file is gone");
   uint64_t total = 0;
   for (auto it = fs::recursive_directory_iterator(target); it != fs::recursive_directory_iterator();
        ++it) {
@@ -238,12 +230,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       ScanJob job{control, observer};
       scan(job);
 
-      const fs::path target = Top() / "target";
+      char pattern[] = "/tmp/merrowind-extract-fuzz-XXXXXX";
+      if (!::mkdtemp(pattern)) std::abort();
+      g_Top = pattern;
+      const fs::path target = g_Top / "target";
       PlantTraps(target);
       const uint64_t claimed = ExtractAll(target, fat);
       CheckOutside(target);
       if (WrittenBytes(target) > claimed)
         Fail("the files written hold more than their records claim");
+      fs::remove_all(g_Top);
     }
   }
 
