@@ -28,6 +28,11 @@ class TempDir {
   fs::path m_Path;
 };
 
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // Sets TZ for one test and restores it.
 class ZoneGuard {
  public:
@@ -170,14 +175,11 @@ TEST(TargetFolder, ATakenNameIsNeverOpenedOrWrittenThrough) {
       const std::string text = "new";
       EXPECT_TRUE(f.Write(std::as_bytes(std::span(text))));
       EXPECT_TRUE(f.Close());
-      std::ifstream in(target.path() / c.used);
-      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+      EXPECT_EQ(ReadText(target.path() / c.used), "new");
     }
-    std::ifstream in(victim);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "outside");
+    EXPECT_EQ(ReadText(victim), "outside");
     if (c.planted == Planted::File && c.rule != ExistingName::Overwrite) {
-      std::ifstream older(target.path() / "a.txt");
-      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "older");
+      EXPECT_EQ(ReadText(target.path() / "a.txt"), "older");
     }
   }
 }
