@@ -145,14 +145,15 @@ TargetFolder TargetFolder::Subfolder(const std::string& safeName) const {
 }
 
 std::string NumberedName(const std::string& safeName, uint32_t n) {
+  const std::string digits = std::to_string(n);
   const size_t dot = safeName.rfind('.');
-  const std::string extension = dot == std::string::npos ? std::string() : safeName.substr(dot);
+  std::string extension;
+  // An "extension" too long to leave room for the number is part of the name.
+  if (dot != std::string::npos && safeName.size() - dot + digits.size() <= kMaxNameBytes)
+    extension = safeName.substr(dot);
   const std::string_view base =
       std::string_view(safeName).substr(0, safeName.size() - extension.size());
-  const std::string digits = std::to_string(n);
-  const size_t room = kMaxNameBytes > extension.size() + digits.size()
-                          ? kMaxNameBytes - extension.size() - digits.size()
-                          : 0;
+  const size_t room = kMaxNameBytes - extension.size() - digits.size();
   return std::string(base.substr(0, Utf8Cut(base, room))) + digits + extension;
 }
 

@@ -211,6 +211,8 @@ TEST(NumberedName, TheNumberGoesBeforeTheLastExtensionAndTheNameStaysShortEnough
   const std::string numbered = NumberedName(longest, 9999);
   EXPECT_EQ(numbered.size(), kMaxNameBytes);
   EXPECT_TRUE(numbered.ends_with("x9999.txt"));
+  const std::string allExtension = "." + std::string(kMaxNameBytes - 1, 'e');
+  EXPECT_EQ(NumberedName(allExtension, 7), allExtension.substr(0, kMaxNameBytes - 1) + "7");
 }
 
 // A hole is left unwritten, and the length covers one at the end.
