@@ -4,10 +4,12 @@
 //
 //   tree_paint_gui_bench [folders at the last level, default 200000]
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/init.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -65,6 +67,8 @@ int main(int argc, char** argv) {
   }
   wxApp::SetInstance(new wxApp);
   if (!wxEntryStart(argc, argv)) return 1;
+  wxGUIEventLoop loop;
+  wxEventLoopActivator activate(&loop);
   ResetProgramState();
   g_FileSystemName = FileSystemKind::Ntfs;
   g_TreeMode = 2;
@@ -80,12 +84,15 @@ int main(int argc, char** argv) {
   });
 
   const auto start = Clock::now();
+  const std::clock_t cpuStart = std::clock();
   tree->InitRoots();
   tree->FillFolderTree(tree->Model().RootItem(), 5);
   const double fill = Ms(start);
+  const double fillCpu = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   frame->Show();
   Pump(painted);
-  std::printf("fill: %.1f ms\nfirst paint: %.1f ms (window items %zu)\n", fill, Ms(start),
+  // On a shared machine the processor time of the fill says more than the wall time.
+  std::printf("fill: %.1f ms (processor time %.1f ms)\nfirst paint: %.1f ms (window items %zu)\n", fill, fillCpu, Ms(start),
               tree->WindowItemCount());
 
   const auto open = Clock::now();

@@ -213,17 +213,25 @@ int FolderTreeModel::EnumDiskPartitions(int disk, uint32_t sector, bool addNodes
 // --- Results tree ----------------------------------------------------------------------------
 
 void FolderTreeModel::FillFolderTree(TreeItem parent, uint32_t parentId) {
+  BuildFolderTree(parent, parentId);
+  ShowFilledTree(parent);
+}
+
+void FolderTreeModel::BuildFolderTree(TreeItem parent, uint32_t parentId) {
   const uint32_t total = g_ScanState.folderCount.load();
   if (total == 0 || !IsValid(parent)) return;
   const int32_t chosen = g_ScanState.chosenFileSystem.load();
+  m_Nodes.reserve(m_Nodes.size() + total);
   // A record gets one node per fill: treeItem 0 means "not in the tree yet".
   for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
     if (f->partition == chosen) f->treeItem = kNoItem;
 
+  // Depth first without recursion. `path` holds the ids of the folders above the one being
+  // filled that have children (a leaf never needs to be on it), `onPath` the same as a set.
   struct Pending {
     TreeItem item;
     uint32_t id;
-    size_t depth;
+    size_t depth;  // entries of `path` above this folder
   };
   std::vector<Pending> pending{{parent, parentId, 0}};
   std::vector<uint32_t> path;
@@ -237,8 +245,6 @@ void FolderTreeModel::FillFolderTree(TreeItem parent, uint32_t parentId) {
       onPath.erase(path.back());
       path.pop_back();
     }
-    path.push_back(p.id);
-    onPath.insert(p.id);
 
     children.clear();
     ForEachChild(g_ScanState.folderList, p.id, [&](FolderRecord& f) {
@@ -248,11 +254,16 @@ void FolderTreeModel::FillFolderTree(TreeItem parent, uint32_t parentId) {
       f.treeItem = item;
       children.push_back(item);
     });
+    if (children.empty()) continue;
+    path.push_back(p.id);
+    onPath.insert(p.id);
     std::stable_sort(children.begin(), children.end(),
                      [&](TreeItem a, TreeItem b) { return TextBefore(Node(a).text, Node(b).text); });
     for (TreeItem c : children) LinkLast(p.item, c);
-    for (auto c = children.rbegin(); c != children.rend(); ++c)
-      if (!onPath.count(Node(*c).folder->id)) pending.push_back({*c, Node(*c).folder->id, p.depth + 1});
+    for (auto c = children.rbegin(); c != children.rend(); ++c) {
+      const uint32_t id = Node(*c).folder->id;
+      if (!onPath.count(id)) pending.push_back({*c, id, path.size()});
+    }
 
     m_FillCount += static_cast<int>(children.size());
     uint64_t percent = uint64_t(m_FillCount) * 100 / total;
@@ -262,6 +273,10 @@ void FolderTreeModel::FillFolderTree(TreeItem parent, uint32_t parentId) {
       m_Hooks->ReportFillProgress(shownPercent);
     }
   }
+}
+
+void FolderTreeModel::ShowFilledTree(TreeItem parent) {
+  if (!IsValid(parent)) return;
   if (m_Observer) m_Observer->OnChildrenReplaced(parent);
   Expand(m_RootItem);
 }

@@ -106,6 +106,12 @@ class FolderTreeModel : private PartitionNodeSink {
   // theirs, and so on; sets each record's treeItem. A folder that is its own parent, or whose id
   // is already on the path to it, gets a node but is not entered; a record never gets two nodes.
   void FillFolderTree(TreeItem parent, uint32_t parentId);
+  // The two halves of the fill, for a page that builds a large tree on its tree-fill worker:
+  // BuildFolderTree touches only the model and the records (no view is told, no page is called
+  // but ReportFillProgress), so it may run on that worker while the UI thread leaves the model
+  // alone; ShowFilledTree then tells the view, on the UI thread.
+  void BuildFolderTree(TreeItem parent, uint32_t parentId);
+  void ShowFilledTree(TreeItem parent);
   int FillCount() const { return m_FillCount; }
 
   // -1 without a check box, 0 unchecked, 1 checked.
