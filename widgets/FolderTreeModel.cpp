@@ -354,55 +354,46 @@ void FolderTreeModel::OnFolderUnchecked(TreeItem item) {
   MarkFolder(item, 'n', false);
 }
 
-void FolderTreeModel::CheckFolderRows(TreeItem item) {
+void FolderTreeModel::MarkFolderRows(TreeItem item, bool checked) {
   uint32_t id;
   if (item == m_RootItem) {
     if (!RootFolderId(id)) return;
-    m_MarksOnly = 1;
+    // Only checking turns the record marks off for the root: the page marks every record itself.
+    if (checked) m_MarksOnly = 1;
   } else {
     FolderRecord* f = Node(item).folder;
     if (!IsChosen(f)) return;
-    f->selected = 'y';
+    f->selected = checked ? 'y' : 'n';
     id = f->id;
   }
-  m_Hooks->CheckListRowsOfFolder(item, id);
-}
-
-void FolderTreeModel::UncheckFolderRows(TreeItem item) {
-  uint32_t id;
-  if (item == m_RootItem) {
-    if (!RootFolderId(id)) return;
-  } else {
-    FolderRecord* f = Node(item).folder;
-    if (!IsChosen(f)) return;
-    f->selected = 'n';
-    id = f->id;
-  }
-  m_Hooks->UncheckListRowsOfFolder(item, id);
+  if (checked)
+    m_Hooks->CheckListRowsOfFolder(item, id);
+  else
+    m_Hooks->UncheckListRowsOfFolder(item, id);
 }
 
 void FolderTreeModel::ToggleCheck(TreeItem item) {
   if (!IsValid(item)) return;
-  if (GetCheckState(item) != 0) {
-    m_Hooks->ShowCheckProgress("Please Wait - De-Selecting Data");
-    m_MarksOnly = 0;
-    SetItemUnchecked(item);
-    UncheckSubtree(item);
-    m_Hooks->HideCheckProgress();
-    if (m_Mode == 2) {
-      if (item != m_RootItem) m_Hooks->DeselectFolderData(item, 0);
-      UncheckFolderRows(item);
-    }
-  } else {
-    m_Hooks->ShowCheckProgress("Please Wait - Selecting Data");
-    m_MarksOnly = 0;
+  const bool check = GetCheckState(item) == 0;
+  m_Hooks->ShowCheckProgress(check ? "Please Wait - Selecting Data"
+                                   : "Please Wait - De-Selecting Data");
+  m_MarksOnly = 0;
+  if (check) {
     SetItemChecked(item);
     CheckSubtree(item);
-    m_Hooks->HideCheckProgress();
-    if (m_Mode == 2) {
-      if (item != m_RootItem) m_Hooks->SelectFolderData(item, 0);
-      CheckFolderRows(item);
+  } else {
+    SetItemUnchecked(item);
+    UncheckSubtree(item);
+  }
+  m_Hooks->HideCheckProgress();
+  if (m_Mode == 2) {
+    if (item != m_RootItem) {
+      if (check)
+        m_Hooks->SelectFolderData(item, 0);
+      else
+        m_Hooks->DeselectFolderData(item, 0);
     }
+    MarkFolderRows(item, check);
   }
   m_MarksOnly = m_Mode == 2 ? 1 : 0;
   UpdateParentsAfterUncheck(item);

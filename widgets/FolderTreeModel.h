@@ -126,8 +126,8 @@ class FolderTreeModel : private PartitionNodeSink {
   bool AllChildrenChecked(TreeItem item) const;
   void OnFolderChecked(TreeItem item);
   void OnFolderUnchecked(TreeItem item);
-  void CheckFolderRows(TreeItem item);
-  void UncheckFolderRows(TreeItem item);
+  void CheckFolderRows(TreeItem item) { MarkFolderRows(item, true); }
+  void UncheckFolderRows(TreeItem item) { MarkFolderRows(item, false); }
   // A click on item's check box, or Space on it: the item and its subtree change together, then
   // the parents follow.
   void ToggleCheck(TreeItem item);
@@ -197,6 +197,7 @@ class FolderTreeModel : private PartitionNodeSink {
   template <class F>
   void ForEachBelow(TreeItem item, F&& fn);
   void MarkFolder(TreeItem item, uint8_t selected, bool checked);
+  void MarkFolderRows(TreeItem item, bool checked);
   uintptr_t AddPartitionNode(const std::string& text) override;
   void Notify(TreeItem item) {
     if (m_Observer) m_Observer->OnItemChanged(item);

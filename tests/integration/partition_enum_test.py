@@ -47,9 +47,10 @@ def dump(image, bps=None):
 
 
 def volume_sectors(image, start, bps):
-    """The file system's own sector count, from fsstat's sector range."""
+    """The file system's own sector count, from fsstat's sector range (FAT calls it "Total
+    Range")."""
     info = o.fsstat(image, start, bps if bps != 512 else None)
-    lo, hi = (int(x) for x in info["Total Sector Range"].split(" - "))
+    lo, hi = (int(x) for x in info.get("Total Sector Range", info.get("Total Range")).split(" - "))
     return hi - lo + 1
 
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,15 @@ class RecordingSink final : public PartitionNodeSink {
     return 1000 + texts.size();
   }
   std::vector<std::string> texts;
+};
+
+class Partitions;
+
+// A disk made by `make`, and what the walk lists on it.
+struct DiskCase {
+  const char* what;
+  std::function<void(Partitions&)> make;
+  std::vector<Listed> expected;
 };
 
 // A disk in memory with writers for the few fields the walk reads.
@@ -125,7 +135,8 @@ class Partitions : public SectorPathTest {
       if (!c.write && c.offset <= sector * bps && sector * bps < c.offset + c.length) return true;
     return false;
   }
-  size_t Reads() const { return plan->calls.size(); }
+  template <size_t N>
+  void RunCases(const DiskCase (&cases)[N]);
 
   uint32_t bps = 512;
   std::shared_ptr<MemoryDisk> disk;
@@ -133,6 +144,17 @@ class Partitions : public SectorPathTest {
 };
 
 using K = FileSystemKind;
+
+template <size_t N>
+void Partitions::RunCases(const DiskCase (&cases)[N]) {
+  for (const DiskCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    UseDisk(4096);
+    c.make(*this);
+    EXPECT_EQ(Enumerate(), 1);
+    EXPECT_EQ(Found(), c.expected);
+  }
+}
 
 TEST_F(Partitions, VolumeWithoutTableIsOnePartitionFromSectorZero) {
   Fat32Boot(0, 70000);
@@ -143,31 +165,21 @@ TEST_F(Partitions, VolumeWithoutTableIsOnePartitionFromSectorZero) {
 }
 
 TEST_F(Partitions, WholeVolumeTestTakesTheSixteenBitTotalAndPrefersNtfs) {
-  struct Case {
-    const char* what;
-    std::function<void(Partitions&)> make;
-    Listed expected;
-  } cases[] = {
+  const DiskCase cases[] = {
       {"FAT16 with its total in the 16-bit field", [](Partitions& t) { t.Fat16Boot(0, 0, 8192); },
-       {K::Fat16, 0, 8192}},
+       {{K::Fat16, 0, 8192}}},
       {"FAT16 with a 32-bit total", [](Partitions& t) { t.Fat16Boot(0, 100000, 77); },
-       {K::Fat16, 0, 100000}},
+       {{K::Fat16, 0, 100000}}},
       {"NTFS with a total above 32 bits", [](Partitions& t) { t.NtfsBoot(0, 0x123456789ull); },
-       {K::Ntfs, 0, 0x123456789ull}},
+       {{K::Ntfs, 0, 0x123456789ull}}},
       {"NTFS and FAT32 texts together",
        [](Partitions& t) {
          t.Fat32Boot(0, 5);
          t.NtfsBoot(0, 9);
        },
-       {K::Ntfs, 0, 9}},
+       {{K::Ntfs, 0, 9}}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    UseDisk(4096);
-    c.make(*this);
-    EXPECT_EQ(Enumerate(), 1);
-    EXPECT_EQ(Found(), std::vector<Listed>{c.expected});
-  }
+  RunCases(cases);
 }
 
 TEST_F(Partitions, WholeVolumeGetsNoNodeForALogicalDrive) {
@@ -226,43 +238,35 @@ TEST_F(Partitions, NoSignatureListsNothingAndClearsAStaleBlock) {
 }
 
 TEST_F(Partitions, ExtendedChainsThatLoopOrRunOnEnd) {
-  struct Case {
-    const char* what;
-    std::function<void(Partitions&)> make;
-    size_t listed;
-  } cases[] = {
+  const DiskCase cases[] = {
       {"an EBR whose link is itself (offset 0)",
        [](Partitions& t) {
+         t.Slot(0, 0, 0x05, 1000, 3000);
          t.Slot(1000, 0, 0x06, 10, 5);
          t.Slot(1000, 1, 0x05, 0, 5);
        },
-       1},
+       {{K::Fat16, 1010, 1015}}},
       {"two EBRs linking to each other",
        [](Partitions& t) {
+         t.Slot(0, 0, 0x05, 1000, 3000);
          t.Slot(1000, 0, 0x06, 10, 5);
          t.Slot(1000, 1, 0x05, 100, 5);
          t.Slot(1100, 0, 0x06, 10, 5);
          t.Slot(1100, 1, 0x0F, 0, 5);
          t.Slot(1100, 2, 0x05, 100, 5);  // a later link slot wins: back to 1100
        },
-       2},
+       {{K::Fat16, 1010, 1015}, {K::Fat16, 1110, 1115}}},
       {"a link to an EBR without the boot signature",
        [](Partitions& t) {
+         t.Slot(0, 0, 0x05, 1000, 3000);
          t.Slot(1000, 0, 0x06, 10, 5);
          t.Slot(1000, 1, 0x05, 100, 5);
          t.Slot(1100, 0, 0x06, 10, 5);
          t.Sector(1100)[510] = std::byte{0};
        },
-       1},
+       {{K::Fat16, 1010, 1015}}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    UseDisk(4096);
-    Slot(0, 0, 0x05, 1000, 3000);
-    c.make(*this);
-    EXPECT_EQ(Enumerate(), 1);
-    EXPECT_EQ(Found().size(), c.listed);
-  }
+  RunCases(cases);
 }
 
 TEST_F(Partitions, SixtyLogicalPartitionsListTheFirstTwentySix) {
