@@ -14,6 +14,8 @@ int64_t g_SourceEndSector = 0;
 FileSystemKind g_FileSystemName = FileSystemKind::None;
 int32_t g_VirtualDiskMode = 0;
 VirtualDiskFormat g_VirtualDiskType = VirtualDiskFormat::Vmdk;
+std::string g_VirtualDiskPath;
+std::string g_VirtualBoxFilePath;
 int32_t g_DiskImageSource = 0;
 int32_t g_ImageMultiFile = 0;
 std::string g_SourceImageFolder;
@@ -53,6 +55,8 @@ void ResetSourceGlobals() {
   g_FileSystemName = FileSystemKind::None;
   g_VirtualDiskMode = 0;
   g_VirtualDiskType = VirtualDiskFormat::Vmdk;
+  g_VirtualDiskPath.clear();
+  g_VirtualBoxFilePath.clear();
   g_DiskImageSource = 0;
   g_ImageMultiFile = 0;
   g_SourceImageFolder.clear();

@@ -26,6 +26,8 @@ extern FileSystemKind g_FileSystemName;  // file system of the chosen volume; No
 
 extern int32_t g_VirtualDiskMode;  // the source is a virtual-disk file
 extern VirtualDiskFormat g_VirtualDiskType;  // format of that file
+extern std::string g_VirtualDiskPath;     // the virtual-disk file chosen (a ".vbox" file's disk)
+extern std::string g_VirtualBoxFilePath;  // the ".vbox" file last chosen, shown again next time
 
 extern int32_t g_DiskImageSource;        // the source is a disk image folder
 extern int32_t g_ImageMultiFile;         // that image is split into 2 GiB pieces

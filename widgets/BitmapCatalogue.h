@@ -52,7 +52,8 @@ inline constexpr std::array<BitmapEntry, 37> kBitmapCatalogue = {{
     {"\\yes.bmp", BitmapKind::Button, 3, 86, 26, "Yes", BitmapSymbol::None, 0},
     {"\\no.bmp", BitmapKind::Button, 3, 86, 26, "No", BitmapSymbol::None, 0},
     {"\\cancel.bmp", BitmapKind::Button, 3, 86, 26, "Cancel", BitmapSymbol::None, 0},
-    {"\\browse.bmp", BitmapKind::Button, 3, 86, 26, "Browse", BitmapSymbol::None, 0},
+    // A compact face: the dialogs place Browse in a narrow slot beside their path field.
+    {"\\browse.bmp", BitmapKind::Button, 3, 30, 26, "...", BitmapSymbol::None, 0},
     {"\\apply.bmp", BitmapKind::Button, 3, 86, 26, "Apply", BitmapSymbol::None, 0},
     {"\\retry.bmp", BitmapKind::Button, 3, 76, 23, "Retry", BitmapSymbol::None, 0},
     {"\\retryall.bmp", BitmapKind::Button, 3, 76, 23, "Retry All", BitmapSymbol::None, 0},

@@ -23,6 +23,9 @@ class VirtualDiskReader {
 
   // Closes the file and frees the tables; harmless when nothing is open.
   virtual void Close() = 0;
+
+  // Size of the guest disk in bytes while a file is open, 0 otherwise.
+  virtual uint64_t DiskSizeBytes() const = 0;
 };
 
 // The virtual-disk formats. Each has the letter the program has always known it by; the letter

@@ -3,13 +3,17 @@
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
 //             [--start S] [--end E] [--bps N] [--save-log LOG]
 //             [--extract DIR [--only-deleted] [--only-name NAME]]
+//   scan-dump --vdisk FILE --fs ... (the options of --image but --bps)
 //   scan-dump --load-log LOG
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
 // --load-log restores the lists from a scan log instead of scanning and prints them the same way.
 // The image stands in for "\\.\PhysicalDrive0"; the source globals are set as the source page
 // sets them for a volume at sectors S..E (the whole file when omitted). Questions are answered
-// No, bad sectors are skipped, notices go to stderr as "notice: TEXT". Output, sorted:
+// No, bad sectors are skipped, notices go to stderr as "notice: TEXT".
+// --vdisk reads a virtual-disk file instead, chosen as the virtual-path dialog chooses it (a name
+// ending in ".vmdk" is taken as VMDK); the whole disk is the source, in 512-byte sectors. A
+// refused file prints the dialog's message on stderr and exits 1. Output, sorted:
 //   kind<TAB>deleted<TAB>size<TAB>id<TAB>path      (kind D or F, deleted y or n)
 //   folders N files M
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
@@ -49,6 +53,7 @@
 #include "platform/DeviceNamespace.h"
 #include "platform/TextCodec.h"
 #include "storage/SourceGlobals.h"
+#include "storage/VirtualDiskProbe.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/tools/ExtractFound.h"
 #include "saving/ProgramState.h"
@@ -57,6 +62,7 @@ namespace {
 
 struct Options {
   std::string image;
+  std::string vdisk;
   std::string fs;
   std::string mode = "deleted";
   int64_t start = 0;
@@ -91,6 +97,8 @@ Options Parse(int argc, char** argv) {
     };
     if (a == "--image")
       o.image = value();
+    else if (a == "--vdisk")
+      o.vdisk = value();
     else if (a == "--fs")
       o.fs = value();
     else if (a == "--mode")
@@ -117,7 +125,9 @@ Options Parse(int argc, char** argv) {
       Usage(("unknown option " + a).c_str());
   }
   if (!o.loadLog.empty()) return o;
-  if (o.image.empty() || o.fs.empty()) Usage("--image and --fs are required");
+  if (o.image.empty() == o.vdisk.empty() || o.fs.empty())
+    Usage("--fs and one of --image and --vdisk are required");
+  if (!o.vdisk.empty() && o.bps != 512) Usage("a virtual disk has 512-byte sectors");
   if (o.mode != "deleted" && o.mode != "formatted" && o.mode != "partition")
     Usage("--mode must be deleted, formatted or partition");
   if (o.bps < 512 || (o.bps & (o.bps - 1)) != 0) Usage("--bps must be a power of two >= 512");
@@ -302,12 +312,21 @@ int main(int argc, char** argv) {
   Options o = Parse(argc, argv);
   if (!o.loadLog.empty()) return DumpFromLog(o.loadLog);
 
-  struct stat st {};
-  if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
-  const int64_t lastSector = st.st_size / o.bps - 1;
-
   ResetProgramState();
-  MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
+  int64_t lastSector = 0;
+  if (!o.vdisk.empty()) {
+    const std::string refusal = OpenVirtualDiskSource(o.vdisk);
+    if (!refusal.empty()) {
+      std::fprintf(stderr, "%s\n", refusal.c_str());
+      return 1;
+    }
+    lastSector = g_SourceEndSector;
+  } else {
+    struct stat st {};
+    if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
+    lastSector = st.st_size / o.bps - 1;
+    MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
+  }
   g_CurrentDevice = 0;
   g_BytesPerSector = o.bps;
   g_SourceStartSector = o.start;

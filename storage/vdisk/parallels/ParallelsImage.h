@@ -20,7 +20,7 @@ class ParallelsImage final : public VirtualDiskReader {
   int Open(const std::string& path, std::string* typeText) override;
   int Read(uint64_t position, std::span<std::byte> destination) override;
   void Close() override;
-  uint64_t DiskSizeBytes() const { return m_File.IsOpen() ? m_Header.guestBytes : 0; }
+  uint64_t DiskSizeBytes() const override { return m_File.IsOpen() ? m_Header.guestBytes : 0; }
 
   // Path of the first file in folder whose name ends in ".hds" (any case), by name order; empty
   // when there is none.

@@ -18,7 +18,7 @@ class VdiImage final : public VirtualDiskReader {
   int Open(const std::string& path, std::string* typeText) override;
   int Read(uint64_t position, std::span<std::byte> destination) override;
   void Close() override;
-  uint64_t DiskSizeBytes() const { return m_File.IsOpen() ? m_Header.guestBytes : 0; }
+  uint64_t DiskSizeBytes() const override { return m_File.IsOpen() ? m_Header.guestBytes : 0; }
 
  private:
   VirtualDiskOpener m_Opener;

@@ -19,7 +19,7 @@ class VhdxImage final : public VirtualDiskReader {
   int Open(const std::string& path, std::string* typeText) override;
   int Read(uint64_t position, std::span<std::byte> destination) override;
   void Close() override;
-  uint64_t DiskSizeBytes() const { return m_Geometry.virtualSize; }
+  uint64_t DiskSizeBytes() const override { return m_Geometry.virtualSize; }
 
  private:
   bool OpenStructures(VirtualDiskFile& file);

@@ -25,7 +25,7 @@ class VmdkImage final : public VirtualDiskReader {
   int Read(uint64_t position, std::span<std::byte> destination) override;
   void Close() override;
 
-  uint64_t DiskSizeBytes() const { return m_DiskSectors * 512; }
+  uint64_t DiskSizeBytes() const override { return m_DiskSectors * 512; }
   const VmdkDescriptor& Descriptor() const { return m_Descriptor; }
 
  private:

@@ -234,6 +234,7 @@ class FakeReader final : public VirtualDiskReader {
     return 1;
   }
   void Close() override {}
+  uint64_t DiskSizeBytes() const override { return uint64_t{1} << 30; }
   std::vector<std::pair<uint64_t, size_t>> calls;
   uint64_t failAt = UINT64_MAX;
 };

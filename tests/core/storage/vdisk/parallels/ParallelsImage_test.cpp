@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "tests/core/storage/vdisk/MemoryFiles.h"
+#include "tests/core/storage/vdisk/GuestSectors.h"
 
 namespace {
 
@@ -48,8 +47,9 @@ TEST(ParallelsImage, OpenResults) {
   };
   for (const auto& c : cases) {
     MemoryFiles files;
-    files["/d/disk.hdd"] = MakeImage();
-    Put<uint32_t>(files["/d/disk.hdd"], c.offset, c.value);
+    auto bytes = MakeImage();
+    Put<uint32_t>(bytes, c.offset, c.value);
+    files.Put("/d/disk.hdd", bytes);
     ParallelsImage image(files.Opener());
     EXPECT_EQ(image.Open("/d/disk.hdd", nullptr), c.expected) << c.what;
   }
@@ -60,7 +60,7 @@ TEST(ParallelsImage, OpenResults) {
 
 TEST(ParallelsImage, ReadsThroughTheTable) {
   MemoryFiles files;
-  files["/d/disk.hdd"] = MakeImage();
+  files.Put("/d/disk.hdd", MakeImage());
   ParallelsImage image(files.Opener());
   ASSERT_EQ(image.Open("/d/disk.hdd", nullptr), 1);
   std::vector<std::byte> buf(512);
@@ -85,8 +85,9 @@ TEST(ParallelsImage, ReadsThroughTheTable) {
 
 TEST(ParallelsImage, BlockPastTheFileEndFails) {
   MemoryFiles files;
-  files["/d/disk.hdd"] = MakeImage();
-  Put<uint32_t>(files["/d/disk.hdd"], 64 + 3 * 4, 4000);
+  auto bytes = MakeImage();
+  Put<uint32_t>(bytes, 64 + 3 * 4, 4000);
+  files.Put("/d/disk.hdd", bytes);
   ParallelsImage image(files.Opener());
   ASSERT_EQ(image.Open("/d/disk.hdd", nullptr), 1);
   std::vector<std::byte> buf(512, std::byte{0xEE});
@@ -103,8 +104,8 @@ TEST(ParallelsImage, HdsWithGuestDiskOneSectorLater) {
   image0[9 * 512 + 511] = std::byte{0xAA};
   image0[8 * 512 + 510] = std::byte{0};
   PutGuestSectors(image0, 10 * 512, 1, 1);
-  files["/d/disk.hds"] = image0;
-  files["/d/disk.hdd"] = image0;
+  files.Put("/d/disk.hds", image0);
+  files.Put("/d/disk.hdd", image0);
   struct Case {
     const char* path;
     uint32_t shift;
@@ -130,9 +131,7 @@ class ParallelsBundle : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
   void Write(const std::string& name, const std::vector<std::byte>& bytes) {
-    std::ofstream(dir / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    WriteFile((dir / name).string(), bytes);
   }
   std::filesystem::path dir;
 };

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/core/storage/vdisk/MemoryFiles.h"
+#include "tests/core/storage/vdisk/GuestSectors.h"
 
 namespace {
 
@@ -55,23 +55,25 @@ TEST(VdiImage, OpenResults) {
   };
   for (const auto& c : cases) {
     MemoryFiles files;
-    files["/d/disk.vdi"] = MakeImage();
-    Put<uint32_t>(files["/d/disk.vdi"], c.offset, c.value);
+    auto bytes = MakeImage();
+    Put<uint32_t>(bytes, c.offset, c.value);
+    files.Put("/d/disk.vdi", bytes);
     VdiImage image(files.Opener());
     EXPECT_EQ(image.Open("/d/disk.vdi", nullptr), c.expected) << c.what;
   }
   // A block map that runs past the end of the file, with the data offset after it.
   MemoryFiles files;
-  files["/d/disk.vdi"] = MakeImage();
-  Put<uint32_t>(files["/d/disk.vdi"], 384, 0x100000);
-  Put<uint32_t>(files["/d/disk.vdi"], 344, 0x500000);
+  auto bytes = MakeImage();
+  Put<uint32_t>(bytes, 384, 0x100000);
+  Put<uint32_t>(bytes, 344, 0x500000);
+  files.Put("/d/disk.vdi", bytes);
   VdiImage image(files.Opener());
   EXPECT_EQ(image.Open("/d/disk.vdi", nullptr), 2);
 }
 
 TEST(VdiImage, ReadsThroughTheBlockMap) {
   MemoryFiles files;
-  files["/d/disk.vdi"] = MakeImage();
+  files.Put("/d/disk.vdi", MakeImage());
   VdiImage image(files.Opener());
   ASSERT_EQ(image.Open("/d/disk.vdi", nullptr), 1);
   std::vector<std::byte> buf(512);
@@ -97,8 +99,9 @@ TEST(VdiImage, ReadsThroughTheBlockMap) {
 
 TEST(VdiImage, TruncatedDataFails) {
   MemoryFiles files;
-  files["/d/disk.vdi"] = MakeImage();
-  files["/d/disk.vdi"].resize(kDataOffset + kBlock);
+  auto bytes = MakeImage();
+  bytes.resize(kDataOffset + kBlock);
+  files.Put("/d/disk.vdi", bytes);
   VdiImage image(files.Opener());
   ASSERT_EQ(image.Open("/d/disk.vdi", nullptr), 1);
   std::vector<std::byte> buf(512, std::byte{0xEE});

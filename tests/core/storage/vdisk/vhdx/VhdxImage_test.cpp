@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "storage/vdisk/vhdx/VhdxGuid.h"
-#include "tests/core/storage/vdisk/MemoryFiles.h"
+#include "tests/core/storage/vdisk/GuestSectors.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ std::vector<std::byte> MakeVhdx(const Layout& layout = {}) {
 
 int OpenWith(std::vector<std::byte> bytes) {
   MemoryFiles files;
-  files["/d/disk.vhdx"] = std::move(bytes);
+  files.Put("/d/disk.vhdx", std::move(bytes));
   VhdxImage image(files.Opener());
   return image.Open("/d/disk.vhdx", nullptr);
 }
@@ -91,7 +91,7 @@ int OpenWith(std::vector<std::byte> bytes) {
 TEST(VhdxImage, ReadsByTheBat) {
   for (uint32_t logical : {512u, 4096u}) {
     MemoryFiles files;
-    files["/d/disk.vhdx"] = MakeVhdx({logical});
+    files.Put("/d/disk.vhdx", MakeVhdx({logical}));
     VhdxImage image(files.Opener());
     ASSERT_EQ(image.Open("/d/disk.vhdx", nullptr), 1) << logical;
     EXPECT_EQ(image.DiskSizeBytes(), 8192u * 512);
@@ -118,8 +118,9 @@ TEST(VhdxImage, ReadsByTheBat) {
 
 TEST(VhdxImage, PartiallyPresentBlockFails) {
   MemoryFiles files;
-  files["/d/disk.vhdx"] = MakeVhdx();
-  Put<uint64_t>(files["/d/disk.vhdx"], kBat + 16, 0x300000 | 7);
+  auto bytes = MakeVhdx();
+  Put<uint64_t>(bytes, kBat + 16, 0x300000 | 7);
+  files.Put("/d/disk.vhdx", bytes);
   VhdxImage image(files.Opener());
   ASSERT_EQ(image.Open("/d/disk.vhdx", nullptr), 1);
   std::vector<std::byte> buf(512, std::byte{0xEE});

@@ -1,0 +1,61 @@
+// What QCOW and QED images share: a guest disk cut into clusters, a first-level table (L1) of
+// file offsets of second-level tables (L2), and L2 entries that say where each cluster lies.
+// The formats differ only in their headers and in how an L2 entry is encoded, which the derived
+// readers supply.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "storage/vdisk/VirtualDiskFile.h"
+#include "storage/vdisk/VirtualDiskReader.h"
+#include "storage/vdisk/qcow/L2Cache.h"
+
+class ClusteredImage : public VirtualDiskReader {
+ public:
+  explicit ClusteredImage(VirtualDiskOpener opener);
+
+  // Fills destination from the guest disk at byte offset position; the range may cross clusters.
+  // An unallocated or zero cluster reads as zeros. 0 (destination zeroed) for a range outside the
+  // disk, an empty range, a compressed cluster, or a table or data the file does not hold.
+  int Read(uint64_t position, std::span<std::byte> destination) override;
+  void Close() override;
+  uint64_t DiskSizeBytes() const override;
+
+ protected:
+  enum class ClusterKind { Unallocated, Zeros, Data, Unsupported };
+  struct Cluster {
+    ClusterKind kind = ClusterKind::Unallocated;
+    uint64_t offset = 0;  // file offset of the cluster's first byte, for Data
+  };
+
+  // The cluster an L2 entry (raw bytes of the table) describes.
+  virtual Cluster DecodeL2Entry(std::span<const std::byte> table, size_t index) const = 0;
+
+  // Opens path through the opener; 3 when it cannot be opened, 1 otherwise. Closes first.
+  int OpenFile(const std::string& path);
+  // Reads the L1 table of entryCount entries (8 bytes each) at offset; false when the file
+  // does not hold it. decode turns a stored entry into an L2 table offset (0: none).
+  bool ReadL1(uint64_t offset, uint64_t entryCount,
+              uint64_t (*decode)(std::span<const std::byte>, size_t));
+  // Sets the geometry once the header is checked.
+  void SetLayout(uint64_t diskBytes, uint32_t clusterBits, uint32_t l2Bits, size_t l2TableBytes);
+
+  VirtualDiskFile& File() { return m_File; }
+
+  std::mutex m_Mutex;  // reads come from any thread; the window and the cache are shared state
+
+ private:
+  int ReadInCluster(uint64_t position, std::span<std::byte> destination);
+
+  VirtualDiskOpener m_Opener;
+  VirtualDiskFile m_File;
+  uint64_t m_DiskBytes = 0;
+  uint32_t m_ClusterBits = 0;
+  uint32_t m_L2Bits = 0;
+  std::vector<uint64_t> m_L1;  // L2 table offsets, 0 for none
+  L2Cache m_Cache;
+};
