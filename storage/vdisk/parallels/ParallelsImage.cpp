@@ -4,9 +4,8 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
-#include <new>
 
-#include "platform/ByteOrder.h"
+#include "storage/vdisk/Le32Table.h"
 
 namespace {
 
@@ -64,19 +63,7 @@ int ParallelsImage::OpenFile(const std::string& path, bool mayBeBundle) {
   if (!file.Read(0, header)) return 0;
   const int parsed = ParseParallelsHeader(header, file.Size(), m_Header);
   if (parsed != 1) return parsed;
-  std::vector<std::byte> raw;
-  try {
-    raw.resize(size_t{m_Header.tableEntries} * 4);
-    m_Table.resize(m_Header.tableEntries);
-  } catch (const std::bad_alloc&) {
-    m_Table.clear();
-    return 2;
-  }
-  if (!file.Read(kParallelsHeaderBytes, raw)) {
-    m_Table.clear();
-    return 2;
-  }
-  for (size_t i = 0; i < m_Table.size(); ++i) m_Table[i] = bo::LoadLe32(raw, i * 4);
+  if (!ReadLe32Table(file, kParallelsHeaderBytes, m_Header.tableEntries, m_Table)) return 2;
   m_IsHds = EndsWithHds(path);
   m_File = std::move(file);
   return 1;

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <new>
 
-#include "platform/ByteOrder.h"
+#include "storage/vdisk/Le32Table.h"
 
 VdiImage::VdiImage(VirtualDiskOpener opener) : m_Opener(std::move(opener)) {}
 
@@ -25,19 +24,7 @@ int VdiImage::Open(const std::string& path, std::string* /*typeText*/) {
   if (VdiHeaderReadBytes(head) > kVdiHeaderBytes && !file.Read(kVdiPreHeaderBytes, header))
     return 2;
   if (ParseVdiHeader(header, file.Size(), m_Header) != 1) return 2;
-  std::vector<std::byte> raw;
-  try {
-    raw.resize(size_t{m_Header.blockCount} * 4);
-    m_BlockMap.resize(m_Header.blockCount);
-  } catch (const std::bad_alloc&) {
-    m_BlockMap.clear();
-    return 2;
-  }
-  if (!file.Read(m_Header.blockMapOffset, raw)) {
-    m_BlockMap.clear();
-    return 2;
-  }
-  for (size_t i = 0; i < m_BlockMap.size(); ++i) m_BlockMap[i] = bo::LoadLe32(raw, i * 4);
+  if (!ReadLe32Table(file, m_Header.blockMapOffset, m_Header.blockCount, m_BlockMap)) return 2;
   m_File = std::move(file);
   return 1;
 }
