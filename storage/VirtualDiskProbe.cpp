@@ -83,12 +83,14 @@ VirtualDiskReader* ReaderObjectOf(VirtualDiskFormat format) {
       return &r.qed;
     case VirtualDiskFormat::Vhd:
       return &r.vhd;
-    case VirtualDiskFormat::Vmdk:
-      return r.vmdk;
     case VirtualDiskFormat::Parallels:
+      return &r.parallels;
     case VirtualDiskFormat::Vdi:
+      return &r.vdi;
     case VirtualDiskFormat::Vhdx:
-      break;
+      return &r.vhdx;
+    case VirtualDiskFormat::Vmdk:
+      return &r.vmdk;
   }
   return nullptr;
 }

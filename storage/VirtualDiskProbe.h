@@ -7,9 +7,13 @@
 #include <string>
 
 #include "storage/vdisk/VirtualDiskReader.h"
+#include "storage/vdisk/parallels/ParallelsImage.h"
 #include "storage/vdisk/qcow/QcowImage.h"
 #include "storage/vdisk/qed/QedImage.h"
+#include "storage/vdisk/vdi/VdiImage.h"
 #include "storage/vdisk/vhd/VhdImage.h"
+#include "storage/vdisk/vhdx/VhdxImage.h"
+#include "storage/vdisk/vmdk/VmdkImage.h"
 
 inline constexpr const char* kVirtualPathMissing =
     "Please specify Virtual Path to continue further.";
@@ -30,10 +34,13 @@ inline constexpr const char* kChooseCorrectFile = "Please choose correct virtual
 struct VirtualDiskReaders {
   QcowImage qcow;
   QedImage qed;
+  ParallelsImage parallels;
+  VdiImage vdi;
   VhdImage vhd;
   VhdImage vhdParent;
   VhdImage vhdGrandparent;
-  VirtualDiskReader* vmdk = nullptr;
+  VhdxImage vhdx;
+  VmdkImage vmdk;
 };
 
 // The program's reader objects, made on first use.

@@ -11,10 +11,10 @@
 
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
-#include "storage/fat/FatChain.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
-#include "saving/ProgramState.h"
+#include "storage/fat/FatChain.h"
 
 namespace {
 

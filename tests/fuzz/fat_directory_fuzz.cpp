@@ -8,17 +8,17 @@
 #include <memory>
 #include <vector>
 
-#include "engine/scans/FatDeletedScan.h"
 #include "engine/records/ScanState.h"
+#include "engine/scans/FatDeletedScan.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
 #include "prompts/UserPrompts.h"
-#include "storage/fat/FatLongName.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "storage/fat/FatLongName.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

@@ -12,15 +12,15 @@
 #include <memory>
 #include <vector>
 
-#include "engine/scans/FatPartitionScan.h"
 #include "engine/records/ScanState.h"
+#include "engine/scans/FatPartitionScan.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
 #include "prompts/UserPrompts.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

@@ -21,17 +21,17 @@
 #include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
-#include "prompts/UserPrompts.h"
-#include "saving/extract/CopyCounters.h"
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
+#include "prompts/UserPrompts.h"
+#include "saving/ProgramState.h"
+#include "saving/extract/CopyCounters.h"
 #include "saving/extract/NtfsFileCopy.h"
-#include "storage/ntfs/NtfsMftMap.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

@@ -9,17 +9,17 @@
 #include <memory>
 #include <vector>
 
-#include "engine/scans/NtfsDeletedScan.h"
 #include "engine/records/ScanState.h"
+#include "engine/scans/NtfsDeletedScan.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
 #include "prompts/UserPrompts.h"
-#include "storage/ntfs/NtfsMftMap.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

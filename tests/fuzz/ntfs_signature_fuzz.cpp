@@ -13,16 +13,16 @@
 #include <memory>
 #include <vector>
 
-#include "engine/scans/NtfsSignatureScan.h"
 #include "engine/records/ScanState.h"
+#include "engine/scans/NtfsSignatureScan.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/FakeDevices.h"
 #include "prompts/UserPrompts.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

@@ -6,16 +6,16 @@
 #include <span>
 #include <string_view>
 
-#include "engine/worker/ScanJob.h"
+#include "engine/records/ScanState.h"
 #include "engine/scanlog/ScanLogGlobals.h"
 #include "engine/scanlog/ScanLogHeader.h"
 #include "engine/scanlog/ScanLogReader.h"
-#include "engine/records/ScanState.h"
+#include "engine/worker/ScanJob.h"
 #include "prompts/UserPrompts.h"
+#include "saving/ProgramState.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "tests/fuzz/QuietPrompts.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

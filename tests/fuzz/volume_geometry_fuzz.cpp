@@ -11,10 +11,10 @@
 
 #include "platform/DeviceNamespace.h"
 #include "platform/RawDevice.h"
+#include "saving/ProgramState.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
-#include "saving/ProgramState.h"
 
 namespace {
 

@@ -9,7 +9,9 @@
 - Differencing VHD chains (written by vhdgen.py, since qemu-img cannot make them) over a base
   disk that qemu-img made read each sector from the nearest disk that wrote it, and a chain whose
   parent is missing or is another disk is refused.
-- The FAT deleted scan of the partition on a QCOW disk finds what the scan of the raw disk finds.
+- The FAT deleted scan of the partition on a QCOW disk finds what the scan of the raw disk finds,
+  and the NTFS deleted scan of the NTFS fixture as VHDX and as VMDK what the scan of the image finds.
+- Split VMDK disks past their first 2 GiB extent read every sector as qemu-img does.
 """
 
 import os
@@ -34,7 +36,7 @@ CORRUPTED = "This virtual file is highly corrupted. Cannot recover data."
 NOT_VALID = "Please select valid file."
 PARENT_NOT_FOUND = "Parent virtual file not found. Plz. keep that file in the same child path."
 
-# file under the fixture folder, qemu-img format
+# file under the fixture folder, qemu-img format[, the file qemu-img reads as the oracle]
 READABLE = [
     ("vdisks/qcow1/disk.qcow", "qcow"),
     ("vdisks/qcow2-v2/disk.qcow2", "qcow2"),
@@ -43,7 +45,21 @@ READABLE = [
     ("vdisks/vpc-fixed/disk.vhd", "vpc"),
     ("vdisk-variants/qcow2-v2-zero/disk.qcow2", "qcow2"),
     ("vdisk-variants/qed-zero/disk.qed", "qed"),
+    ("vdisks/vdi-dynamic/disk.vdi", "vdi"),
+    ("vdisks/vdi-static/disk.vdi", "vdi"),
+    ("vdisks/vhdx/disk.vhdx", "vhdx"),
+    ("vdisk-variants/vhdx-4k/disk.vhdx", "vhdx", "vdisks/vhdx/disk.vhdx"),
+    ("vdisks/vmdk-monolithicSparse/disk.vmdk", "vmdk"),
+    ("vdisks/vmdk-monolithicFlat/disk.vmdk", "vmdk"),
+    ("vdisks/vmdk-twoGbMaxExtentSparse/disk.vmdk", "vmdk"),
+    ("vdisks/vmdk-twoGbMaxExtentFlat/disk.vmdk", "vmdk"),
+    ("vdisk-variants/vmdk-zeroed/disk.vmdk", "vmdk"),
+    ("vdisk-variants/parallels-old/disk.hds", "parallels"),
 ]
+
+# Split VMDK disks of 2 GiB + 4 MiB, compared piece by piece with the raw disk they were made from.
+SPLIT = ["vdisk-variants/vmdk-big-twoGbMaxExtentSparse/disk.vmdk",
+         "vdisk-variants/vmdk-big-twoGbMaxExtentFlat/disk.vmdk"]
 
 # file under the fixture folder, the message that refuses it
 REFUSED = [
@@ -54,6 +70,10 @@ REFUSED = [
     ("vdisk-variants/qcow2-v2-backing/disk.qcow2", CORRUPTED),
     ("vdisk-variants/qcow1-backing/disk.qcow", CORRUPTED),
     ("vdisk-variants/qed-backing/disk.qed", CORRUPTED),
+    ("vdisk-variants/vmdk-stream/disk.vmdk", NOT_VALID),
+    ("vdisk-variants/vmdk-child/disk.vmdk", NOT_VALID),
+    # The newer Parallels signature, which no reader claims.
+    ("vdisks/parallels/disk.hds", NOT_VALID),
 ]
 
 
@@ -71,16 +91,39 @@ def first_difference(a, b):
 
 
 def check_readable(tmp):
-    for name, fmt in READABLE:
+    for name, fmt, *source in READABLE:
         path = FIX / name
         oracle = tmp / "oracle.raw"
-        subprocess.run(["qemu-img", "convert", "-f", fmt, "-O", "raw", str(path), str(oracle)],
-                       check=True)
+        subprocess.run(["qemu-img", "convert", "-f", fmt, "-O", "raw",
+                        str(FIX / source[0]) if source else str(path), str(oracle)], check=True)
         got = cat(path)
         check(got.returncode == 0, f"{name}: vdisk-cat exited {got.returncode}: "
                                    f"{got.stderr.decode().strip()}")
         diff = first_difference(got.stdout, oracle.read_bytes())
         check(diff is None, f"{name}: differs from qemu-img at {diff}")
+        print("ok  ", name)
+
+
+def check_split():
+    piece = 8 << 20
+    raw_path = FIX / "vdisk-variants" / "big.raw"
+    for name in SPLIT:
+        diff = None
+        with subprocess.Popen([str(VDISK_CAT), str(FIX / name)], stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE) as p, open(raw_path, "rb") as raw:
+            at = 0
+            while diff is None:
+                got, want = p.stdout.read(piece), raw.read(piece)
+                if not got and not want:
+                    break
+                d = first_difference(got, want)
+                if d is not None:
+                    diff = f"{d} of the piece at byte {at}"
+                at += piece
+            p.stdout.close()
+            err = p.stderr.read().decode().strip()
+        check(p.returncode == 0, f"{name}: vdisk-cat exited {p.returncode}: {err}")
+        check(diff is None, f"{name}: differs from the raw disk at {diff}")
         print("ok  ", name)
 
 
@@ -144,6 +187,24 @@ def check_scan():
     print("ok   FAT scan on a QCOW disk equals the scan of the raw disk")
 
 
+def check_ntfs_scan():
+    image = FIX / "ntfs" / "ntfs-c4096.img"
+    if not (FIX / "vdisk-variants" / "ntfs" / "disk.vhdx").exists():
+        print("skip NTFS scans on VHDX and VMDK: the NTFS fixtures were not built")
+        return
+    args = ["--fs", "NTFS", "--mode", "deleted"]
+    raw = subprocess.run([str(SCAN_DUMP), "--image", str(image), *args], capture_output=True,
+                         text=True)
+    check(raw.returncode == 0 and "nonresident.bin" in raw.stdout,
+          f"the NTFS scan of the image failed: {raw.stderr.strip()}")
+    for name in ("disk.vhdx", "disk.vmdk"):
+        got = subprocess.run([str(SCAN_DUMP), "--vdisk", str(FIX / "vdisk-variants" / "ntfs" / name),
+                              *args], capture_output=True, text=True)
+        check(got.returncode == 0 and got.stdout == raw.stdout,
+              f"NTFS scan on {name} differs ({got.returncode}):\n{got.stdout}\n---\n{raw.stdout}")
+        print("ok   NTFS scan on", name, "equals the scan of the image")
+
+
 def main():
     if not os.access(VDISK_CAT, os.X_OK) or not os.access(SCAN_DUMP, os.X_OK):
         skip("vdisk-cat or scan-dump is not built")
@@ -154,9 +215,11 @@ def main():
     with tempfile.TemporaryDirectory() as t:
         tmp = Path(t)
         check_readable(tmp)
+        check_split()
         check_refused()
         check_vhd_chains(tmp)
     check_scan()
+    check_ntfs_scan()
     if failures:
         print(f"{len(failures)} failure(s)")
         return 1
