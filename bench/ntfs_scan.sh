@@ -46,7 +46,7 @@ read_mft() {
   done
 }
 scan_alone() {
-  MERROWIND_BENCH_IMAGE="$image" MERROWIND_BENCH_FS=NTFS "$alone" --benchmark_format=json |
+  MERROWIND_BENCH_IMAGE="$image" MERROWIND_BENCH_FS=NTFS "$alone" --benchmark_format=json 2>/dev/null |
     python3 -c 'import json,sys; print(json.load(sys.stdin)["benchmarks"][0]["real_time"] / 1000)'
 }
 

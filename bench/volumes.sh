@@ -49,8 +49,8 @@ PY
 }
 
 # make_fat32_files IMAGE SIZE FILES: a FAT32 volume of SIZE (sparse, 4 KiB clusters) holding FILES
-# files with 20-character names in folders of 1,000, a few bytes each, a fifth of them deleted.
-# Made with mtools; kept when IMAGE.done exists.
+# files with 20-character names in folders of 250 (mcopy slows down with the square of a folder's
+# size), a few bytes each, a fifth of them deleted. Made with mtools; kept when IMAGE.done exists.
 make_fat32_files() {
   local image=$1 size=$2 files=$3 src
   [ -f "$image.done" ] && return 0
@@ -60,10 +60,10 @@ make_fat32_files() {
 import os, sys
 src, files = sys.argv[1], int(sys.argv[2])
 n = 0
-for f in range((files + 999) // 1000):
+for f in range((files + 249) // 250):
     d = os.path.join(src, f"folder{f:03d}")
     os.mkdir(d)
-    for _ in range(min(1000, files - n)):
+    for _ in range(min(250, files - n)):
         with open(os.path.join(d, f"doc{n:06d}_report.txt"), "wb") as out:
             out.write(b"y" * (1 + n % 200))
         n += 1
@@ -71,7 +71,7 @@ PY
   rm -f "$image"
   truncate -s "$size" "$image"
   MTOOLS_SKIP_CHECK=1 mkfs.fat -a -F 32 -s 8 -S 512 -n MWBENCH "$image" >/dev/null
-  MTOOLS_SKIP_CHECK=1 mcopy -s -m -i "$image" "$src"/* ::/
+  MTOOLS_SKIP_CHECK=1 mcopy -s -m -i "$image" "$src"/* ::/ || { rm -f "$image"; exit 1; }
   # A fifth deleted: files whose number ends in 0 or 5.
   for d in "$src"/*; do
     MTOOLS_SKIP_CHECK=1 mdel -i "$image" "::/$(basename "$d")/doc*[05]_report.txt"
