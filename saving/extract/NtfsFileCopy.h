@@ -34,12 +34,13 @@ struct NtfsCopyRequest {
   bool deleted = false;
   uint64_t modified = 0;  // the record's modification time as NTFS keeps it (UTC file time)
   ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
+  ExistingName whenTaken = ExistingName::Rename;  // a target name taken already (the replace rule)
 };
 
 enum class NtfsCopyResult {
   Written,       // the whole file, with its time
-  Short,         // the data ran out before the size: written as far as it goes
-  Refused,       // the admission step left it
+  Short,         // the data, or its runs within the volume's size, ran out before the size
+  Refused,       // the admission step left it, or its name was taken and the rule said skip
   NotCopied,     // no usable FILE record or data attribute: nothing written
   Unsupported,   // compressed or encrypted data: nothing written, counted as not copied
   CreateFailed,  // the target could not be created (the copy-error question was asked)
@@ -54,7 +55,7 @@ enum class NtfsCopyResult {
 // by the bytes really written (saving only).
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
-// Writes the file from extents (a sparse one is written as zeros, unread) in reads of at most
+// Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most
 // 20,480 bytes, cut to request.size. File bytes at or past validBytes (the attribute's initialized
 // size) are written as zeros, as the file system reads them.
 NtfsCopyResult CopyExtents(const NtfsCopyRequest& request, const ExtentList& extents,
