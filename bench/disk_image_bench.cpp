@@ -1,4 +1,4 @@
-// Imaging a 1 GiB range into a folder with the disk-image worker, split and in one file, as the
+// Imaging a source file into a folder with the disk-image worker, split and in one file, as the
 // imaging page runs it: the source file is served as "\\.\PhysicalDrive0" and read through
 // ReadSectors, the pieces are written, synced and closed. bench/disk_image.sh makes the source and
 // compares with dd in the same run.

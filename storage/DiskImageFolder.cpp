@@ -177,3 +177,18 @@ int ReadDiskImageSectors(int64_t startSector, uint32_t count, std::span<std::byt
     return ReadPiecePart(path, sector, count, buffer, reopenUsed) ? 1 : 0;
   }
 }
+
+int ReadDiskImageSectorsQuietly(int64_t startSector, uint32_t count, std::span<std::byte> buffer) {
+  std::string path;
+  int64_t sector = startSector;
+  if (g_ImageMultiFile) {
+    if (!MakeImagePiecePath(path, sector)) return 0;
+    if (sector + count >= ImagePieceSectors(g_BytesPerSector)) return 0;
+  } else {
+    path = FirstImagePiecePath();
+  }
+  auto piece = OpenFileDevice(path, DeviceAccess::Read);
+  if (!piece) return 0;
+  const uint64_t offset = static_cast<uint64_t>(sector) * static_cast<uint64_t>(g_BytesPerSector);
+  return piece->ReadAt(offset, buffer) == static_cast<int64_t>(buffer.size()) ? 1 : 0;
+}

@@ -42,3 +42,8 @@ int ReadImageAcrossPieces(const std::string& path, std::span<std::byte> buffer, 
 // The disk-image branch of ReadSectors: buffer holds count × g_BytesPerSector bytes, which
 // g_BytesPerSector has already been checked to allow.
 int ReadDiskImageSectors(int64_t startSector, uint32_t count, std::span<std::byte> buffer);
+
+// ReadSectorsQuietly for a disk image: count sectors that lie within one piece (and end before its
+// last sector, as a run that reaches a piece's end is read across pieces), read in one call
+// without a question. Returns 1 when every sector was read, else 0.
+int ReadDiskImageSectorsQuietly(int64_t startSector, uint32_t count, std::span<std::byte> buffer);

@@ -14,6 +14,9 @@
 namespace {
 
 constexpr uint32_t kRunSectors = 40;
+// A healthy device is read in calls of about this size: a system call per 40-sector run costs a
+// scan of a whole volume more time than its own work.
+constexpr uint64_t kLargeReadBytes = uint64_t{1} << 21;
 constexpr uint64_t kVirtualSectorBytes = 512;
 
 // The read handle of the last device named, kept so that the many small reads of a scan do not
@@ -54,7 +57,57 @@ CachedDevice DeviceFor(std::string_view path) {
   return {c.device, c.sizeBytes};
 }
 
-// The device branch: runs of at most 40 sectors, the bad-sector policy per run.
+// Sectors of one large read of a healthy device: a whole number of 40-sector runs, so that a
+// large read that fails is gone over in the very runs a read of 40 sectors at a time makes.
+uint32_t LargeReadSectors(uint64_t bps) {
+  return static_cast<uint32_t>(std::max<uint64_t>(1, kLargeReadBytes / (kRunSectors * bps))) *
+         kRunSectors;
+}
+
+// count sectors at first in runs of at most 40 sectors, the bad-sector policy per run: the path
+// of a device that failed a large read, and of every read of 40 sectors or fewer.
+bool ReadRuns(RawDevice& device, uint64_t deviceSectors, uint64_t first, uint32_t count,
+              std::span<std::byte> bytes) {
+  const uint64_t bps = static_cast<uint64_t>(g_BytesPerSector);
+  bool ok = true;
+  for (uint32_t done = 0; done < count; done += std::min(kRunSectors, count - done)) {
+    const uint32_t run = std::min(kRunSectors, count - done);
+    auto runBytes = bytes.subspan(done * bps, run * bps);
+    const uint64_t at = first + done;
+    const uint64_t present = at >= deviceSectors ? 0 : std::min<uint64_t>(run, deviceSectors - at);
+    if (present < run) {
+      ZeroFillSectors(runBytes.subspan(present * bps), run - present);
+      ok = false;
+      if (present == 0) continue;
+    }
+    auto readable = runBytes.first(present * bps);
+    if (device.ReadAt(at * bps, readable) == static_cast<int64_t>(readable.size())) continue;
+
+    ok = false;
+    if (ChoiceRetries(BadSectorChoiceAfterFailure())) {
+      for (uint64_t i = 0; i < present; ++i) {
+        auto one = readable.subspan(i * bps, bps);
+        if (device.ReadAt((at + i) * bps, one) != static_cast<int64_t>(bps))
+          ZeroFillSectors(one, 1);
+      }
+    } else {
+      ZeroFillSectors(readable, present);
+    }
+  }
+  return ok;
+}
+
+// One read of count sectors that all lie on the device; false when it failed or came back short.
+bool ReadWhole(RawDevice& device, uint64_t deviceSectors, uint64_t first, uint32_t count,
+               std::span<std::byte> bytes) {
+  if (first >= deviceSectors || count > deviceSectors - first) return false;
+  const uint64_t bps = static_cast<uint64_t>(g_BytesPerSector);
+  return device.ReadAt(first * bps, bytes) == static_cast<int64_t>(bytes.size());
+}
+
+// The device branch: large reads while the device reads well; a large read that fails or comes
+// back short is gone over in runs of 40 sectors with the bad-sector policy, so a failing disk
+// asks the same questions and zero-fills the same sectors as when it is read 40 at a time.
 int ReadDeviceSectors(std::string_view path, int64_t startSector, uint32_t count,
                       std::span<std::byte> buffer) {
   const uint64_t bps = static_cast<uint64_t>(g_BytesPerSector);
@@ -66,32 +119,16 @@ int ReadDeviceSectors(std::string_view path, int64_t startSector, uint32_t count
   // Sectors the device really has; reads past them are zeroed without a question.
   const uint64_t deviceSectors = size ? *size / bps : UINT64_MAX;
   const uint64_t start = static_cast<uint64_t>(startSector);
+  const uint32_t large = LargeReadSectors(bps);
 
   bool ok = true;
-  for (uint32_t done = 0; done < count; done += std::min(kRunSectors, count - done)) {
-    const uint32_t run = std::min(kRunSectors, count - done);
-    auto runBytes = buffer.subspan(done * bps, run * bps);
+  for (uint32_t done = 0; done < count;) {
+    const uint32_t n = std::min(large, count - done);
+    auto part = buffer.subspan(done * bps, n * bps);
     const uint64_t first = start + done;
-    const uint64_t present =
-        first >= deviceSectors ? 0 : std::min<uint64_t>(run, deviceSectors - first);
-    if (present < run) {
-      ZeroFillSectors(runBytes.subspan(present * bps), run - present);
-      ok = false;
-      if (present == 0) continue;
-    }
-    auto readable = runBytes.first(present * bps);
-    if (device->ReadAt(first * bps, readable) == static_cast<int64_t>(readable.size())) continue;
-
-    ok = false;
-    if (ChoiceRetries(BadSectorChoiceAfterFailure())) {
-      for (uint64_t i = 0; i < present; ++i) {
-        auto one = readable.subspan(i * bps, bps);
-        if (device->ReadAt((first + i) * bps, one) != static_cast<int64_t>(bps))
-          ZeroFillSectors(one, 1);
-      }
-    } else {
-      ZeroFillSectors(readable, present);
-    }
+    if (n <= kRunSectors || !ReadWhole(*device, deviceSectors, first, n, part))
+      ok = ReadRuns(*device, deviceSectors, first, n, part) && ok;
+    done += n;
   }
   return ok ? 1 : 0;
 }
@@ -125,6 +162,14 @@ int ReadVirtualDiskSectors(int64_t startSector, uint32_t count, std::span<std::b
   return ok ? 1 : 0;
 }
 
+// Byte offsets must stay inside 63 bits, and only the start is held against g_SourceEndSector; a
+// start that cannot be addressed lies past any end.
+bool WithinSource(int64_t startSector, uint32_t count, uint64_t sectorBytes) {
+  return startSector >= 0 &&
+         static_cast<uint64_t>(startSector) + count <= (uint64_t{1} << 62) / sectorBytes &&
+         !(g_SourceEndSector > 0 && startSector > g_SourceEndSector);
+}
+
 }  // namespace
 
 uint64_t ReadSizeBytes(uint32_t count) {
@@ -144,16 +189,28 @@ int ReadSectors(std::string_view devicePath, int64_t startSector, uint32_t count
   }
   buffer = buffer.first(bytes);
   const uint64_t sectorBytes = g_VirtualDiskMode ? kVirtualSectorBytes : g_BytesPerSector;
-  // Byte offsets must stay inside 63 bits; a start that cannot be addressed lies past any end.
-  if (startSector < 0 ||
-      static_cast<uint64_t>(startSector) + count > (uint64_t{1} << 62) / sectorBytes ||
-      (g_SourceEndSector > 0 && startSector > g_SourceEndSector)) {
+  if (!WithinSource(startSector, count, sectorBytes)) {
     ZeroFillSectors(buffer, count);
     return 0;
   }
   if (g_VirtualDiskMode) return ReadVirtualDiskSectors(startSector, count, buffer);
   if (g_DiskImageSource) return ReadDiskImageSectors(startSector, count, buffer);
   return ReadDeviceSectors(devicePath, startSector, count, buffer);
+}
+
+int ReadSectorsQuietly(std::string_view devicePath, int64_t startSector, uint32_t count,
+                       std::span<std::byte> buffer) {
+  // A virtual-disk reader is not shared between threads: its sectors are left to ReadSectors.
+  if (g_VirtualDiskMode || count == 0 || !IsValidSectorSize(g_BytesPerSector)) return 0;
+  const uint64_t bps = static_cast<uint64_t>(g_BytesPerSector);
+  if (buffer.size() < count * bps || !WithinSource(startSector, count, bps)) return 0;
+  buffer = buffer.first(count * bps);
+  if (g_DiskImageSource) return ReadDiskImageSectorsQuietly(startSector, count, buffer);
+  auto [device, size] = DeviceFor(devicePath);
+  if (!device) return 0;
+  const uint64_t deviceSectors = size ? *size / bps : UINT64_MAX;
+  return ReadWhole(*device, deviceSectors, static_cast<uint64_t>(startSector), count, buffer) ? 1
+                                                                                               : 0;
 }
 
 int WriteSectors(std::string_view devicePath, int64_t startSector, uint32_t count,

@@ -17,11 +17,12 @@
 //   - The result is 1 only when every sector of the call was read; otherwise 0.
 //   - Only the start is checked against g_SourceEndSector (when it is above 0): a run that begins
 //     at or before the last sector and reaches past it is read in full.
-//   - A device is read in runs of at most 40 sectors. When a run fails the user is asked the
-//     bad-sector question through Prompts().AskBadSector() unless retry all (2) or skip all (3)
-//     is already in force in g_BadSectorChoice; retry re-reads the run sector by sector and zeroes
-//     what stays unreadable, skip zeroes the run. A start past the device's real end is zeroed
-//     without asking.
+//   - A device that reads well is read in calls of about 2 MiB. When such a call fails or comes
+//     back short, its sectors are read again in runs of 40 sectors from the call's start, and when
+//     a run fails the user is asked the bad-sector question through Prompts().AskBadSector()
+//     unless retry all (2) or skip all (3) is already in force in g_BadSectorChoice; retry
+//     re-reads the run sector by sector and zeroes what stays unreadable, skip zeroes the run. A
+//     start past the device's real end is zeroed without asking.
 //   - A missing image piece or an offset at or past a piece's end asks the same question and
 //     retries once on retry; what is still missing is zeroed.
 //   - Nothing here ever writes to the source.
@@ -45,6 +46,14 @@ uint64_t ReadSizeBytes(uint32_t count);
 // and 0 on a virtual disk, as it always has.
 int ReadSectors(std::string_view devicePath, int64_t startSector, uint32_t count,
                 std::span<std::byte> buffer);
+
+// Reads count sectors of a device or disk image in as few calls as it can, asking nothing: 1 when
+// every sector was read, else 0, and then nothing in buffer may be used: the caller reads the
+// range again with ReadSectors, which applies the bad-sector policy. Never zero-fills, never
+// counts a sector as unread and never changes g_BadSectorChoice, so it may run on a helper thread
+// ahead of the worker. A virtual disk is not read here (0).
+int ReadSectorsQuietly(std::string_view devicePath, int64_t startSector, uint32_t count,
+                       std::span<std::byte> buffer);
 
 // Writes count sectors of g_BytesPerSector bytes from data at startSector of devicePath, the
 // target of a disk-to-disk image. The device is opened for exclusive writing on every call (the

@@ -1,6 +1,7 @@
 #include "engine/scans/FatFormattedScan.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,9 +19,15 @@
 #include "storage/fat/FatLongName.h"
 #include "storage/fat/FatVolume.h"
 #include "storage/SectorIo.h"
+#include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
 
 namespace {
+
+// Clusters up to this size are searched by reading the data area whole in large chunks; the
+// first sector of a larger cluster is read alone, as reading the rest would cost more than the
+// calls it saves.
+constexpr uint64_t kWholeReadClusterBytes = 16 * 1024;
 
 // Highest cluster number + 1 each FAT width can name.
 uint64_t FatClusterCap(int bits) {
@@ -140,28 +147,44 @@ class FatFormattedScanner {
   bool SearchFolders() {
     m_Ui.OnStepText(kFatSearchingFoldersStep);
     const uint64_t rangeEnd = g_SourceEndSector > 0 ? static_cast<uint64_t>(g_SourceEndSector) : 0;
-    std::vector<std::byte> sector(m_Volume.sectorBytes);
-    std::string name;
-    for (uint32_t c = 2; c < m_Volume.clusterLimit; ++c) {
-      const int64_t s = m_Volume.ClusterSector(c);
-      if (s < 0) continue;
-      const uint64_t at = static_cast<uint64_t>(s);
-      std::fill(sector.begin(), sector.end(), std::byte{0});
-      ReadSectors(CurrentDevicePath(), s, 1, sector);
-      if (StartsWithDotEntries(sector) && DotCluster(sector) == c) {
-        const FatDirEntry dot(std::span<const std::byte>(sector).first(kFatEntryBytes));
-        name = "Dir" + std::to_string(g_ScanState.folderCount.load(std::memory_order_relaxed));
-        NewFolder f;
-        f.ansiName = name;
-        f.parentId = DotCluster(std::span<const std::byte>(sector).subspan(kFatEntryBytes));
-        f.id = c;
-        f.modified = {dot.WriteDate(), dot.WriteTime()};
-        f.created = {dot.CreationDate(), dot.CreationTime()};
-        f.accessed = {dot.AccessDate(), 0};
-        AddFolderRecord(f);
-        m_LastName = FatShortNameToUtf16(name);
+    const uint64_t barEnd = rangeEnd ? rangeEnd : m_Volume.ClusterSector(m_Volume.clusterLimit - 1);
+    const uint32_t spc = m_Volume.sectorsPerCluster;
+    if (spc == 0) return true;
+    // Clusters whose sector lies before the disk's start are passed over.
+    uint64_t c = 2;
+    if (m_Volume.clusterBase < 0)
+      c = std::max<uint64_t>(c, (static_cast<uint64_t>(-m_Volume.clusterBase) + spc - 1) / spc);
+    if (c >= m_Volume.clusterLimit) return true;
+
+    std::vector<std::byte> single(m_Volume.sectorBytes);
+    std::optional<SectorStream> stream;
+    if (m_Volume.ClusterBytes() <= kWholeReadClusterBytes)
+      stream.emplace(CurrentDevicePath(), static_cast<uint64_t>(m_Volume.ClusterSector(c)),
+                     static_cast<uint64_t>(m_Volume.ClusterSector(m_Volume.clusterLimit)),
+                     StreamChunkSectors(m_Volume.sectorBytes, spc));
+    if (stream && !stream->HasBuffers()) stream.reset();
+    std::optional<SectorStream::Chunk> chunk;
+    uint32_t inChunk = 0;  // clusters of the chunk already looked at
+    for (; c < m_Volume.clusterLimit; ++c) {
+      const uint64_t at = static_cast<uint64_t>(m_Volume.ClusterSector(static_cast<uint32_t>(c)));
+      std::span<const std::byte> sector;
+      if (stream && (!chunk || inChunk == chunk->count / spc)) {
+        chunk = stream->Next();
+        inChunk = 0;
       }
-      m_Bar.Set(at, rangeEnd ? rangeEnd : m_Volume.ClusterSector(m_Volume.clusterLimit - 1));
+      if (chunk && chunk->whole) {
+        sector = chunk->bytes.subspan(size_t{inChunk} * spc * m_Volume.sectorBytes,
+                                      m_Volume.sectorBytes);
+      } else {
+        // Only the cluster's first sector is read again: a bad sector elsewhere in it is never
+        // asked about, as the search never needed it.
+        std::fill(single.begin(), single.end(), std::byte{0});
+        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(at), 1, single);
+        sector = single;
+      }
+      ++inChunk;
+      LookAtCluster(sector, static_cast<uint32_t>(c));
+      m_Bar.Set(at, barEnd);
       ReportSector(at);
       if (!m_Job.control.Checkpoint()) return false;
       if (m_Job.control.StopRequested()) {
@@ -170,6 +193,22 @@ class FatFormattedScanner {
       }
     }
     return true;
+  }
+
+  // A directory cluster whose "." entry names the cluster it lies in becomes a folder.
+  void LookAtCluster(std::span<const std::byte> sector, uint32_t c) {
+    if (!StartsWithDotEntries(sector) || DotCluster(sector) != c) return;
+    const FatDirEntry dot(sector.first(kFatEntryBytes));
+    std::string name = "Dir" + std::to_string(g_ScanState.folderCount.load(std::memory_order_relaxed));
+    NewFolder f;
+    f.ansiName = name;
+    f.parentId = DotCluster(sector.subspan(kFatEntryBytes));
+    f.id = c;
+    f.modified = {dot.WriteDate(), dot.WriteTime()};
+    f.created = {dot.CreationDate(), dot.CreationTime()};
+    f.accessed = {dot.AccessDate(), 0};
+    AddFolderRecord(f);
+    m_LastName = FatShortNameToUtf16(name);
   }
 
   // Step 3: the root's entries name the folders that sit at the top and add its files.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -17,30 +17,21 @@
 #include "platform/ByteOrder.h"
 #include "storage/fat/FatDirEntry.h"
 #include "storage/SectorIo.h"
+#include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
 
 namespace {
 
-// Sectors per read of the search, in 512-byte units; the slack after them is kept as the
-// program always allocated it.
+// Sectors of the search between two looks at the bar and the flags, in 512-byte units.
 constexpr uint32_t kSearchSectors = 520;
-constexpr size_t kSearchSlack = 5120;
-constexpr uint32_t kFallbackSectors = 8;
+// The sector read path's run on a device.
+constexpr uint32_t kReadRunSectors = 40;
 // The cluster sizes, in sectors, a FAT file system can have.
 constexpr uint32_t kClusterSizes[] = {1, 2, 4, 8, 16, 32, 64, 128};
 // Directory ids above this cannot be FAT16 clusters.
 constexpr uint32_t kFat16IdLimit = 65536;
 // How many directory pairs are tried between two looks at the stop and cancel flags.
 constexpr uint32_t kPairsPerCheck = 4096;
-
-constexpr std::align_val_t kBufferAlignment{4096};
-
-std::byte* AlignedBytes(size_t n) {
-  return static_cast<std::byte*>(::operator new[](n, kBufferAlignment, std::nothrow));
-}
-struct AlignedDelete {
-  void operator()(std::byte* p) const { ::operator delete[](p, kBufferAlignment); }
-};
 
 bool IsClusterSize(uint64_t spc) {
   return std::find(std::begin(kClusterSizes), std::end(kClusterSizes), spc) !=
@@ -120,35 +111,33 @@ class FatPartitionSearch {
     const uint64_t bytesPerSector = ReadSizeBytes(1);
     if (bytesPerSector < 512) return ScanEnd::Failed;
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
-    uint32_t chunk = b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
-    // Page-aligned, as the kernel copies into aligned memory fastest.
-    std::unique_ptr<std::byte[], AlignedDelete> buffer(
-        AlignedBytes(size_t{chunk} * b + kSearchSlack));
-    if (!buffer) {
-      chunk = b > 512 ? std::max<uint32_t>(1, kFallbackSectors / (b / 512)) : kFallbackSectors;
-      buffer.reset(AlignedBytes(size_t{chunk} * b + kSearchSlack));
-      if (!buffer) return ScanEnd::Failed;
-    }
+    const uint32_t chunk =
+        b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
     if (g_SourceEndSector <= 0 || g_SourceStartSector < 0 ||
         g_SourceStartSector > g_SourceEndSector)
       return ScanEnd::PassDone;
     const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
     const uint64_t last = static_cast<uint64_t>(g_SourceEndSector);
     const std::string_view device = CurrentDevicePath();
+    // Read ahead in large chunks of whole 40-sector runs from the range's start, so that a chunk
+    // read again meets a bad sector in the same runs as ever; the bar and the flags are still
+    // looked at every `chunk` sectors.
+    std::optional<SectorStream> stream;
+    stream.emplace(device, first, last + 1, StreamChunkSectors(b, kReadRunSectors));
+    if (!stream->HasBuffers()) stream.emplace(device, first, last + 1, kReadRunSectors);
+    if (!stream->HasBuffers()) return ScanEnd::Failed;
 
-    for (uint64_t at = first; at <= last;) {
-      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - at + 1));
-      const std::span<std::byte> span(buffer.get(), size_t{n} * b);
-      ReadSectors(device, static_cast<int64_t>(at), n, span);
-      for (uint32_t i = 0; i < n; ++i) {
-        const uint64_t t = at + i;
-        LookAtSector(span.subspan(size_t{i} * b, 512), t, b);
+    while (const auto read = stream->Next()) {
+      if (!read->whole) ReadSectors(device, static_cast<int64_t>(read->first), read->count, read->bytes);
+      for (uint32_t i = 0; i < read->count; ++i) {
+        const uint64_t t = read->first + i;
+        LookAtSector(read->bytes.subspan(size_t{i} * b, 512), t, b);
         if (m_Job.throttle.Tick()) ReportSector(t);
+        if ((t + 1 - first) % chunk != 0 && t != last) continue;
+        m_Bar.Set(t + 1, last);
+        if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
+        if (m_Job.control.StopRequested()) return ScanEnd::PassDone;
       }
-      at += n;
-      m_Bar.Set(at, last);
-      if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
-      if (m_Job.control.StopRequested()) break;
     }
     return ScanEnd::PassDone;
   }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -18,6 +17,7 @@
 #include "storage/ntfs/NtfsIndx.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
+#include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 
@@ -26,8 +26,7 @@ NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
 namespace {
 
 
-constexpr uint32_t kChunkSectors = 520;   // sectors of 512 bytes read per call in step 1
-constexpr size_t kChunkSlack = 5120;      // room after the chunk, as the program always had
+constexpr uint32_t kChunkSectors = 520;   // sectors of 512 bytes between two looks in step 1
 constexpr uint32_t kReadRunSectors = 40;  // the sector read path's run on a device
 constexpr size_t kMaxFileRecord = 16384;  // largest FILE record step 1 accepts
 constexpr size_t kCheckBytes = 1024;      // the check-byte test looks at bytes 510 and 1022
@@ -227,17 +226,6 @@ uint32_t ChunkSectors(uint64_t b) {
                   : std::max<uint32_t>(1, kChunkSectors / static_cast<uint32_t>(b / 512));
 }
 
-// A buffer for `sectors` sectors and the slack, or an empty one when memory is short.
-std::vector<std::byte> ReadBuffer(uint64_t b, uint32_t sectors) {
-  std::vector<std::byte> buffer;
-  try {
-    buffer.resize(static_cast<size_t>(b * sectors + kChunkSlack));
-  } catch (const std::bad_alloc&) {
-    buffer.clear();
-  }
-  return buffer;
-}
-
 }  // namespace
 
 bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
@@ -266,37 +254,36 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
   const uint64_t b = ReadSizeBytes(1);
   if (b == 0) return ScanEnd::Failed;
   const uint32_t C = ChunkSectors(b);
-  // Each chunk is read in the read path's own runs of 40 sectors, so the buffer the sectors are
-  // looked at in stays in the processor's nearest cache; a record that runs past a run's end is
-  // read afresh.
-  uint32_t R = std::min(C, kReadRunSectors);
-  std::vector<std::byte> buffer = ReadBuffer(b, R);
-  if (buffer.empty()) {
-    R = std::min<uint32_t>(R,
-                           b <= 512 ? 8 : std::max<uint32_t>(1, static_cast<uint32_t>(4096 / b)));
-    buffer = ReadBuffer(b, R);
-  }
-  if (buffer.empty()) return ScanEnd::Failed;
-
   const Range range = ScanRange();
   const std::string_view device = CurrentDevicePath();
+  // The range is read ahead in large chunks while the sectors of the last one are looked at; the
+  // bar and the stop flag are still looked at every C sectors. A chunk is a whole number of the
+  // read path's 40-sector runs from the range's start, so one that must be read again meets a bad
+  // sector in the same runs as ever.
+  std::optional<SectorStream> stream;
+  stream.emplace(device, range.start, range.end, StreamChunkSectors(b, kReadRunSectors));
+  if (!stream->HasBuffers()) stream.emplace(device, range.start, range.end, kReadRunSectors);
+  if (!stream->HasBuffers()) return ScanEnd::Failed;
+
   SectorSearch search(job, lists, device, b);
   ScanBar bar(ui);
-  for (uint64_t s = range.start; s < range.end;) {
+  for (;;) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
-    const uint64_t chunkEnd = std::min<uint64_t>(s + C, range.end);
-    for (; s < chunkEnd;) {
-      const auto n = static_cast<uint32_t>(std::min<uint64_t>(R, chunkEnd - s));
-      const size_t have = static_cast<size_t>(n * b);
-      auto data = std::span<std::byte>(buffer).first(have);
-      if (!ReadSectors(device, static_cast<int64_t>(s), n, data))
-        ++g_NtfsSignatureScanCounts.unreadableReads;
-      for (uint32_t i = 0; i < n; ++i) search.Sector(s + i, data, static_cast<size_t>(i * b), have);
-      g_NtfsSignatureScanCounts.sectors += n;
-      s += n;
+    const auto chunk = stream->Next();
+    if (!chunk) break;
+    if (!chunk->whole &&
+        !ReadSectors(device, static_cast<int64_t>(chunk->first), chunk->count, chunk->bytes))
+      ++g_NtfsSignatureScanCounts.unreadableReads;
+    const size_t have = chunk->bytes.size();
+    for (uint32_t i = 0; i < chunk->count; ++i) {
+      const uint64_t t = chunk->first + i;
+      search.Sector(t, chunk->bytes, static_cast<size_t>(i * b), have);
+      ++g_NtfsSignatureScanCounts.sectors;
+      if ((t + 1 - range.start) % C != 0 && t + 1 != range.end) continue;
+      bar.Set(t + 1, range.end);
+      if (job.control.StopRequested()) return ScanEnd::Stopped;
+      if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
     }
-    bar.Set(s, range.end);
-    if (job.control.StopRequested()) return ScanEnd::Stopped;
   }
   return ScanEnd::Finished;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/records/RecordBuilders.h"
@@ -25,31 +26,60 @@ std::u16string RecordName(const R& r) {
   return std::u16string(r.wideName.View());
 }
 
-// The names of the folders from the root down to parentId, or nothing when the chain of parents
-// does not reach the root. Folders belong to the chosen file system (0 outside partition
-// recovery), as the results tree shows them.
-inline bool FolderNames(uint32_t parentId, uint32_t rootId, std::vector<std::u16string>& out) {
-  out.clear();
-  const auto partition = static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
-  uint32_t id = parentId;
-  for (uint32_t steps = 0; id != rootId; ++steps) {
-    const FolderRecord* f = FindFolderRecord(id, partition);
-    if (!f || steps > g_ScanState.folderCount.load() + 1) return false;
-    out.insert(out.begin(), RecordName(*f));
-    if (f->id == kLostFolderId) break;
-    id = f->parentId;
-  }
-  return true;
-}
+// The target folders of the found folders, each created and opened once and kept open while files
+// go into it, as the copy walk keeps a descriptor per folder: a file costs no walk of its path.
+// Folders belong to the chosen file system (0 outside partition recovery), as the results tree
+// shows them.
+class TargetFolders {
+ public:
+  TargetFolders(const TargetFolder& root, uint32_t rootId) : m_Root(root), m_RootId(rootId) {}
 
-inline TargetFolder OpenPath(const TargetFolder& root, const std::vector<std::u16string>& names) {
-  TargetFolder at = root.Duplicate();
-  for (const auto& n : names) {
-    at = at.Subfolder(SafeFileName(n));
-    if (!at.IsOpen()) break;
+  // The open folder for folder id `id`, or nullptr when its chain of parents does not reach the
+  // root; a folder that could not be created comes back closed.
+  const TargetFolder* Open(uint32_t id) {
+    // A scan's files come folder by folder, so few folders are needed at once: the descriptors
+    // are given back in a batch long before the process runs out of them.
+    if (m_Open.size() >= kMaxOpen) m_Open.clear();
+    const auto partition = static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
+    // Up the chain to the root, "Lost" or a folder already open.
+    std::vector<const FolderRecord*> chain;
+    const TargetFolder* at = &m_Root;
+    for (uint32_t steps = 0; id != m_RootId; ++steps) {
+      if (auto it = m_Open.find(id); it != m_Open.end()) {
+        at = &it->second;
+        break;
+      }
+      const FolderRecord* f = FindFolderRecord(id, partition);
+      if (!f || steps > g_ScanState.folderCount.load() + 1) return nullptr;
+      chain.push_back(f);
+      if (f->id == kLostFolderId) break;
+      id = f->parentId;
+    }
+    // Down again, opening each folder from its parent's descriptor. A chain deeper than the
+    // cache holds goes on in two spare handles, the parent's and the child's.
+    size_t spare = 0;
+    for (auto f = chain.rbegin(); f != chain.rend(); ++f) {
+      TargetFolder sub = at->Subfolder(SafeFileName(RecordName(**f)));
+      if (!sub.IsOpen()) return &m_Closed;
+      if (m_Open.size() < kMaxOpen) {
+        at = &m_Open.insert_or_assign((*f)->id, std::move(sub)).first->second;
+      } else {
+        m_Deep[spare] = std::move(sub);
+        at = &m_Deep[spare];
+        spare ^= 1;
+      }
+    }
+    return at;
   }
-  return at;
-}
+
+ private:
+  static constexpr size_t kMaxOpen = 256;
+  const TargetFolder& m_Root;
+  uint32_t m_RootId;
+  std::unordered_map<uint32_t, TargetFolder> m_Open;
+  TargetFolder m_Deep[2];
+  TargetFolder m_Closed;
+};
 
 // The copy-error question answered Skip, as a user who wants every other file would: each failing
 // file is named on stderr and the extraction goes on.
@@ -105,15 +135,12 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
     std::fprintf(stderr, "scan-dump: cannot open %s\n", dir.c_str());
     return 1;
   }
-  const uint32_t rootId = ntfs ? kNtfsRootId : 0;
-  std::vector<std::u16string> names;
+  TargetFolders folders(root, ntfs ? kNtfsRootId : 0);
   // Folders first, as the copy walk creates them.
   for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
     if (onlyDeleted && f->deleted != 'y') continue;
     if (f->partition != g_ScanState.chosenFileSystem.load()) continue;
-    if (!FolderNames(f->parentId, rootId, names)) continue;
-    names.push_back(RecordName(*f));
-    OpenPath(root, names);
+    folders.Open(f->id);
   }
   int failures = 0;
   CopyObserver observer;
@@ -123,10 +150,10 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
     if (onlyDeleted && r->deleted != 'y') continue;
     const std::u16string name = RecordName(*r);
     if (!onlyName.empty() && Utf16ToUtf8(name) != onlyName) continue;
-    if (!FolderNames(r->parentId, rootId, names)) continue;
-    const TargetFolder folder = OpenPath(root, names);
+    const TargetFolder* folder = folders.Open(r->parentId);
+    if (!folder) continue;
     const int result =
-        ntfs ? ExtractNtfs(*r, folder, name, observer) : ExtractFat(*r, folder, name, observer);
+        ntfs ? ExtractNtfs(*r, *folder, name, observer) : ExtractFat(*r, *folder, name, observer);
     if (result != 0) {
       ++failures;
       std::fprintf(stderr, "extract: result %d for %s\n", static_cast<int>(result),

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <deque>
+#include <set>
 #include <thread>
 
 #include "storage/vdisk/VirtualDiskReader.h"
@@ -54,18 +56,131 @@ TEST_F(DeviceRead, EndOfSourceGuardComparesOnlyTheStart) {
   EXPECT_EQ(prompts.badSectorQuestions, 0);
 }
 
-TEST_F(DeviceRead, HundredSectorsAreReadInRunsOf40And20) {
-  std::vector<std::byte> buf(100 * 512);
-  ASSERT_EQ(ReadSectors(kDisk0, 300, 100, buf), 1);
-  auto calls = Reads();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].offset, 300u * 512);
-  EXPECT_EQ(calls[0].length, 40u * 512);
-  EXPECT_EQ(calls[1].offset, 340u * 512);
-  EXPECT_EQ(calls[1].length, 40u * 512);
-  EXPECT_EQ(calls[2].offset, 380u * 512);
-  EXPECT_EQ(calls[2].length, 20u * 512);
-  for (uint32_t i = 0; i < 100; ++i) EXPECT_TRUE(HoldsPattern(buf, i, 300 + i)) << i;
+// A device that reads well is read in large calls: whole 2 MiB calls of 4,080 sectors (102 runs
+// of 40) and the rest in one; 40 sectors or fewer in one call as always.
+TEST_F(DeviceRead, HealthyReadsAreLargeCalls) {
+  struct Case {
+    int64_t start;
+    uint32_t count;
+    std::vector<uint64_t> lengths;  // sectors per device call
+  } cases[] = {
+      {300, 100, {100}},
+      {7, 40, {40}},
+      {3, 4080, {4080}},
+      {10, 9000, {4080, 4080, 840}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    SetUp();
+    disk = PatternDisk(10000);
+    ServeDisk(kDisk0, disk, plan);
+    std::vector<std::byte> buf(c.count * 512);
+    ASSERT_EQ(ReadSectors(kDisk0, c.start, c.count, buf), 1);
+    std::vector<uint64_t> lengths;
+    uint64_t next = static_cast<uint64_t>(c.start) * 512;
+    for (const auto& call : Reads()) {
+      EXPECT_EQ(call.offset, next);
+      next = call.offset + call.length;
+      lengths.push_back(call.length / 512);
+    }
+    EXPECT_EQ(lengths, c.lengths);
+    for (uint32_t i = 0; i < c.count; ++i) ASSERT_TRUE(HoldsPattern(buf, i, c.start + i)) << i;
+    TearDown();
+  }
+}
+
+// A large read that fails is gone over in the runs of 40 sectors that reading 40 at a time from
+// the same start makes: the same questions, the same zero-filled sectors, the same result.
+TEST_F(DeviceRead, FailedLargeReadAsksAndZeroFillsAsFortySectorReadsDo) {
+  struct Case {
+    const char* name;
+    int64_t start;
+    uint32_t count;
+    std::set<uint64_t> bad;
+    std::deque<int> answers;
+  } cases[] = {
+      {"skip in the first run", 300, 100, {305}, {1}},
+      {"retry in the tail", 300, 100, {395}, {0}},
+      {"skip in the second large call", 10, 9000, {10 + 4080 + 45}, {1}},
+      {"retry then skip, two large calls", 10, 9000, {50, 51, 6000}, {0, 1}},
+      {"skip all in the first of many", 0, 9000, {1, 100, 4200, 8999}, {3}},
+      {"retry all across two calls", 0, 9000, {4079, 4080}, {2}},
+      {"a run reaching past the device's end", 9950, 120, {9960}, {1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    struct Outcome {
+      int result;
+      std::vector<std::byte> bytes;
+      int questions;
+      uint64_t zeroed;
+      int choice;
+    };
+    auto read = [&](bool fortyAtATime) {
+      SetUp();
+      disk = PatternDisk(10000);
+      plan->badSectors = c.bad;
+      ServeDisk(kDisk0, disk, plan);
+      prompts = ScriptedPrompts(c.answers);
+      Outcome o;
+      o.bytes.assign(c.count * 512, std::byte{0x5A});
+      if (fortyAtATime) {
+        o.result = 1;
+        for (uint32_t done = 0; done < c.count; done += 40) {
+          const uint32_t n = std::min<uint32_t>(40, c.count - done);
+          auto part = std::span(o.bytes).subspan(done * 512, n * 512);
+          if (ReadSectors(kDisk0, c.start + done, n, part) != 1) o.result = 0;
+        }
+      } else {
+        o.result = ReadSectors(kDisk0, c.start, c.count, o.bytes);
+      }
+      o.questions = prompts.badSectorQuestions;
+      o.zeroed = ZeroFilledSectorCount();
+      o.choice = g_BadSectorChoice;
+      TearDown();
+      return o;
+    };
+    const Outcome large = read(false), runs = read(true);
+    EXPECT_EQ(large.result, 0);
+    EXPECT_EQ(large.result, runs.result);
+    EXPECT_EQ(large.questions, runs.questions);
+    EXPECT_GT(large.questions, 0);
+    EXPECT_EQ(large.zeroed, runs.zeroed);
+    EXPECT_EQ(large.choice, runs.choice);
+    EXPECT_TRUE(large.bytes == runs.bytes);
+  }
+}
+
+// The quiet read of a read-ahead: one call, no question, nothing zero-filled or counted.
+TEST_F(DeviceRead, QuietReadAsksNothingAndOnlySaysWhetherAllWasRead) {
+  struct Case {
+    const char* name;
+    int64_t start;
+    uint32_t count;
+    std::set<uint64_t> bad;
+    int result;
+  } cases[] = {
+      {"healthy", 100, 500, {}, 1},
+      {"a bad sector", 100, 500, {350}, 0},
+      {"reaching past the device's end", 1990, 20, {}, 0},
+      {"starting past g_SourceEndSector", 1600, 4, {}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    plan->badSectors = c.bad;
+    g_SourceEndSector = 1500 + (c.start == 1990 ? 1000 : 0);
+    std::vector<std::byte> buf(c.count * 512);
+    EXPECT_EQ(ReadSectorsQuietly(kDisk0, c.start, c.count, buf), c.result);
+    EXPECT_LE(Reads().size(), 1u);
+    if (c.result == 1) {
+      for (uint32_t i = 0; i < c.count; ++i) ASSERT_TRUE(HoldsPattern(buf, i, c.start + i)) << i;
+    }
+    EXPECT_EQ(prompts.badSectorQuestions, 0);
+    EXPECT_EQ(ZeroFilledSectorCount(), 0u);
+    EXPECT_EQ(g_BadSectorChoice, 0);
+    TearDown();
+  }
 }
 
 // A bad sector in a run: what each answer leaves in the buffer and how often the user is asked.
@@ -220,7 +335,20 @@ TEST_F(DeviceRead, FourKilobyteSectorsAddressByTheSectorSize) {
   std::vector<std::byte> buf(45 * 4096);
   EXPECT_EQ(ReadSectors(kDisk1, 50, 45, buf), 1);
   for (uint32_t i = 0; i < 45; ++i) EXPECT_TRUE(HoldsPattern(buf, i, 50 + i, 4096)) << i;
-  EXPECT_EQ(bigPlan->calls[1].offset, 90u * 4096);
+  ASSERT_EQ(bigPlan->calls.size(), 1u);
+  EXPECT_EQ(bigPlan->calls[0].offset, 50u * 4096);
+  EXPECT_EQ(bigPlan->calls[0].length, 45u * 4096);
+  // A failed read goes over the same sectors in runs of 40 sectors of 4,096 bytes.
+  bigPlan->badSectors = {60};
+  g_BadSectorChoice = 3;
+  EXPECT_EQ(ReadSectors(kDisk1, 50, 45, buf), 0);
+  ASSERT_EQ(bigPlan->calls.size(), 4u);
+  EXPECT_EQ(bigPlan->calls[2].offset, 50u * 4096);
+  EXPECT_EQ(bigPlan->calls[2].length, 40u * 4096);
+  EXPECT_EQ(bigPlan->calls[3].offset, 90u * 4096);
+  EXPECT_EQ(bigPlan->calls[3].length, 5u * 4096);
+  for (uint32_t i = 0; i < 45; ++i)
+    EXPECT_TRUE(i < 40 ? IsZeroSector(buf, i, 4096) : HoldsPattern(buf, i, 50 + i, 4096)) << i;
 }
 
 // Records the reader calls and fails chosen positions.

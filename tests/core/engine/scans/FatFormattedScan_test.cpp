@@ -11,6 +11,7 @@
 #include "engine/records/ScanState.h"
 #include "platform/TextCodec.h"
 #include "prompts/UserPrompts.h"
+#include "storage/SectorIo.h"
 #include "tests/core/TestPrompts.h"
 #include "tests/core/storage/fat/FatTestImage.h"
 #include "saving/ProgramState.h"
@@ -143,6 +144,41 @@ TEST(FatFormattedScan, FoldersComeFromDirectoryClustersAndTakeTheirNamesFromThei
                        {"README.TXT", {0, 'n'}}, {"A.TXT", {20, 'n'}}, {"B.TXT", {22, 'y'}}}));
   EXPECT_EQ(g_ScanState.totalSize.load(), 600u);
   ExpectWholeTree();
+}
+
+// The folder search reads the data area in large chunks; a chunk with a bad sector is read again
+// cluster by cluster, so the user is asked once per unreadable directory sector, as when every
+// cluster was read alone, and only that cluster's folder is lost.
+TEST(FatFormattedScan, BadSectorsInTheFolderSearchAreAskedAboutPerCluster) {
+  struct Case {
+    int answer;
+    int questions;
+  } cases[] = {{1, 2}, {0, 2}, {3, 1}};
+  // Sectors the scan zero-fills on a good disk (the walks read past the small disk's end).
+  uint64_t zeroedWhenGood = 0;
+  {
+    FormattedFat16 v;
+    ResetZeroFilledSectorCount();
+    ASSERT_EQ(Scan(), ScanEnd::Finished);
+    zeroedWhenGood = ZeroFilledSectorCount();
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    FormattedFat16 v;
+    v.Directory(35, 35, 0);
+    v.Directory(36, 36, 0);
+    v.Directory(90, 90, 0);
+    v.disk.Plan().badSectors = {FormattedFat16::kBase + 35, FormattedFat16::kBase + 90};
+    test_support::RecordingPrompts prompts({c.answer});
+    ScanControl control;
+    ResetZeroFilledSectorCount();
+    EXPECT_EQ(Scan(control, nullptr, &prompts), ScanEnd::Finished);
+    EXPECT_EQ(prompts.badSectorQuestions, c.questions);
+    EXPECT_EQ(ZeroFilledSectorCount() - zeroedWhenGood, 2u);
+    std::set<uint32_t> ids;
+    for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) ids.insert(f->id);
+    EXPECT_EQ(ids, (std::set<uint32_t>{kLostFolderId, 36}));
+  }
 }
 
 // A folder whose parent was not found, one that names itself as its parent (garbage "." and

@@ -15,6 +15,7 @@
 #include "engine/scanlog/ScanLogWriter.h"
 #include "engine/scans/ScanSelect.h"
 #include "engine/records/ScanState.h"
+#include "storage/SectorIo.h"
 #include "tests/core/TestPrompts.h"
 #include "tests/core/engine/scans/SignatureDisk.h"
 #include "tests/core/storage/StorageTestUtil.h"
@@ -194,6 +195,51 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
                                              std::string(kDumpNtfsStep),
                                              std::string(kDumpLostStep)};
   EXPECT_EQ(observer.steps, expected);
+}
+
+// The search reads ahead in large chunks; a chunk with a bad sector is read again through the
+// read path's 40-sector runs from the range's start: one question per run with a bad sector, and
+// skip loses that run, retry only the bad sector, as when the range was read 40 sectors a time.
+TEST_F(NtfsSignatureScanTest, ABadSectorCostsTheSearchWhatItsFortySectorRunCosts) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 0, 8, 4095};
+  v.Sample();
+  g_FormattedMode = 1;
+  Serve(disk);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+  std::map<std::string, uint64_t> clean;  // name -> record sector
+  for (const auto& [name, file] : Files()) clean[name] = file.locator;
+  ASSERT_TRUE(clean.count("a.txt"));
+  const uint64_t bad = clean["a.txt"];
+  const uint64_t runStart = bad / 40 * 40;
+
+  struct Case {
+    int answer;
+    uint64_t zeroed;
+  } cases[] = {{1, 40}, {0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    ResetProgramState();
+    g_FormattedMode = 1;
+    ResetDeviceHandleCache();
+    auto served = std::make_shared<MemoryDisk>();
+    served->bytes = disk;
+    auto plan = std::make_shared<FaultPlan>();
+    plan->badSectors = {bad};
+    Serve(disk);
+    storage_test::ServeDisk(kDevice, served, plan);
+    prompts = test_support::RecordingPrompts({c.answer});
+    ResetZeroFilledSectorCount();
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+    EXPECT_EQ(prompts.badSectorQuestions, 1);
+    EXPECT_EQ(ZeroFilledSectorCount(), c.zeroed);
+    std::map<std::string, uint64_t> found;
+    for (const auto& [name, file] : Files()) found[name] = file.locator;
+    for (const auto& [name, sector] : clean) {
+      const bool lost = c.answer == 1 ? sector >= runStart && sector < runStart + 40 : sector == bad;
+      EXPECT_EQ(found.count(name), lost ? 0u : 1u) << name;
+    }
+  }
 }
 
 TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
