@@ -18,6 +18,7 @@
 #include "storage/fat/FatDirEntry.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/SourceSize.h"
 
 namespace {
 
@@ -129,15 +130,16 @@ class FatPartitionSearch {
       buffer.reset(AlignedBytes(size_t{chunk} * b + kSearchSlack));
       if (!buffer) return ScanEnd::Failed;
     }
-    if (g_SourceEndSector <= 0 || g_SourceStartSector < 0 ||
-        g_SourceStartSector > g_SourceEndSector)
+    // The range ends one past its last sector, cut at the source's size: sectors past it would
+    // only be read as zeros.
+    const uint64_t last = SourceRangeEnd();
+    if (g_SourceStartSector < 0 || static_cast<uint64_t>(g_SourceStartSector) >= last)
       return ScanEnd::PassDone;
     const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
-    const uint64_t last = static_cast<uint64_t>(g_SourceEndSector);
     const std::string_view device = CurrentDevicePath();
 
-    for (uint64_t at = first; at <= last;) {
-      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - at + 1));
+    for (uint64_t at = first; at < last;) {
+      const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(chunk, last - at));
       const std::span<std::byte> span(buffer.get(), size_t{n} * b);
       ReadSectors(device, static_cast<int64_t>(at), n, span);
       for (uint32_t i = 0; i < n; ++i) {
@@ -157,9 +159,14 @@ class FatPartitionSearch {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const bool signature = p[510] == 0x55 && p[511] == 0xAA;
     if (signature && p[85] == '3' && p[86] == '2') {
-      AddCandidate(s, t, true, b);
+      AddCandidate(s, t, true, b, u"FAT32");
     } else if (signature && p[57] == '1' && p[58] == '6') {
-      AddCandidate(s, t, false, b);
+      AddCandidate(s, t, false, b, u"FAT16");
+    } else if (signature && p[54] == 'F' && p[55] == 'A' && p[56] == 'T' && p[57] == '1' &&
+               p[58] == '2') {
+      // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an
+      // intact boot sector would only be guessed from its directories, without start or end.
+      AddCandidate(s, t, false, b, u"FAT12");
     } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
       const FatDirEntry dot(s.first(32));
       NewFoundDirectory d;
@@ -174,10 +181,11 @@ class FatPartitionSearch {
     }
   }
 
-  void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b) {
+  void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b,
+                    std::u16string_view type) {
     FatBootCandidate c;
     if (!ReadBootSector(s, t, fat32, b, c)) return;
-    AddFatBootCandidate(m_Candidates, c, fat32 ? u"FAT32" : u"FAT16");
+    AddFatBootCandidate(m_Candidates, c, type);
   }
 
   void ReportSector(uint64_t t) {

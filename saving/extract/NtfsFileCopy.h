@@ -36,6 +36,10 @@ struct NtfsCopyRequest {
   ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
 };
 
+inline constexpr std::string_view kNtfsNoLayoutNotice =
+    "The layout of this NTFS volume is not known (no usable boot sector was found), so its files "
+    "cannot be copied.";
+
 enum class NtfsCopyResult {
   Written,       // the whole file, with its time
   Short,         // the data ran out before the size: written as far as it goes
@@ -51,7 +55,9 @@ enum class NtfsCopyResult {
 
 // Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is
 // compressed or encrypted, which add 1 to g_CopyUnsupportedFileCount instead; g_CopiedBytes grows
-// by the bytes really written (saving only).
+// by the bytes really written (saving only). When the volume's layout is not known (no sectors
+// per FILE record or per cluster: no usable boot sector was found) no file can be read: saving
+// shows kNtfsNoLayoutNotice once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
 // Writes the file from extents (a sparse one is written as zeros, unread) in reads of at most

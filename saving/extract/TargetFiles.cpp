@@ -21,11 +21,22 @@ size_t Utf8Cut(std::string_view s, size_t n) {
 }
 
 std::atomic<TargetWriteFunction> g_TargetWrite{nullptr};
+std::atomic<TargetCloseFunction> g_TargetClose{nullptr};
 
 }  // namespace
 
 void SetTargetWriteFunction(TargetWriteFunction fn) {
   g_TargetWrite.store(fn, std::memory_order_release);
+}
+
+void SetTargetCloseFunction(TargetCloseFunction fn) {
+  g_TargetClose.store(fn, std::memory_order_release);
+}
+
+bool TargetFile::Close() {
+  const TargetCloseFunction hook = g_TargetClose.load(std::memory_order_acquire);
+  if (!hook || !m_Fd.IsOpen()) return m_Fd.Close();
+  return hook(m_Fd.Release()) == 0;
 }
 
 std::string SafeFileName(std::string_view utf8) {

@@ -59,7 +59,7 @@ class TargetFile {
   // failure.
   bool SetModifiedTime(const timespec& when);
   // Closes the file; false when the close failed.
-  bool Close() { return m_Fd.Close(); }
+  bool Close();
 
  private:
   UniqueFd m_Fd;
@@ -101,3 +101,8 @@ std::optional<timespec> FileTimeToTimespec(uint64_t fileTime);
 // the target fail as a full disk does. nullptr restores ::write.
 using TargetWriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 void SetTargetWriteFunction(TargetWriteFunction fn);
+
+// For tests: the call that closes a target file (::close unless replaced; it must close fd), so a
+// test can make a close fail as a network or overcommitted disk may. nullptr restores ::close.
+using TargetCloseFunction = int (*)(int fd);
+void SetTargetCloseFunction(TargetCloseFunction fn);

@@ -53,7 +53,7 @@ def scan(image, start=None, length=None):
     """scan-dump's lines as (kind, deleted, size, id, path) tuples, its counts and its stderr."""
     args = [DUMP, "--image", image, "--fs", "NTFS", "--mode", "deleted"]
     if start is not None:
-        args += ["--start", str(start), "--end", str(start + length - 1)]
+        args += ["--start", str(start), "--end", str(start + length)]
     p = subprocess.run(args, capture_output=True, text=True, check=True)
     rows, counts = [], None
     for line in p.stdout.splitlines():

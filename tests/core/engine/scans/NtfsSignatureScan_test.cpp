@@ -98,11 +98,11 @@ class NtfsSignatureScanTest : public ::testing::Test {
     ResetSourceGlobals();
   }
   // Serves the disk; the range is the whole disk.
-  void Serve(const Bytes& bytes) {
+  void Serve(const Bytes& bytes, std::shared_ptr<FaultPlan> plan = std::make_shared<FaultPlan>()) {
     ResetDeviceHandleCache();
     auto disk = std::make_shared<MemoryDisk>();
     disk->bytes = bytes;
-    storage_test::ServeDisk(kDevice, disk, std::make_shared<FaultPlan>());
+    storage_test::ServeDisk(kDevice, disk, plan);
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
     g_BytesPerSector = 512;
@@ -142,7 +142,8 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   ASSERT_EQ(parts.size(), 1u);
   EXPECT_EQ(parts[0].Name(), u"NTFS");
   EXPECT_EQ(parts[0].startSector, 0u);
-  EXPECT_EQ(parts[0].endSector, 4095u);
+  // One past the backup boot sector, which the boot sector's count of 4,095 leaves out.
+  EXPECT_EQ(parts[0].endSector, 4096u);
   EXPECT_EQ(parts[0].clusterSize, 8u);
   EXPECT_EQ(parts[0].fileRecordSectors, 2u);
   EXPECT_EQ(parts[0].indexRecordSectors, 8u);
@@ -194,6 +195,54 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
                                              std::string(kDumpNtfsStep),
                                              std::string(kDumpLostStep)};
   EXPECT_EQ(observer.steps, expected);
+}
+
+// One unreadable sector in the search costs only the record it lies in, whatever the answer, and
+// the user is asked about it once.
+TEST_F(NtfsSignatureScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
+  for (int answer : {0, 1, 2, 3}) {
+    SCOPED_TRACE(answer);
+    ResetProgramState();
+    prompts.AnswerBadSectors(answer);
+    prompts.badSectorQuestions = 0;
+    Bytes disk(4096 * 512);
+    VolumeWriter v{disk, 0, 8, 4095};
+    v.Sample();
+    auto plan = std::make_shared<FaultPlan>();
+    // The second sector of a.txt's record, in the same run of 40 sectors as the records of Docs,
+    // Big, b.txt and tail.txt.
+    plan->badSectors.insert(v.RecordSector(31) + 1);
+    Serve(disk, plan);
+    g_FormattedMode = 1;
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+    const auto files = Files();
+    EXPECT_EQ(files.count("a.txt"), 0u);
+    EXPECT_EQ(files.count("b.txt"), 1u);
+    EXPECT_EQ(files.count("tail.txt"), 1u);
+    const auto folders = Folders(1);
+    EXPECT_EQ(folders.count(30), 1u);
+    EXPECT_EQ(folders.count(32), 1u);
+    EXPECT_EQ(prompts.badSectorQuestions, 1);
+  }
+}
+
+// Formatted recovery of a volume whose boot sectors the detection could not use: the files are
+// read with the geometry of the file system the search found, not with nothing.
+TEST_F(NtfsSignatureScanTest, FormattedRecoveryTakesTheGeometryOfTheFileSystemFound) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 64, 8, 4000};
+  v.Sample();
+  Serve(disk);
+  g_SourceStartSector = 64;
+  g_FormattedMode = 1;
+  ASSERT_EQ(g_VolumeGeometry.SectorsPerMftRecord, 0u);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+  ASSERT_EQ(Partitions().size(), 1u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerCluster, 8u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerMftRecord, 2u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerIndexRecord, 8u);
+  EXPECT_EQ(g_VolumeGeometry.ClusterBaseSector, 64u);
+  EXPECT_EQ(Files().count("a.txt"), 1u);
 }
 
 TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
@@ -252,7 +301,7 @@ TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsTh
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 1u);
   EXPECT_EQ(parts[0].startSector, base);
-  EXPECT_EQ(parts[0].endSector, base + 4095);
+  EXPECT_EQ(parts[0].endSector, base + 4096);
   const auto folders = Folders(1);
   ASSERT_EQ(folders.count(30), 1u);
   EXPECT_EQ(folders.at(30).locator, base + v.RecordSector(30));
@@ -291,10 +340,10 @@ TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOn
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 2u);
   EXPECT_EQ(parts[0].startSector, 100u);
-  EXPECT_EQ(parts[0].endSector, 3100u);
+  EXPECT_EQ(parts[0].endSector, 3101u);  // one past start + the boot sector's count
   EXPECT_EQ(parts[0].clusterSize, 8u);
   EXPECT_EQ(parts[1].startSector, 4200u);
-  EXPECT_EQ(parts[1].endSector, 7200u);
+  EXPECT_EQ(parts[1].endSector, 7201u);
   EXPECT_EQ(parts[1].clusterSize, 4u);
 
   // Each choice builds its lists anew from the found records, which stay for the next choice.
@@ -368,6 +417,18 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     EXPECT_EQ(out.totalSectors, 123456u);
     EXPECT_EQ(out.mftCluster, 4u);
     EXPECT_EQ(out.mftMirrorCluster, 2u);
+  }
+  {
+    // 4 KiB sectors with 8 KiB clusters: 0xF4 is one sector of 4,096 bytes, not eight.
+    g_BytesPerSector = 4096;
+    Bytes disk(512);
+    VolumeWriter v{disk, 0, 2, 1000};
+    v.Boot(0xF4, 0xF4);
+    NtfsBootCandidate out;
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0, out));
+    EXPECT_EQ(out.sectorsPerFileRecord, 1u);
+    EXPECT_EQ(out.sectorsPerIndexRecord, 1u);
+    g_BytesPerSector = 512;
   }
   {
     // A volume past 2 TiB keeps its whole sector count, and a boot sector found past sector
