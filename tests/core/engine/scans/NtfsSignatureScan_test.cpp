@@ -245,6 +245,19 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryTakesTheGeometryOfTheFileSystemFo
   EXPECT_EQ(Files().count("a.txt"), 1u);
 }
 
+// A range that runs past the source is searched up to the source's end, not as zeros beyond it.
+TEST_F(NtfsSignatureScanTest, ARangePastTheSourceIsCutAtItsSize) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 0, 8, 4095};
+  v.Sample();
+  Serve(disk);
+  g_SourceEndSector = int64_t{1} << 40;
+  g_FormattedMode = 1;
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+  EXPECT_EQ(g_NtfsSignatureScanCounts.sectors, 4096u);
+  EXPECT_EQ(Files().count("a.txt"), 1u);
+}
+
 TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
   Bytes disk(4096 * 512);
   VolumeWriter v{disk, 0, 8, 4095};
