@@ -251,7 +251,8 @@ def reload_and_extract(image):
         direct, loaded = Path(work) / "direct", Path(work) / "loaded"
         rc, rows, err = scan_extract(image, 0, None, direct, ["--save-log", str(log)])
         check(rc == 0 and log.is_file(), f"{image.name}: scan with --save-log exit {rc}: {err}")
-        rc2, rows2, err2 = scan_extract(None, 0, None, loaded, log_args=["--load-log", str(log)])
+        rc2, rows2, err2 = scan_extract(None, 0, None, loaded,
+                                        log_args=["--load-log", str(log), "--image", str(image)])
         check(rc2 == 0 and rows2 == rows, f"{image.name}: --load-log --extract exit {rc2}: {err2}")
         want = {p.relative_to(direct): p.read_bytes() for p in direct.rglob("*") if p.is_file()}
         got = {p.relative_to(loaded): p.read_bytes() for p in loaded.rglob("*") if p.is_file()}

@@ -3,10 +3,11 @@
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
 //             [--start S] [--end E] [--bps N] [--save-log LOG] [--choose N [--save-results-log LOG]]
 //             [--extract DIR [--only-deleted] [--only-name NAME]]
-//   scan-dump --load-log LOG [--extract DIR [--only-deleted] [--only-name NAME]]
+//   scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] [--only-name NAME]]
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
-// --load-log restores the lists from a scan log instead of scanning and prints them the same way.
+// --load-log restores the lists from a scan log instead of scanning and prints them the same way;
+// with --image the image stands in for the disk the log names, as the disk chosen before Load Log.
 // The image stands in for "\\.\PhysicalDrive0"; the source globals are set as the source page
 // sets them for a volume at sectors S (its first) to E (one past its last; the whole file when
 // omitted). Questions are answered No, bad sectors are skipped, notices go to stderr as
@@ -80,7 +81,8 @@ struct Options {
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
       "       [--extract DIR [--only-deleted] [--only-name NAME]]\n"
-      "       scan-dump --load-log LOG [--extract DIR [--only-deleted] [--only-name NAME]]\n",
+      "       scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] "
+      "[--only-name NAME]]\n",
       why);
   std::exit(2);
 }
@@ -293,6 +295,7 @@ int PartitionPass(const Options& o, int32_t choose, const auto& run) {
 
 int DumpFromLog(const Options& o) {
   ResetProgramState();
+  if (!o.image.empty()) MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
   g_LogLoaded = 1;
   if (!LoadScanLogHeader(o.loadLog)) return 1;
   ScanControl control;
