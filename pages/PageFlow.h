@@ -5,3 +5,10 @@
 
 // Runs the source page modally without a parent and returns its result.
 int RunSourcePage();
+
+// Runs the analysis page for the chosen source, mode and flags: 1 after a stopped deleted-data
+// scan whose results were shown, 2 otherwise.
+int RunAnalysisPage();
+
+// Runs the results page over the lists the analysis page built.
+int RunResultsPage();

@@ -1,6 +1,7 @@
 #include "platform/DeviceNamespace.h"
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -13,9 +14,12 @@ namespace {
 
 using Mapping = std::variant<std::string, DeviceFactory>;
 
+constexpr const char* kSystemSysBlock = "/sys/block";
+
 struct MappingTable {
   std::mutex mutex;
   std::map<std::string, Mapping, std::less<>> entries;
+  std::string sysBlockRoot = kSystemSysBlock;
 };
 
 MappingTable& Mappings() {
@@ -40,6 +44,12 @@ std::optional<Mapping> FindMapping(std::string_view devicePath) {
   return it->second;
 }
 
+std::string SysBlockRoot() {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  return t.sysBlockRoot;
+}
+
 // The operating system's node for a program device name, without test mappings.
 std::optional<std::string> ResolveSystemDevice(std::string_view name) {
   constexpr std::string_view kPrefix = "\\\\.\\";
@@ -50,7 +60,7 @@ std::optional<std::string> ResolveSystemDevice(std::string_view name) {
   if (rest.size() == kDrive.size() + 1 && EqualsIgnoreCase(rest.substr(0, kDrive.size()), kDrive) &&
       std::isdigit(static_cast<unsigned char>(rest.back()))) {
     const size_t n = static_cast<size_t>(rest.back() - '0');
-    auto disks = ListWholeDisks("/sys/block");
+    auto disks = ListWholeDisks(SysBlockRoot());
     if (n >= disks.size()) return std::nullopt;
     return "/dev/" + disks[n];
   }
@@ -86,6 +96,33 @@ std::unique_ptr<RawDevice> OpenDevice(std::string_view devicePath, DeviceAccess 
   auto path = ResolveSystemDevice(devicePath);
   if (!path) return nullptr;
   return OpenFileDevice(*path, access);
+}
+
+std::optional<DiskFacts> QueryDiskFacts(std::string_view devicePath) {
+  if (auto m = FindMapping(devicePath)) {
+    auto device = OpenDevice(devicePath, DeviceAccess::Read);
+    if (!device) return std::nullopt;
+    const std::optional<uint64_t> size = device->SizeBytes();
+    if (!size || *size == 0) return std::nullopt;
+    DiskFacts facts;
+    facts.sizeBytes = *size;
+    if (const uint32_t sector = device->LogicalSectorSize(); sector != 0)
+      facts.logicalSectorSize = sector;
+    return facts;
+  }
+  auto path = ResolveSystemDevice(devicePath);
+  if (!path) return std::nullopt;
+  // A volume may be named through a link (/dev/mapper/..., /dev/disk/by-...); sysfs knows the
+  // node it points to.
+  std::error_code ec;
+  std::filesystem::path node = std::filesystem::canonical(*path, ec);
+  if (ec) node = *path;
+  return ReadDiskFacts(SysBlockRoot(), node.filename().string());
+}
+
+void SetSysBlockRoot(std::string root) {
+  std::lock_guard lock(Mappings().mutex);
+  Mappings().sysBlockRoot = root.empty() ? kSystemSysBlock : std::move(root);
 }
 
 void MapDeviceToFile(std::string devicePath, std::string filePath) {

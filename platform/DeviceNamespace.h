@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/LinuxDisks.h"
 #include "platform/RawDevice.h"
 
 // Opens the device that devicePath names. A test mapping for the name wins over the operating
@@ -29,3 +30,13 @@ void MapDeviceToFactory(std::string devicePath, DeviceFactory factory);
 
 // Removes every test mapping.
 void ClearDeviceMappings();
+
+// What the system tells about the disk or volume behind devicePath, without opening it: a disk
+// the user may not open (no root rights) is still known by its size, sector size and model. A
+// test mapping is opened instead and gives its size (512-byte sectors for a plain file). Nothing
+// when the name is unknown or the device has no size.
+std::optional<DiskFacts> QueryDiskFacts(std::string_view devicePath);
+
+// Where the namespace reads the kernel's block devices ("/sys/block"); tests point it at a
+// made-up tree. An empty root goes back to the system's.
+void SetSysBlockRoot(std::string root);

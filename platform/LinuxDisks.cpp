@@ -149,3 +149,58 @@ std::vector<MountedVolume> ParseMountedVolumes(std::string_view mountinfo) {
   if (volumes.size() > 24) volumes.resize(24);
   return volumes;
 }
+
+namespace {
+
+std::string Trimmed(std::string s) {
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!s.empty() && blank(s.back())) s.pop_back();
+  size_t first = 0;
+  while (first < s.size() && blank(s[first])) ++first;
+  return s.substr(first);
+}
+
+std::optional<uint64_t> ReadNumber(const std::filesystem::path& p) {
+  const std::string text = Trimmed(ReadSmallFile(p));
+  if (!AllDigits(text) || text.size() > 19) return std::nullopt;
+  return std::stoull(text);
+}
+
+}  // namespace
+
+std::optional<DiskFacts> ReadDiskFacts(const std::string& sysBlockRoot, const std::string& name) {
+  namespace fs = std::filesystem;
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+    return std::nullopt;
+  std::error_code ec;
+  fs::path own = fs::path(sysBlockRoot) / name;
+  fs::path disk = own;
+  if (!fs::is_directory(own, ec)) {
+    // A partition lives in the folder of its disk.
+    own.clear();
+    for (fs::directory_iterator it(sysBlockRoot, ec), end; !ec && it != end; it.increment(ec)) {
+      if (fs::is_directory(it->path() / name, ec)) {
+        disk = it->path();
+        own = disk / name;
+        break;
+      }
+    }
+    if (own.empty()) return std::nullopt;
+  }
+  const std::optional<uint64_t> units = ReadNumber(own / "size");
+  // 2^55 units would overflow the byte count; no disk is that large.
+  if (!units || *units == 0 || *units >= (uint64_t{1} << 54)) return std::nullopt;
+  DiskFacts facts;
+  facts.sizeBytes = *units * 512;
+  const std::optional<uint64_t> sector = ReadNumber(disk / "queue" / "logical_block_size");
+  // Only a power of two from 512 to 64 KiB is a sector size the program can work with.
+  if (sector && *sector >= 512 && *sector <= 65536 && (*sector & (*sector - 1)) == 0)
+    facts.logicalSectorSize = static_cast<uint32_t>(*sector);
+  facts.removable = Trimmed(ReadSmallFile(disk / "removable")) == "1";
+  std::string vendor = Trimmed(ReadSmallFile(disk / "device" / "vendor"));
+  const std::string model = Trimmed(ReadSmallFile(disk / "device" / "model"));
+  // libata names every SATA disk's vendor "ATA": that is the bus, not the maker.
+  if (vendor == "ATA") vendor.clear();
+  facts.model = vendor.empty() || model.empty() ? vendor + model : vendor + " " + model;
+  return facts;
+}

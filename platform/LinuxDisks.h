@@ -3,6 +3,8 @@
 // takes its inputs as arguments so that it can be tested on made-up trees and texts.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,3 +27,18 @@ struct MountedVolume {
 // device (its first mount point), in the order in which they receive drive letters: the volume
 // mounted at "/" first, the others sorted by mount point. At most 24 (C: to Z:).
 std::vector<MountedVolume> ParseMountedVolumes(std::string_view mountinfo);
+
+// What sysfs tells about a disk or partition without opening it, so that a disk the user may not
+// open is still listed with its size and model.
+struct DiskFacts {
+  uint64_t sizeBytes = 0;
+  uint32_t logicalSectorSize = 512;
+  bool removable = false;
+  std::string model;  // vendor and model without their blank padding; empty when sysfs has none
+};
+
+// The facts of the block device `name` under sysBlockRoot (normally "/sys/block"): a whole disk
+// in its own folder, or a partition in its disk's folder, which then gives the sector size, the
+// removable flag and the model. Nothing when the device is unknown or has no size (a card reader
+// without a card). sysfs counts size in 512-byte units whatever the sector size.
+std::optional<DiskFacts> ReadDiskFacts(const std::string& sysBlockRoot, const std::string& name);

@@ -34,9 +34,9 @@ long ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_
   return kRegistrySuccess;
 }
 
-void WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
+bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
                          std::string_view data) {
-  ProgramRegistry().WriteValue(RegistryKeyPath(root, subkey), valueName, data);
+  return ProgramRegistry().WriteValue(RegistryKeyPath(root, subkey), valueName, data);
 }
 
 bool RegistryKeyExists(RegistryRoot root, std::string_view subkey) {

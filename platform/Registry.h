@@ -23,9 +23,9 @@ std::string RegistryKeyPath(RegistryRoot root, std::string_view subkey);
 long ReadRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
                         std::string& dest);
 
-// Creates the key when needed and writes the value. A failure is not reported, as for every
-// registry write of the program.
-void WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
+// Creates the key when needed and writes the value. Returns false when the store could not be
+// written; the program's settings writes ignore that, the disk geometry store reports it.
+bool WriteRegistryString(RegistryRoot root, std::string_view subkey, std::string_view valueName,
                          std::string_view data);
 
 // Key operations of the geometry store.

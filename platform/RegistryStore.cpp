@@ -229,10 +229,12 @@ std::optional<std::string> RegistryStore::ReadValue(std::string_view key,
   return std::nullopt;
 }
 
-bool RegistryStore::WriteValue(std::string_view key, std::string_view name,
-                               std::string_view value) {
-  std::lock_guard lock(StoreMutex());
-  std::vector<Section> sections = Load();
+namespace {
+
+// Sets one value in sections, creating its key.
+template <class Section>
+void SetValue(std::vector<Section>& sections, std::string_view key, std::string_view name,
+              std::string_view value) {
   Section* section = nullptr;
   for (Section& s : sections) {
     if (SameName(s.key, key)) section = &s;
@@ -249,6 +251,34 @@ bool RegistryStore::WriteValue(std::string_view key, std::string_view name,
     }
   }
   if (!replaced) section->values.emplace_back(std::string(name), std::string(value));
+}
+
+}  // namespace
+
+bool RegistryStore::WriteValue(std::string_view key, std::string_view name,
+                               std::string_view value) {
+  std::lock_guard lock(StoreMutex());
+  std::vector<Section> sections = Load();
+  SetValue(sections, key, name, value);
+  return Save(sections);
+}
+
+bool RegistryStore::WriteValues(const std::vector<RegistryKeyValues>& keys) {
+  std::lock_guard lock(StoreMutex());
+  std::vector<Section> sections = Load();
+  for (const RegistryKeyValues& k : keys)
+    for (const auto& [name, value] : k.values) SetValue(sections, k.key, name, value);
+  return Save(sections);
+}
+
+bool RegistryStore::ReplaceKeys(const std::vector<RegistryKeyValues>& keys) {
+  std::lock_guard lock(StoreMutex());
+  std::vector<Section> sections = Load();
+  for (const RegistryKeyValues& k : keys) {
+    std::erase_if(sections, [&](const Section& s) { return SameName(s.key, k.key); });
+    sections.push_back({k.key, {}});
+    for (const auto& [name, value] : k.values) SetValue(sections, k.key, name, value);
+  }
   return Save(sections);
 }
 

@@ -16,6 +16,12 @@
 #include <string_view>
 #include <vector>
 
+// A key with all its values, for the changes that rewrite the store once for many values.
+struct RegistryKeyValues {
+  std::string key;
+  std::vector<std::pair<std::string, std::string>> values;  // name, value
+};
+
 class RegistryStore {
  public:
   // A store kept in the file at path (created, with its folder, on the first write).
@@ -35,6 +41,12 @@ class RegistryStore {
   // Writes the value, creating the key; false when the store could not be written.
   bool WriteValue(std::string_view key, std::string_view name, std::string_view value);
   std::vector<std::string> ValueNames(std::string_view key) const;
+
+  // Each listed key is replaced by one holding exactly the values given, and every listed value
+  // is written, in one rewrite of the file: a listing of ten disks would otherwise sync the file
+  // a hundred times. False when the store could not be written.
+  bool ReplaceKeys(const std::vector<RegistryKeyValues>& keys);
+  bool WriteValues(const std::vector<RegistryKeyValues>& keys);
 
  private:
   // Key paths and value names keep the spelling they were first written with.

@@ -1,5 +1,6 @@
 #include "platform/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -145,6 +146,20 @@ std::u16string Cp437ToUtf16(std::string_view bytes) {
   for (char c : bytes) {
     const auto b = static_cast<uint8_t>(c);
     out.push_back(b < 0x80 ? char16_t{b} : kCp437High[b - 0x80]);
+  }
+  return out;
+}
+
+std::string Utf16ToCp437(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t unit : text) {
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+      continue;
+    }
+    const auto at = std::find(kCp437High.begin(), kCp437High.end(), unit);
+    out.push_back(at != kCp437High.end() ? static_cast<char>(0x80 + (at - kCp437High.begin())) : '?');
   }
   return out;
 }

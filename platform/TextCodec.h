@@ -21,6 +21,10 @@ std::u16string Latin1ToUtf16(std::string_view bytes);
 // FAT driver assumes by default. Bytes below 0x80 are ASCII.
 std::u16string Cp437ToUtf16(std::string_view bytes);
 
+// The reverse, for a name the user typed for an 8-bit record: a unit code page 437 lacks becomes
+// "?".
+std::string Utf16ToCp437(std::u16string_view text);
+
 // The mapping used for FAT short names held as 8-bit names in result records (code page 437).
 inline std::u16string FatShortNameToUtf16(std::string_view bytes) {
   return Cp437ToUtf16(bytes);

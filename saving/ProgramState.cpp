@@ -1,5 +1,6 @@
 #include "saving/ProgramState.h"
 
+#include "engine/records/ChangedFolderIds.h"
 #include "engine/records/ScanState.h"
 #include "engine/scanlog/ScanLogGlobals.h"
 #include "prompts/CopyGlobals.h"
@@ -10,6 +11,7 @@
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "storage/ntfs/NtfsMftMap.h"
+#include "storage/partitions/DiskPartitions.h"
 
 void ResetProgramState() {
   ResetScanState();
@@ -24,4 +26,6 @@ void ResetProgramState() {
   ResetCopyCounters();
   ResetFatCopySelector();
   ResetImageGlobals();
+  ResetDiskPartitions();
+  FreeChangedFolderIds();
 }

@@ -22,6 +22,11 @@ extern int16_t g_CurrentDevice;  // index into g_DevicePaths of the source
 extern int32_t g_BytesPerSector;      // sector size of the source (512 until a source sets it)
 extern int64_t g_SourceStartSector;   // first sector of the chosen volume
 extern int64_t g_SourceEndSector;     // last sector of the source; 0 or below: no limit
+
+// The highest sector a source may start or end at. No disk comes near it (2^47 sectors of 512
+// bytes are 64 PiB), and every offset a volume's structures add to a start (at most 2^40 sectors)
+// still fits 64 bits above it, so a damaged start can be refused instead of overflowing.
+inline constexpr int64_t kMaxSourceSector = (int64_t{1} << 47) - 1;
 extern FileSystemKind g_FileSystemName;  // file system of the chosen volume; None before a choice
 
 extern int32_t g_VirtualDiskMode;  // the source is a virtual-disk file

@@ -248,7 +248,10 @@ int DetectVolumeGeometry() {
   const FileSystemKind kind = g_FileSystemName;
   if (kind != FileSystemKind::Fat16 && kind != FileSystemKind::Fat32 && kind != FileSystemKind::Ntfs)
     return 0;
-  if (!IsValidSectorSize(g_BytesPerSector) || g_SourceStartSector < 0) return 0;
+  // A start that the boot sector's offsets cannot be added to names no volume.
+  if (!IsValidSectorSize(g_BytesPerSector) || g_SourceStartSector < 0 ||
+      g_SourceStartSector > kMaxSourceSector)
+    return 0;
   SectorReader boot, work;
   if (kind == FileSystemKind::Fat16) return DetectFat16(boot, work, g_SourceStartSector);
   if (kind == FileSystemKind::Fat32) return DetectFat32(boot, work, g_SourceStartSector);

@@ -31,7 +31,8 @@ extern VolumeGeometry g_VolumeGeometry;
 //     per cluster is not a power of two, whose reserved count or FAT size is 0, or whose bytes
 //     per sector differs from g_BytesPerSector, clears all twelve fields, so that no scan
 //     goes on with the geometry of an earlier volume;
-//   - every other failure, and a position that does not fit the 32-bit fields, changes nothing.
+//   - every other failure, a start above kMaxSourceSector and a position that does not fit the
+//     32-bit fields change nothing.
 // FAT32 falls back to the backup boot sector at start + 6, NTFS to the one at the volume's last
 // sector (g_SourceEndSector - 1: the end is one past the volume).
 int DetectVolumeGeometry();

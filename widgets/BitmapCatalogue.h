@@ -45,7 +45,7 @@ struct BitmapEntry {
   int step;  // the current step of a step banner (2, 3 or 4), else 0
 };
 
-inline constexpr std::array<BitmapEntry, 37> kBitmapCatalogue = {{
+inline constexpr std::array<BitmapEntry, 41> kBitmapCatalogue = {{
     // Message boxes, dialogs and pages: 3-frame push buttons.
     {"\\ok.bmp", BitmapKind::Button, 3, 86, 26, "OK", BitmapSymbol::None, 0},
     {"\\Yes.bmp", BitmapKind::Button, 3, 86, 26, "Yes", BitmapSymbol::None, 0},
@@ -67,6 +67,13 @@ inline constexpr std::array<BitmapEntry, 37> kBitmapCatalogue = {{
     {"\\Stop-btn.bmp", BitmapKind::Button, 4, 96, 30, "Stop", BitmapSymbol::None, 0},
     {"\\Save.bmp", BitmapKind::Button, 4, 96, 30, "Save", BitmapSymbol::None, 0},
     {"\\Settings_btn.bmp", BitmapKind::Button, 4, 96, 26, "Settings", BitmapSymbol::None, 0},
+    // The analysis page's Pause/Resume and Hide/Show Details, each a pair of strips it swaps.
+    {"\\Pause-btn.bmp", BitmapKind::Button, 4, 96, 30, "Pause", BitmapSymbol::None, 0},
+    {"\\Resume-btn.bmp", BitmapKind::Button, 4, 96, 30, "Resume", BitmapSymbol::None, 0},
+    {"\\HideDetails-btn.bmp", BitmapKind::Button, 4, 112, 30, "Hide Details", BitmapSymbol::None,
+     0},
+    {"\\ShowDetails-btn.bmp", BitmapKind::Button, 4, 112, 30, "Show Details", BitmapSymbol::None,
+     0},
     // Toolbar: 4 frames.
     {"\\Help-tbar.bmp", BitmapKind::Toolbar, 4, 72, 56, "Help", BitmapSymbol::Help, 0},
     {"\\Load-Recovery-tbar.bmp", BitmapKind::Toolbar, 4, 72, 56, "Load Log", BitmapSymbol::LoadLog,

@@ -58,6 +58,16 @@ class KeyedList {
   // True while the fast structures describe the list (the list is sorted from its second record).
   bool IsOrdered() const { return m_Ordered; }
 
+  // While the list is ordered: the first record after the head whose key is key, or nullptr when
+  // there is none, found through the key groups; `known` is then true. On an unordered list
+  // `known` is false and the caller walks from SkipStart.
+  R* FirstOfKey(uint32_t key, bool& known) const {
+    known = m_Ordered;
+    if (!m_Ordered || !m_Groups) return nullptr;
+    const auto it = m_Groups->find(key);
+    return it != m_Groups->end() ? it->second.first : nullptr;
+  }
+
   // Bytes held by the records and names of this list.
   size_t ArenaBytesUsed() const { return m_Arena.BytesUsed(); }
   size_t ArenaBytesReserved() const { return m_Arena.BytesReserved(); }
@@ -141,30 +151,31 @@ class FolderList : public KeyedList<FolderRecord> {
 };
 
 // The readers' walk over the children of parentId: the first record when its own key is
-// parentId, then the records of that key in the sorted part, found from the skip index.
+// parentId, then the records of that key in the sorted part. The sorted part is entered through
+// the key groups while the list is ordered, else by the walk from the skip index.
 template <class R>
-R* FindFirstChild(const KeyedList<R>& list, uint32_t parentId) {
-  R* r = list.SkipStart(parentId);
-  if (!r) return nullptr;
-  if (r == list.head) {
-    if (r->parentId == parentId) return r;
-    r = r->next;
-  }
+R* FirstInSortedPart(const KeyedList<R>& list, uint32_t parentId) {
+  bool known = false;
+  R* r = list.FirstOfKey(parentId, known);
+  if (known) return r;
+  r = list.SkipStart(parentId);
+  if (r == list.head) r = r->next;
   while (r && r->parentId < parentId) r = r->next;
   return (r && r->parentId == parentId) ? r : nullptr;
 }
 
 template <class R>
+R* FindFirstChild(const KeyedList<R>& list, uint32_t parentId) {
+  if (!list.head) return nullptr;
+  if (list.head->parentId == parentId) return list.head;
+  return FirstInSortedPart(list, parentId);
+}
+
+template <class R>
 R* NextChild(const KeyedList<R>& list, const R* current, uint32_t parentId) {
-  R* r;
-  if (current == list.head) {
-    // The first record sits outside the order: enter the sorted part through the index.
-    r = list.SkipStart(parentId);
-    if (r == list.head) r = r->next;
-    while (r && r->parentId < parentId) r = r->next;
-  } else {
-    r = current->next;
-  }
+  // The first record sits outside the order: from it, enter the sorted part.
+  if (current == list.head) return FirstInSortedPart(list, parentId);
+  R* r = current->next;
   return (r && r->parentId == parentId) ? r : nullptr;
 }
 

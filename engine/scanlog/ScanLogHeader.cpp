@@ -91,8 +91,8 @@ ScanLogCheck ParseScanLogHeader(ScanLogSource& source, std::u16string_view diskM
   if (h.currentDevice >= kDevicePathCount || !letterOk || !IsValidSectorSize(h.bytesPerSector) ||
       !IsKnownLogFileSystem(h.fileSystemName) ||
       (!h.scanFileSystemName.empty() && !IsKnownLogFileSystem(h.scanFileSystemName)) ||
-      h.startSector > static_cast<uint64_t>(INT64_MAX) ||
-      h.endSector > static_cast<uint64_t>(INT64_MAX) || !IsFlag(h.formattedMode) ||
+      h.startSector > static_cast<uint64_t>(kMaxSourceSector) ||
+      h.endSector > static_cast<uint64_t>(kMaxSourceSector) || !IsFlag(h.formattedMode) ||
       !IsFlag(h.partitionMode))
     return ScanLogCheck::Invalid;
 

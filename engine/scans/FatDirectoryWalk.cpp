@@ -119,8 +119,10 @@ FatWalk FatDirectoryReader::TakeEntry(const FatDirEntry& e, std::span<const std:
     return true;
   };
   m_LongName.clear();
-  const bool hasLong = AssembleFatLongName(block, at, previous, m_LongName) == 0;
-  if (hasLong && !IsValidFileName(m_LongName)) return FatWalk::GoOn;
+  // A long name that is no file name (a damaged fragment) gives way to the entry's own 8.3
+  // name, so the entry, and a folder's whole subtree, stay listed.
+  const bool hasLong =
+      AssembleFatLongName(block, at, previous, m_LongName) == 0 && IsValidFileName(m_LongName);
 
   const FatEntry entry{e, cluster, hasLong ? std::string_view{} : std::string_view{shortName},
                        hasLong ? std::u16string_view{m_LongName} : std::u16string_view{},

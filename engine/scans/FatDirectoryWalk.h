@@ -3,7 +3,8 @@
 // cluster before. Each usable entry goes to the scan through one callback, after the entry rule
 // every FAT scan shares: "." and ".." and long-name entries are passed over, the short name is
 // built, a deleted entry's first byte shows as '_', an entry without a first cluster or with a
-// name that cannot be a file name is left out, and a long name replaces the short one.
+// short name that cannot be a file name is left out, and a long name that can be one replaces the
+// short one.
 #pragma once
 
 #include <cstdint>

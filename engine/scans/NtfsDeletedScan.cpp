@@ -27,6 +27,7 @@ namespace {
 // records. A chunk that does not read whole is read again record by record (see MftWalk), so a
 // bad sector still only costs the record it lies in.
 constexpr uint64_t kRecordsPerChunk = 64;
+constexpr uint64_t kRecordLimit = uint64_t{1} << 32;
 
 TimeHalves Halves(uint64_t t) {
   return {static_cast<uint32_t>(t), static_cast<uint32_t>(t >> 32)};
@@ -46,7 +47,18 @@ class MftWalk {
     for (size_t i = 0; i < runs.Count(); ++i) m_Total += runs.lengths[i];
   }
   uint64_t TotalSectors() const { return m_Total; }
-  uint64_t RecordCount() const { return m_R ? m_Total / m_R : 0; }
+  // Record numbers are 32-bit in the result lists: none past them is walked.
+  uint64_t RecordCount() const { return m_R ? std::min<uint64_t>(m_Total / m_R, kRecordLimit) : 0; }
+
+  // n, or the first record past the sparse run record n starts in: a sparse run of the $MFT
+  // holds no records, however long a damaged run list says it is.
+  uint64_t SkipSparse(uint64_t n) {
+    const uint64_t v = n * m_R;
+    for (; m_Run < m_Runs.Count() && m_Base + m_Runs.lengths[m_Run] <= v; ++m_Run)
+      m_Base += m_Runs.lengths[m_Run];
+    if (m_Run >= m_Runs.Count() || !m_Runs.IsSparse(m_Run)) return n;
+    return (m_Base + m_Runs.lengths[m_Run] + m_R - 1) / m_R;
+  }
 
   // The bytes of record n (writable: the fix-up is applied in place); readOk false when a sector
   // of it could not be read (it is then zero-filled).
@@ -175,6 +187,8 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
     auto& refs = g_ScanState.attrListRefs;
     NtfsFileName name;
     for (uint64_t n = 0; n < count; ++n) {
+      n = walk.SkipSparse(n);
+      if (n >= count) break;
       if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
       if (job.control.StopRequested()) return ScanEnd::Stopped;
       const uint64_t D = (n + 1) * R;

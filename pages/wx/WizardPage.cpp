@@ -79,7 +79,7 @@ void CWizardPage::OnCharHook(wxKeyEvent& event) {
 void CWizardPage::OnClose(wxCloseEvent& event) {
   if (event.CanVeto()) {
     event.Veto();
-    OnCancel();
+    OnCloseBox();
     return;
   }
   // The toolkit is going down: let the loop end; the owner still destroys the object.

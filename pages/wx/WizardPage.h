@@ -45,8 +45,10 @@ class CWizardPage : public wxFrame {
  protected:
   // Called by DoModal before the page is shown: the page's dialog initialisation.
   virtual void OnInitPage() {}
-  // Esc, the close box, wxID_CANCEL.
+  // Esc and wxID_CANCEL; the close box too unless the page overrides OnCloseBox.
   virtual void OnCancel() { EndDialog(2); }
+  // The close box.
+  virtual void OnCloseBox() { OnCancel(); }
   // F1.
   virtual void OnHelp() {}
 

@@ -45,7 +45,7 @@ void GetFileClusterChain(ClusterList& list, const FatVolume& volume, uint32_t fi
 }
 
 FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
-  const std::string targetName = SafeFileName(r.name);
+  std::string targetName = SafeFileName(r.name);
   if (r.saving) observer.OnFileStarted(r.targetText, r.name);
   const std::optional<timespec> when = DosTimeToTimespec(r.dosDate, r.dosTime);
   g_CopySkipOnce = 0;
@@ -84,7 +84,8 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   if (!haveChain) chain.Clear();
 
   if (!r.folder) return FatCopyResult::CreateFailed;
-  TargetFile file = r.folder->CreateFile(targetName);
+  TargetFile file = r.folder->CreateFile(targetName, r.whenTaken);
+  if (file.Skipped()) return FatCopyResult::Refused;
   if (!file.IsOpen()) {
     ReportCopyError(r);
     return FatCopyResult::CreateFailed;

@@ -35,12 +35,13 @@ struct FatCopyRequest {
   uint16_t dosTime = 0;  // modification time and date as the directory entry holds them
   uint16_t dosDate = 0;
   ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
+  ExistingName whenTaken = ExistingName::Rename;  // a target name taken already (the replace rule)
 };
 
 enum class FatCopyResult {
   Written,       // the whole file, with its time
   Short,         // the clusters ran out before the size: written as far as they go
-  Refused,       // the admission step left it
+  Refused,       // the admission step left it, or its name was taken and the rule said skip
   NotCopied,     // its first cluster does not lie in the data area: nothing written or counted
   CreateFailed,  // the target could not be created (the copy-error question was asked)
   WriteFailed,   // a write, time change or close failed (asked as well)

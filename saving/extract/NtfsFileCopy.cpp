@@ -119,6 +119,18 @@ NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, Tar
   return result;
 }
 
+// Creates the target under the request's rule for a taken name; name becomes the name used.
+// Nothing when the file is open; otherwise how the copy of this file ends.
+std::optional<NtfsCopyResult> CreateTarget(const NtfsCopyRequest& r, std::string& name,
+                                           TargetFile& file) {
+  if (!r.folder) return NtfsCopyResult::CreateFailed;
+  file = r.folder->CreateFile(name, r.whenTaken);
+  if (file.IsOpen()) return std::nullopt;
+  if (file.Skipped()) return NtfsCopyResult::Refused;
+  ReportCopyError(r);
+  return NtfsCopyResult::CreateFailed;
+}
+
 }  // namespace
 
 int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, uint64_t fileTime) {
@@ -135,13 +147,9 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
   const uint32_t perRead =
       sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
   if (perRead == 0) return NtfsCopyResult::NotCopied;
-  const std::string safeName = SafeFileName(r.name);
-  if (!r.folder) return NtfsCopyResult::CreateFailed;
-  TargetFile file = r.folder->CreateFile(safeName);
-  if (!file.IsOpen()) {
-    ReportCopyError(r);
-    return NtfsCopyResult::CreateFailed;
-  }
+  std::string safeName = SafeFileName(r.name);
+  TargetFile file;
+  if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
   const uint32_t spc = g_VolumeGeometry.SectorsPerCluster;
   std::vector<std::byte> buffer(kNtfsCopyBufferBytes);
   const uint64_t size = r.size;
@@ -159,19 +167,29 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
         g_CopySkipOnce = 0;
         return result;
       }
-      const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(perRead, sectors - done));
-      const auto part = std::span(buffer).first(static_cast<size_t>(count * sectorBytes));
-      // Zeroed before every read: a sparse run, and sectors that could not be read, are zeros.
-      std::fill(part.begin(), part.end(), std::byte{0});
-      if (!e->sparse && e->startSector + done <= uint64_t{INT64_MAX})
-        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count, part);
-      const uint64_t take = std::min<uint64_t>(part.size(), size - written);
-      if (written + take > validBytes) {
-        const uint64_t from = validBytes > written ? validBytes - written : 0;
-        std::fill(part.begin() + static_cast<std::ptrdiff_t>(from),
-                  part.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
+      // A sparse run is a hole, left in one step: nothing to read, nothing to write.
+      const uint32_t count =
+          static_cast<uint32_t>(e->sparse ? std::min<uint64_t>(sectors - done, UINT32_MAX)
+                                          : std::min<uint64_t>(perRead, sectors - done));
+      const uint64_t take = std::min<uint64_t>(count * sectorBytes, size - written);
+      bool ok;
+      if (e->sparse) {
+        ok = file.WriteHole(take);
+      } else {
+        const auto part = std::span(buffer).first(static_cast<size_t>(count * sectorBytes));
+        // Zeroed before every read: sectors that could not be read are zeros.
+        std::fill(part.begin(), part.end(), std::byte{0});
+        if (e->startSector + done <= uint64_t{INT64_MAX})
+          ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count,
+                      part);
+        if (written + take > validBytes) {
+          const uint64_t from = validBytes > written ? validBytes - written : 0;
+          std::fill(part.begin() + static_cast<std::ptrdiff_t>(from),
+                    part.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
+        }
+        ok = file.Write(part.first(static_cast<size_t>(take)));
       }
-      if (!file.Write(part.first(static_cast<size_t>(take)))) {
+      if (!ok) {
         file.Close();
         ReportCopyError(r);
         return NtfsCopyResult::WriteFailed;
@@ -201,17 +219,13 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   if (r.saving) observer.OnFileStarted(r.targetText, r.name);
   g_CopySkipOnce = 0;
   if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::Refused;
-  const std::string safeName = SafeFileName(r.name);
+  std::string safeName = SafeFileName(r.name);
 
   if (r.size == 0) {
     // Nothing to read: an empty file with the record's time.
     if (r.saving) g_CopiedFileCount.fetch_add(1);
-    if (!r.folder) return NtfsCopyResult::CreateFailed;
-    TargetFile file = r.folder->CreateFile(safeName);
-    if (!file.IsOpen()) {
-      ReportCopyError(r);
-      return NtfsCopyResult::CreateFailed;
-    }
+    TargetFile file;
+    if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
     return Finish(r, safeName, file, 0, NtfsCopyResult::Written);
   }
 
@@ -252,12 +266,8 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     bool ok = false;
     const bo::Bytes value = a ? a->ResidentValue(ok) : bo::Bytes{};
     if (!ok) return NtfsCopyResult::NotCopied;
-    if (!r.folder) return NtfsCopyResult::CreateFailed;
-    TargetFile file = r.folder->CreateFile(safeName);
-    if (!file.IsOpen()) {
-      ReportCopyError(r);
-      return NtfsCopyResult::CreateFailed;
-    }
+    TargetFile file;
+    if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
     const uint64_t n = std::min<uint64_t>(r.size, value.size());
     if (!file.Write(value.first(static_cast<size_t>(n)))) {
       file.Close();
@@ -277,7 +287,11 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   NtfsRunArrays runs;
   NtfsReadDataRuns(CurrentDevicePath(), record, r.recordNumber, R, volume, runs);
   ExtentList extents;
-  for (size_t i = 0; i < runs.Count(); ++i)
+  // Runs that together claim more clusters than the volume holds are damaged (a sparse run of
+  // 2^24 clusters would fill the target with invented zeros): only those before are copied, and
+  // the file comes out short.
+  const size_t credible = NtfsRunsWithinVolume(runs, volume);
+  for (size_t i = 0; i < credible; ++i)
     if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
       return NtfsCopyResult::NotCopied;
   if (extents.Count() == 0) return NtfsCopyResult::NotCopied;

@@ -34,6 +34,7 @@ struct NtfsCopyRequest {
   bool deleted = false;
   uint64_t modified = 0;  // the record's modification time as NTFS keeps it (UTC file time)
   ScanControl* control = nullptr;  // the worker's pause gate and stop, checked at every read
+  ExistingName whenTaken = ExistingName::Rename;  // a target name taken already (the replace rule)
 };
 
 inline constexpr std::string_view kNtfsNoLayoutNotice =
@@ -42,8 +43,8 @@ inline constexpr std::string_view kNtfsNoLayoutNotice =
 
 enum class NtfsCopyResult {
   Written,       // the whole file, with its time
-  Short,         // the data ran out before the size: written as far as it goes
-  Refused,       // the admission step left it
+  Short,         // the data, or its runs within the volume's size, ran out before the size
+  Refused,       // the admission step left it, or its name was taken and the rule said skip
   NotCopied,     // no usable FILE record or data attribute: nothing written
   Unsupported,   // compressed or encrypted data: nothing written, counted as not copied
   CreateFailed,  // the target could not be created (the copy-error question was asked)
@@ -60,7 +61,7 @@ enum class NtfsCopyResult {
 // shows kNtfsNoLayoutNotice once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
-// Writes the file from extents (a sparse one is written as zeros, unread) in reads of at most
+// Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most
 // 20,480 bytes, cut to request.size. File bytes at or past validBytes (the attribute's initialized
 // size) are written as zeros, as the file system reads them.
 NtfsCopyResult CopyExtents(const NtfsCopyRequest& request, const ExtentList& extents,

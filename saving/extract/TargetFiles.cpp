@@ -23,6 +23,13 @@ size_t Utf8Cut(std::string_view s, size_t n) {
 std::atomic<TargetWriteFunction> g_TargetWrite{nullptr};
 std::atomic<TargetCloseFunction> g_TargetClose{nullptr};
 
+// True for U+0080 to U+009F, the C1 controls: 0xC2 followed by 0x80 to 0x9F in UTF-8.
+bool IsC1Control(std::string_view s, size_t i) {
+  return static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
+         static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+         static_cast<unsigned char>(s[i + 1]) <= 0x9F;
+}
+
 }  // namespace
 
 void SetTargetWriteFunction(TargetWriteFunction fn) {
@@ -33,16 +40,20 @@ void SetTargetCloseFunction(TargetCloseFunction fn) {
   g_TargetClose.store(fn, std::memory_order_release);
 }
 
-bool TargetFile::Close() {
-  const TargetCloseFunction hook = g_TargetClose.load(std::memory_order_acquire);
-  if (!hook || !m_Fd.IsOpen()) return m_Fd.Close();
-  return hook(m_Fd.Release()) == 0;
-}
-
 std::string SafeFileName(std::string_view utf8) {
-  std::string name(utf8);
-  for (char& c : name)
-    if (c == '/' || c == '\0') c = '_';
+  // Control characters (a newline, an escape sequence) in a name would reach terminals, file
+  // managers and scripts: each becomes "_" like the other characters a name cannot hold.
+  std::string name;
+  name.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (IsC1Control(utf8, i)) {
+      name.push_back('_');
+      ++i;
+    } else {
+      name.push_back(c == '/' || c < 0x20 || c == 0x7F ? '_' : static_cast<char>(c));
+    }
+  }
   if (name.empty() || name == ".") return "_";
   if (name == "..") return "__";
   if (name.size() <= kMaxNameBytes) return name;
@@ -88,13 +99,41 @@ bool TargetFile::Write(std::span<const std::byte> data) {
     }
     if (n == 0) return false;
     data = data.subspan(static_cast<size_t>(n));
+    m_Position += static_cast<uint64_t>(n);
   }
+  m_HoleAtEnd = false;
   return true;
 }
 
+bool TargetFile::WriteHole(uint64_t bytes) {
+  if (bytes == 0) return true;
+  if (bytes > static_cast<uint64_t>(std::numeric_limits<off_t>::max()) - m_Position ||
+      ::lseek(m_Fd.Get(), static_cast<off_t>(bytes), SEEK_CUR) < 0)
+    return false;
+  m_Position += bytes;
+  m_HoleAtEnd = true;
+  return true;
+}
+
+bool TargetFile::SettleLength() {
+  // A hole at the end has no byte written after it: the length must be set for it to count.
+  if (!m_HoleAtEnd || !m_Fd.IsOpen()) return true;
+  m_HoleAtEnd = false;
+  return ::ftruncate(m_Fd.Get(), static_cast<off_t>(m_Position)) == 0;
+}
+
+bool TargetFile::Close() {
+  const bool ok = SettleLength();
+  const TargetCloseFunction hook = g_TargetClose.load(std::memory_order_acquire);
+  if (hook && m_Fd.IsOpen()) return hook(m_Fd.Release()) == 0 && ok;
+  return m_Fd.Close() && ok;
+}
+
 bool TargetFile::SetModifiedTime(const timespec& when) {
+  // Setting the length later would move the time again.
+  const bool ok = SettleLength();
   const timespec times[2] = {when, when};
-  return ::futimens(m_Fd.Get(), times) == 0;
+  return ::futimens(m_Fd.Get(), times) == 0 && ok;
 }
 
 TargetFolder TargetFolder::Open(const std::string& path) {
@@ -112,10 +151,52 @@ TargetFolder TargetFolder::Subfolder(const std::string& safeName) const {
   return f;
 }
 
-TargetFile TargetFolder::CreateFile(const std::string& safeName) const {
+std::string NumberedName(const std::string& safeName, uint32_t n) {
+  const std::string digits = std::to_string(n);
+  const size_t dot = safeName.rfind('.');
+  std::string extension;
+  // An "extension" too long to leave room for the number is part of the name.
+  if (dot != std::string::npos && safeName.size() - dot + digits.size() <= kMaxNameBytes)
+    extension = safeName.substr(dot);
+  const std::string_view base =
+      std::string_view(safeName).substr(0, safeName.size() - extension.size());
+  const size_t room = kMaxNameBytes - extension.size() - digits.size();
+  return std::string(base.substr(0, Utf8Cut(base, room))) + digits + extension;
+}
+
+TargetFile TargetFolder::CreateFile(std::string& safeName, ExistingName whenTaken) const {
   if (!IsOpen()) return TargetFile();
-  return TargetFile(UniqueFd(::openat(
-      m_Fd.Get(), safeName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644)));
+  // O_EXCL: an entry of the name, whatever it is (a file, a symbolic or a hard link to a file
+  // outside the target), is never opened; only a new file is written.
+  auto create = [&](const std::string& name) {
+    return UniqueFd(::openat(m_Fd.Get(), name.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  };
+  UniqueFd fd = create(safeName);
+  if (fd.IsOpen() || errno != EEXIST) return TargetFile(std::move(fd));
+  switch (whenTaken) {
+    case ExistingName::Skip: {
+      TargetFile skipped;
+      skipped.m_Skipped = true;
+      return skipped;
+    }
+    case ExistingName::Overwrite:
+      // The old entry goes (a folder stays: unlinkat refuses it) and a new file takes its name.
+      if (::unlinkat(m_Fd.Get(), safeName.c_str(), 0) != 0 && errno != ENOENT) return TargetFile();
+      return TargetFile(create(safeName));
+    case ExistingName::Rename:
+      for (uint32_t n = 0; n < kNumberedNames; ++n) {
+        std::string numbered = NumberedName(safeName, n);
+        fd = create(numbered);
+        if (fd.IsOpen()) {
+          safeName = std::move(numbered);
+          return TargetFile(std::move(fd));
+        }
+        if (errno != EEXIST) break;
+      }
+      return TargetFile();
+  }
+  return TargetFile();
 }
 
 TargetFolder TargetFolder::Duplicate() const {

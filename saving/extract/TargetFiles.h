@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-// The name as it may be used for one path component, in UTF-8: "/" and NUL become "_", an empty
-// name becomes "_", "." and ".." become "_" and "__", and a name longer than 255 bytes is
-// shortened before its extension (the extension is kept when it is short enough to leave room),
-// never inside a UTF-8 sequence.
+// The name as it may be used for one path component, in UTF-8: "/", NUL and the other control
+// characters (U+0001 to U+001F, U+007F to U+009F) become "_", an empty name becomes "_", "." and
+// ".." become "_" and "__", and a name longer than 255 bytes is shortened before its extension
+// (the extension is kept when it is short enough to leave room), never inside a UTF-8 sequence.
 std::string SafeFileName(std::u16string_view name);
 std::string SafeFileName(std::string_view utf8Name);
 
@@ -53,17 +53,42 @@ class TargetFile {
   TargetFile() = default;
   explicit TargetFile(UniqueFd fd) : m_Fd(std::move(fd)) {}
   bool IsOpen() const { return m_Fd.IsOpen(); }
+  // True when nothing was created because the name was taken and the rule said skip.
+  bool Skipped() const { return m_Skipped; }
   // Writes all of data (short writes and interruptions are continued); false on failure.
   bool Write(std::span<const std::byte> data);
+  // Leaves a hole of that many bytes (a sparse run): nothing is written, so a file system that
+  // keeps holes spends no room on it. The file's length covers the hole when it is closed.
+  bool WriteHole(uint64_t bytes);
   // Sets the modification time (the access time too, as nothing better is known); false on
   // failure.
   bool SetModifiedTime(const timespec& when);
-  // Closes the file; false when the close failed.
+  // Sets the length over a hole at the end and closes the file; false when either failed.
   bool Close();
 
  private:
+  friend class TargetFolder;
+  bool SettleLength();
+
   UniqueFd m_Fd;
+  uint64_t m_Position = 0;
+  bool m_HoleAtEnd = false;
+  bool m_Skipped = false;
 };
+
+// What creating a file does when its name is taken in the folder already.
+enum class ExistingName {
+  Rename,     // the first free numbered name: report.txt, then report0.txt, report1.txt, ...
+  Overwrite,  // the old entry is removed first, so a link planted there is replaced, not followed
+  Skip,       // nothing is created
+};
+
+// Number n put into safeName before its extension (report.txt, 3: report3.txt; a name without a
+// dot gets it at the end), shortened before the number so the result stays within kMaxNameBytes.
+std::string NumberedName(const std::string& safeName, uint32_t n);
+
+// The numbered names tried before a new file gives up (0 to 9999).
+inline constexpr uint32_t kNumberedNames = 10000;
 
 // A folder of the target, held open by descriptor.
 class TargetFolder {
@@ -76,8 +101,11 @@ class TargetFolder {
   // Opens the subfolder of that (already safe) name, creating it when missing. A link of that
   // name is not followed: the result is then closed.
   TargetFolder Subfolder(const std::string& safeName) const;
-  // Creates or truncates the file of that (already safe) name for writing, never through a link.
-  TargetFile CreateFile(const std::string& safeName) const;
+  // Creates a new file of that (already safe) name for writing. An existing file is never opened,
+  // truncated or written through (neither a symbolic nor a hard link): when the name is taken,
+  // whenTaken decides, and safeName comes back as the name really used. Not open on failure (all
+  // numbered names taken, too, rather than overwriting one).
+  TargetFile CreateFile(std::string& safeName, ExistingName whenTaken = ExistingName::Rename) const;
   // A second handle on the same folder.
   TargetFolder Duplicate() const;
   // True when an entry of that name exists in the folder (not following a link).

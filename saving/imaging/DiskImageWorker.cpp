@@ -273,11 +273,16 @@ class PieceFile {
     m_Starter = nullptr;
     bool ok = std::fflush(m_Stream) == 0 && ::fsync(::fileno(m_Stream)) == 0;
     if (!ok && failure) *failure = ErrnoText("cannot sync", m_Path);
+    // A piece that received nothing (its first write failed) would only stand for data it
+    // does not hold.
+    struct stat st {};
+    const bool empty = ::fstat(::fileno(m_Stream), &st) == 0 && st.st_size == 0;
     if (std::fclose(m_Stream) != 0 && ok) {
       ok = false;
       if (failure) *failure = ErrnoText("cannot close", m_Path);
     }
     m_Stream = nullptr;
+    if (empty) ::unlink(m_Path.c_str());
     return ok;
   }
 
@@ -361,6 +366,7 @@ int32_t BarOf(int64_t position) {
 struct ImageTarget {
   bool toDisk = false;
   std::string imagePath;
+  std::string folder;  // where the pieces and "bps.dmg" go
   int32_t bps = 512;
   int64_t pieceSectors = INT64_MAX;
   std::optional<struct stat> sourceFile;
@@ -372,6 +378,35 @@ struct ImageTarget {
   std::string shownPath;  // the current piece
   std::string failure;
 };
+
+// Checks the files an imaging into a folder will create before the first byte is written: the
+// folder must take new files, and no piece the range needs, nor "bps.dmg", may be the source
+// or anything but a plain file. Returns an empty text when they may be written.
+std::string CheckImageFiles(const ImageTarget& t, int64_t sectors) {
+  if (::faccessat(AT_FDCWD, t.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    return ErrnoText("cannot write into the target folder", t.folder);
+  const int64_t pieces = sectors / t.pieceSectors + (sectors % t.pieceSectors != 0 ? 1 : 0);
+  const std::string stem = PieceStem(t.imagePath);
+  const std::string prefix =
+      stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
+  DIR* dir = ::opendir(t.folder.c_str());
+  if (!dir) return ErrnoText("cannot read the target folder", t.folder);
+  std::string why;
+  while (dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    const auto n = PieceNumberOf(name, prefix);
+    if (name != "bps.dmg" && !(n && *n < pieces)) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(st.st_mode) || (t.sourceFile && SameFile(st, *t.sourceFile))) {
+      why = "refused to write " + t.folder + "/" + std::string(name) +
+            ": not a plain file apart from the source";
+      break;
+    }
+  }
+  ::closedir(dir);
+  return why;
+}
 
 struct WriteOutcome {
   uint32_t done = 0;           // sectors of the block dealt with, written or not
@@ -399,6 +434,11 @@ WriteOutcome WriteBlock(ImageTarget& t, std::span<const std::byte> data, uint32_
         return o;
       }
       const std::string path = ImagePiecePath(t.imagePath, t.pieceNumber);
+      // The sector-size file of an older image stays until the new image starts replacing it.
+      if (t.piecesCreated == 0 && !WriteSectorSizeFile(t.folder, t.bps, t.failure)) {
+        o.pieceFailure = true;
+        return o;
+      }
       if (!t.piece.Open(path, t.sourceFile, t.failure)) {
         o.pieceFailure = true;
         return o;
@@ -520,7 +560,13 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     if (auto path = ResolveDevicePath(source)) target.sourceFile = StatOf(*path);
   }
 
-  if (!toDisk && !WriteSectorSizeFile(imageFolder, bps, result.failure)) return finish(false);
+  target.folder = imageFolder;
+  if (!toDisk) {
+    if (std::string why = CheckImageFiles(target, end - start); !why.empty()) {
+      result.failure = why;
+      return finish(false);
+    }
+  }
 
   // g_ImageMultiFile also tells the sector path how a disk-image source is laid out, and the
   // imaging page has just set it for the target. The source is read with its own layout.
@@ -579,10 +625,12 @@ DiskImageResult DiskImageThread(ScanJob& job) {
 
   std::string closeFailure;
   if (!target.piece.Close(&closeFailure) && result.failure.empty()) result.failure = closeFailure;
-  if (!toDisk) {
+  // Pieces of an older, longer image are removed only once the new image covers the whole range:
+  // a run that was refused, stopped or cancelled leaves the older image's other pieces alone.
+  if (!toDisk && !cancelled && !aborted && position == end && result.failure.empty() &&
+      target.pieceNumber > 0) {
     std::string staleFailure;
-    if (!RemoveStalePieces(stem, target.pieceNumber - 1, target.sourceFile, staleFailure) &&
-        result.failure.empty())
+    if (!RemoveStalePieces(stem, target.pieceNumber - 1, target.sourceFile, staleFailure))
       result.failure = staleFailure;
   }
   result.success = !cancelled && !aborted && position == end && result.failure.empty() &&

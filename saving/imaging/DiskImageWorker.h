@@ -8,9 +8,12 @@
 //   - with g_ImageMultiFile every piece but the last holds exactly ImagePieceSectors(bps) sectors
 //     (2 GiB); without it piece 0 holds the whole range;
 //   - "bps.dmg" beside them (4 bytes, little-endian) only when sectors are larger than 512 bytes;
-//     an older one is removed otherwise;
-//   - numbered pieces of the same name beyond the last one written are removed, so that a piece of
-//     an older, longer image can never be read as part of this one.
+//     an older one is removed otherwise; either happens only when the first piece is created, so
+//     a run that writes nothing leaves an older image as it was;
+//   - numbered pieces of the same name beyond the last one written are removed once the new image
+//     covers the whole range, so that a piece of an older, longer image can never be read as part
+//     of this one; a run that ends early leaves them;
+//   - a piece that received nothing (its first write failed) is removed when it is closed.
 //
 // The range is read in blocks of 400 sectors (fewer for larger sectors) through ReadSectors, so
 // unreadable sectors get the bad-sector question and are imaged as zeros. A block that cannot be
@@ -28,8 +31,9 @@
 // observer's detail line. A cancelled run (the page went back) ends without a notice.
 //
 // Nothing is written to the source: a target disk that is, holds or is held by the source device,
-// an image folder on the source disk or in the source image's folder, and a piece path that is not
-// a plain file (a link, a device) or is the source file are refused before anything is written.
+// an image folder on the source disk or in the source image's folder, and a piece path of the
+// range (or "bps.dmg") that is not a plain file (a link, a device) or is the source file are
+// refused before anything is written, as is a folder that cannot take new files.
 #pragma once
 
 #include <cstdint>

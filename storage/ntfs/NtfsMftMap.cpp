@@ -260,6 +260,9 @@ size_t NtfsReadMftRunsWithAttrList(std::string_view device, const NtfsVolume& vo
     return s ? s : NtfsVcnToSectorInRuns(n, known, R);
   };
   DataRunsOf(device, record, mftStartSector, 0, R, volume, locate, built);
+  // The $MFT cannot be larger than its volume: runs past that bound are damaged, and walking
+  // them would read records that cannot exist.
+  built.Truncate(NtfsRunsWithinVolume(built, volume));
   g_MftRuns = std::move(built);
   return g_MftRuns.Count();
 }

@@ -92,7 +92,8 @@ NtfsRunListEnd NtfsReadDataRuns(std::string_view device, bo::Bytes record, uint3
 //   1. from record 5 (the root), when it is a FILE record, the runs of its $INDEX_ALLOCATION;
 //   2. from record 0, when it is a FILE record, the runs of its unnamed $DATA, which replace them,
 //      following record 0's attribute list through the runs known so far.
-// A damaged record 5 does not stop step 2. mftStartSector 0 (no $MFT found) leaves the map
-// empty. Returns the run count.
+// A damaged record 5 does not stop step 2. Runs of step 2 that together claim more sectors than
+// the volume holds are left out from the first that does. mftStartSector 0 (no $MFT found) leaves
+// the map empty. Returns the run count.
 size_t NtfsReadMftRunsWithAttrList(std::string_view device, const NtfsVolume& volume,
                                    uint64_t mftStartSector, uint32_t R);

@@ -11,6 +11,24 @@ uint64_t NtfsRunArrays::TotalSectors() const {
   return total;
 }
 
+void NtfsRunArrays::Truncate(size_t n) {
+  if (n >= Count()) return;
+  starts.resize(n);
+  lengths.resize(n);
+  if (sparse.size() > n) sparse.resize(n);
+}
+
+size_t NtfsRunsWithinVolume(const NtfsRunArrays& runs, const NtfsVolume& volume) {
+  if (volume.endSector <= volume.firstSector) return runs.Count();
+  const uint64_t room = volume.endSector - volume.firstSector;
+  uint64_t claimed = 0;
+  for (size_t i = 0; i < runs.Count(); ++i) {
+    if (runs.lengths[i] > room - claimed) return i;
+    claimed += runs.lengths[i];
+  }
+  return runs.Count();
+}
+
 int NtfsAppendRun(NtfsRunArrays& runs, uint64_t start, uint64_t length, bool isSparse) {
   if (runs.starts.size() >= runs.capacity) return 0;
   // Keeps the marks in step with the starts, however the arrays were filled before.

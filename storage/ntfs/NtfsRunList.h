@@ -41,6 +41,8 @@ struct NtfsRunArrays {
   size_t Count() const { return starts.size(); }
   bool IsSparse(size_t i) const { return i < sparse.size() && sparse[i] != 0; }
   uint64_t TotalSectors() const;
+  // Keeps the first n runs.
+  void Truncate(size_t n);
   // The run count restarts at 0; the room is kept.
   void Clear() {
     starts.clear();
@@ -65,3 +67,8 @@ enum class NtfsRunListEnd {
 // Decodes runList (the bytes from the run-list offset to the attribute's end) and appends the runs
 // to `runs`. The runs decoded before a refused or truncated one are kept.
 NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, NtfsRunArrays& runs);
+
+// How many of the first runs, real and sparse together, claim no more sectors than the volume
+// holds (all of them when the volume's end is unknown). The runs from the first that passes that
+// bound on are damaged: no attribute of the volume can be larger than the volume itself.
+size_t NtfsRunsWithinVolume(const NtfsRunArrays& runs, const NtfsVolume& volume);

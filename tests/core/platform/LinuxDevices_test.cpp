@@ -70,6 +70,43 @@ TEST(LinuxDisks, MountedVolumesGetLettersRootFirstThenByMountPoint) {
   EXPECT_EQ(v[3].mountPoint, "/srv/data");
 }
 
+TEST(LinuxDisks, FactsOfADiskAndOfItsPartitions) {
+  TempDir root;
+  const auto write = [&](const std::string& file, const std::string& text) {
+    fs::create_directories(fs::path(root.path() + "/" + file).parent_path());
+    std::ofstream(root.path() + "/" + file) << text;
+  };
+  write("sda/size", "2048\n");
+  write("sda/queue/logical_block_size", "4096\n");
+  write("sda/removable", "1\n");
+  write("sda/device/vendor", "Generic \n");
+  write("sda/device/model", "Card Reader     \n");
+  write("sda/sda2/size", "1024\n");
+  write("sdb/size", "not a number\n");
+  write("sdc/size", "64\n");
+  write("sdc/queue/logical_block_size", "300\n");  // not a sector size: 512 stands
+  write("nvme0n1/size", "8\n");
+  write("nvme0n1/device/model", "Some NVMe Disk\n");  // no vendor file
+
+  const auto disk = ReadDiskFacts(root.path(), "sda");
+  ASSERT_TRUE(disk);
+  EXPECT_EQ(disk->sizeBytes, 2048u * 512);  // sysfs counts 512-byte units
+  EXPECT_EQ(disk->logicalSectorSize, 4096u);
+  EXPECT_TRUE(disk->removable);
+  EXPECT_EQ(disk->model, "Generic Card Reader");
+  // A partition has its own size; the rest is its disk's.
+  const auto part = ReadDiskFacts(root.path(), "sda2");
+  ASSERT_TRUE(part);
+  EXPECT_EQ(part->sizeBytes, 1024u * 512);
+  EXPECT_EQ(part->logicalSectorSize, 4096u);
+  EXPECT_EQ(part->model, "Generic Card Reader");
+  EXPECT_EQ(ReadDiskFacts(root.path(), "sdc")->logicalSectorSize, 512u);
+  EXPECT_FALSE(ReadDiskFacts(root.path(), "sdc")->removable);
+  EXPECT_EQ(ReadDiskFacts(root.path(), "nvme0n1")->model, "Some NVMe Disk");
+  for (const char* bad : {"sdb", "sdz", "", "..", "sda/../sda", "."})
+    EXPECT_FALSE(ReadDiskFacts(root.path(), bad)) << bad;
+}
+
 TEST(RawDevice, FileReadsWritesAndSizes) {
   TempDir dir;
   const std::string path = dir.path() + "/disk.img";

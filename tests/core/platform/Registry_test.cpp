@@ -122,6 +122,29 @@ TEST_F(RegistryTest, KeysAreCreatedAndDeleted) {
   EXPECT_EQ(Read("VrellGeometry", "Disk0"), "HDD");  // the key above keeps its values
 }
 
+TEST_F(RegistryTest, BatchesReplaceKeysAndWriteValuesInOneGo) {
+  RegistryStore& store = ProgramRegistry();
+  ASSERT_TRUE(store.WriteValue("HKEY_CLASSES_ROOT\\Geo", "Disk5", "stale"));
+  ASSERT_TRUE(store.WriteValue("HKEY_CLASSES_ROOT\\Geo\\Size", "Disk5", "1"));
+  ASSERT_TRUE(store.WriteValue("HKEY_CLASSES_ROOT\\Other", "Kept", "yes"));
+  // A listed key keeps only the values given; a listed key without values stays, empty.
+  ASSERT_TRUE(store.ReplaceKeys({{"HKEY_CLASSES_ROOT\\geo", {{"Disk0", "HDD"}, {"Disk2", "ZIP"}}},
+                                 {"HKEY_CLASSES_ROOT\\Geo\\Size", {}}}));
+  EXPECT_EQ(store.ValueNames("HKEY_CLASSES_ROOT\\Geo"),
+            (std::vector<std::string>{"Disk0", "Disk2"}));
+  EXPECT_TRUE(store.KeyExists("HKEY_CLASSES_ROOT\\Geo\\Size"));
+  EXPECT_TRUE(store.ValueNames("HKEY_CLASSES_ROOT\\Geo\\Size").empty());
+  EXPECT_EQ(Read("Other", "Kept"), "yes");
+  // Values written together land beside what is there, replacing a value of the same name.
+  ASSERT_TRUE(
+      store.WriteValues({{"HKEY_CLASSES_ROOT\\Geo", {{"DISK2", "Image"}, {"Disk3", "Image"}}},
+                         {"HKEY_CLASSES_ROOT\\Geo\\Size", {{"Disk3", "512"}}}}));
+  EXPECT_EQ(Read("Geo", "Disk0"), "HDD");
+  EXPECT_EQ(Read("Geo", "Disk2"), "Image");
+  EXPECT_EQ(Read("Geo", "Disk3"), "Image");
+  EXPECT_EQ(Read("Geo\\Size", "Disk3"), "512");
+}
+
 TEST_F(RegistryTest, DamagedLinesAreSkippedAndTheRestReads) {
   fs::create_directories(m_Folder + "/config");
   {

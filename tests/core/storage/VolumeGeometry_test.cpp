@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 
 #include "platform/ByteOrder.h"
+#include "storage/SourceGlobals.h"
 #include "tests/core/storage/StorageTestUtil.h"
 
 namespace {
@@ -322,6 +325,18 @@ TEST_F(Geometry, PositionsBeyond32BitsAreRefusedNotCut) {
   // nothing cut to 32 bits.
   EXPECT_EQ(Detect("FAT32", int64_t{1} << 32), 0);
   EXPECT_TRUE(Same(g_VolumeGeometry, Sentinel()));
+}
+
+// A start so high that the boot sector's offsets cannot be added to it (a damaged or hostile
+// scan log, a bad partition entry) is refused before anything is added, for every file system.
+TEST_F(Geometry, StartsNearTheTopOfSixtyFourBitsAreRefusedWithoutOverflow) {
+  for (const char* fs : {"FAT16", "FAT32", "NTFS"}) {
+    for (int64_t start : {kMaxSourceSector + 1, INT64_MAX - 3, INT64_MAX}) {
+      SCOPED_TRACE(std::string(fs) + " " + std::to_string(start));
+      EXPECT_EQ(Detect(fs, start, INT64_MAX), 0);
+      EXPECT_TRUE(Same(g_VolumeGeometry, Sentinel()));
+    }
+  }
 }
 
 }  // namespace

@@ -124,6 +124,13 @@ TEST_F(ScanLogBadFiles, EachDamageIsRefusedAsInvalid) {
       {"unknown file-system name", [](auto& b) { b[kFsFirstUnit] = std::byte{'X'}; }},
       {"unknown copy of the name", [](auto& b) { b[kScanFsFirstUnit] = std::byte{'X'}; }},
       {"start sector above 2^63", [](auto& b) { b[kStart + 7] = std::byte{0x80}; }},
+      // Starts and ends a volume's offsets cannot be added to without overflow.
+      {"start sector 2^63 - 1",
+       [](auto& b) { bo::StoreLe<uint64_t>(b, kStart, uint64_t{INT64_MAX}); }},
+      {"start sector past the highest a source may have",
+       [](auto& b) { bo::StoreLe<uint64_t>(b, kStart, uint64_t{kMaxSourceSector} + 1); }},
+      {"end sector 2^63 - 1",
+       [](auto& b) { bo::StoreLe<uint64_t>(b, kStart + 8, uint64_t{INT64_MAX}); }},
       {"formatted mode 2", [](auto& b) { Put32(b, kFormatted, 2); }},
       {"partition mode 2", [](auto& b) { Put32(b, kPartitionMode, 2); }},
       {"chosen file system past the count", [](auto& b) { Put32(b, kChosen, 2); }},

@@ -106,6 +106,8 @@ TEST(FatDeletedScan, EntryRules) {
   Append(root, ShortEntry({Short11("LONGNA~1", "TXT"), 0x20, 22, 7}));
   Append(root, LongNameEntries(u"bad|name.txt", Short11("BADNAM~1", "TXT")));
   Append(root, ShortEntry({Short11("BADNAM~1", "TXT"), 0x20, 23, 8}));
+  // A folder whose long name took a flipped bit: it and what lies in it stay, under its 8.3 name.
+  Append(root, LongNameEntries(u"\x0eolder", Short11("DIR", "")));
   Append(root, ShortEntry({Short11("DIR", ""), 0x10, 30}));
   v.Root(root);
   v.Fat(30, 0xFFFF);
@@ -114,12 +116,14 @@ TEST(FatDeletedScan, EntryRules) {
   const auto found = Scan();
   std::set<std::string> names;
   for (const auto& [name, f] : found) names.insert(name);
-  EXPECT_EQ(names, (std::set<std::string>{"_EPORT.TXT", "Long name.txt", "DIR", "INNER.BIN"}));
+  // A long name that cannot be a file name gives way to the entry's 8.3 name.
+  EXPECT_EQ(names, (std::set<std::string>{"_EPORT.TXT", "Long name.txt", "BADNAM~1.TXT", "DIR",
+                                          "INNER.BIN"}));
   EXPECT_EQ(found.at("_EPORT.TXT").deleted, 'y');
   EXPECT_EQ(found.at("_EPORT.TXT").size, 1234u);
   EXPECT_EQ(found.at("Long name.txt").deleted, 'n');
   EXPECT_EQ(found.at("INNER.BIN").parent, 30u);
-  EXPECT_EQ(g_ScanState.totalSize.load(), 1234u + 7 + 9);
+  EXPECT_EQ(g_ScanState.totalSize.load(), 1234u + 7 + 8 + 9);
   const FileRecord* report = g_ScanState.fileList.head;
   while (report && report->id != 20) report = report->next;
   ASSERT_NE(report, nullptr);

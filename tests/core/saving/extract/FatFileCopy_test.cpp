@@ -221,13 +221,16 @@ TEST(FatFileCopy, TargetThatCannotBeCreatedAsksUnlessSkipAll) {
   CopyVolume v(1);
   ScriptedCopyError prompt;
   SetCopyErrorPrompt(&prompt);
-  fs::create_directory(v.Path("taken"));  // a folder of that name: the file cannot be created
+  // A folder of that name, and the rule says overwrite: the file cannot be created.
+  fs::create_directory(v.Path("taken"));
+  FatCopyRequest request = v.Request(u"taken", 100, 5);
+  request.whenTaken = ExistingName::Overwrite;
   Recorder rec;
   prompt.answer = CopyErrorAnswer::SkipAll;
-  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::CreateFailed);
+  EXPECT_EQ(CopyFatFile(request, rec), FatCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 1);
   EXPECT_EQ(g_CopySkipAll.load(), 1);
-  EXPECT_EQ(CopyFatFile(v.Request(u"taken", 100, 5), rec), FatCopyResult::CreateFailed);
+  EXPECT_EQ(CopyFatFile(request, rec), FatCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 1);
   SetCopyErrorPrompt(nullptr);
 }

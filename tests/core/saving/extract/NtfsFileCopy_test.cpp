@@ -521,9 +521,11 @@ TEST_F(NtfsCopyTest, PreviewCountsNothingAndAsksNothing) {
   q.name = u"stopped.bin";
   EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::PreviewStopped);
   EXPECT_EQ(Written("stopped.bin").size(), 20480u);
-  fs::create_directory(m_Dir / "taken");  // the file cannot be created
+  const TargetFolder closed;  // the file cannot be created
+  q.folder = &closed;
   q.name = u"taken";
   EXPECT_EQ(CopyNtfsFile(q, rec), NtfsCopyResult::CreateFailed);
+  q.folder = &m_Folder;
   EXPECT_EQ(prompt.asked, 0);
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
   EXPECT_EQ(g_CopiedBytes.load(), 0u);
@@ -548,13 +550,109 @@ TEST_F(NtfsCopyTest, NamesFromDiskStayInsideTheTarget) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".._escape.txt", "__", "_etc_passwd", "a_b.txt"}));
   EXPECT_FALSE(fs::exists(m_Dir.parent_path() / "escape.txt"));
-  // A link planted under the file's name is not followed.
+  // A link planted under the file's name is not followed: the file gets a name of its own.
   fs::create_symlink("/tmp/merrowind-ntfscopy-link-target", m_Dir / "link.txt");
   ScriptedCopyError prompt;
   SetCopyErrorPrompt(&prompt);
-  EXPECT_EQ(CopyNtfsFile(Request(u"link.txt", 50, 22), rec), NtfsCopyResult::CreateFailed);
+  EXPECT_EQ(CopyNtfsFile(Request(u"link.txt", 50, 22), rec), NtfsCopyResult::Written);
   EXPECT_FALSE(fs::exists("/tmp/merrowind-ntfscopy-link-target"));
-  EXPECT_EQ(prompt.asked, 1);
+  EXPECT_TRUE(fs::is_symlink(m_Dir / "link.txt"));
+  EXPECT_EQ(Written("link0.txt").size(), 50u);
+  EXPECT_EQ(prompt.asked, 0);
+}
+
+// Two records of one name (or names equal once made safe) both come out; a hard link planted
+// under the name is never written through; the copy walk's rule for a taken name is followed.
+TEST_F(NtfsCopyTest, ATakenNameIsRenamedSkippedOrReplacedNeverWrittenThrough) {
+  Volume(1);
+  RecordBuilder first = Record(22);
+  first.ResidentData(50);
+  Put(22, first);
+  RecordBuilder second = Record(23);
+  second.NonResident(0x80, RunList({{2, 300}}), 1000);
+  Put(23, second);
+  Recorder rec;
+  ScriptedCopyError prompt;
+  SetCopyErrorPrompt(&prompt);
+  EXPECT_EQ(CopyNtfsFile(Request(u"same.txt", 50, 22), rec), NtfsCopyResult::Written);
+  EXPECT_EQ(CopyNtfsFile(Request(u"same.txt", 1000, 23), rec), NtfsCopyResult::Written);
+  EXPECT_EQ(CopyNtfsFile(Request(u"same\x01.txt", 50, 22), rec), NtfsCopyResult::Written);
+  EXPECT_EQ(Written("same.txt").size(), 50u);
+  EXPECT_EQ(Written("same0.txt"), Sectors(SectorOf(300, 1), 2, 1000));
+  EXPECT_EQ(Written("same_.txt").size(), 50u);
+  EXPECT_TRUE(SameTime(MTime("same0.txt"), kUnixSeconds, 123456700));
+
+  const fs::path victim = m_Dir.parent_path() / (m_Dir.filename().string() + "-victim");
+  std::ofstream(victim) << "outside";
+  fs::create_hard_link(victim, m_Dir / "linked.txt");
+  NtfsCopyRequest skip = Request(u"linked.txt", 1000, 23);
+  skip.whenTaken = ExistingName::Skip;
+  EXPECT_EQ(CopyNtfsFile(skip, rec), NtfsCopyResult::Refused);
+  NtfsCopyRequest overwrite = Request(u"linked.txt", 1000, 23);
+  overwrite.whenTaken = ExistingName::Overwrite;
+  EXPECT_EQ(CopyNtfsFile(overwrite, rec), NtfsCopyResult::Written);
+  EXPECT_EQ(Written("linked.txt"), Sectors(SectorOf(300, 1), 2, 1000));
+  std::ifstream in(victim);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "outside");
+  fs::remove(victim);
+  EXPECT_EQ(prompt.asked, 0);
+}
+
+// A run list that claims more clusters than the volume holds is damaged: what lies before the
+// run that passes the bound is copied, the file comes out short, and a sparse run is a hole that
+// takes no room in the target.
+TEST_F(NtfsCopyTest, RunsPastTheVolumeAreCutAndSparseRunsAreHoles) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<uint64_t, int64_t>> runs;
+    uint64_t size;
+    NtfsCopyResult result;
+    uint64_t length;  // of the written file
+  };
+  // The volume holds 4,032 sectors of one sector per cluster from kBase.
+  const Case cases[] = {
+      {"a sparse run of 2^24 clusters and 64 GiB claimed",
+       {{2, 300}, {(uint64_t{1} << 24) - 2, -1}},
+       uint64_t{64} << 30,
+       NtfsCopyResult::Short,
+       1024},
+      {"real runs claiming the volume twice over",
+       {{2, 300}, {3000, 0}, {3000, 0}},
+       6002 * 512,
+       NtfsCopyResult::Short,
+       3002 * 512},
+      {"a damaged run past the size does not matter",
+       {{2, 300}, {1u << 20, -1}},
+       1000,
+       NtfsCopyResult::Written,
+       1000},
+      {"a credible hole",
+       {{2, 300}, {3000, -1}, {1, 310}},
+       3003 * 512,
+       NtfsCopyResult::Written,
+       3003 * 512},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Volume(1);
+    RecordBuilder r = Record(24);
+    r.NonResident(0x80, RunList(c.runs), c.size);
+    Put(24, r);
+    Recorder rec;
+    EXPECT_EQ(CopyNtfsFile(Request(u"claim.bin", c.size, 24), rec), c.result);
+    struct stat st {};
+    ASSERT_EQ(::stat((m_Dir / "claim.bin").c_str(), &st), 0);
+    EXPECT_EQ(static_cast<uint64_t>(st.st_size), c.length);
+    const Bytes data = Written("claim.bin");
+    const size_t head = std::min<size_t>(1024, data.size());
+    EXPECT_EQ(Bytes(data.begin(), data.begin() + head), Sectors(SectorOf(300, 1), 2, head));
+    if (c.length > 1024 + 3000 * 512) {
+      EXPECT_LT(st.st_blocks * 512, 1024 * 1024) << "the hole was written out";
+    }
+    EXPECT_EQ(g_CopiedBytes.load(), c.length);
+    TearDown();
+    SetUp();
+  }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "saving/imaging/DiskImageWorker.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -396,11 +397,12 @@ TEST_F(DiskImageWorker, StopEndsAfterTheCurrentBlockAndKeepsWhatWasWritten) {
   EXPECT_EQ(second.size(), 512u * 512);
   EXPECT_TRUE(HoldsRange(second, 512, 512));
   EXPECT_EQ(FileBytes(Piece(2)).size(), 176u * 512);
-  EXPECT_FALSE(Exists(Piece(3)));
-  EXPECT_FALSE(Exists(Piece(4)));
+  // The image did not cover the range: the older pieces past it are left alone.
+  EXPECT_EQ(FileBytes(Piece(3)).size(), 9u);
+  EXPECT_EQ(FileBytes(Piece(4)).size(), 9u);
 }
 
-TEST_F(DiskImageWorker, CancelEndsWithoutANoticeAndLeavesNoOlderPieces) {
+TEST_F(DiskImageWorker, CancelEndsWithoutANoticeAndLeavesTheOlderPiecesPastIt) {
   Source(5000, 512, 0, 5000);
   ToFolder(true);
   SetImagePieceBytesForTest(256 * 1024);
@@ -411,9 +413,138 @@ TEST_F(DiskImageWorker, CancelEndsWithoutANoticeAndLeavesNoOlderPieces) {
   EXPECT_FALSE(r.success);
   EXPECT_TRUE(prompts.notices.empty());
   EXPECT_EQ(r.position, 800);
-  EXPECT_TRUE(Exists(Piece(1)));
-  EXPECT_FALSE(Exists(Piece(2)));
-  EXPECT_FALSE(Exists(Piece(5)));
+  EXPECT_EQ(FileBytes(Piece(1)).size(), 288u * 512);
+  EXPECT_EQ(FileBytes(Piece(2)).size(), 9u);
+  EXPECT_EQ(FileBytes(Piece(5)).size(), 9u);
+}
+
+// Everything that can be checked is checked before the first byte is written, and a run that
+// writes nothing leaves an older image in the folder as it was: its pieces and its "bps.dmg".
+class OlderImage : public DiskImageWorker {
+ public:
+  // Five pieces and a "bps.dmg" of an older image; the new range needs pieces 0 to 3.
+  void Arrange() {
+    SetImagePieceBytesForTest(256 * 1024);  // 512 sectors
+    ToFolder(true);
+    for (int n = 0; n < 5; ++n) WriteFile(Piece(n), std::string(kOldBytes, 'o'));
+    WriteFile(dir.path() + "/bps.dmg", std::string("\x00\x10\x00\x00", 4));
+    Source(2000, 512, 0, 2000);
+  }
+  void ExpectUntouched() {
+    const std::vector<std::byte> old(kOldBytes, std::byte{'o'});
+    for (int n = 0; n < 5; ++n) {
+      if (!std::filesystem::is_directory(Piece(n))) {
+        EXPECT_EQ(FileBytes(Piece(n)), old) << n;
+      }
+    }
+    if (!std::filesystem::is_symlink(dir.path() + "/bps.dmg")) {
+      EXPECT_EQ(FileBytes(dir.path() + "/bps.dmg").size(), 4u);
+    }
+  }
+  static constexpr size_t kOldBytes = 1000;
+};
+
+TEST_F(OlderImage, ARefusedRunLeavesItWhole) {
+  struct Case {
+    const char* name;
+    std::function<void(DiskImageWorker&)> arrange;
+  } cases[] = {
+      {"the source is a piece the range reaches only later",
+       [](DiskImageWorker& t) { MapDeviceToFile(kSource, t.Piece(2)); }},
+      {"a piece the range needs is a folder",
+       [](DiskImageWorker& t) {
+         std::filesystem::remove(t.Piece(3));
+         std::filesystem::create_directory(t.Piece(3));
+       }},
+      {"bps.dmg is a link",
+       [](DiskImageWorker& t) {
+         std::filesystem::remove(t.dir.path() + "/bps.dmg");
+         std::filesystem::create_symlink(t.Piece(0), t.dir.path() + "/bps.dmg");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    Arrange();
+    c.arrange(*this);
+    const DiskImageResult r = Run();
+    EXPECT_FALSE(r.success);
+    EXPECT_EQ(r.piecesCreated, 0);
+    EXPECT_NE(r.failure.find("not a plain file apart from the source"), std::string::npos)
+        << r.failure;
+    ExpectUntouched();
+    TearDown();
+    std::filesystem::remove_all(dir.path());
+    std::filesystem::create_directory(dir.path());
+    prompts.notices.clear();
+    observer.Clear();
+  }
+}
+
+TEST_F(OlderImage, ARunCancelledBeforeItsFirstBlockLeavesItWhole) {
+  Arrange();
+  control.Cancel();
+  const DiskImageResult r = Run();
+  EXPECT_EQ(r.end, ScanEnd::Cancelled);
+  EXPECT_EQ(r.piecesCreated, 0);
+  ExpectUntouched();
+}
+
+// Mounts a small tmpfs over a folder for one test (root only), read-only when asked.
+class TmpfsMount {
+ public:
+  TmpfsMount(const std::string& path, const char* options) : m_Path(path) {
+    m_Mounted = ::geteuid() == 0 && ::mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
+  }
+  ~TmpfsMount() {
+    if (m_Mounted) ::umount2(m_Path.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return m_Mounted; }
+  bool MakeReadOnly() {
+    return ::mount("tmpfs", m_Path.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+
+ private:
+  std::string m_Path;
+  bool m_Mounted = false;
+};
+
+TEST_F(DiskImageWorker, AFolderThatCannotTakeFilesIsRefusedBeforeAnythingIsWritten) {
+  const std::string folder = dir.path() + "/ro";
+  std::filesystem::create_directory(folder);
+  TmpfsMount mount(folder, "size=1m");
+  if (!mount.Mounted()) GTEST_SKIP() << "needs root to mount a read-only tmpfs";
+  WriteFile(folder + "/DiskImage0.dmg", "old piece");
+  WriteFile(folder + "/bps.dmg", std::string("\x00\x10\x00\x00", 4));
+  ASSERT_TRUE(mount.MakeReadOnly());
+  Source(1000, 512, 0, 1000);
+  ToFolder(false);
+  g_ImagePath = folder + "/DiskImage.dmg";
+  const DiskImageResult r = Run();
+  EXPECT_FALSE(r.success);
+  EXPECT_NE(r.failure.find("cannot write into the target folder " + folder), std::string::npos)
+      << r.failure;
+  EXPECT_EQ(FileBytes(folder + "/DiskImage0.dmg").size(), 9u);
+  EXPECT_EQ(FileBytes(folder + "/bps.dmg").size(), 4u);
+}
+
+// A piece whose first write fails (the target is full) is not left behind empty.
+TEST_F(DiskImageWorker, APieceThatReceivedNothingIsRemoved) {
+  const std::string folder = dir.path() + "/small";
+  std::filesystem::create_directory(folder);
+  TmpfsMount mount(folder, "size=256k");
+  if (!mount.Mounted()) GTEST_SKIP() << "needs root to mount a small tmpfs";
+  SetImagePieceBytesForTest(256 * 1024);  // piece 0 fills the tmpfs
+  Source(1000, 512, 0, 1000);
+  ToFolder(true);
+  g_ImagePath = folder + "/DiskImage.dmg";
+  copyErrors.answer = CopyErrorAnswer::Abort;
+  const DiskImageResult r = Run();
+  EXPECT_FALSE(r.success);
+  EXPECT_GE(copyErrors.asked, 1);
+  EXPECT_EQ(r.piecesCreated, 2);
+  EXPECT_TRUE(Exists(folder + "/DiskImage0.dmg"));
+  EXPECT_FALSE(Exists(folder + "/DiskImage1.dmg"));
 }
 
 TEST_F(DiskImageWorker, ProgressFollowsTheImagingPeriod) {

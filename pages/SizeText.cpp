@@ -1,0 +1,33 @@
+#include "pages/SizeText.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr double kKiB = 1024.0;
+constexpr uint64_t kMiB = uint64_t{1} << 20;
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+constexpr uint64_t kTiB = uint64_t{1} << 40;
+
+std::string Format(const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+}  // namespace
+
+std::string SizeTextMbGbTb(uint64_t bytes) {
+  const double b = static_cast<double>(bytes);
+  if (bytes <= kGiB) return Format("%.3f MB", b / static_cast<double>(kMiB));
+  if (bytes <= kTiB) return Format("%.3f GB", b / static_cast<double>(kGiB));
+  return Format("%.3f TB", b / static_cast<double>(kTiB));
+}
+
+std::string SizeTextOneDecimal(uint64_t bytes) {
+  const double b = static_cast<double>(bytes);
+  if (bytes > kTiB) return Format("%.1f TB", b / static_cast<double>(kTiB));
+  if (bytes > kGiB) return Format("%.1f GB", b / static_cast<double>(kGiB));
+  if (bytes > kMiB) return Format("%.1f MB", b / static_cast<double>(kMiB));
+  return Format("%.1f KB", b / kKiB);
+}

@@ -1,0 +1,7 @@
+#include "storage/partitions/DiskPartitions.h"
+
+std::array<DiskPartitions, kPartitionDiskCount> g_DiskPartitions{};
+
+void ResetDiskPartitions() {
+  g_DiskPartitions.fill(DiskPartitions{});
+}
