@@ -9,16 +9,36 @@
 
 namespace {
 std::atomic<uint64_t> g_ZeroFilled{0};
+
+// The answer a hold keeps on this thread: -1 none yet; absent while no hold lives.
+thread_local bool t_Holding = false;
+thread_local int t_HeldAnswer = -1;
+}  // namespace
+
+BadSectorAnswerHold::BadSectorAnswerHold() : m_Outermost(!t_Holding) {
+  if (m_Outermost) {
+    t_Holding = true;
+    t_HeldAnswer = -1;
+  }
+}
+
+BadSectorAnswerHold::~BadSectorAnswerHold() {
+  if (m_Outermost) {
+    t_Holding = false;
+    t_HeldAnswer = -1;
+  }
 }
 
 int BadSectorChoiceAfterFailure() {
   int choice = g_BadSectorChoice.load();
   if (choice == 2 || choice == 3) return choice;
+  if (t_Holding && t_HeldAnswer >= 0) return t_HeldAnswer;
   const int answer = Prompts().AskBadSector();
   if (answer >= 0 && answer <= 3) {
     g_BadSectorChoice = answer;
-    return answer;
+    choice = answer;
   }
+  if (t_Holding) t_HeldAnswer = choice;
   return choice;
 }
 

@@ -11,6 +11,21 @@
 // question without choosing, and returns the choice now in force.
 int BadSectorChoiceAfterFailure();
 
+// While one lives on a thread, the bad-sector question is asked at most once there: the first
+// answer stands for every later failure on that thread. A caller that reads a failed run again
+// piece by piece holds one, so the user is not asked a second time about sectors already asked
+// about. Holds nest; the outermost one keeps the answer.
+class BadSectorAnswerHold {
+ public:
+  BadSectorAnswerHold();
+  ~BadSectorAnswerHold();
+  BadSectorAnswerHold(const BadSectorAnswerHold&) = delete;
+  BadSectorAnswerHold& operator=(const BadSectorAnswerHold&) = delete;
+
+ private:
+  bool m_Outermost;
+};
+
 inline bool ChoiceRetries(int choice) {
   return choice == 0 || choice == 2;
 }

@@ -159,7 +159,7 @@ std::string OpenVirtualDiskSource(const std::string& path) {
   g_VirtualDiskMode = 1;
   g_BytesPerSector = 512;
   g_SourceStartSector = 0;
-  // A disk of no sectors has no last sector: start past any sector instead of "no limit" (0).
-  g_SourceEndSector = sectors > 0 ? static_cast<int64_t>(sectors - 1) : 0;
+  // One past the disk's last sector, as every source sets it.
+  g_SourceEndSector = static_cast<int64_t>(sectors);
   return {};
 }

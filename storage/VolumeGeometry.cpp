@@ -15,6 +15,14 @@ void ResetVolumeGeometry() {
   g_VolumeGeometry = VolumeGeometry{};
 }
 
+uint32_t NtfsBootRecordSectors(uint8_t value, uint32_t sectorsPerCluster, uint32_t bytesPerSector) {
+  if (value < 0x80) return value * sectorsPerCluster;
+  const uint32_t shift = 256 - value;
+  if (shift > 16 || bytesPerSector == 0) return 0;
+  const uint32_t bytes = uint32_t{1} << shift;
+  return bytes % bytesPerSector == 0 ? bytes / bytesPerSector : 0;
+}
+
 namespace {
 
 // One sector of the current source, read through the one sector path.
@@ -31,6 +39,10 @@ class SectorReader {
  private:
   std::vector<std::byte> m_Buffer;
 };
+
+// The FILE record sizes the record walks accept.
+constexpr uint64_t kMinRecordBytes = 512;
+constexpr uint64_t kMaxRecordBytes = 16384;
 
 bool HasBootSignature(bo::Bytes b) {
   return bo::Load8(b, 510) == 0x55 && bo::Load8(b, 511) == 0xAA;
@@ -143,7 +155,13 @@ int DetectFat32(SectorReader& r, SectorReader& work, int64_t s) {
 // Sectors per FILE record from boot byte 64 (read as 32 bits), or 0 when implausible.
 uint32_t MftRecordSectors(bo::Bytes boot, uint32_t spc) {
   const uint32_t v = bo::LoadLe32(boot, 64);
-  if (v == 0xF6) return 2;
+  if (v >= 0x80 && v <= 0xFF) {
+    // A record size given in bytes: taken when it is one the record walks accept.
+    const uint32_t sectors =
+        NtfsBootRecordSectors(static_cast<uint8_t>(v), spc, static_cast<uint32_t>(g_BytesPerSector));
+    const uint64_t bytes = uint64_t{sectors} * static_cast<uint32_t>(g_BytesPerSector);
+    return bytes >= kMinRecordBytes && bytes <= kMaxRecordBytes ? sectors : 0;
+  }
   const uint64_t product = uint64_t{v} * spc;
   return (product == 1 || product == 2 || product == 4 || product == 6 || product == 8)
              ? static_cast<uint32_t>(product)
@@ -206,7 +224,11 @@ int DetectNtfs(SectorReader& bootReader, SectorReader& recordReader, int64_t s, 
   if (mft == 0 && mirror == 0) return 0;
 
   const uint32_t indexValue = bo::LoadLe32(boot, 68);
-  const uint64_t indexSectors = indexValue == 0xF4 ? 8 : uint64_t{indexValue} * spc;
+  const uint64_t indexSectors =
+      indexValue >= 0x80 && indexValue <= 0xFF
+          ? NtfsBootRecordSectors(static_cast<uint8_t>(indexValue), spc,
+                                  static_cast<uint32_t>(g_BytesPerSector))
+          : uint64_t{indexValue} * spc;
   auto base = Fits32(s);
   if (indexSectors > UINT32_MAX || !base) return 0;
 
@@ -233,5 +255,6 @@ int DetectVolumeGeometry() {
   SectorReader boot, work;
   if (kind == FileSystemKind::Fat16) return DetectFat16(boot, work, g_SourceStartSector);
   if (kind == FileSystemKind::Fat32) return DetectFat32(boot, work, g_SourceStartSector);
-  return DetectNtfs(boot, work, g_SourceStartSector, g_SourceEndSector);
+  // g_SourceEndSector is one past the volume: the backup boot sector is the sector before it.
+  return DetectNtfs(boot, work, g_SourceStartSector, g_SourceEndSector > 0 ? g_SourceEndSector - 1 : 0);
 }

@@ -270,26 +270,15 @@ FolderRecord* FolderList::FindByIdentity(uint32_t id, int16_t partition) const {
 
 FolderList::AddResult FolderList::Add(const FolderRecord& values, uint32_t countAfter,
                                       FolderRecord** stored) {
-  const uint32_t key = values.parentId;
   FolderRecord* match = nullptr;
-  if (head && values.id != 0) {
-    FolderRecord* start = head->next ? SkipStart(key) : skipIndex.back();
-    if (m_Ordered) {
-      // Only a record at or after the start record counts as a duplicate, as in the walk.
-      if (m_Identities) {
-        auto it = m_Identities->find(IdentityKey(values.id, values.partition));
-        if (it != m_Identities->end()) {
-          for (FolderRecord* c = it->second; c; c = c->sameIdentityNext)
-            if (!IsBefore(c, start) && (!match || IsBefore(c, match))) match = c;
-        }
-      }
-    } else {
-      for (FolderRecord* r = start; r; r = r->next) {
-        if (r->id == values.id && r->partition == values.partition) {
-          match = r;
-          break;
-        }
-      }
+  // The same folder may be stored anywhere in the list, also before the place of the new key (a
+  // record of it under another parent): it is found by its identity, without a walk.
+  if (head && values.id != 0 && m_Identities) {
+    auto it = m_Identities->find(IdentityKey(values.id, values.partition));
+    if (it != m_Identities->end()) {
+      // The chain runs from the latest record to the earliest; the earliest in list order wins.
+      for (FolderRecord* c = it->second; c; c = c->sameIdentityNext)
+        if (!match || !m_Ordered || IsBefore(c, match)) match = c;
     }
   }
 

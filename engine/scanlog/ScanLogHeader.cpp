@@ -15,6 +15,7 @@
 #include "prompts/UserPrompts.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
+#include "storage/ntfs/NtfsMftMap.h"
 
 namespace {
 
@@ -159,6 +160,9 @@ void ApplyScanLogHeader(const ScanLogHeader& h, const std::string& path) {
 
   g_LogRecordOffset = h.recordOffset;
   g_LogPath = path;
+  // The source may have changed: a map of the $MFT of the disk chosen before would give another
+  // disk's records under this log's names.
+  ResetMftMap();
 }
 
 int LoadScanLogHeader(const std::string& path) {

@@ -65,7 +65,7 @@ ScanLogCheck CheckScanLog(ScanLogSource& source, std::u16string_view diskModel, 
 // g_SourceDriveLetter, g_DevicePaths entry 0, g_BytesPerSector, g_SelectedDiskNumber,
 // g_SelectedPartitionIndex (-1 comes back as -1), g_FileSystemName, g_SourceNodeText, the sector
 // range, g_VolumeGeometry, g_FormattedMode, g_PartitionMode, g_PartitionPass := 0,
-// g_LogRecordOffset and g_LogPath.
+// g_LogRecordOffset and g_LogPath. The $MFT map of the source chosen before is dropped.
 void ApplyScanLogHeader(const ScanLogHeader& header, const std::string& path);
 
 // Load Log after its dialog, up to the pages: checks the log at path against g_SourceDiskModel

@@ -1,5 +1,7 @@
 #include "engine/scanlog/ScanLogWriter.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -196,6 +198,10 @@ void WriteGeometry(LogWriter& w, const std::array<uint32_t, 12>& inVolumeOrder) 
 
 }  // namespace
 
+std::string ScanLogReplaceQuestion(std::string_view fileName) {
+  return std::string(fileName) + " already exists.\nDo you want to replace it?";
+}
+
 std::string ScanLogFileName(std::string_view chosenPath) {
   std::string name(chosenPath);
   const size_t slash = name.rfind('/');
@@ -307,7 +313,13 @@ int SaveScanLog(std::string_view chosenPath, const FileSinkOpener& open) {
     Prompts().ViewMsgBox(kLogCreateErrorText);
     return 0;
   }
-  std::unique_ptr<FileSink> out = open(ScanLogFileName(chosenPath));
+  const std::string fileName = ScanLogFileName(chosenPath);
+  // The save dialog asked about the name as typed; the file written may be another one.
+  struct stat st {};
+  if (fileName != chosenPath && ::lstat(fileName.c_str(), &st) == 0 &&
+      Prompts().ViewQuestionMsg(ScanLogReplaceQuestion(fileName)) != 1)
+    return 0;
+  std::unique_ptr<FileSink> out = open(fileName);
   if (!out) {
     Prompts().ViewMsgBox(kLogCreateErrorText);
     return 0;

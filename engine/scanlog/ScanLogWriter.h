@@ -15,6 +15,9 @@
 // ends with it in any case.
 std::string ScanLogFileName(std::string_view chosenPath);
 
+// The question asked before a log replaces the existing file fileName.
+std::string ScanLogReplaceQuestion(std::string_view fileName);
+
 // True when every value the header stores fits its field and the log could be loaded again: a
 // disk model of at most kMaxModelUnits units, a device entry 0 to 9, a drive letter 0 or A to
 // Z, a sector size the program reads, known file-system names, sector numbers that are not
@@ -42,7 +45,9 @@ using FileSinkOpener = std::function<std::unique_ptr<FileSink>(const std::string
 // only when complete, so a failure leaves an older log as it was. Notices: an empty path gives
 // "You have not selected any path. Please try again."; a value that does not fit, a file that
 // cannot be created or any failed write gives "Error found while creating log file. Please try
-// again." (a sector number too large for the log is such a value). Returns 1 when the log was saved
-// (no notice then), else 0. `open` replaces the file creation (tests inject failures through it).
+// again." (a sector number too large for the log is such a value). When ".kvsl" had to be appended
+// and that file exists, the dialog asked about another name: ScanLogReplaceQuestion is asked, and
+// No leaves the file and writes nothing. Returns 1 when the log was saved (no notice then), else
+// 0. `open` replaces the file creation (tests inject failures through it).
 int SaveScanLog(std::string_view chosenPath);
 int SaveScanLog(std::string_view chosenPath, const FileSinkOpener& open);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/scans/FatDirectoryWalk.h"
+#include "engine/scans/FileSystemDump.h"
 #include "engine/scans/LostFolders.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/worker/ScanBar.h"
@@ -21,6 +22,7 @@
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
+#include "storage/SourceSize.h"
 
 namespace {
 
@@ -41,8 +43,8 @@ FatVolume FormattedVolume() {
   FatVolume v = DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
   if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
   uint64_t limit = FatClusterCap(v.bits);
-  if (g_SourceEndSector > 0) {
-    const int64_t end = g_SourceEndSector + 1;
+  if (const uint64_t rangeEnd = SourceRangeEnd(); rangeEnd > 0) {
+    const int64_t end = static_cast<int64_t>(rangeEnd);
     const uint64_t before =
         end <= v.clusterBase ? 0 : static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
     limit = std::min(limit, before);
@@ -117,6 +119,8 @@ class FatFormattedScanner {
     }
     m_Job.control.ClearStop();
     m_Ui.OnStepLinesVisible(true);
+    // From here on the value field counts bytes of the files found, no longer sectors.
+    m_Ui.OnSizeLabel(kTotalSizeLabel);
     m_Ui.OnStepText(kFatInsertingRootStep);
     m_Bar.Reset();
     if (!InsertRoot()) return ScanEnd::Cancelled;
@@ -146,7 +150,7 @@ class FatFormattedScanner {
   // directory found elsewhere names another cluster and is passed over.
   bool SearchFolders() {
     m_Ui.OnStepText(kFatSearchingFoldersStep);
-    const uint64_t rangeEnd = g_SourceEndSector > 0 ? static_cast<uint64_t>(g_SourceEndSector) : 0;
+    const uint64_t rangeEnd = SourceRangeEnd();
     const uint64_t barEnd = rangeEnd ? rangeEnd : m_Volume.ClusterSector(m_Volume.clusterLimit - 1);
     const uint32_t spc = m_Volume.sectorsPerCluster;
     if (spc == 0) return true;

@@ -19,6 +19,7 @@
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
+#include "storage/SourceSize.h"
 
 namespace {
 
@@ -113,18 +114,19 @@ class FatPartitionSearch {
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
     const uint32_t chunk =
         b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
-    if (g_SourceEndSector <= 0 || g_SourceStartSector < 0 ||
-        g_SourceStartSector > g_SourceEndSector)
+    // The range ends one past its last sector, cut at the source's size: sectors past it would
+    // only be read as zeros.
+    const uint64_t last = SourceRangeEnd();
+    if (g_SourceStartSector < 0 || static_cast<uint64_t>(g_SourceStartSector) >= last)
       return ScanEnd::PassDone;
     const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
-    const uint64_t last = static_cast<uint64_t>(g_SourceEndSector);
     const std::string_view device = CurrentDevicePath();
     // Read ahead in large chunks of whole 40-sector runs from the range's start, so that a chunk
     // read again meets a bad sector in the same runs as ever; the bar and the flags are still
     // looked at every `chunk` sectors.
     std::optional<SectorStream> stream;
-    stream.emplace(device, first, last + 1, StreamChunkSectors(b, kReadRunSectors));
-    if (!stream->HasBuffers()) stream.emplace(device, first, last + 1, kReadRunSectors);
+    stream.emplace(device, first, last, StreamChunkSectors(b, kReadRunSectors));
+    if (!stream->HasBuffers()) stream.emplace(device, first, last, kReadRunSectors);
     if (!stream->HasBuffers()) return ScanEnd::Failed;
 
     while (const auto read = stream->Next()) {
@@ -133,7 +135,7 @@ class FatPartitionSearch {
         const uint64_t t = read->first + i;
         LookAtSector(read->bytes.subspan(size_t{i} * b, 512), t, b);
         if (m_Job.throttle.Tick()) ReportSector(t);
-        if ((t + 1 - first) % chunk != 0 && t != last) continue;
+        if ((t + 1 - first) % chunk != 0 && t + 1 != last) continue;
         m_Bar.Set(t + 1, last);
         if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
         if (m_Job.control.StopRequested()) return ScanEnd::PassDone;
@@ -146,9 +148,14 @@ class FatPartitionSearch {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const bool signature = p[510] == 0x55 && p[511] == 0xAA;
     if (signature && p[85] == '3' && p[86] == '2') {
-      AddCandidate(s, t, true, b);
+      AddCandidate(s, t, true, b, u"FAT32");
     } else if (signature && p[57] == '1' && p[58] == '6') {
-      AddCandidate(s, t, false, b);
+      AddCandidate(s, t, false, b, u"FAT16");
+    } else if (signature && p[54] == 'F' && p[55] == 'A' && p[56] == 'T' && p[57] == '1' &&
+               p[58] == '2') {
+      // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an
+      // intact boot sector would only be guessed from its directories, without start or end.
+      AddCandidate(s, t, false, b, u"FAT12");
     } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
       const FatDirEntry dot(s.first(32));
       NewFoundDirectory d;
@@ -163,10 +170,11 @@ class FatPartitionSearch {
     }
   }
 
-  void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b) {
+  void AddCandidate(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t b,
+                    std::u16string_view type) {
     FatBootCandidate c;
     if (!ReadBootSector(s, t, fat32, b, c)) return;
-    AddFatBootCandidate(m_Candidates, c, fat32 ? u"FAT32" : u"FAT16");
+    AddFatBootCandidate(m_Candidates, c, type);
   }
 
   void ReportSector(uint64_t t) {

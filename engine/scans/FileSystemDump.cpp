@@ -67,8 +67,8 @@ void RelabelFirstFolder(int16_t partition) {
   if (FolderRecord* f = g_ScanState.folderList.head) f->partition = partition;
 }
 
-// The range of found file system N (its boot sector excluded, its last sector included, as
-// directories are assigned), or false when the partition list does not hold N.
+// The range of found file system N: after its boot sector, up to its end (one past its last
+// sector); false when the partition list does not hold N.
 bool FileSystemRange(int32_t n, uint64_t& start, uint64_t& end) {
   int32_t i = 1;
   for (const PartitionRecord* r = g_ScanState.partitionList.head; r; r = r->next, ++i) {
@@ -141,7 +141,7 @@ ScanEnd DumpNtfs(ScanJob& job, int16_t n, bool filterFiles, uint64_t rangeStart,
   for (const FoundFileRecord* r = g_ScanState.foundFileList.head; r; r = r->next) {
     if (state.Leave(job)) break;
     if (r->parentId == 0) continue;
-    if (filterFiles && (r->recordSector <= rangeStart || r->recordSector > rangeEnd)) continue;
+    if (filterFiles && (r->recordSector <= rangeStart || r->recordSector >= rangeEnd)) continue;
     NewFile f;
     f.wideName = r->wideName.View();
     f.deleted = r->deleted;
@@ -204,7 +204,10 @@ ScanEnd DumpFileSystemRecords(ScanJob& job, int32_t fileSystem) {
 
   uint64_t rangeStart = 0, rangeEnd = 0;
   bool filterFiles = false;
-  if (partition) {
+  // A log saved from the results page holds the final lists and no found records: they stay as
+  // the log loaded them (only the first folder takes the number N).
+  const bool loadedLists = g_LogLoaded.load() != 0;
+  if (partition && !loadedLists) {
     // Each choice of a file system builds its own lists from the found records, which stay.
     FreeFolderList();
     FreeFileList();

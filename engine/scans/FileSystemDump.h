@@ -34,7 +34,8 @@ inline constexpr std::string_view kTotalSizeLabel = "Total Size                 
 // afterwards: each dump then starts from empty folder and file lists, and takes only the found
 // files that lie within file system N (its PartitionRecord's range, as directories are assigned),
 // so the tree of one file system never shows another's files. In any other mode the found lists
-// are consumed (freed at the end).
+// are consumed (freed at the end). Lists read from a scan log saved from the results page
+// (g_LogLoaded still set) are kept: the log holds no found records to build them again from.
 //
 // Stop ends the directory step and the lost-folder walk early (the next step still runs); the
 // file step clears it first. Returns Finished, Stopped when a stop ended a step, or Cancelled.

@@ -15,6 +15,7 @@
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
+#include "storage/UnitReread.h"
 #include "storage/VolumeGeometry.h"
 
 NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
@@ -79,18 +80,10 @@ class MftWalk {
       const uint64_t sectors = records * m_R;
       auto target = std::span<std::byte>(m_Chunk).first(static_cast<size_t>(records) * m_RecordBytes);
       const uint64_t first = m_Runs.starts[m_Run] + inRun;
-      const bool whole =
-          ReadSectors(m_Device, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), target);
-      std::fill(m_RecordOk.begin(), m_RecordOk.end(), 1);
-      if (!whole) {
-        // A skipped bad sector zeroes the whole read: read the records that came back with a
-        // zeroed sector again one by one, so only the record that holds it is lost.
-        for (size_t i = 0; i < records; ++i) {
-          auto one = target.subspan(i * m_RecordBytes, m_RecordBytes);
-          if (HasZeroSector(one))
-            m_RecordOk[i] = ReadSectors(m_Device, static_cast<int64_t>(first + i * m_R), m_R, one) != 0;
-        }
-      }
+      // A chunk that does not read whole is read again record by record, so a bad sector only
+      // costs the record that holds it, and the user is asked about it once.
+      ReadSectorsByUnit(m_Device, static_cast<int64_t>(first), static_cast<uint32_t>(sectors), m_R,
+                        target, std::span(m_RecordOk).first(static_cast<size_t>(records)));
       m_ChunkFirst = v;
       m_ChunkSectors = sectors;
       readOk = m_RecordOk[0] != 0;
@@ -101,15 +94,6 @@ class MftWalk {
   }
 
  private:
-  bool HasZeroSector(std::span<const std::byte> record) const {
-    const size_t sector = m_RecordBytes / m_R;
-    for (size_t at = 0; at + sector <= record.size(); at += sector)
-      if (std::all_of(record.begin() + at, record.begin() + at + sector,
-                      [](std::byte b) { return b == std::byte{0}; }))
-        return true;
-    return false;
-  }
-
   std::string_view m_Device;
   const NtfsRunArrays& m_Runs;
   uint32_t m_R;
@@ -336,9 +320,13 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   return AssignLostFolders(job);
 }
 
-ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+size_t BuildMftMap() {
   const VolumeGeometry& g = g_VolumeGeometry;
-  NtfsReadMftRunsWithAttrList(CurrentDevicePath(), CurrentNtfsVolume(), g.MftStartSector,
-                              g.SectorsPerMftRecord);
+  return NtfsReadMftRunsWithAttrList(CurrentDevicePath(), CurrentNtfsVolume(), g.MftStartSector,
+                                     g.SectorsPerMftRecord);
+}
+
+ScanEnd RunNtfsDeletedScan(ScanJob& job) {
+  BuildMftMap();
   return NtfsDeletedScanThread(job);
 }

@@ -44,6 +44,12 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job);
 // NtfsDeletedScanThread.
 ScanEnd RunNtfsDeletedScan(ScanJob& job);
 
+// The $MFT map (storage/ntfs/NtfsMftMap.h) of the volume g_VolumeGeometry describes, on the
+// current source: what the deleted-file scan walks and what the copy and the preview read a
+// record through by its number. A geometry without an $MFT start leaves the map empty. Returns
+// the run count.
+size_t BuildMftMap();
+
 // The lost-directory stage alone (the scan's last step): every folder of partition 0 whose parent
 // is neither the root (5) nor a found folder, or whose parent chain loops, gets the parent "Lost"
 // and moves to the end of the list. Returns Stopped when the user stopped it (the folders visited

@@ -11,14 +11,18 @@
 
 #include "engine/worker/ScanBar.h"
 #include "engine/scans/FileSystemDump.h"
+#include "engine/scans/FoundFileSystemChoice.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/records/ScanState.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsIndx.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
+#include "storage/SourceSize.h"
+#include "storage/UnitReread.h"
 #include "storage/VolumeGeometry.h"
 
 NtfsSignatureScanCounts g_NtfsSignatureScanCounts;
@@ -57,7 +61,8 @@ struct Range {
 Range ScanRange() {
   Range r;
   r.start = g_SourceStartSector > 0 ? static_cast<uint64_t>(g_SourceStartSector) : 0;
-  r.end = g_SourceEndSector > 0 ? static_cast<uint64_t>(g_SourceEndSector) : 0;
+  // Cut at the source's size: sectors past it would only be read as zeros.
+  r.end = SourceRangeEnd();
   if (r.end < r.start) r.end = r.start;
   return r;
 }
@@ -238,8 +243,10 @@ bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
   out = {};
   out.bootSector = t;
   out.sectorsPerCluster = spc;
-  out.sectorsPerIndexRecord = perIndex == 0xF4 ? 8 : perIndex * spc;
-  uint32_t record = perRecord == 0xF6 ? 2 : perRecord * spc;
+  // Negative values give the record size in bytes, whatever the sector size.
+  const auto b = static_cast<uint32_t>(ReadSizeBytes(1));
+  out.sectorsPerIndexRecord = NtfsBootRecordSectors(perIndex, spc, b);
+  uint32_t record = NtfsBootRecordSectors(perRecord, spc, b);
   if (record != 1 && record != 2 && record != 4 && record != 6 && record != 8) record = 2;
   out.sectorsPerFileRecord = record;
   out.totalSectors = bo::LoadLe64(s, 40);
@@ -271,8 +278,10 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
     const auto chunk = stream->Next();
     if (!chunk) break;
-    if (!chunk->whole &&
-        !ReadSectors(device, static_cast<int64_t>(chunk->first), chunk->count, chunk->bytes))
+    // A chunk that did not read whole is read again, and what still does not read whole sector
+    // by sector: one bad sector then costs the record that holds it, not every record of its run.
+    if (!chunk->whole && !ReadSectorsByUnit(device, static_cast<int64_t>(chunk->first),
+                                            chunk->count, 1, chunk->bytes))
       ++g_NtfsSignatureScanCounts.unreadableReads;
     const size_t have = chunk->bytes.size();
     for (uint32_t i = 0; i < chunk->count; ++i) {
@@ -522,9 +531,12 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
       ++g_NtfsSignatureScanCounts.skippedCandidates;
       continue;
     }
-    const uint64_t finish = start + c->totalSectors;
+    // The count leaves out the backup boot sector at start + count, the volume's last sector:
+    // the file system ends one past it, as a FAT file system's end is given.
+    const uint64_t last = start + c->totalSectors;
+    const uint64_t finish = last + 1;
     if (AssignIndxToFileSystems(job, firstBlocks, start, c->sectorsPerCluster,
-                                c->sectorsPerIndexRecord, start, finish))
+                                c->sectorsPerIndexRecord, start, last))
       addFileSystem(start, finish, c->sectorsPerCluster, c->sectorsPerFileRecord,
                     c->sectorsPerIndexRecord);
     if (job.control.StopRequested()) {
@@ -562,6 +574,9 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
   const bool partition = g_PartitionMode.load() != 0;
   ui.OnStepLinesVisible(true);
   g_NtfsSignatureScanCounts = {};
+  // Records are read at the sectors found; a map of an $MFT scanned before may belong to another
+  // volume and must not lend it records.
+  ResetMftMap();
   FreeFolderList();
   FreeFileList();
   ClearTemporaryLists();
@@ -584,6 +599,10 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
   lists.Free();
 
   if (partition) return ScanEnd::PassDone;
+  // The files of file system 1 are read with its own geometry, as after a choice on the
+  // found-file-systems page: the volume's boot sectors may both be too damaged for the detection,
+  // which then left nothing (or another volume's values) to read them with.
+  TakeFoundFileSystem(1);
   const ScanEnd dump = DumpFileSystemRecords(job, 1);
   if (dump == ScanEnd::Cancelled) return dump;
   return stopped || dump == ScanEnd::Stopped ? ScanEnd::Stopped : ScanEnd::Finished;

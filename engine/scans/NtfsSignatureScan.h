@@ -76,11 +76,11 @@ struct NtfsSignatureLists {
 };
 
 // An NTFS boot sector at sector t (0x55 0xAA at 510, "NTFS" at 3) as a candidate: sectors per
-// cluster (offset 13); sectors per index record 8 for the clusters-per-index field 0xF4, else
-// that field x sectors per cluster; sectors per FILE record 2 for the clusters-per-record field
-// 0xF6, else that field x sectors per cluster, replaced by 2 unless it is 1, 2, 4, 6 or 8; and the
-// total sectors (40), the MFT cluster (48) and the mirror's cluster (56), all 64-bit as the boot
-// sector holds them.
+// cluster (offset 13); sectors per index record and per FILE record from the clusters-per-record
+// fields (68 and 64) as NtfsBootRecordSectors reads them (a negative value is a size in bytes, so
+// 0xF4 is 8 sectors of 512 bytes or 1 of 4,096), the FILE record's replaced by 2 unless it is 1,
+// 2, 4, 6 or 8; and the total sectors (40), the MFT cluster (48) and the mirror's cluster (56),
+// all 64-bit as the boot sector holds them.
 // False when the sector is not such a boot sector.
 bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out);
 
@@ -115,7 +115,8 @@ int64_t FirstUnassignedDirectory(uint32_t n);
 // The whole scan on the calling worker thread. With a scan log loaded it reads the log's records
 // instead (LoadScanLogRecords) and ends. Otherwise it clears every temporary list, the folder and
 // file lists and their counts, sets chosenFileSystem := 1 and runs the steps; then, in partition
-// mode, ends with PassDone; otherwise it dumps file system 1 (DumpFileSystemRecords) and ends with
+// mode, ends with PassDone; otherwise it takes the geometry of file system 1 (TakeFoundFileSystem,
+// as a choice of it would) and dumps it (DumpFileSystemRecords) and ends with
 // Finished (Stopped when the user stopped a step). Cancelled: the caller throws the lists away.
 // Failed: no buffer for the sector search.
 ScanEnd NtfsSignatureScanThread(ScanJob& job);

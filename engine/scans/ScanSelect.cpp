@@ -23,6 +23,14 @@ ScanEnd ReadSignatureScanLog(ScanJob& job) {
   return partition ? ScanEnd::PassDone : ScanEnd::Finished;
 }
 
+// NTFS deleted-data recovery: the log holds the final lists, whose files are read by their record
+// numbers through the $MFT map; it is built from the geometry the log restored, on the source it
+// restored, before the records are read.
+ScanEnd ReadNtfsDeletedScanLog(ScanJob& job) {
+  BuildMftMap();
+  return LoadScanLogRecords(job);
+}
+
 // FAT partition recovery, first pass: the log holds the file systems and directories found.
 ScanEnd ReadFatRangeSearchLog(ScanJob& job) {
   g_PartitionPass.store(g_PartitionPass.load() + 1);
@@ -33,7 +41,7 @@ ScanEnd ReadFatRangeSearchLog(ScanJob& job) {
 ScanThreadFn SelectLogReader(bool ntfs, bool fat, bool formatted, bool partition, int pass) {
   if (ntfs && partition && pass == 1) return ChosenFileSystemThread;
   if (ntfs && (formatted || partition)) return ReadSignatureScanLog;
-  if (ntfs) return LoadScanLogRecords;
+  if (ntfs) return ReadNtfsDeletedScanLog;
   if (fat && partition) return pass == 0 ? ReadFatRangeSearchLog
                                : pass == 1 ? FatPartitionScanThread
                                            : nullptr;

@@ -6,6 +6,8 @@
 //   g_CopyUnsupportedFileCount  admitted files left unwritten because their data is stored in a
 //                      form the copy cannot decode (NTFS compressed or encrypted data), so the end
 //                      of a copy can say how many.
+//   g_CopyNoLayoutNoticed  whether this copy has told the user that the NTFS volume's layout is
+//                      not known (no usable boot sector), so that it says so once, not per file.
 // The worker writes them while the UI thread reads them, so they are atomics.
 #pragma once
 
@@ -15,5 +17,6 @@
 extern std::atomic<uint64_t> g_CopiedBytes;
 extern std::atomic<uint32_t> g_CopiedFileCount;
 extern std::atomic<uint32_t> g_CopyUnsupportedFileCount;
+extern std::atomic<bool> g_CopyNoLayoutNoticed;
 
 void ResetCopyCounters();

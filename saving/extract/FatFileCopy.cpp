@@ -31,9 +31,10 @@ FatVolume CurrentVolume() {
   return DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
 }
 
-// Asks the copy-error question unless the user chose to skip every failing file.
-void ReportCopyError() {
-  if (g_CopySkipAll.load() == 0) AskCopyError();
+// Saving asks the copy-error question unless the user chose to skip every failing file; a
+// preview asks nothing.
+void ReportCopyError(const FatCopyRequest& r) {
+  if (r.saving && g_CopySkipAll.load() == 0) AskCopyError();
 }
 
 }  // namespace
@@ -45,7 +46,7 @@ void GetFileClusterChain(ClusterList& list, const FatVolume& volume, uint32_t fi
 
 FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   std::string targetName = SafeFileName(r.name);
-  if (r.saving) observer.OnFileStarted(u"", r.name);
+  if (r.saving) observer.OnFileStarted(r.targetText, r.name);
   const std::optional<timespec> when = DosTimeToTimespec(r.dosDate, r.dosTime);
   g_CopySkipOnce = 0;
 
@@ -86,14 +87,18 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   TargetFile file = r.folder->CreateFile(targetName, r.whenTaken);
   if (file.Skipped()) return FatCopyResult::Refused;
   if (!file.IsOpen()) {
-    ReportCopyError();
+    ReportCopyError(r);
     return FatCopyResult::CreateFailed;
   }
+  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
+  // A file whose time could not be set or whose close failed is reported as not copied, so its
+  // bytes are taken back from the count: the end message must not call such a copy complete.
   auto finish = [&](FatCopyResult result) {
     bool ok = !when || file.SetModifiedTime(*when);
     ok = file.Close() && ok;
+    if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
     if (!ok && result != FatCopyResult::PreviewStopped) {
-      ReportCopyError();
+      ReportCopyError(r);
       return FatCopyResult::WriteFailed;
     }
     return result;
@@ -125,14 +130,16 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
       const uint64_t take = std::min<uint64_t>(part.size(), size - written);
       if (!file.Write(part.first(static_cast<size_t>(take)))) {
         file.Close();
-        ReportCopyError();
+        ReportCopyError(r);
         return FatCopyResult::WriteFailed;
       }
       written += take;
-      g_CopiedBytes.fetch_add(take);
       done += count;
-      if (r.saving) observer.OnFileProgress(r.name, written, size);
-      if (!r.saving) {
+      if (r.saving) {
+        g_CopiedBytes.fetch_add(take);
+        counted += take;
+        observer.OnFileProgress(r.name, written, size);
+      } else {
         observer.OnPreviewProgress(
             size ? static_cast<int>(std::min<uint64_t>(100, written * 100 / size)) : 100);
         if (observer.PreviewStopRequested()) {

@@ -26,6 +26,7 @@ void ResetFatCopySelector();
 
 struct FatCopyRequest {
   const TargetFolder* folder = nullptr;  // where the file is created
+  std::u16string_view targetText;        // the target folder as the copy page shows it
   std::u16string_view name;              // the record's name; made safe for the target
   uint32_t size = 0;
   uint32_t firstCluster = 0;
@@ -49,6 +50,9 @@ enum class FatCopyResult {
   PreviewStopped,
 };
 
+// Copies one file. Saving: admitted files add 1 to g_CopiedFileCount and g_CopiedBytes grows by
+// the bytes that really reached the target (a file whose close or time change failed takes its
+// bytes back); a failure asks the copy-error question. A preview counts nothing and asks nothing.
 FatCopyResult CopyFatFile(const FatCopyRequest& request, CopyObserver& observer);
 
 // Appends the chain of firstCluster from the table copy at tableStart, stopping once it holds

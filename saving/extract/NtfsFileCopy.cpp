@@ -12,6 +12,7 @@
 #include "saving/extract/CopyInterrupt.h"
 #include "prompts/CopyErrorPrompt.h"
 #include "prompts/CopyGlobals.h"
+#include "prompts/UserPrompts.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
@@ -52,12 +53,14 @@ bool ReadFileRecord(const NtfsCopyRequest& r, uint32_t R, std::vector<std::byte>
 // What the header of the data attribute's first piece (VCN 0) says about how its data is stored.
 struct DataHeader {
   uint16_t flags = 0;
+  bool nonResident = false;
   std::optional<uint64_t> initialized;  // non-resident only
 };
 
 DataHeader HeaderOf(const NtfsAttribute& a) {
   DataHeader h;
   h.flags = bo::LoadLe16(a.bytes, kAttributeFlagsField);
+  h.nonResident = a.nonResident == 1;
   // Only the piece that maps from VCN 0 carries the attribute's sizes.
   if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes && a.StartingVcn() == 0)
     h.initialized = bo::LoadLe64(a.bytes, kInitializedSizeField);
@@ -95,17 +98,20 @@ std::optional<DataHeader> FirstPieceThroughList(bo::Bytes base, uint32_t number,
   return std::nullopt;
 }
 
+// Only clusters are stored compressed or encrypted: a resident value is plain even when the file
+// carries the flag (as every file of a compressed folder does).
 bool Unsupported(const DataHeader& h) {
-  return (h.flags & kCompressionMask) != 0 || (h.flags & kEncrypted) != 0;
+  return h.nonResident && ((h.flags & kCompressionMask) != 0 || (h.flags & kEncrypted) != 0);
 }
 
-// Closes the file and gives it its time; a failure of either is reported. On a failed close the
-// bytes of this file may not have reached the disk, so they are taken back from the count.
+// Closes the file and gives it its time; a failure of either is reported. Such a file is not
+// copied (on a failed close its bytes may not even have reached the disk), so its bytes are taken
+// back from the count.
 NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, TargetFile& file,
                       uint64_t counted, NtfsCopyResult result) {
   bool ok = file.Close();
-  if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
   if (r.modified != 0) ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
+  if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
   if (!ok && result != NtfsCopyResult::PreviewStopped) {
     ReportCopyError(r);
     return NtfsCopyResult::WriteFailed;
@@ -224,6 +230,15 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   }
 
   const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
+  if (R == 0 || g_VolumeGeometry.SectorsPerCluster == 0) {
+    // Nothing of this volume can be read; the user hears it once, not as one silent failure per
+    // file.
+    if (r.saving) {
+      g_CopiedFileCount.fetch_add(1);
+      if (!g_CopyNoLayoutNoticed.exchange(true)) Prompts().ViewMsgBox(kNtfsNoLayoutNotice);
+    }
+    return NtfsCopyResult::NotCopied;
+  }
   const NtfsVolume volume = CurrentNtfsVolume();
   std::vector<std::byte> record;
   size_t at = 0;

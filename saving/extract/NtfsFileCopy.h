@@ -37,6 +37,10 @@ struct NtfsCopyRequest {
   ExistingName whenTaken = ExistingName::Rename;  // a target name taken already (the replace rule)
 };
 
+inline constexpr std::string_view kNtfsNoLayoutNotice =
+    "The layout of this NTFS volume is not known (no usable boot sector was found), so its files "
+    "cannot be copied.";
+
 enum class NtfsCopyResult {
   Written,       // the whole file, with its time
   Short,         // the data, or its runs within the volume's size, ran out before the size
@@ -52,7 +56,9 @@ enum class NtfsCopyResult {
 
 // Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is
 // compressed or encrypted, which add 1 to g_CopyUnsupportedFileCount instead; g_CopiedBytes grows
-// by the bytes really written (saving only).
+// by the bytes really written (saving only). When the volume's layout is not known (no sectors
+// per FILE record or per cluster: no usable boot sector was found) no file can be read: saving
+// shows kNtfsNoLayoutNotice once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
 // Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most

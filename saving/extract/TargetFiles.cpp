@@ -21,6 +21,7 @@ size_t Utf8Cut(std::string_view s, size_t n) {
 }
 
 std::atomic<TargetWriteFunction> g_TargetWrite{nullptr};
+std::atomic<TargetCloseFunction> g_TargetClose{nullptr};
 
 // True for U+0080 to U+009F, the C1 controls: 0xC2 followed by 0x80 to 0x9F in UTF-8.
 bool IsC1Control(std::string_view s, size_t i) {
@@ -33,6 +34,10 @@ bool IsC1Control(std::string_view s, size_t i) {
 
 void SetTargetWriteFunction(TargetWriteFunction fn) {
   g_TargetWrite.store(fn, std::memory_order_release);
+}
+
+void SetTargetCloseFunction(TargetCloseFunction fn) {
+  g_TargetClose.store(fn, std::memory_order_release);
 }
 
 std::string SafeFileName(std::string_view utf8) {
@@ -119,6 +124,8 @@ bool TargetFile::SettleLength() {
 
 bool TargetFile::Close() {
   const bool ok = SettleLength();
+  const TargetCloseFunction hook = g_TargetClose.load(std::memory_order_acquire);
+  if (hook && m_Fd.IsOpen()) return hook(m_Fd.Release()) == 0 && ok;
   return m_Fd.Close() && ok;
 }
 

@@ -129,3 +129,8 @@ std::optional<timespec> FileTimeToTimespec(uint64_t fileTime);
 // the target fail as a full disk does. nullptr restores ::write.
 using TargetWriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
 void SetTargetWriteFunction(TargetWriteFunction fn);
+
+// For tests: the call that closes a target file (::close unless replaced; it must close fd), so a
+// test can make a close fail as a network or overcommitted disk may. nullptr restores ::close.
+using TargetCloseFunction = int (*)(int fd);
+void SetTargetCloseFunction(TargetCloseFunction fn);

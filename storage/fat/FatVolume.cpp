@@ -48,7 +48,7 @@ FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g) {
     return static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
   };
   if (g_SourceEndSector > 0)
-    limit = std::min(limit, clustersBefore(static_cast<uint64_t>(g_SourceEndSector) + 1));
+    limit = std::min(limit, clustersBefore(static_cast<uint64_t>(g_SourceEndSector)));
 
   // Where the volume ends by its own boot sector.
   const uint32_t reserved = g.ReservedSectors;

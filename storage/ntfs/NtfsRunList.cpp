@@ -109,7 +109,8 @@ NtfsVolume CurrentNtfsVolume() {
   NtfsVolume v;
   v.firstSector = g.ClusterBaseSector;
   v.sectorsPerCluster = g.SectorsPerCluster;
-  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) >= v.firstSector)
-    v.endSector = static_cast<uint64_t>(g_SourceEndSector) + 1;
+  // g_SourceEndSector is one past the volume's last sector.
+  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) > v.firstSector)
+    v.endSector = static_cast<uint64_t>(g_SourceEndSector);
   return v;
 }

@@ -144,7 +144,7 @@ def check_chosen(label, disk, number, want, top_ids):
 def top_clusters(disk, fs, start, count):
     """Top folder name -> first cluster, from the deleted-file scan of the intact volume."""
     out = subprocess.run([str(SCAN_DUMP), "--image", str(disk), "--fs", fs, "--mode", "deleted",
-                          "--start", str(start), "--end", str(start + count - 1)],
+                          "--start", str(start), "--end", str(start + count)],
                          capture_output=True, env=env(), check=True)
     tops = {}
     for line in out.stdout.decode().splitlines():

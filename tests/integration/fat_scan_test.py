@@ -58,7 +58,7 @@ def volume_args(image, fs, start, count):
     if str(image) in BPS:
         args += ["--bps", str(BPS[str(image)])]
     if count is not None:
-        args += ["--end", str(start + count - 1)]
+        args += ["--end", str(start + count)]
     return args
 
 

@@ -168,6 +168,43 @@ NTFS_ENTRIES = [
 ]
 
 
+def ntfs_4k_sectors():
+    img = FIX / "ntfs" / "ntfs-s4096.img"
+    st = o.fsstat(img)
+    check(st["type"] == "NTFS" and st["cluster_size"] == 8192,
+          f"ntfs-s4096: fsstat type {st['type']!r}, cluster size {st['cluster_size']}")
+    with open(img, "rb") as f:
+        boot = f.read(512)
+    check(int.from_bytes(boot[11:13], "little") == 4096 and boot[0x40] == 0xF4,
+          f"ntfs-s4096: sector size {int.from_bytes(boot[11:13], 'little')}, "
+          f"record field {boot[0x40]:#x}")
+    entries = o.by_path(o.fls(img))
+    for path in ("resident.txt", "nonresident.bin", "Docs/gone.txt", "sparse.bin"):
+        check(path in entries, f"ntfs-s4096: {path} missing from fls")
+    e = entries.get("nonresident.bin")
+    if e:
+        check(o.icat(img, e.inode) == o.expected_content("nonres", 20000),
+              "ntfs-s4096: nonresident.bin contents differ")
+
+
+def ntfs_compressed():
+    img = FIX / "ntfs" / "ntfs-compressed.img"
+    entries = o.by_path(o.fls(img))
+    for path, tag, size, resident in (("Packed/small.txt", "packs", 300, True),
+                                      ("Packed/large.txt", "packl", 40000, False)):
+        e = entries.get(path)
+        check(e is not None, f"ntfs-compressed: {path} missing from fls")
+        if e is None:
+            continue
+        check(o.icat(img, e.inode) == o.expected_content(tag, size),
+              f"ntfs-compressed: {path} contents differ")
+        check(o.resident(img, e.inode) == resident,
+              f"ntfs-compressed: {path} resident is not {resident}")
+        if not resident:
+            check("Compressed" in o.istat(img, e.inode),
+                  f"ntfs-compressed: {path} is not compressed")
+
+
 def ntfs_volume(name, c):
     img = FIX / "ntfs" / f"{name}.img"
     st = o.fsstat(img)
@@ -349,6 +386,8 @@ def main():
     else:
         for name, c in NTFS_IMAGES:
             case(name, ntfs_volume, name, c)
+        case("ntfs-s4096", ntfs_4k_sectors)
+        case("ntfs-compressed", ntfs_compressed)
 
     case("vdisks raw", vdisk_raw)
     want_hash = (FIX / "vdisks" / "raw.sha256").read_text().split()[0]

@@ -36,11 +36,12 @@ FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
 SCAN_DUMP = TOOLS / "scan-dump"
 
-# image, start sector, sector count (None: the whole file)
+# image, start sector, sector count (None: the whole file), bytes per sector
 VOLUMES = [
-    ("ntfs/ntfs-c512.img", 0, None),
-    ("ntfs/ntfs-c4096.img", 0, None),
-    ("disks/mbr.img", 75776, 16384),
+    ("ntfs/ntfs-c512.img", 0, None, 512),
+    ("ntfs/ntfs-c4096.img", 0, None, 512),
+    ("ntfs/ntfs-s4096.img", 0, None, 4096),
+    ("disks/mbr.img", 75776, 16384, 512),
 ]
 
 # The times the fixture builder set (UTC), in nanoseconds.
@@ -59,10 +60,15 @@ def env():
     return e
 
 
-def scan_extract(image, start, count, out, extra=(), mode="deleted"):
-    args = [str(SCAN_DUMP), "--image", str(image), "--fs", "NTFS", "--mode", mode]
-    if start:
-        args += ["--start", str(start), "--end", str(start + count - 1)]
+def scan_extract(image, start, count, out, extra=(), mode="deleted", bps=512, log_args=None):
+    """Runs scan-dump with --extract (or, with log_args, --load-log instead of a scan)."""
+    if log_args is not None:
+        args = [str(SCAN_DUMP), *log_args]
+    else:
+        args = [str(SCAN_DUMP), "--image", str(image), "--fs", "NTFS", "--mode", mode,
+                "--bps", str(bps)]
+        if start:
+            args += ["--start", str(start), "--end", str(start + count)]
     p = subprocess.run(args + ["--extract", str(out), *extra], capture_output=True, env=env())
     rows = []
     for line in p.stdout.decode("utf-8").splitlines():
@@ -86,12 +92,12 @@ def fls_seconds(text):
     return calendar.timegm(tuple(int(x) for x in text.replace("-", " ").replace(":", " ").split()))
 
 
-def compare_volume(label, image, start, count):
+def compare_volume(label, image, start, count, bps=512):
     offset = start or None
     tsk = o.fls(image, offset)
     data = unnamed_data(tsk)
     with tempfile.TemporaryDirectory() as out:
-        rc, rows, err = scan_extract(image, start, count, out)
+        rc, rows, err = scan_extract(image, start, count, out, bps=bps)
         check(rc == 0, f"{label}: scan-dump --extract exit {rc}: {err.strip()}")
         files = [(d, s, i, p) for k, d, s, i, p in rows if k == "F"]
         kinds = set()
@@ -136,7 +142,11 @@ def compare_volume(label, image, start, count):
                     kinds.add("sparse")
             if deleted:
                 kinds.add("deleted")
-        if image.parent.name == "ntfs":
+        if image.name == "ntfs-s4096.img":
+            # 4 KiB records on 4 KiB sectors and 8 KiB clusters (0xF4 in the boot sector).
+            want_kinds = {"empty", "resident", "non-resident", "sparse", "deleted", "boot"}
+            check(want_kinds <= kinds, f"{label}: kinds covered {sorted(kinds)}")
+        elif image.parent.name == "ntfs":
             want_kinds = {"empty", "resident", "non-resident", "fragmented", "sparse", "deleted",
                           "boot"}
             check(want_kinds <= kinds, f"{label}: kinds covered {sorted(kinds)}")
@@ -144,19 +154,21 @@ def compare_volume(label, image, start, count):
             check(len(files) >= 2, f"{label}: only {len(files)} files extracted")
 
     with tempfile.TemporaryDirectory() as out:
-        rc, rows, err = scan_extract(image, start, count, out, ["--only-deleted"])
+        rc, rows, err = scan_extract(image, start, count, out, ["--only-deleted"], bps=bps)
         written = sorted(str(p.relative_to(out)) for p in Path(out).rglob("*") if p.is_file())
         wanted = sorted(p for k, d, _, _, p in rows if k == "F" and d)
         check(rc == 0 and written == wanted,
               f"{label}: --only-deleted wrote {written}, expected {wanted} (exit {rc})")
 
 
-def compare_formatted(label, image, start, count):
+def compare_formatted(label, image, start, count, bps=512, scanned=None):
     """Formatted recovery finds FILE records by their signature and the copy reads each at its own
-    sector: the fixture's files come out as icat gives them, with their times."""
+    sector: the fixture's files come out as icat gives them, with their times. scanned is the
+    image scan-dump reads when it is not the one icat reads (boot sectors damaged)."""
     offset = start or None
     with tempfile.TemporaryDirectory() as out:
-        _, rows, _ = scan_extract(image, start, count, out, mode="formatted")
+        _, rows, err = scan_extract(scanned or image, start, count, out, mode="formatted", bps=bps)
+        check("notice:" not in err, f"{label} formatted: a notice was shown: {err!r}")
         folders = {p for k, _, _, _, p in rows if k == "D"}
         files = [(d, s, i, p) for k, d, s, i, p in rows
                  if k == "F" and not p.startswith("$") and p not in folders]
@@ -187,6 +199,67 @@ def compare_attrlist(image):
               f"{image.name}: frag.bin is not what icat gives")
         check(target.is_file() and target.stat().st_mtime_ns == T_FILE,
               f"{image.name}: frag.bin does not have its time")
+
+
+def compare_compressed(image):
+    """A folder with the compressed attribute: its small file's $DATA is resident and plain, though
+    flagged compressed, and comes out as icat gives it; the large file's compressed clusters are
+    not written as if plain, and that file is reported."""
+    tsk = o.by_path(o.fls(image))
+    with tempfile.TemporaryDirectory() as out:
+        rc, rows, err = scan_extract(image, 0, None, out)
+        small = Path(out) / "Packed" / "small.txt"
+        check(small.is_file() and small.read_bytes() == o.icat(image, tsk["Packed/small.txt"].inode),
+              f"{image.name}: Packed/small.txt is not what icat gives")
+        check(not (Path(out) / "Packed" / "large.txt").exists(),
+              f"{image.name}: Packed/large.txt was written from its compressed clusters")
+        check(rc == 4 and "for large.txt" in err, f"{image.name}: large.txt not reported: {err!r}")
+
+
+def damaged_boot_sectors(image):
+    """Both boot sectors of a volume with their $MFT and $MFTMirr clusters destroyed: the geometry
+    cannot be detected, but formatted recovery takes the one of the file system the search found
+    and the files come out as icat gives them from the intact volume. With both boot sectors gone
+    entirely no layout is known: the user is told so once, not once per file."""
+    last = image.stat().st_size // 512 - 1
+    with tempfile.TemporaryDirectory() as work:
+        damaged = Path(work) / image.name
+        shutil.copyfile(image, damaged)
+        with open(damaged, "r+b") as f:
+            for sector in (0, last):
+                f.seek(sector * 512 + 48)
+                f.write((0x7FFFFFF0).to_bytes(8, "little") * 2)
+        compare_formatted(f"{image.name} boot sectors damaged", image, 0, None, scanned=damaged)
+        with open(damaged, "r+b") as f:
+            for sector in (0, last):
+                f.seek(sector * 512)
+                f.write(bytes(512))
+        with tempfile.TemporaryDirectory() as out:
+            rc, rows, err = scan_extract(damaged, 0, None, out, mode="formatted")
+            files = [p for k, _, size, _, p in rows if k == "F" and size > 0]
+            notices = [line for line in err.splitlines() if line.startswith("notice:")]
+            check(len(files) > 2 and rc == 4 and len(notices) == 1,
+                  f"{image.name} no boot sector: {len(files)} files, exit {rc}, notices {notices}")
+
+
+def reload_and_extract(image):
+    """After Load Log the files of a deleted-file scan are read by their record numbers through an
+    $MFT map built from the log's geometry on the log's source: they come out as the scan's own
+    extraction wrote them (which compare_volume checks against icat)."""
+    with tempfile.TemporaryDirectory() as work:
+        log = Path(work) / "scan.kvsl"
+        direct, loaded = Path(work) / "direct", Path(work) / "loaded"
+        rc, rows, err = scan_extract(image, 0, None, direct, ["--save-log", str(log)])
+        check(rc == 0 and log.is_file(), f"{image.name}: scan with --save-log exit {rc}: {err}")
+        rc2, rows2, err2 = scan_extract(None, 0, None, loaded,
+                                        log_args=["--load-log", str(log), "--image", str(image)])
+        check(rc2 == 0 and rows2 == rows, f"{image.name}: --load-log --extract exit {rc2}: {err2}")
+        want = {p.relative_to(direct): p.read_bytes() for p in direct.rglob("*") if p.is_file()}
+        got = {p.relative_to(loaded): p.read_bytes() for p in loaded.rglob("*") if p.is_file()}
+        nonempty = sum(1 for b in want.values() if b)
+        check(nonempty > 5 and got == want,
+              f"{image.name}: after Load Log {len(got)} files, {nonempty} non-empty expected; "
+              f"differing: {sorted(str(k) for k in set(want) | set(got) if want.get(k) != got.get(k))[:5]}")
 
 
 def full_target(image):
@@ -238,17 +311,24 @@ def main():
     skipped = FIX / "ntfs" / "SKIPPED"
     if skipped.exists():
         skip("NTFS fixtures were not built: " + skipped.read_text().strip())
-    for rel in [v[0] for v in VOLUMES] + ["ntfs/ntfs-attrlist.img"]:
+    for rel in [v[0] for v in VOLUMES] + ["ntfs/ntfs-attrlist.img", "ntfs/ntfs-compressed.img"]:
         if not (FIX / rel).exists():
             skip(f"{FIX / rel} missing (run tests/fixtures/build-all.sh)")
-    for rel, start, count in VOLUMES:
+    for rel, start, count, bps in VOLUMES:
         image = FIX / rel
         label = f"{image.name}@{start}"
         try:
-            compare_volume(label, image, start, count)
-            compare_formatted(label, image, start, count)
+            compare_volume(label, image, start, count, bps)
+            compare_formatted(label, image, start, count, bps)
         except (o.OracleError, subprocess.CalledProcessError, ValueError) as e:
             check(False, f"{label}: {type(e).__name__}: {e}")
+    for case, rel in ((compare_compressed, "ntfs/ntfs-compressed.img"),
+                      (damaged_boot_sectors, "ntfs/ntfs-c4096.img"),
+                      (reload_and_extract, "ntfs/ntfs-c512.img")):
+        try:
+            case(FIX / rel)
+        except (o.OracleError, subprocess.CalledProcessError, ValueError, KeyError, OSError) as e:
+            check(False, f"{case.__name__} {rel}: {type(e).__name__}: {e}")
     try:
         compare_attrlist(FIX / "ntfs" / "ntfs-attrlist.img")
     except (o.OracleError, subprocess.CalledProcessError, ValueError, KeyError) as e:

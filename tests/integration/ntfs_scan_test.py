@@ -44,16 +44,16 @@ if not os.access(DUMP, os.X_OK):
 ntfs_dir = os.path.join(FIXTURES, "ntfs")
 if os.path.exists(os.path.join(ntfs_dir, "SKIPPED")):
     skip("NTFS fixtures were not built: " + open(os.path.join(ntfs_dir, "SKIPPED")).read().strip())
-for name in ("ntfs-c512.img", "ntfs-c4096.img", "ntfs-attrlist.img"):
+for name in ("ntfs-c512.img", "ntfs-c4096.img", "ntfs-s4096.img", "ntfs-attrlist.img"):
     if not os.path.exists(os.path.join(ntfs_dir, name)):
         skip(name + " is missing")
 
 
-def scan(image, start=None, length=None):
+def scan(image, start=None, length=None, bps=512):
     """scan-dump's lines as (kind, deleted, size, id, path) tuples, its counts and its stderr."""
-    args = [DUMP, "--image", image, "--fs", "NTFS", "--mode", "deleted"]
+    args = [DUMP, "--image", image, "--fs", "NTFS", "--mode", "deleted", "--bps", str(bps)]
     if start is not None:
-        args += ["--start", str(start), "--end", str(start + length - 1)]
+        args += ["--start", str(start), "--end", str(start + length)]
     p = subprocess.run(args, capture_output=True, text=True, check=True)
     rows, counts = [], None
     for line in p.stdout.splitlines():
@@ -96,8 +96,8 @@ def tsk_set(image, offset=None):
     return set(chosen.values())
 
 
-def compare(label, image, offset=None, length=None):
-    rows, counts, _ = scan(image, offset, length)
+def compare(label, image, offset=None, length=None, bps=512):
+    rows, counts, _ = scan(image, offset, length, bps)
     mine, theirs = program_set(rows), tsk_set(image, offset)
     check(mine == theirs, f"{label}: scan-dump equals fls -r -p")
     for x in sorted(mine - theirs, key=str):
@@ -110,8 +110,9 @@ def compare(label, image, offset=None, length=None):
     return rows
 
 
-for name in ("ntfs-c512.img", "ntfs-c4096.img"):
-    rows = compare(name, os.path.join(ntfs_dir, name))
+# ntfs-s4096.img: 4 KiB sectors, whose boot sector gives the 4 KiB records as a byte count (0xF4).
+for name, bps in (("ntfs-c512.img", 512), ("ntfs-c4096.img", 512), ("ntfs-s4096.img", 4096)):
+    rows = compare(name, os.path.join(ntfs_dir, name), bps=bps)
     by_path = {(r[0], r[4]): r for r in rows}
     check(by_path.get(("D", "OldDir"), (0, False))[1], f"{name}: deleted folder OldDir is marked")
     check(by_path.get(("F", "OldDir/Sub/old3.txt"), (0, False))[1],

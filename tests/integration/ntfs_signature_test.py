@@ -11,7 +11,8 @@ and the program's own "Lost" folder (id 268435455) are left out.
 
 Partition recovery: a disk with two NTFS partitions (a copy of a fixture, and a volume made by
 mkntfs with files written by ntfscp) and its MBR zeroed gives exactly two file systems, at the partitions'
-first sectors and ending at first sector + the volume's sector count (fsstat); choosing each gives
+first sectors and ending one past their last sector, the backup boot sector at first sector + the
+volume's sector count (fsstat), as FAT file systems are given; choosing each gives
 that volume's tree as fls -o START lists it, and none of the other's files.
 """
 import os
@@ -222,7 +223,7 @@ with tempfile.TemporaryDirectory() as tmp:
         f.write(b"\0" * 512)  # the MBR is gone
 
     _, fs = dump(disk, "partition")
-    want = [(i + 1, "NTFS", s, s + t) for i, (s, t) in enumerate(zip(starts, totals))]
+    want = [(i + 1, "NTFS", s, s + t + 1) for i, (s, t) in enumerate(zip(starts, totals))]
     check(fs == want, f"two file systems with their first and end sectors: {fs}")
     for n, start in ((1, starts[0]), (2, starts[1])):
         rows, _ = dump(disk, "partition", choose=n)

@@ -36,18 +36,24 @@ for name, fs in NTFS:
 # Partition recovery over a whole partitioned disk: the log then carries the partition section.
 for fs in ("FAT32", "NTFS"):
     CASES.append((os.path.join("disks", "mbr.img"), fs, "partition", []))
+# Saved from the results page after the second pass (no found records in the log): the loaded
+# lists must come through the second pass that follows Load Log unchanged.
+for fs, chosen in (("FAT32", 1), ("FAT32", 2), ("NTFS", 1)):
+    CASES.append((os.path.join("disks", "mbr.img"), fs, "partition",
+                  ["--choose", str(chosen), "--save-results-log"]))
 
 ran, skipped, failures = 0, [], []
 with tempfile.TemporaryDirectory(prefix="merrowind-scanlog-") as tmp:
     for i, (rel, fs, mode, extra) in enumerate(CASES):
-        label = "%s %s %s" % (rel, fs, mode)
+        label = "%s %s %s %s" % (rel, fs, mode, " ".join(extra))
         image = os.path.join(FIXTURES, rel)
         if not os.path.exists(image):
             skipped.append(label + ": fixture missing")
             continue
         log = os.path.join(tmp, "scan%d.kvsl" % i)
-        scan = subprocess.run([DUMP, "--image", image, "--fs", fs, "--mode", mode,
-                               "--save-log", log] + extra, capture_output=True, text=True)
+        save = extra[2:] if extra[2:] else ["--save-log"]
+        scan = subprocess.run([DUMP, "--image", image, "--fs", fs, "--mode", mode] + extra[:2] +
+                              save + [log], capture_output=True, text=True)
         if scan.returncode == 3:
             skipped.append(label + ": " + (scan.stderr.strip().splitlines() or [""])[-1])
             continue

@@ -1,6 +1,7 @@
 // Test driver: prints the FAT cluster chains of the given first clusters on an image.
 //
 //   fat-chain --image FILE --fs FAT12|FAT16|FAT32 [--start S] [--end E] [--bps N] CLUSTER...
+//   (E one past the volume's last sector; the whole file when omitted)
 //
 // One line per cluster: "FIRST<TAB>c1 c2 c3 ...", the chain as the scans and the copy follow it
 // from the first FAT.
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   g_CurrentDevice = 0;
   g_BytesPerSector = bps;
   g_SourceStartSector = start;
-  g_SourceEndSector = end >= 0 ? end : st.st_size / bps - 1;
+  g_SourceEndSector = end >= 0 ? end : st.st_size / bps;  // one past the last sector
   g_FileSystemName = ParseFileSystemKind(fs);
   if (!DetectVolumeGeometry()) {
     std::fprintf(stderr, "fat-chain: no %s volume at sector %lld\n", fs.c_str(),

@@ -3,6 +3,7 @@
 // "Name<TAB>value" line each, so that integration tests can compare them with other tools.
 //
 // usage: geometry-dump IMAGE FILESYSTEM START_SECTOR END_SECTOR [BYTES_PER_SECTOR]
+// (END_SECTOR one past the volume's last sector, as the source page sets it)
 #include <cstdio>
 #include <cstdlib>
 #include <string>

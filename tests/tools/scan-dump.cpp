@@ -1,16 +1,18 @@
 // Test driver: runs one scan headlessly on an image file and prints what it found.
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
-//             [--start S] [--end E] [--bps N] [--save-log LOG]
+//             [--start S] [--end E] [--bps N] [--save-log LOG] [--choose N [--save-results-log LOG]]
 //             [--extract DIR [--only-deleted] [--only-name NAME]]
 //   scan-dump --vdisk FILE --fs ... (the options of --image but --bps)
-//   scan-dump --load-log LOG
+//   scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] [--only-name NAME]]
 //
 // --save-log writes the scan's scan log (as the results page saves it) after the scan;
-// --load-log restores the lists from a scan log instead of scanning and prints them the same way.
+// --load-log restores the lists from a scan log instead of scanning and prints them the same way;
+// with --image the image stands in for the disk the log names, as the disk chosen before Load Log.
 // The image stands in for "\\.\PhysicalDrive0"; the source globals are set as the source page
-// sets them for a volume at sectors S..E (the whole file when omitted). Questions are answered
-// No, bad sectors are skipped, notices go to stderr as "notice: TEXT".
+// sets them for a volume at sectors S (its first) to E (one past its last; the whole file when
+// omitted). Questions are answered No, bad sectors are skipped, notices go to stderr as
+// "notice: TEXT".
 // --vdisk reads a virtual-disk file instead, chosen as the virtual-path dialog chooses it (a name
 // ending in ".vmdk" is taken as VMDK); the whole disk is the source, in 512-byte sectors. A
 // refused file prints the dialog's message on stderr and exits 1. Output, sorted:
@@ -25,10 +27,12 @@
 // exit code is 4.
 //
 // --mode partition runs the range search (first pass) and prints one line per found file system,
-//   fs<TAB>N<TAB>name<TAB>start<TAB>end
-// and with --choose N it runs the second pass for file system N instead and prints its tree.
+//   fs<TAB>N<TAB>name<TAB>start<TAB>end      (end one past the file system's last sector)
+// and with --choose N it runs the second pass for file system N instead (taking its geometry, as
+// the found-file-systems page does), prints its tree and extracts it with --extract.
 // --save-log then saves the log between the passes, as the found-file-systems page does, and
-// --load-log of that log prints the same lines.
+// --load-log of that log prints the same lines; --save-results-log saves the log after the second
+// pass, as the results page does.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -70,6 +74,7 @@ struct Options {
   int32_t bps = 512;
   std::string saveLog;
   std::string loadLog;
+  std::string saveResultsLog;  // partition mode: the log saved after the second pass
   std::string extractDir;
   bool onlyDeleted = false;
   std::string onlyName;
@@ -82,7 +87,8 @@ struct Options {
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
       "       [--extract DIR [--only-deleted] [--only-name NAME]]\n"
-      "       scan-dump --load-log LOG\n",
+      "       scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] "
+      "[--only-name NAME]]\n",
       why);
   std::exit(2);
 }
@@ -119,6 +125,8 @@ Options Parse(int argc, char** argv) {
       o.saveLog = value();
     else if (a == "--load-log")
       o.loadLog = value();
+    else if (a == "--save-results-log")
+      o.saveResultsLog = value();
     else if (a == "--choose")
       o.choose = static_cast<int32_t>(std::strtol(value().c_str(), nullptr, 10));
     else
@@ -133,6 +141,7 @@ Options Parse(int argc, char** argv) {
   if (o.bps < 512 || (o.bps & (o.bps - 1)) != 0) Usage("--bps must be a power of two >= 512");
   if (o.choose < 0 || (o.choose && o.mode != "partition"))
     Usage("--choose N needs --mode partition");
+  if (!o.saveResultsLog.empty() && o.choose == 0) Usage("--save-results-log needs --choose N");
   return o;
 }
 
@@ -256,9 +265,22 @@ int SaveLogAfterScan(const std::string& path) {
   return SaveScanLog(path) ? 0 : 1;
 }
 
+// What follows a scan that made the final lists: they are printed, saved as the results page saves
+// them and extracted, as asked.
+int AfterResults(const Options& o, ScanEnd end) {
+  if (!o.saveResultsLog.empty() && SaveLogAfterScan(o.saveResultsLog) != 0) return 1;
+  PrintLists(g_FileSystemName);
+  if (end == ScanEnd::Failed || end == ScanEnd::Cancelled) return 1;
+  if (!o.extractDir.empty() &&
+      extract_found::Extract(o.extractDir, FileSystemKindText(g_FileSystemName), o.onlyDeleted,
+                             o.onlyName) != 0)
+    return 4;
+  return 0;
+}
+
 // After the first pass of partition recovery: the found file systems, or, with choose, the second
-// pass for that one (as the found-file-systems page passes its number).
-int PartitionPass(int32_t choose, const auto& run) {
+// pass for that one (as the found-file-systems page passes its number and takes its geometry).
+int PartitionPass(const Options& o, int32_t choose, const auto& run) {
   const uint32_t found = g_ScanState.partitionCount.load();
   if (choose == 0) {
     int32_t n = 1;
@@ -273,23 +295,19 @@ int PartitionPass(int32_t choose, const auto& run) {
     return 1;
   }
   g_ScanState.chosenFileSystem = choose;
-  if (g_FileSystemName != FileSystemKind::Ntfs) {
-    // As the found-file-systems page takes the chosen FAT file system's geometry for the scan.
-    g_SourceNodeText = FoundFileSystemNodeText(choose);
-    TakeFoundFileSystem(choose);
-    g_ScanState.fileSystem = g_FileSystemName;
-  }
+  g_SourceNodeText = FoundFileSystemNodeText(choose);
+  TakeFoundFileSystem(choose);
+  g_ScanState.fileSystem = g_FileSystemName;
   ScanThreadFn second = SelectScanThread(g_FileSystemName);
   if (!second) return 1;
-  const ScanEnd end = run(second);
-  PrintLists(g_FileSystemName);
-  return end == ScanEnd::Failed || end == ScanEnd::Cancelled ? 1 : 0;
+  return AfterResults(o, run(second));
 }
 
-int DumpFromLog(const std::string& path) {
+int DumpFromLog(const Options& o) {
   ResetProgramState();
+  if (!o.image.empty()) MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
   g_LogLoaded = 1;
-  if (!LoadScanLogHeader(path)) return 1;
+  if (!LoadScanLogHeader(o.loadLog)) return 1;
   ScanControl control;
   ScanObserver observer;
   ScanJob job{control, observer};
@@ -300,37 +318,36 @@ int DumpFromLog(const std::string& path) {
   // A log saved between the passes of partition recovery: the found file systems, or the second
   // pass for the one the log names, as the found-file-systems page goes on with it.
   if (end == ScanEnd::PassDone)
-    return PartitionPass(g_ScanState.chosenFileSystem.load(),
+    return PartitionPass(o, g_ScanState.chosenFileSystem.load(),
                          [&](ScanThreadFn fn) { return fn(job); });
-  PrintLists(g_FileSystemName);
-  return end == ScanEnd::Finished ? 0 : 1;
+  return end == ScanEnd::Finished ? AfterResults(o, end) : (PrintLists(g_FileSystemName), 1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options o = Parse(argc, argv);
-  if (!o.loadLog.empty()) return DumpFromLog(o.loadLog);
+  if (!o.loadLog.empty()) return DumpFromLog(o);
 
   ResetProgramState();
-  int64_t lastSector = 0;
+  int64_t sectors = 0;  // one past the source's last sector
   if (!o.vdisk.empty()) {
     const std::string refusal = OpenVirtualDiskSource(o.vdisk);
     if (!refusal.empty()) {
       std::fprintf(stderr, "%s\n", refusal.c_str());
       return 1;
     }
-    lastSector = g_SourceEndSector;
+    sectors = g_SourceEndSector;
   } else {
     struct stat st {};
     if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
-    lastSector = st.st_size / o.bps - 1;
+    sectors = st.st_size / o.bps;
     MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
   }
   g_CurrentDevice = 0;
   g_BytesPerSector = o.bps;
   g_SourceStartSector = o.start;
-  g_SourceEndSector = o.end >= 0 ? o.end : lastSector;
+  g_SourceEndSector = o.end >= 0 ? o.end : sectors;
   g_FileSystemName = ParseFileSystemKind(o.fs);
   if (o.mode == "formatted") g_FormattedMode = 1;
   if (o.mode == "partition") g_PartitionMode = 1;
@@ -367,14 +384,8 @@ int main(int argc, char** argv) {
       g_TreeMode = 3;
       if (!SaveScanLog(o.saveLog)) return 1;
     }
-    return PartitionPass(o.choose, run);
+    return PartitionPass(o, o.choose, run);
   }
   if (!o.saveLog.empty() && SaveLogAfterScan(o.saveLog) != 0) return 1;
-
-  PrintLists(g_FileSystemName);
-  if (end == ScanEnd::Failed) return 1;
-  if (!o.extractDir.empty() &&
-      extract_found::Extract(o.extractDir, o.fs, o.onlyDeleted, o.onlyName) != 0)
-    return 4;
-  return 0;
+  return AfterResults(o, end);
 }

@@ -1,5 +1,6 @@
 // A direct, unoptimised model of the result lists: every insertion walks from the skip index's
-// start record, exactly as the list rule is written, and the index holds at most 1,000 entries.
+// start record, exactly as the list rule is written, a folder's duplicate is looked for from the
+// head, and the index holds at most 1,000 entries.
 // The tests check the real lists against it on random inputs; the benchmark times it.
 #pragma once
 
@@ -62,10 +63,13 @@ class PlainList {
       RebuildIfDue();
       return 0;
     }
+    // The same folder is looked for in the whole list; the new one goes after the last record
+    // of its key at or after the start record.
     Node* start = Start(key);
     Node* insertAfter = nullptr;
-    for (Node* r = start; r; r = r->next) {
-      if (!insertAfter && (!r->next || r->next->key > key)) insertAfter = r;
+    for (Node* r = start; r && !insertAfter; r = r->next)
+      if (!r->next || r->next->key > key) insertAfter = r;
+    for (Node* r = head; r; r = r->next) {
       if (r->id == id && r->partition == partition) {
         if (!(r->deleted == 'y' && deleted != 'y')) return 2;
         const uint32_t oldKey = r->key;

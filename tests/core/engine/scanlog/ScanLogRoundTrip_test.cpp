@@ -12,6 +12,7 @@
 #include "engine/scanlog/ScanLogHeader.h"
 #include "engine/scanlog/ScanLogReader.h"
 #include "engine/scanlog/ScanLogWriter.h"
+#include "storage/ntfs/NtfsMftMap.h"
 #include "tests/core/engine/scanlog/ScanLogTestUtil.h"
 
 namespace {
@@ -244,6 +245,52 @@ TEST_F(ScanLogTest, DriveLetterRebuildsTheDevicePath) {
   EXPECT_EQ(g_SourceDriveLetter, 'E');
   EXPECT_EQ(g_SelectedPartitionIndex, -1);
   EXPECT_EQ(g_ScanState.recoveryMode, 1);
+}
+
+// The save dialog asks about the name as typed; when ".kvsl" is appended the file written is
+// another one, and it is that one the user is asked about.
+TEST_F(ScanLogTest, ReplacingAnExistingLogAsksAboutTheNameWritten) {
+  FillSource("");
+  g_TreeMode = 2;
+  const std::string written = PathIn("scan.kvsl");
+  const std::vector<std::byte> older = {std::byte{'o'}, std::byte{'l'}, std::byte{'d'}};
+  struct Case {
+    const char* chosen;
+    bool exists;
+    int answer;  // 1 Yes, 2 No
+    int result;
+    bool asked;
+  } cases[] = {
+      {"scan", true, 2, 0, true},        // No: the older log stays
+      {"scan", true, 1, 1, true},        // Yes: replaced
+      {"scan", false, 2, 1, false},      // nothing to replace
+      {"scan.kvsl", true, 2, 1, false},  // the name as typed: the dialog asked already
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.chosen) + (c.exists ? " exists" : ""));
+    std::filesystem::remove(written);
+    if (c.exists) WriteFileBytes(written, older);
+    prompts.questions.clear();
+    prompts.AnswerQuestions(c.answer);
+    EXPECT_EQ(SaveScanLog(PathIn(c.chosen)), c.result);
+    EXPECT_EQ(prompts.questions, c.asked ? std::vector<std::string>{ScanLogReplaceQuestion(written)}
+                                         : std::vector<std::string>{});
+    EXPECT_EQ(ReadFileBytes(written) == older, c.result == 0);
+    EXPECT_TRUE(prompts.notices.empty());
+  }
+}
+
+// Load Log may name another source than the one scanned before: the $MFT map of that one must
+// not serve the log's records.
+TEST_F(ScanLogTest, LoadingALogDropsTheMftMapOfTheSourceBefore) {
+  FillSource("");
+  g_TreeMode = 2;
+  const std::string path = PathIn("map.kvsl");
+  ASSERT_EQ(SaveScanLog(path), 1);
+  NtfsAppendRun(g_MftRuns, 1000, 64);
+  ASSERT_EQ(g_MftRuns.Count(), 1u);
+  ASSERT_EQ(LoadScanLogHeader(path), 1);
+  EXPECT_EQ(g_MftRuns.Count(), 0u);
 }
 
 TEST_F(ScanLogTest, LongNamesKeepTheirFirst255Units) {

@@ -1,4 +1,5 @@
 #include "engine/scans/FatFormattedScan.h"
+#include "engine/scans/FileSystemDump.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,10 @@ class FormattedFat16 {
 
 struct StepRecorder final : ScanObserver {
   void OnStepText(std::string_view text) override { steps.emplace_back(text); }
+  // Each caption with the number of steps shown before it.
+  void OnSizeLabel(std::string_view text) override { labels.emplace_back(steps.size(), text); }
   std::vector<std::string> steps;
+  std::vector<std::pair<size_t, std::string>> labels;
 };
 
 template <class R>
@@ -184,6 +188,20 @@ TEST(FatFormattedScan, BadSectorsInTheFolderSearchAreAskedAboutPerCluster) {
 // A folder whose parent was not found, one that names itself as its parent (garbage "." and
 // ".."), and two that name each other all end under "Lost", in the list's order, and every reader
 // that follows parents reaches the root.
+// The folder search shows sectors; from the root step on the value is the size of the files
+// found, under its own caption.
+TEST(FatFormattedScan, TheRootStepCaptionsTheValueAsTotalSize) {
+  FormattedFat16 v;
+  v.Root(ShortEntry({Short11("README", "TXT"), 0x20, 70, 100}));
+  ScanControl control;
+  StepRecorder steps;
+  ASSERT_EQ(Scan(control, &steps), ScanEnd::Finished);
+  ASSERT_GE(steps.steps.size(), 3u);
+  EXPECT_EQ(steps.steps[2], kFatInsertingRootStep);
+  const std::vector<std::pair<size_t, std::string>> want = {{2, std::string(kTotalSizeLabel)}};
+  EXPECT_EQ(steps.labels, want);
+}
+
 TEST(FatFormattedScan, LostParentsAndLoopsGoUnderLost) {
   FormattedFat16 v;
   v.Directory(10, 10, 0);

@@ -133,6 +133,30 @@ TEST(FatPartitionScan, BootSectorsThatPlaceTheirDirectoriesAreFileSystems) {
   EXPECT_EQ(Assignments(), (std::map<uint32_t, uint32_t>{{5, 1}, {9, 0xFFFFFFFF}, {3, 2}}));
 }
 
+// A FAT12 boot sector has the FAT16 layout and is found as such, with its start and end; a range
+// that runs past the source is searched up to the source's end only, not as zeros beyond it.
+TEST(FatPartitionScan, Fat12BootSectorsAreFoundAndTheRangeStopsAtTheSourcesEnd) {
+  Range r(6000, "FAT12");
+  r.Boot(100, false, 4, 1, 8, 4000);
+  std::memcpy(r.disk.Sector(100) + 54, "FAT12   ", 8);
+  r.Directory(141 + 5 * 4, 5);
+  g_SourceEndSector = 6000 + 5'000'000;
+  struct LastSector final : ScanObserver {
+    uint64_t last = 0;
+    void OnProgress(const ScanProgress& p) override { last = std::max(last, p.sizeOrSector); }
+  } observer;
+  ScanControl control;
+  ScanJob job{control, observer};
+  EXPECT_EQ(FatPartitionFirstPass(job), ScanEnd::PassDone);
+  const auto found = Found();
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0]->Name(), u"FAT12");
+  EXPECT_EQ(found[0]->startSector, 100u);
+  EXPECT_EQ(found[0]->endSector, 4100u);
+  EXPECT_EQ(found[0]->clusterBase, 141u);
+  EXPECT_LT(observer.last, 6000u);
+}
+
 // The same search past sector 2^32 (a disk over 2 TiB): the boot sector, its layout and its
 // directories keep their whole sector numbers, and so does a file system without a boot sector.
 TEST(FatPartitionScan, FileSystemsPastSector2To32KeepTheirPlace) {

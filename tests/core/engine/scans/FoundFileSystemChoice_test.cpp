@@ -64,7 +64,7 @@ TEST(FoundFileSystemChoice, AFileSystemWithoutBootSectorHasItsFatsSearched) {
   EXPECT_EQ(g.RootDirectory, 1800u);
   EXPECT_EQ(g.RootDirectorySectors, 32u);
   EXPECT_EQ(g_ScanState.partitionList.head->startSector, 2000u);
-  EXPECT_EQ(g_ScanState.partitionList.head->endSector, 2999u);
+  EXPECT_EQ(g_ScanState.partitionList.head->endSector, 3000u);  // the source's end, one past
   EXPECT_EQ(TakeFoundFileSystem(2), 0);
 }
 

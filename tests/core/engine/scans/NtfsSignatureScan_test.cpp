@@ -99,11 +99,11 @@ class NtfsSignatureScanTest : public ::testing::Test {
     ResetSourceGlobals();
   }
   // Serves the disk; the range is the whole disk.
-  void Serve(const Bytes& bytes) {
+  void Serve(const Bytes& bytes, std::shared_ptr<FaultPlan> plan = std::make_shared<FaultPlan>()) {
     ResetDeviceHandleCache();
     auto disk = std::make_shared<MemoryDisk>();
     disk->bytes = bytes;
-    storage_test::ServeDisk(kDevice, disk, std::make_shared<FaultPlan>());
+    storage_test::ServeDisk(kDevice, disk, plan);
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
     g_BytesPerSector = 512;
@@ -143,7 +143,8 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   ASSERT_EQ(parts.size(), 1u);
   EXPECT_EQ(parts[0].Name(), u"NTFS");
   EXPECT_EQ(parts[0].startSector, 0u);
-  EXPECT_EQ(parts[0].endSector, 4095u);
+  // One past the backup boot sector, which the boot sector's count of 4,095 leaves out.
+  EXPECT_EQ(parts[0].endSector, 4096u);
   EXPECT_EQ(parts[0].clusterSize, 8u);
   EXPECT_EQ(parts[0].fileRecordSectors, 2u);
   EXPECT_EQ(parts[0].indexRecordSectors, 8u);
@@ -197,49 +198,65 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
   EXPECT_EQ(observer.steps, expected);
 }
 
-// The search reads ahead in large chunks; a chunk with a bad sector is read again through the
-// read path's 40-sector runs from the range's start: one question per run with a bad sector, and
-// skip loses that run, retry only the bad sector, as when the range was read 40 sectors a time.
-TEST_F(NtfsSignatureScanTest, ABadSectorCostsTheSearchWhatItsFortySectorRunCosts) {
+// One unreadable sector in the search costs only the record it lies in, whatever the answer, and
+// the user is asked about it once.
+TEST_F(NtfsSignatureScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
+  for (int answer : {0, 1, 2, 3}) {
+    SCOPED_TRACE(answer);
+    ResetProgramState();
+    prompts.AnswerBadSectors(answer);
+    prompts.badSectorQuestions = 0;
+    Bytes disk(4096 * 512);
+    VolumeWriter v{disk, 0, 8, 4095};
+    v.Sample();
+    auto plan = std::make_shared<FaultPlan>();
+    // The second sector of a.txt's record, in the same run of 40 sectors as the records of Docs,
+    // Big, b.txt and tail.txt.
+    plan->badSectors.insert(v.RecordSector(31) + 1);
+    Serve(disk, plan);
+    g_FormattedMode = 1;
+    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+    const auto files = Files();
+    EXPECT_EQ(files.count("a.txt"), 0u);
+    EXPECT_EQ(files.count("b.txt"), 1u);
+    EXPECT_EQ(files.count("tail.txt"), 1u);
+    const auto folders = Folders(1);
+    EXPECT_EQ(folders.count(30), 1u);
+    EXPECT_EQ(folders.count(32), 1u);
+    EXPECT_EQ(prompts.badSectorQuestions, 1);
+  }
+}
+
+// Formatted recovery of a volume whose boot sectors the detection could not use: the files are
+// read with the geometry of the file system the search found, not with nothing.
+TEST_F(NtfsSignatureScanTest, FormattedRecoveryTakesTheGeometryOfTheFileSystemFound) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 64, 8, 4000};
+  v.Sample();
+  Serve(disk);
+  g_SourceStartSector = 64;
+  g_FormattedMode = 1;
+  ASSERT_EQ(g_VolumeGeometry.SectorsPerMftRecord, 0u);
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+  ASSERT_EQ(Partitions().size(), 1u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerCluster, 8u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerMftRecord, 2u);
+  EXPECT_EQ(g_VolumeGeometry.SectorsPerIndexRecord, 8u);
+  EXPECT_EQ(g_VolumeGeometry.ClusterBaseSector, 64u);
+  EXPECT_EQ(Files().count("a.txt"), 1u);
+}
+
+// A range that runs past the source is searched up to the source's end, not as zeros beyond it.
+TEST_F(NtfsSignatureScanTest, ARangePastTheSourceIsCutAtItsSize) {
   Bytes disk(4096 * 512);
   VolumeWriter v{disk, 0, 8, 4095};
   v.Sample();
-  g_FormattedMode = 1;
   Serve(disk);
+  g_SourceEndSector = int64_t{1} << 40;
+  g_FormattedMode = 1;
   ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
-  std::map<std::string, uint64_t> clean;  // name -> record sector
-  for (const auto& [name, file] : Files()) clean[name] = file.locator;
-  ASSERT_TRUE(clean.count("a.txt"));
-  const uint64_t bad = clean["a.txt"];
-  const uint64_t runStart = bad / 40 * 40;
-
-  struct Case {
-    int answer;
-    uint64_t zeroed;
-  } cases[] = {{1, 40}, {0, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.answer);
-    ResetProgramState();
-    g_FormattedMode = 1;
-    ResetDeviceHandleCache();
-    auto served = std::make_shared<MemoryDisk>();
-    served->bytes = disk;
-    auto plan = std::make_shared<FaultPlan>();
-    plan->badSectors = {bad};
-    Serve(disk);
-    storage_test::ServeDisk(kDevice, served, plan);
-    prompts = test_support::RecordingPrompts({c.answer});
-    ResetZeroFilledSectorCount();
-    ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
-    EXPECT_EQ(prompts.badSectorQuestions, 1);
-    EXPECT_EQ(ZeroFilledSectorCount(), c.zeroed);
-    std::map<std::string, uint64_t> found;
-    for (const auto& [name, file] : Files()) found[name] = file.locator;
-    for (const auto& [name, sector] : clean) {
-      const bool lost = c.answer == 1 ? sector >= runStart && sector < runStart + 40 : sector == bad;
-      EXPECT_EQ(found.count(name), lost ? 0u : 1u) << name;
-    }
-  }
+  EXPECT_EQ(g_NtfsSignatureScanCounts.sectors, 4096u);
+  EXPECT_EQ(Files().count("a.txt"), 1u);
 }
 
 TEST_F(NtfsSignatureScanTest, TheMirrorsCopiesOfTheFirstRecordsAreNoSecondFiles) {
@@ -298,7 +315,7 @@ TEST_F(NtfsSignatureScanTest, RecordsPastSector2To32KeepTheirPlaceAndNoLogCutsTh
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 1u);
   EXPECT_EQ(parts[0].startSector, base);
-  EXPECT_EQ(parts[0].endSector, base + 4095);
+  EXPECT_EQ(parts[0].endSector, base + 4096);
   const auto folders = Folders(1);
   ASSERT_EQ(folders.count(30), 1u);
   EXPECT_EQ(folders.at(30).locator, base + v.RecordSector(30));
@@ -337,10 +354,10 @@ TEST_F(NtfsSignatureScanTest, PartitionSearchFindsEachVolumeAndEachChoiceShowsOn
   const auto parts = Partitions();
   ASSERT_EQ(parts.size(), 2u);
   EXPECT_EQ(parts[0].startSector, 100u);
-  EXPECT_EQ(parts[0].endSector, 3100u);
+  EXPECT_EQ(parts[0].endSector, 3101u);  // one past start + the boot sector's count
   EXPECT_EQ(parts[0].clusterSize, 8u);
   EXPECT_EQ(parts[1].startSector, 4200u);
-  EXPECT_EQ(parts[1].endSector, 7200u);
+  EXPECT_EQ(parts[1].endSector, 7201u);
   EXPECT_EQ(parts[1].clusterSize, 4u);
 
   // Each choice builds its lists anew from the found records, which stay for the next choice.
@@ -414,6 +431,18 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     EXPECT_EQ(out.totalSectors, 123456u);
     EXPECT_EQ(out.mftCluster, 4u);
     EXPECT_EQ(out.mftMirrorCluster, 2u);
+  }
+  {
+    // 4 KiB sectors with 8 KiB clusters: 0xF4 is one sector of 4,096 bytes, not eight.
+    g_BytesPerSector = 4096;
+    Bytes disk(512);
+    VolumeWriter v{disk, 0, 2, 1000};
+    v.Boot(0xF4, 0xF4);
+    NtfsBootCandidate out;
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0, out));
+    EXPECT_EQ(out.sectorsPerFileRecord, 1u);
+    EXPECT_EQ(out.sectorsPerIndexRecord, 1u);
+    g_BytesPerSector = 512;
   }
   {
     // A volume past 2 TiB keeps its whole sector count, and a boot sector found past sector

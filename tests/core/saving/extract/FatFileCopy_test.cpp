@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -88,7 +90,11 @@ class CopyVolume {
 
 struct Recorder : CopyObserver {
   std::vector<uint64_t> progress;
+  std::vector<std::u16string> started;  // "folder|name" of each file the page is told of
   bool admit = true;
+  void OnFileStarted(std::u16string_view folder, std::u16string_view name) override {
+    started.push_back(std::u16string(folder) + u"|" + std::u16string(name));
+  }
   int skipAfter = -1;  // press Skip after this many progress reports
   bool Admit(const CopyCandidate&) override { return admit; }
   void OnFileProgress(std::u16string_view, uint64_t written, uint64_t) override {
@@ -227,6 +233,49 @@ TEST(FatFileCopy, TargetThatCannotBeCreatedAsksUnlessSkipAll) {
   EXPECT_EQ(CopyFatFile(request, rec), FatCopyResult::CreateFailed);
   EXPECT_EQ(prompt.asked, 1);
   SetCopyErrorPrompt(nullptr);
+}
+
+// A close that fails leaves a file that may not hold its bytes: saving reports it and takes its
+// bytes back from the count; a preview neither counts nor asks. The copy page is told the target
+// folder with each file.
+static int FailingClose(int fd) {
+  ::close(fd);
+  errno = EIO;
+  return -1;
+}
+
+TEST(FatFileCopy, AFailedCloseIsReportedAndNotCountedAndAPreviewCountsNothing) {
+  struct Case {
+    bool saving, closeFails;
+    FatCopyResult result;
+    uint64_t bytes;
+    int asked;
+  } cases[] = {
+      {true, false, FatCopyResult::Written, 1500, 0},
+      {true, true, FatCopyResult::WriteFailed, 0, 1},
+      {false, false, FatCopyResult::Written, 0, 0},
+      {false, true, FatCopyResult::WriteFailed, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "saving " << c.saving << " close fails " << c.closeFails);
+    CopyVolume v(1);
+    ScriptedCopyError prompt;
+    SetCopyErrorPrompt(&prompt);
+    SetTargetCloseFunction(c.closeFails ? &FailingClose : nullptr);
+    Recorder rec;
+    FatCopyRequest r = v.Request(u"a.bin", 1500, 5);
+    r.saving = c.saving;
+    r.targetText = u"/target/Docs";
+    EXPECT_EQ(CopyFatFile(r, rec), c.result);
+    SetTargetCloseFunction(nullptr);
+    SetCopyErrorPrompt(nullptr);
+    EXPECT_EQ(g_CopiedBytes.load(), c.bytes);
+    EXPECT_EQ(prompt.asked, c.asked);
+    EXPECT_EQ(v.Written("a.bin"), v.From({5, 6, 7}, 1500));
+    EXPECT_EQ(rec.started,
+              c.saving ? std::vector<std::u16string>{u"/target/Docs|a.bin"}
+                       : std::vector<std::u16string>{});
+  }
 }
 
 TEST(FatFileCopy, NamesFromDiskStayInsideTheTarget) {

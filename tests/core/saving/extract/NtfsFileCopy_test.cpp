@@ -375,6 +375,50 @@ TEST_F(NtfsCopyTest, CompressedAndEncryptedDataIsLeftAndCounted) {
   EXPECT_EQ(g_CopiedBytes.load(), 0u);
 }
 
+// A small file of a compressed folder carries the compressed flag on a resident value, which is
+// stored plain: it is copied like any resident file.
+TEST_F(NtfsCopyTest, ResidentDataOfACompressedOrEncryptedFileIsCopied) {
+  Volume(8);
+  for (const uint16_t flags : {uint16_t{0x0001}, uint16_t{0x4000}}) {
+    SCOPED_TRACE(flags);
+    ResetCopyCounters();
+    RecordBuilder r = Record(25);
+    const size_t at = r.ResidentData(300);
+    ntfs_test::Put16(r.Raw(), at + 12, flags);
+    Put(25, r);
+    Recorder rec;
+    EXPECT_EQ(CopyNtfsFile(Request(u"small.txt", 300, 25), rec), NtfsCopyResult::Written);
+    EXPECT_EQ(Written("small.txt"), Bytes(300, std::byte{'d'}));
+    EXPECT_EQ(g_CopyUnsupportedFileCount.load(), 0u);
+    EXPECT_EQ(g_CopiedFileCount.load(), 1u);
+    EXPECT_EQ(g_CopiedBytes.load(), 300u);
+  }
+}
+
+// Without a volume layout (no usable boot sector anywhere) no file can be read: saving says so
+// once per copy, not once per file, and a preview says nothing.
+TEST_F(NtfsCopyTest, AnUnknownLayoutIsToldOncePerCopy) {
+  Volume(8);
+  RecordBuilder r = Record(25);
+  r.ResidentData(300);
+  Put(25, r);
+  g_VolumeGeometry.SectorsPerMftRecord = 0;
+  Recorder rec;
+  for (int copy = 0; copy < 2; ++copy) {
+    ResetCopyCounters();
+    for (int file = 0; file < 3; ++file)
+      EXPECT_EQ(CopyNtfsFile(Request(u"small.txt", 300, 25), rec), NtfsCopyResult::NotCopied);
+    EXPECT_EQ(prompts.notices.size(), size_t(copy + 1));
+  }
+  EXPECT_EQ(prompts.notices.back(), kNtfsNoLayoutNotice);
+  EXPECT_FALSE(Exists("small.txt"));
+  ResetCopyCounters();
+  NtfsCopyRequest preview = Request(u"small.txt", 300, 25);
+  preview.saving = false;
+  EXPECT_EQ(CopyNtfsFile(preview, rec), NtfsCopyResult::NotCopied);
+  EXPECT_EQ(prompts.notices.size(), 2u);
+}
+
 // A record found by the signature scan is read at its sector, not through the $MFT map.
 TEST_F(NtfsCopyTest, ARecordIsReadAtItsSectorWhenItHasOne) {
   Volume(8);

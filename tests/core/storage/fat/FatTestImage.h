@@ -103,7 +103,7 @@ class MemoryVolume {
     });
     g_CurrentDevice = 0;
     g_BytesPerSector = 512;
-    g_SourceEndSector = static_cast<int64_t>(sectors) - 1;
+    g_SourceEndSector = static_cast<int64_t>(sectors);  // one past the last sector
   }
   ~MemoryVolume() {
     ResetDeviceHandleCache();
