@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return 1;
   }
-  const int64_t diskSectors = g_SourceEndSector + 1;
+  const int64_t diskSectors = g_SourceEndSector;  // one past the last sector
   int64_t start = 0;
   int64_t count = diskSectors;
   if (argc == 4) {
