@@ -135,8 +135,8 @@ void CCeXDib::BlendPalette(ColorRef colour, int percent) {
   };
   for (int i = 0; i < m_Colors; ++i) {
     const RgbQuad e = GetPaletteIndex(i);
-    SetPaletteIndex(i, blend(RedOf(colour), e.red), blend(GreenOf(colour), e.green),
-                    blend(BlueOf(colour), e.blue));
+    SetPaletteIndex(i, blend(ColorRefRed(colour), e.red), blend(ColorRefGreen(colour), e.green),
+                    blend(ColorRefBlue(colour), e.blue));
   }
 }
 
@@ -171,7 +171,7 @@ void CCeXDib::SetPixelIndex(int x, int y, int index) {
 }
 
 RgbQuad CCeXDib::RGB2RGBQUAD(ColorRef colour) {
-  return {BlueOf(colour), GreenOf(colour), RedOf(colour), 0};
+  return {ColorRefBlue(colour), ColorRefGreen(colour), ColorRefRed(colour), 0};
 }
 
 DibPixel CCeXDib::PixelAt(int x, int storedRow) const {

@@ -44,7 +44,7 @@ IconImage MakeIconImage(PixelSurface colour, PixelSurface mask) {
 
 ColorRef CPPDrawManager::GrayColor(ColorRef colour) {
   const auto g =
-      static_cast<int>(0.299 * RedOf(colour) + 0.587 * GreenOf(colour) + 0.114 * BlueOf(colour));
+      static_cast<int>(0.299 * ColorRefRed(colour) + 0.587 * ColorRefGreen(colour) + 0.114 * ColorRefBlue(colour));
   return MakeColorRef(static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(g),
                       static_cast<std::uint8_t>(g));
 }

@@ -89,10 +89,10 @@ class CPPDrawManager {
 
   // Fills rect by effect number (any unknown number fills with colour 1); an empty rectangle
   // draws nothing.
-  void FillEffect(PixelSurface& dc, int effect, const PixelRect& rect, ColorRef colour1,
+  void FillEffect(PixelSurface& dc, int effect, const SurfaceRect& rect, ColorRef colour1,
                   ColorRef colour2, ColorRef colour3, int granularity = 5, int blend = 0);
   // 64 bands from start to end, left to right when across, else top to bottom.
-  void DrawGradient(PixelSurface& dc, const PixelRect& rect, ColorRef start, ColorRef end,
+  void DrawGradient(PixelSurface& dc, const SurfaceRect& rect, ColorRef start, ColorRef end,
                     bool across);
 
   // A null or empty bitmap, or a size that is not positive, draws nothing.
@@ -109,7 +109,7 @@ class CPPDrawManager {
                      bool useMask, ColorRef maskColour, unsigned flags, bool shadow, int shadowDx,
                      int shadowDy, int depthX, int depthY, ColorRef shadowColour);
 
-  void DrawRectangle(PixelSurface& dc, const PixelRect& rect, ColorRef topLeft,
+  void DrawRectangle(PixelSurface& dc, const SurfaceRect& rect, ColorRef topLeft,
                      ColorRef bottomRight, int style = kLineSolid, int penWidth = 1);
   void DrawRectangle(PixelSurface& dc, int left, int top, int right, int bottom, ColorRef topLeft,
                      ColorRef bottomRight, int style = kLineSolid, int penWidth = 1);
@@ -154,7 +154,7 @@ class CPPDrawManager {
                                                int windowHeight);
 
  private:
-  void MakePatternDib(PixelSurface& dc, int effect, const PixelRect& rect, ColorRef colour1,
+  void MakePatternDib(PixelSurface& dc, int effect, const SurfaceRect& rect, ColorRef colour1,
                       ColorRef colour2, ColorRef colour3, int granularity, int blend);
   void WritePatternIndices(int effect, int granularity);
   void DrawMaskedImage(PixelSurface& dc, int x, int y, int width, int height,

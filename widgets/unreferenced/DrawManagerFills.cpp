@@ -27,16 +27,16 @@ DibPixel SolidPixel(ColorRef c) {
 
 }  // namespace
 
-void CPPDrawManager::FillEffect(PixelSurface& dc, int effect, const PixelRect& rect,
+void CPPDrawManager::FillEffect(PixelSurface& dc, int effect, const SurfaceRect& rect,
                                 ColorRef colour1, ColorRef colour2, ColorRef colour3,
                                 int granularity, int blend) {
   if (rect.IsEmpty()) return;
   const int midX = rect.left + rect.Width() / 2;
   const int midY = rect.top + rect.Height() / 2;
-  const PixelRect left{rect.left, rect.top, midX, rect.bottom};
-  const PixelRect right{midX, rect.top, rect.right, rect.bottom};
-  const PixelRect top{rect.left, rect.top, rect.right, midY};
-  const PixelRect bottom{rect.left, midY, rect.right, rect.bottom};
+  const SurfaceRect left{rect.left, rect.top, midX, rect.bottom};
+  const SurfaceRect right{midX, rect.top, rect.right, rect.bottom};
+  const SurfaceRect top{rect.left, rect.top, rect.right, midY};
+  const SurfaceRect bottom{rect.left, midY, rect.right, rect.bottom};
   switch (effect) {
     case kEffectHGradient:
       DrawGradient(dc, rect, colour1, colour3, true);
@@ -77,7 +77,7 @@ void CPPDrawManager::FillEffect(PixelSurface& dc, int effect, const PixelRect& r
   }
 }
 
-void CPPDrawManager::DrawGradient(PixelSurface& dc, const PixelRect& rect, ColorRef start,
+void CPPDrawManager::DrawGradient(PixelSurface& dc, const SurfaceRect& rect, ColorRef start,
                                   ColorRef end, bool across) {
   constexpr int kBands = 64;
   const int size = across ? rect.Width() : rect.Height();
@@ -94,17 +94,17 @@ void CPPDrawManager::DrawGradient(PixelSurface& dc, const PixelRect& rect, Color
   }
 }
 
-void CPPDrawManager::MakePatternDib(PixelSurface& dc, int effect, const PixelRect& rect,
+void CPPDrawManager::MakePatternDib(PixelSurface& dc, int effect, const SurfaceRect& rect,
                                     ColorRef colour1, ColorRef colour2, ColorRef colour3,
                                     int granularity, int blend) {
   if (!m_Dib.Create(rect.Width(), rect.Height(), 8)) return;
   for (int h = 0; h <= 128; ++h) {
     const ColorRef c = Between(colour3, 128 - h, colour2, h, 128);
-    m_Dib.SetPaletteIndex(h, RedOf(c), GreenOf(c), BlueOf(c));
+    m_Dib.SetPaletteIndex(h, ColorRefRed(c), ColorRefGreen(c), ColorRefBlue(c));
   }
   for (int j = 1; j <= 128; ++j) {
     const ColorRef c = Between(colour2, 128 - j, colour1, j, 128);
-    m_Dib.SetPaletteIndex(127 + j, RedOf(c), GreenOf(c), BlueOf(c));
+    m_Dib.SetPaletteIndex(127 + j, ColorRefRed(c), ColorRefGreen(c), ColorRefBlue(c));
   }
   m_Dib.BlendPalette(colour1, blend);
   WritePatternIndices(effect, granularity);

@@ -40,7 +40,7 @@ void DrawFrame(PixelSurface& dc, int left, int top, int right, int bottom, Color
 
 }  // namespace
 
-void CPPDrawManager::DrawRectangle(PixelSurface& dc, const PixelRect& rect, ColorRef topLeft,
+void CPPDrawManager::DrawRectangle(PixelSurface& dc, const SurfaceRect& rect, ColorRef topLeft,
                                    ColorRef bottomRight, int style, int penWidth) {
   if (style == kLineNone || penWidth <= 0 || rect.IsEmpty()) return;
   const int half = penWidth / 2;
@@ -58,7 +58,7 @@ void CPPDrawManager::DrawRectangle(PixelSurface& dc, const PixelRect& rect, Colo
 void CPPDrawManager::DrawRectangle(PixelSurface& dc, int left, int top, int right, int bottom,
                                    ColorRef topLeft, ColorRef bottomRight, int style,
                                    int penWidth) {
-  DrawRectangle(dc, PixelRect{left, top, right, bottom}, topLeft, bottomRight, style, penWidth);
+  DrawRectangle(dc, SurfaceRect{left, top, right, bottom}, topLeft, bottomRight, style, penWidth);
 }
 
 void CPPDrawManager::DrawLine(PixelSurface& dc, int x1, int y1, int x2, int y2, ColorRef colour,

@@ -21,7 +21,7 @@ void PixelSurface::SetPixel(int x, int y, DibPixel value) {
            static_cast<std::size_t>(x)] = value;
 }
 
-void PixelSurface::FillRect(const PixelRect& rect, DibPixel value) {
+void PixelSurface::FillRect(const SurfaceRect& rect, DibPixel value) {
   const int left = std::max(rect.left, 0), right = std::min(rect.right, m_Width);
   const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, m_Height);
   for (int y = top; y < bottom; ++y)

@@ -16,13 +16,13 @@ using DibPixel = std::uint32_t;
 constexpr ColorRef MakeColorRef(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   return ColorRef{red} | (ColorRef{green} << 8) | (ColorRef{blue} << 16);
 }
-constexpr std::uint8_t RedOf(ColorRef c) {
+constexpr std::uint8_t ColorRefRed(ColorRef c) {
   return static_cast<std::uint8_t>(c);
 }
-constexpr std::uint8_t GreenOf(ColorRef c) {
+constexpr std::uint8_t ColorRefGreen(ColorRef c) {
   return static_cast<std::uint8_t>(c >> 8);
 }
-constexpr std::uint8_t BlueOf(ColorRef c) {
+constexpr std::uint8_t ColorRefBlue(ColorRef c) {
   return static_cast<std::uint8_t>(c >> 16);
 }
 
@@ -33,7 +33,7 @@ constexpr std::uint32_t SwapRedBlue(std::uint32_t c) {
 }
 
 // Left and top inside, right and bottom outside.
-struct PixelRect {
+struct SurfaceRect {
   int left = 0;
   int top = 0;
   int right = 0;
@@ -61,7 +61,7 @@ class PixelSurface {
   std::span<DibPixel> Pixels() { return m_Pixels; }
   std::span<const DibPixel> Pixels() const { return m_Pixels; }
 
-  void FillRect(const PixelRect& rect, DibPixel value);
+  void FillRect(const SurfaceRect& rect, DibPixel value);
 
  private:
   int m_Width = 0;

@@ -62,8 +62,8 @@ TEST(DrawManagerFills, SolidAndUnknownEffectsFillWithColourOne) {
 TEST(DrawManagerFills, EmptyRectanglesDrawNothing) {
   CPPDrawManager dm;
   for (int effect = 0; effect <= 16; ++effect) {
-    for (const PixelRect& r :
-         {PixelRect{2, 2, 2, 5}, PixelRect{2, 2, 5, 2}, PixelRect{4, 4, 1, 1}}) {
+    for (const SurfaceRect& r :
+         {SurfaceRect{2, 2, 2, 5}, SurfaceRect{2, 2, 5, 2}, SurfaceRect{4, 4, 1, 1}}) {
       PixelSurface dc(6, 6, kBack);
       dm.FillEffect(dc, effect, r, kRed, kGreen, kBlue, 10, 0);
       for (DibPixel p : dc.Pixels()) ASSERT_EQ(p, kBack) << effect;
@@ -115,7 +115,7 @@ TEST(DrawManagerFills, CentredAndThreeColourGradientsSplitAtTheMiddle) {
   for (const Case& c : cases) {
     PixelSurface dc(c.across ? 260 : 1, c.across ? 1 : 260, kBack);
     auto at = [&](int i) { return c.across ? dc.GetPixel(i, 0) : dc.GetPixel(0, i); };
-    dm.FillEffect(dc, c.effect, c.across ? PixelRect{1, 0, 258, 1} : PixelRect{0, 1, 1, 258}, kRed,
+    dm.FillEffect(dc, c.effect, c.across ? SurfaceRect{1, 0, 258, 1} : SurfaceRect{0, 1, 1, 258}, kRed,
                   kGreen, kBlue);
     EXPECT_EQ(at(0), kBack) << c.effect;
     EXPECT_EQ(at(1), Pixel(c.firstStart)) << c.effect;
@@ -146,9 +146,9 @@ TEST(DrawManagerFills, PatternPaletteRunsFromColourThreeThroughTwoToOne) {
   const ColorRef c1 = MakeColorRef(250, 10, 0), c2 = MakeColorRef(0, 200, 0),
                  c3 = MakeColorRef(0, 0, 180);
   auto between = [](ColorRef a, int wa, ColorRef b, int wb) {
-    return MakeColorRef(static_cast<std::uint8_t>((RedOf(a) * wa + RedOf(b) * wb) / 128),
-                        static_cast<std::uint8_t>((GreenOf(a) * wa + GreenOf(b) * wb) / 128),
-                        static_cast<std::uint8_t>((BlueOf(a) * wa + BlueOf(b) * wb) / 128));
+    return MakeColorRef(static_cast<std::uint8_t>((ColorRefRed(a) * wa + ColorRefRed(b) * wb) / 128),
+                        static_cast<std::uint8_t>((ColorRefGreen(a) * wa + ColorRefGreen(b) * wb) / 128),
+                        static_cast<std::uint8_t>((ColorRefBlue(a) * wa + ColorRefBlue(b) * wb) / 128));
   };
   for (int h = 0; h < 128; ++h) palette.insert(Pixel(between(c3, 128 - h, c2, h)));
   for (int j = 1; j <= 128; ++j) palette.insert(Pixel(between(c2, 128 - j, c1, j)));
