@@ -2,7 +2,6 @@
 // results page; Pause holds it; Stop in deleted-data recovery shows what was found; Back throws
 // the lists away; the close box asks to exit; imaging through the page copies the range.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <wx/stattext.h>
 

@@ -461,7 +461,6 @@ void RecoveryAnalysis::OnStop() {
   if (answer == 1) {
     // The scan ends its current step and keeps what it found; its end shows the results. A
     // paused scan is let go so that it can end.
-    m_StopRequested = true;
     m_Control.RequestStop();
     m_StopButton->EnableButton(false);
     if (m_Paused) {

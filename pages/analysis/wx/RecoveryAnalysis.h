@@ -126,6 +126,5 @@ class RecoveryAnalysis : public CWizardPage {
   bool m_BarAnimating = false;
   bool m_Paused = false;
   bool m_DetailsHidden = false;
-  bool m_StopRequested = false;
   bool m_Leaving = false;
 };
