@@ -1,6 +1,7 @@
 #include "storage/vdisk/parallels/ParallelsImage.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -124,9 +125,9 @@ TEST(ParallelsImage, HdsWithGuestDiskOneSectorLater) {
 class ParallelsBundle : public ::testing::Test {
  protected:
   void SetUp() override {
+    // One folder per process: ctest runs the tests of this fixture side by side.
     dir = std::filesystem::temp_directory_path() /
-          ("merrowind-parallels-" +
-           std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+          ("merrowind-parallels-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
