@@ -1,10 +1,18 @@
 // How one page opens the next. Each page's folder implements the function that runs it; a page
 // that hands on calls it through this header and never includes another page's own headers, so
-// pages can be built and tested one at a time.
+// pages can be built and tested one at a time. The wizard order (mode, source, imaging, found
+// file systems, analysis, results, copy) is also the link order: a page calls only later ones.
 #pragma once
 
 // Runs the source page modally without a parent and returns its result.
 int RunSourcePage();
+
+// Runs the disk-imaging page for the source chosen on the source page.
+int RunImagingPage();
+
+// Runs the found-file-systems page after the first pass of a partition search; its Next runs the
+// analysis page again for the chosen file system.
+int RunFoundFileSystemsPage();
 
 // Runs the analysis page for the chosen source, mode and flags: 1 after a stopped deleted-data
 // scan whose results were shown, 2 otherwise.
@@ -12,3 +20,12 @@ int RunAnalysisPage();
 
 // Runs the results page over the lists the analysis page built.
 int RunResultsPage();
+
+// Runs the target-path dialog; after its checks and the size evaluation it runs the copy page.
+int RunDataCopyPath();
+
+// Runs the saving-settings dialog (from the path dialog and the results page's menu).
+int RunSavingSettings();
+
+// Runs the copy progress page for the target path the path dialog accepted.
+int RunCopyProgressPage();

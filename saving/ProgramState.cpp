@@ -7,6 +7,7 @@
 #include "saving/extract/CopyCounters.h"
 #include "saving/extract/FatFileCopy.h"
 #include "saving/imaging/ImageGlobals.h"
+#include "saving/settings/SavingSettings.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
@@ -26,6 +27,7 @@ void ResetProgramState() {
   ResetCopyCounters();
   ResetFatCopySelector();
   ResetImageGlobals();
+  ResetSavingSettings();
   ResetDiskPartitions();
   FreeChangedFolderIds();
 }

@@ -28,6 +28,7 @@ ORDER = [
     "saving/extract",
     "saving/imaging",
     "saving/copywalk",
+    "saving/settings",
     "saving",
     "results",
     "widgets",

@@ -1,0 +1,8 @@
+// Stands in for the target-path dialog until it is built: it shows nothing and returns Cancel.
+#include <wx/defs.h>
+
+#include "pages/PageFlow.h"
+
+int RunDataCopyPath() {
+  return wxID_CANCEL;
+}
