@@ -4,6 +4,10 @@
 // file systems, analysis, results, copy) is also the link order: a page calls only later ones.
 #pragma once
 
+#include <string>
+
+#include "saving/copywalk/FolderWalk.h"
+
 // Runs the source page modally without a parent and returns its result.
 int RunSourcePage();
 
@@ -21,11 +25,21 @@ int RunAnalysisPage();
 // Runs the results page over the lists the analysis page built.
 int RunResultsPage();
 
-// Runs the target-path dialog; after its checks and the size evaluation it runs the copy page.
-int RunDataCopyPath();
+// Runs the target-path dialog over a snapshot of what is to be saved (the results page's checked
+// tree, or the search dialog's checked matches); after its checks and the size evaluation it runs
+// the copy page.
+int RunDataCopyPath(const FolderWalk& walk);
 
 // Runs the saving-settings dialog (from the path dialog and the results page's menu).
 int RunSavingSettings();
 
-// Runs the copy progress page for the target path the path dialog accepted.
-int RunCopyProgressPage();
+// One copy as the path dialog accepted it: what to copy, what the size evaluation counted (the
+// end message compares the bytes written with it) and the target folder.
+struct CopyRun {
+  const FolderWalk* walk = nullptr;
+  SizeTotals totals;
+  std::string targetPath;  // UTF-8, absolute
+};
+
+// Runs the copy progress page; it copies on a worker and ends with the end message.
+int RunCopyProgressPage(const CopyRun& run);

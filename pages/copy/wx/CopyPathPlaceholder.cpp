@@ -3,6 +3,6 @@
 
 #include "pages/PageFlow.h"
 
-int RunDataCopyPath() {
+int RunDataCopyPath(const FolderWalk&) {
   return wxID_CANCEL;
 }

@@ -3,6 +3,6 @@
 
 #include "pages/PageFlow.h"
 
-int RunCopyProgressPage() {
+int RunCopyProgressPage(const CopyRun&) {
   return wxID_CANCEL;
 }
