@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -42,8 +41,9 @@ class RecordArena {
   constexpr RecordArena() = default;
   RecordArena(const RecordArena&) = delete;
   RecordArena& operator=(const RecordArena&) = delete;
-  RecordArena(RecordArena&&) noexcept = default;
-  RecordArena& operator=(RecordArena&&) noexcept = default;
+  RecordArena(RecordArena&& other) noexcept;
+  RecordArena& operator=(RecordArena&& other) noexcept;
+  ~RecordArena() { Release(); }
 
   // Raw storage; on failure shows "Out Of Memory" and ends the program. Returns nullptr only
   // when a test hook stopped the exit.
@@ -87,7 +87,15 @@ class RecordArena {
 
   bool Grow(size_t atLeast);
 
-  std::vector<std::unique_ptr<std::byte[]>> m_Chunks;
+  // A chunk from the heap, or a large block from the system (platform/LargeBlock.h).
+  struct Chunk {
+    std::byte* bytes = nullptr;
+    size_t size = 0;
+    bool large = false;
+  };
+  static void FreeChunk(const Chunk& chunk);
+
+  std::vector<Chunk> m_Chunks;
   std::byte* m_Cursor = nullptr;
   size_t m_Left = 0;
   size_t m_NextChunk = 0;
