@@ -136,9 +136,27 @@ bool RemoveStalePieces(const std::string& stem, int64_t last,
   return ok;
 }
 
+// Syncs, closes and checks one finished piece; false (with failure set) when any step failed. A
+// piece that received nothing (its first write failed) would only stand for data it does not
+// hold, so it is removed.
+bool FinishPiece(std::FILE* stream, const std::string& path, std::string* failure) {
+  bool ok = std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0;
+  if (!ok && failure) *failure = ErrnoText("cannot sync", path);
+  struct stat st {};
+  const bool empty = ::fstat(::fileno(stream), &st) == 0 && st.st_size == 0;
+  if (std::fclose(stream) != 0 && ok) {
+    ok = false;
+    if (failure) *failure = ErrnoText("cannot close", path);
+  }
+  if (empty) ::unlink(path.c_str());
+  return ok;
+}
+
 // Starts the kernel's write-back of written ranges from a thread of its own, so that the copy
-// goes on while the disk's queue takes them. Without a thread (none could be started) the ranges
-// are started inline.
+// goes on while the disk's queue takes them, and syncs and closes finished pieces there too, so
+// that the next piece is written while the last one reaches the disk. Jobs run in the order they
+// were given (a piece's ranges before its close). Without a thread (none could be started) the
+// jobs run inline.
 class WriteBackStarter {
  public:
   WriteBackStarter() {
@@ -158,47 +176,67 @@ class WriteBackStarter {
   WriteBackStarter(const WriteBackStarter&) = delete;
   WriteBackStarter& operator=(const WriteBackStarter&) = delete;
 
-  void Start(int fd, uint64_t from, uint64_t length) {
+  void Start(int fd, uint64_t from, uint64_t length) { Add(Job{fd, from, length, nullptr, {}}); }
+
+  // Takes over a finished piece: it is synced and closed after its ranges were started.
+  void Finish(std::FILE* stream, std::string path) {
+    Add(Job{::fileno(stream), 0, 0, stream, std::move(path)});
+  }
+
+  // Returns once every job handed over has run; a file is closed only after this.
+  void Drain() {
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Jobs.empty() && !m_Busy; });
+  }
+
+  // The first failure of a finished piece's sync or close so far, or "".
+  std::string Failure() {
+    std::lock_guard lock(m_Mutex);
+    return m_Failure;
+  }
+
+ private:
+  struct Job {
+    int fd;
+    uint64_t from, length;
+    std::FILE* finish;  // set for a piece to sync and close
+    std::string path;
+  };
+  void Add(Job job) {
     if (!m_Thread.joinable()) {
-      StartNow({fd, from, length});
+      RunJob(job);
       return;
     }
     {
       std::lock_guard lock(m_Mutex);
-      m_Ranges.push_back({fd, from, length});
+      m_Jobs.push_back(std::move(job));
     }
     m_Changed.notify_all();
   }
-
-  // Returns once every range handed over has been started; a file is closed only after this.
-  void Drain() {
-    std::unique_lock lock(m_Mutex);
-    m_Changed.wait(lock, [this] { return m_Ranges.empty() && !m_Busy; });
-  }
-
- private:
-  struct Range {
-    int fd;
-    uint64_t from, length;
-  };
-  static void StartNow(const Range& r) {
+  void RunJob(const Job& job) {
+    if (job.finish) {
+      std::string failure;
+      if (!FinishPiece(job.finish, job.path, &failure)) {
+        std::lock_guard lock(m_Mutex);
+        if (m_Failure.empty()) m_Failure = failure;
+      }
+      return;
+    }
 #ifdef __linux__
-    ::sync_file_range(r.fd, static_cast<off_t>(r.from), static_cast<off_t>(r.length),
+    ::sync_file_range(job.fd, static_cast<off_t>(job.from), static_cast<off_t>(job.length),
                       SYNC_FILE_RANGE_WRITE);
-#else
-    (void)r;
 #endif
   }
   void Run() {
     std::unique_lock lock(m_Mutex);
     for (;;) {
-      m_Changed.wait(lock, [this] { return m_Quit || !m_Ranges.empty(); });
-      if (m_Ranges.empty()) return;
-      const Range r = m_Ranges.front();
-      m_Ranges.pop_front();
+      m_Changed.wait(lock, [this] { return m_Quit || !m_Jobs.empty(); });
+      if (m_Jobs.empty()) return;
+      const Job job = std::move(m_Jobs.front());
+      m_Jobs.pop_front();
       m_Busy = true;
       lock.unlock();
-      StartNow(r);
+      RunJob(job);
       lock.lock();
       m_Busy = false;
       m_Changed.notify_all();
@@ -207,14 +245,16 @@ class WriteBackStarter {
 
   std::mutex m_Mutex;
   std::condition_variable m_Changed;
-  std::deque<Range> m_Ranges;
+  std::deque<Job> m_Jobs;
   bool m_Busy = false;
   bool m_Quit = false;
+  std::string m_Failure;
   std::thread m_Thread;
 };
 
 // The open piece file. Pieces are written unbuffered so that a failing write shows at the block
-// that failed, and synced before they are closed, so success is only reported for data on disk.
+// that failed, and synced before they are closed (the last one here, the others on the write-back
+// thread), so success is only reported for data on disk.
 class PieceFile {
  public:
   PieceFile() = default;
@@ -271,19 +311,18 @@ class PieceFile {
     if (!m_Stream) return true;
     if (m_Starter) m_Starter->Drain();
     m_Starter = nullptr;
-    bool ok = std::fflush(m_Stream) == 0 && ::fsync(::fileno(m_Stream)) == 0;
-    if (!ok && failure) *failure = ErrnoText("cannot sync", m_Path);
-    // A piece that received nothing (its first write failed) would only stand for data it
-    // does not hold.
-    struct stat st {};
-    const bool empty = ::fstat(::fileno(m_Stream), &st) == 0 && st.st_size == 0;
-    if (std::fclose(m_Stream) != 0 && ok) {
-      ok = false;
-      if (failure) *failure = ErrnoText("cannot close", m_Path);
-    }
+    const bool ok = FinishPiece(m_Stream, m_Path, failure);
     m_Stream = nullptr;
-    if (empty) ::unlink(m_Path.c_str());
     return ok;
+  }
+
+  // Hands the piece to the write-back thread, which syncs and closes it while the next piece is
+  // written; its failure shows in starter.Failure().
+  void HandOver(WriteBackStarter& starter) {
+    if (!m_Stream) return;
+    starter.Finish(m_Stream, m_Path);
+    m_Stream = nullptr;
+    m_Starter = nullptr;
   }
 
  private:
@@ -429,7 +468,9 @@ WriteOutcome WriteBlock(ImageTarget& t, std::span<const std::byte> data, uint32_
   }
   while (o.done < n) {
     if (!t.piece.IsOpen() || t.offset == t.pieceSectors) {
-      if (!t.piece.Close(&t.failure)) {
+      t.piece.HandOver(t.writeBack);
+      if (std::string failed = t.writeBack.Failure(); !failed.empty()) {
+        t.failure = std::move(failed);
         o.pieceFailure = true;
         return o;
       }
@@ -625,6 +666,10 @@ DiskImageResult DiskImageThread(ScanJob& job) {
 
   std::string closeFailure;
   if (!target.piece.Close(&closeFailure) && result.failure.empty()) result.failure = closeFailure;
+  // Earlier pieces were synced and closed on the write-back thread: success needs them on disk.
+  target.writeBack.Drain();
+  if (std::string failed = target.writeBack.Failure(); !failed.empty() && result.failure.empty())
+    result.failure = std::move(failed);
   // Pieces of an older, longer image are removed only once the new image covers the whole range:
   // a run that was refused, stopped or cancelled leaves the older image's other pieces alone.
   if (!toDisk && !cancelled && !aborted && position == end && result.failure.empty() &&
