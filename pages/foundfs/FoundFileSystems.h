@@ -15,7 +15,6 @@ inline constexpr std::string_view kNoFileSystemNotice =
 inline constexpr std::string_view kFoundFileSystemsHint =
     "This mode is showing you all the partitions simulated in that range. It is recommended to "
     "save log at this stage.";
-inline constexpr std::string_view kFoundFileSystemsExitQuestion = "Do you want to exit.";
 
 // One node per found file system, in list order: "File System 1 - NTFS", ...
 std::vector<std::string> FoundFileSystemNodeTexts();

@@ -226,7 +226,7 @@ void ExhaustiveDisplayPartitionInformation::OnCancel() {
 }
 
 void ExhaustiveDisplayPartitionInformation::OnCloseBox() {
-  if (Prompts().ViewQuestionMsg(kFoundFileSystemsExitQuestion) == 1) ExitApplication();
+  if (Prompts().ViewQuestionMsg(kExitQuestion) == 1) ExitApplication();
 }
 
 void ExhaustiveDisplayPartitionInformation::OnHelp() {
