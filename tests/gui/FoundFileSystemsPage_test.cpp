@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "PageTestUtil.h"
+#include "PageTestFixture.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "dialogs/wx/ViewMsgBox.h"
 #include "engine/records/ScanState.h"
@@ -66,15 +66,11 @@ bool FileListHas(std::string_view name) {
   return false;
 }
 
-class FoundFileSystemsPageTest : public testing::Test {
+class FoundFileSystemsPageTest : public guitest::PageTest {
  protected:
   void SetUp() override {
     if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
-    guitest::UseBuildBitmaps();
-    InitAppGlobals(MERROWIND_BUILD_BITMAP_DIR);
-    ResetProgramState();
-    InstallDialogPrompts(nullptr);
-    m_PreviousExit = SetExitHook([this](int code) { m_Exits.push_back(code); });
+    StartPageEnvironment();
     // The whole disk as the source page chooses it for a FAT partition search.
     MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
     g_CurrentDevice = 0;
@@ -87,12 +83,7 @@ class FoundFileSystemsPageTest : public testing::Test {
   }
   void TearDown() override {
     JoinSaveLogThread();
-    SetExitHook(m_PreviousExit);
-    ShutdownDialogPrompts();
-    SetUserPrompts(nullptr);
-    ClearDeviceMappings();
-    ResetProgramState();
-    ResetAppGlobals();
+    PageTest::TearDown();
   }
 
   // The first pass, run by the analysis page as the source page's Next runs it.
@@ -107,9 +98,6 @@ class FoundFileSystemsPageTest : public testing::Test {
   static Script::Step OnPage(std::function<void(Page&)> what) {
     return WhenShown<Page>(Running, [what](Page& p) { what(p); });
   }
-
-  std::vector<int> m_Exits;
-  std::function<void(int)> m_PreviousExit;
 };
 
 TEST_F(FoundFileSystemsPageTest, ListsTheFoundFileSystemsAndRunsTheChosenOnesSecondPass) {
@@ -204,14 +192,10 @@ TEST_F(FoundFileSystemsPageTest, SavingALogHoldsBackAndNextUntilTheWriterEnds) {
 }
 
 TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
-  std::string notice;
   Script script({
       WhenShown<ViewMsgBox>([] { return guitest::FindShownDialog<ViewMsgBox>(); },
-                            [&](ViewMsgBox& box) {
-                              notice = box.m_Message.utf8_string();
-                              guitest::SaveScreenshot("foundfs-page-nothing");
-                              guitest::ClickButton(box, wxID_OK);
-                            }),
+                            [](ViewMsgBox&) { guitest::SaveScreenshot("foundfs-page-nothing"); }),
+      Told(),
       OnPage([](Page& p) {
         EXPECT_FALSE(p.m_NextButton->IsShown());
         guitest::ClickButton(p, Page::kIdBack);
@@ -221,9 +205,9 @@ TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
   Page page;
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-  EXPECT_EQ(notice,
-            "Software Dovrane has not recognised any partition till now. It is recommended to "
-            "complete this process.");
+  EXPECT_EQ(m_Told, std::vector<std::string>{
+                        "Software Dovrane has not recognised any partition till now. It is recommended to "
+            "complete this process."});
   EXPECT_EQ(g_PartitionPass.load(), 0);
 }
 

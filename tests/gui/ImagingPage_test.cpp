@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "PageTestUtil.h"
+#include "PageTestFixture.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "dialogs/wx/ViewMsgBox.h"
 #include "dialogs/wx/ViewQuestionMsg.h"
@@ -58,15 +58,11 @@ void Choose(wxChoice* choice, const wxString& text) {
   choice->ProcessWindowEvent(event);
 }
 
-class ImagingPageTest : public testing::Test {
+class ImagingPageTest : public guitest::PageTest {
  protected:
   void SetUp() override {
     if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
-    guitest::UseBuildBitmaps();
-    InitAppGlobals(MERROWIND_BUILD_BITMAP_DIR);
-    ResetProgramState();
-    InstallDialogPrompts(nullptr);
-    m_PreviousExit = SetExitHook([this](int code) { m_Exits.push_back(code); });
+    StartPageEnvironment();
     m_Dir = fs::temp_directory_path() / ("mw-imaging-page-" + std::to_string(getpid()));
     fs::remove_all(m_Dir);
     fs::create_directories(m_Dir / "sys");
@@ -87,35 +83,15 @@ class ImagingPageTest : public testing::Test {
   }
   void TearDown() override {
     SetImagePieceBytesForTest(0);
-    SetExitHook(m_PreviousExit);
-    ShutdownDialogPrompts();
-    SetUserPrompts(nullptr);
-    ClearDeviceMappings();
     SetRegistryFolder("");
     SetSysBlockRoot("");
-    ResetProgramState();
-    ResetAppGlobals();
-    fs::remove_all(m_Dir);
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    PageTest::TearDown();
   }
 
   static CreateDiskImage* Running() { return guitest::FindRunningPage<CreateDiskImage>(); }
   static Script::Step OnPage(std::function<void(CreateDiskImage&)> what) {
     return WhenShown<CreateDiskImage>(Running, [what](CreateDiskImage& p) { what(p); });
-  }
-  Script::Step Told() {
-    return WhenShown<ViewMsgBox>([] { return guitest::FindShownDialog<ViewMsgBox>(); },
-                                 [this](ViewMsgBox& box) {
-                                   m_Told.push_back(box.m_Message.utf8_string());
-                                   guitest::ClickButton(box, wxID_OK);
-                                 });
-  }
-  Script::Step Answer(int button) {
-    return WhenShown<ViewQuestionMsg>(
-        [] { return guitest::FindShownDialog<ViewQuestionMsg>(); },
-        [this, button](ViewQuestionMsg& box) {
-          m_Asked.push_back(box.m_Message.utf8_string());
-          guitest::ClickButton(box, button);
-        });
   }
   static Script::Step Next() {
     return OnPage([](CreateDiskImage& p) {
@@ -127,10 +103,6 @@ class ImagingPageTest : public testing::Test {
   }
 
   fs::path m_Dir;
-  std::vector<std::string> m_Told;
-  std::vector<std::string> m_Asked;
-  std::vector<int> m_Exits;
-  std::function<void(int)> m_PreviousExit;
 };
 
 TEST_F(ImagingPageTest, APartitionImagedIntoPiecesEqualsTheSourceRange) {

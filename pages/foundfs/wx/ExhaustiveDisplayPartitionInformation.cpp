@@ -12,6 +12,7 @@
 #include "pages/ModePageLayout.h"
 #include "pages/PageFlow.h"
 #include "pages/foundfs/FoundFileSystems.h"
+#include "pages/wx/PageButtons.h"
 #include "pages/wx/SaveScanLogThread.h"
 #include "prompts/ExitQuestion.h"
 #include "prompts/UserPrompts.h"
@@ -153,30 +154,12 @@ void ExhaustiveDisplayPartitionInformation::UpdateButtons() {
 void ExhaustiveDisplayPartitionInformation::LayOut() {
   const wxSize client = Client()->GetClientSize();
   if (client.x <= 0 || client.y <= 0) return;
-  constexpr int kMargin = 20;
-  int x = kMargin;
-  int toolHeight = 0;
-  for (CHoverButton* tool : m_Tools) {
-    const wxSize size = tool->HasStrip() ? tool->GetSize() : wxSize(80, 28);
-    tool->SetSize(x, 8, size.x, size.y);
-    x += size.x + 6;
-    toolHeight = std::max(toolHeight, size.y);
-  }
-  const int hintTop = 8 + toolHeight + 12;
+  constexpr int kMargin = kPageMargin;
+  const int hintTop = PlaceToolbar(m_Tools) + 12;
   m_Hint->SetSize(kMargin, hintTop, client.x - 2 * kMargin, -1);
   m_Hint->Wrap(client.x - 2 * kMargin);
   const int treeTop = hintTop + m_Hint->GetBestSize().y + 12;
-
-  // Next and Back at the bottom right, each at least a tenth of the width and a 35th of the
-  // height, 10 pixels apart.
-  const wxSize next = m_NextButton->HasStrip() ? m_NextButton->GetSize() : wxSize(0, 0);
-  const wxSize back = m_BackButton->HasStrip() ? m_BackButton->GetSize() : wxSize(0, 0);
-  const int buttonWidth = std::max({client.x / 10, next.x, back.x});
-  const int buttonHeight = std::max({client.y / 35, next.y, back.y, 28});
-  const int buttonTop = client.y - kMargin - buttonHeight;
-  m_NextButton->SetSize(client.x - kMargin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
-  m_BackButton->SetSize(client.x - kMargin - 2 * buttonWidth - 10, buttonTop, buttonWidth,
-                        buttonHeight);
+  const int buttonTop = PlaceBackNext(m_BackButton, m_NextButton, client);
 
   const int treeWidth = client.x * 2 / 5;
   m_Tree->SetSize(kMargin, treeTop, treeWidth, std::max(80, buttonTop - 16 - treeTop));
@@ -226,7 +209,7 @@ void ExhaustiveDisplayPartitionInformation::OnCancel() {
 }
 
 void ExhaustiveDisplayPartitionInformation::OnCloseBox() {
-  if (Prompts().ViewQuestionMsg(kExitQuestion) == 1) ExitApplication();
+  ConfirmExit();
 }
 
 void ExhaustiveDisplayPartitionInformation::OnHelp() {

@@ -17,6 +17,7 @@
 #include "pages/ModeGlobals.h"
 #include "pages/ModePageLayout.h"
 #include "pages/PageFlow.h"
+#include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
 #include "prompts/UserPrompts.h"
 #include "saving/imaging/ImageGlobals.h"
@@ -205,16 +206,8 @@ void CreateDiskImage::RunImaging() {
 void CreateDiskImage::LayOut() {
   const wxSize client = Client()->GetClientSize();
   if (client.x <= 0 || client.y <= 0) return;
-  constexpr int kMargin = 20;
-  int x = kMargin;
-  int toolHeight = 0;
-  for (CHoverButton* tool : m_Tools) {
-    const wxSize size = tool->HasStrip() ? tool->GetSize() : wxSize(80, 28);
-    tool->SetSize(x, 8, size.x, size.y);
-    x += size.x + 6;
-    toolHeight = std::max(toolHeight, size.y);
-  }
-  const int top = 8 + toolHeight + 16;
+  constexpr int kMargin = kPageMargin;
+  const int top = PlaceToolbar(m_Tools) + 16;
   int left = kMargin;
   const wxBitmap picture = m_StepPicture->GetBitmap();
   if (picture.IsOk()) {
@@ -254,19 +247,12 @@ void CreateDiskImage::LayOut() {
     helpTop += line->GetBestSize().y + 8;
   }
 
-  const wxSize next = m_NextButton->HasStrip() ? m_NextButton->GetSize() : wxSize(0, 0);
-  const wxSize back = m_BackButton->HasStrip() ? m_BackButton->GetSize() : wxSize(0, 0);
-  const int buttonWidth = std::max({client.x / 10, next.x, back.x});
-  const int buttonHeight = std::max({client.y / 35, next.y, back.y, 28});
-  const int buttonTop = client.y - kMargin - buttonHeight;
-  m_NextButton->SetSize(client.x - kMargin - buttonWidth, buttonTop, buttonWidth, buttonHeight);
-  m_BackButton->SetSize(client.x - kMargin - 2 * buttonWidth - 10, buttonTop, buttonWidth,
-                        buttonHeight);
+  PlaceBackNext(m_BackButton, m_NextButton, client);
   Client()->Refresh();
 }
 
 void CreateDiskImage::OnCloseBox() {
-  if (Prompts().ViewQuestionMsg(kExitQuestion) == 1) ExitApplication();
+  ConfirmExit();
 }
 
 void CreateDiskImage::OnHelp() {
