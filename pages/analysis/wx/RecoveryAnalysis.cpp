@@ -163,7 +163,10 @@ void RecoveryAnalysis::OnInitPage() {
              g_PartitionMode.load() != 0};
   g_ScanState.totalSize = 0;
   g_ScanState.indxCount = 0;
-  if (g_LogLoaded.load() == 0) g_ScanState.chosenFileSystem = 0;
+  // The second pass of a partition search scans the file system the found-file-systems page
+  // chose; every other scan starts with none chosen.
+  if (g_LogLoaded.load() == 0 && !(m_Modes.partition && g_PartitionPass.load() == 1))
+    g_ScanState.chosenFileSystem = 0;
   g_CopySkipOnce = 0;
   g_CopySkipAll = 0;
   g_CopyAbort = 0;

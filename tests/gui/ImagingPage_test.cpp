@@ -1,0 +1,202 @@
+// The disk-imaging page through its controls: a partition of the fixture disk imaged into a
+// folder in pieces equals the source range; imaged onto a "disk" (a file standing in for one) it
+// lands there from sector 0 after the data-loss question; the source's own disk is never offered;
+// a missing target says so.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "PageTestFixture.h"
+#include "dialogs/wx/DialogPrompts.h"
+#include "dialogs/wx/ViewMsgBox.h"
+#include "dialogs/wx/ViewQuestionMsg.h"
+#include "engine/records/ScanState.h"
+#include "pages/imaging/wx/CreateDiskImage.h"
+#include "platform/DeviceNamespace.h"
+#include "platform/ExitProcess.h"
+#include "platform/RegistryStore.h"
+#include "saving/ProgramState.h"
+#include "saving/imaging/ImageGlobals.h"
+#include "storage/DiskImageFolder.h"
+#include "storage/SourceGlobals.h"
+#include "widgets/AppGlobals.h"
+#include "widgets/wx/Label.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::Script;
+using guitest::WhenShown;
+
+const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/disks/mbr.img";
+constexpr int64_t kStart = 94208;  // the FAT16 logical partition
+constexpr int64_t kEnd = 94208 + 8192;
+
+std::string ReadRange(const fs::path& file, int64_t start, int64_t end) {
+  std::ifstream in(file, std::ios::binary);
+  in.seekg(start * 512);
+  std::string bytes(static_cast<size_t>((end - start) * 512), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+void Choose(wxChoice* choice, const wxString& text) {
+  choice->SetStringSelection(text);
+  wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+  event.SetEventObject(choice);
+  event.SetInt(choice->GetSelection());
+  choice->ProcessWindowEvent(event);
+}
+
+class ImagingPageTest : public guitest::PageTest {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
+    StartPageEnvironment();
+    m_Dir = fs::temp_directory_path() / ("mw-imaging-page-" + std::to_string(getpid()));
+    fs::remove_all(m_Dir);
+    fs::create_directories(m_Dir / "sys");
+    fs::create_directories(m_Dir / "out");
+    // Only the mapped disks exist, and the disk facts go to a store of the test's own.
+    SetSysBlockRoot((m_Dir / "sys").string());
+    SetRegistryFolder((m_Dir / "config").string());
+    MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
+    // The FAT16 partition of disk 0 as the source page chooses it for Create Disk Image.
+    g_CurrentDevice = 0;
+    g_SelectedDiskNumber = 0;
+    g_SelectedPartitionIndex = 2;
+    g_BytesPerSector = 512;
+    g_SourceStartSector = kStart;
+    g_SourceEndSector = kEnd;
+    g_CreateImageMode = 1;
+    g_ScanState.recoveryMode = 5;
+  }
+  void TearDown() override {
+    SetImagePieceBytesForTest(0);
+    SetRegistryFolder("");
+    SetSysBlockRoot("");
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    PageTest::TearDown();
+  }
+
+  static CreateDiskImage* Running() { return guitest::FindRunningPage<CreateDiskImage>(); }
+  static Script::Step OnPage(std::function<void(CreateDiskImage&)> what) {
+    return WhenShown<CreateDiskImage>(Running, [what](CreateDiskImage& p) { what(p); });
+  }
+  static Script::Step Next() {
+    return OnPage([](CreateDiskImage& p) {
+      p.CallAfter([&p] { guitest::ClickButton(p, CreateDiskImage::kIdNext); });
+    });
+  }
+  static Script::Step Back() {
+    return OnPage([](CreateDiskImage& p) { guitest::ClickButton(p, CreateDiskImage::kIdBack); });
+  }
+
+  fs::path m_Dir;
+};
+
+TEST_F(ImagingPageTest, APartitionImagedIntoPiecesEqualsTheSourceRange) {
+  SetImagePieceBytesForTest(1 << 20);  // 4 MiB of partition: four pieces
+  Script script({
+      OnPage([this](CreateDiskImage& p) {
+        EXPECT_EQ(p.GetTitle(), "Software Dovrane Merrowind - Create Disk Image");
+        Choose(p.m_Type, "Image");
+        EXPECT_EQ(p.m_TargetCaption->GetLabel(), "Target Image :");
+        EXPECT_TRUE(p.m_Path->IsShown());
+        EXPECT_FALSE(p.m_Target->IsShown());
+        // A folder that does not exist first.
+        p.m_Path->SetValue((m_Dir / "missing" / "DiskImage.dmg").string());
+        p.m_MultiFile->SetValue(true);
+      }),
+      OnPage([](CreateDiskImage&) { guitest::SaveScreenshot("imaging-page-image"); }),
+      Next(),
+      Told(),
+      OnPage([this](CreateDiskImage& p) {
+        p.m_Path->SetValue((m_Dir / "out" / "DiskImage.dmg").string());
+      }),
+      Next(),
+      Told(),  // the analysis page's end of the image
+      Back(),
+  });
+  CreateDiskImage page;
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  ASSERT_EQ(m_Told.size(), 2u);
+  EXPECT_EQ(m_Told[0], "Target path does not exist. Please choose correct path.");
+  EXPECT_EQ(m_Told[1], "Disk Image created successfully.");
+  EXPECT_EQ(g_ImageToDisk, 0);
+  EXPECT_EQ(g_ImageMultiFile, 1);
+  std::string joined;
+  int pieces = 0;
+  for (;; ++pieces) {
+    const fs::path piece = m_Dir / "out" / ("DiskImage" + std::to_string(pieces) + ".dmg");
+    if (!fs::exists(piece)) break;
+    std::ifstream in(piece, std::ios::binary);
+    joined.append(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_EQ(pieces, 4);
+  const std::string source = ReadRange(kImage, kStart, kEnd);
+  EXPECT_EQ(joined.size(), source.size());
+  EXPECT_TRUE(joined == source);
+  EXPECT_TRUE(m_Exits.empty());
+}
+
+TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
+  // Disk 1 is a file standing in for a disk; disk 0 is the source's own and is not offered.
+  const fs::path target = m_Dir / "disk1.img";
+  std::ofstream(target, std::ios::binary) << std::string(6 << 20, '\x5a');
+  MapDeviceToFile("\\\\.\\PhysicalDrive1", target.string());
+  Script script({
+      OnPage([](CreateDiskImage& p) {
+        EXPECT_EQ(p.m_TargetCaption->GetLabel(), "Target Disk :");
+        ASSERT_EQ(p.m_Target->GetCount(), 1u);
+        EXPECT_EQ(p.m_Target->GetString(0), "Disk1");
+        EXPECT_EQ(p.m_Target->GetSelection(), 0);
+        EXPECT_EQ(p.m_Size->GetLabel(), "6.0 MB");
+        guitest::SaveScreenshot("imaging-page-disk");
+      }),
+      Next(),
+      Answer(wxID_CANCEL),  // No: nothing is written
+      Next(),
+      Answer(wxID_OK),
+      Told(),
+      Back(),
+  });
+  CreateDiskImage page;
+  page.m_DiskInUse = [](int) { return false; };
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  ASSERT_EQ(m_Asked.size(), 2u);
+  EXPECT_EQ(m_Asked[0],
+            "All data will be lost in Target Disk -\r\nDisk1 - \r\n\r\nAre you sure you want to "
+            "continue ?\r\n");
+  ASSERT_EQ(m_Told.size(), 1u);
+  EXPECT_EQ(m_Told[0], "Disk Image created successfully.");
+  EXPECT_EQ(g_ImageToDisk, 1);
+  EXPECT_EQ(g_ImageTargetDisk, 1);
+  EXPECT_TRUE(ReadRange(target, 0, kEnd - kStart) == ReadRange(kImage, kStart, kEnd));
+  // The rest of the stand-in disk is as it was.
+  EXPECT_EQ(ReadRange(target, kEnd - kStart, kEnd - kStart + 1), std::string(512, '\x5a'));
+}
+
+TEST_F(ImagingPageTest, NoTargetDiskSaysSo) {
+  Script script({Next(), Told(), Back()});
+  CreateDiskImage page;
+  page.m_DiskInUse = [](int) { return false; };
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(m_Told, std::vector<std::string>{"Please choose target disk."});
+  EXPECT_EQ(g_ImageToDisk, 0);
+}
+
+}  // namespace
