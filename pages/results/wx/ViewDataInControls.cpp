@@ -1,0 +1,536 @@
+#include "pages/results/wx/ViewDataInControls.h"
+
+#include <algorithm>
+
+#include <wx/display.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/stattext.h>
+
+#include "dialogs/HelpPage.h"
+#include "dialogs/wx/AboutDlg.h"
+#include "engine/records/ChangedFolderIds.h"
+#include "engine/records/ScanState.h"
+#include "pages/ModeGlobals.h"
+#include "pages/PageFlow.h"
+#include "pages/results/ResultsPage.h"
+#include "pages/wx/PageButtons.h"
+#include "pages/wx/SaveScanLogThread.h"
+#include "prompts/ExitQuestion.h"
+#include "prompts/UserPrompts.h"
+#include "results/RowSelection.h"
+#include "saving/settings/SavingSettings.h"
+#include "storage/SourceGlobals.h"
+#include "widgets/AppGlobals.h"
+#include "widgets/LookGlobals.h"
+#include "widgets/wx/ColoredListCtrl.h"
+#include "widgets/wx/DialogLook.h"
+#include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/GradientProgressCtrl.h"
+#include "widgets/wx/HoverButton.h"
+
+namespace {
+
+wxString FromUtf8(std::string_view text) {
+  return wxString::FromUTF8(text.data(), text.size());
+}
+
+int16_t ChosenFs() {
+  return static_cast<int16_t>(g_ScanState.chosenFileSystem.load());
+}
+
+}  // namespace
+
+ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
+  m_RunDataCopyPath = [](const FolderWalk& walk) { return RunDataCopyPath(walk); };
+  m_RunSavingSettings = [] { return RunSavingSettings(); };
+  m_RunAnalysisPage = [] { return RunAnalysisPage(); };
+  m_StartSaveLog = [](ViewDataInControls& page) {
+    return SaveScanLogThread(page, [&page] { page.OnSaveLogEnded(); });
+  };
+  SetMenuBar(CreateMenu133());
+  SetMinSize(wxSize(640, 480));
+  wxWindow* client = Client();
+  const char* const toolCaptions[5] = {"Save Log", "Load Log", "Search", "Settings", "Help"};
+  const int toolIds[5] = {kIdSaveLog, kIdLoadLog, kIdSearch, kIdRecover, kIdHelp};
+  const char* const toolTips[5] = {"SaveLog", "LoadLog", "Search", "Settings", "Help"};
+  for (int i = 0; i < 5; ++i) {
+    m_Tools[i] = new CHoverButton(client, toolIds[i], toolCaptions[i]);
+    m_Tools[i]->SetToolTip(toolTips[i]);
+  }
+  m_Tree = new CFolderTreeCtrl(client, kIdTree);
+  m_Tree->SetHooks(this);
+  m_List = new CColoredListCtrl(client, kIdList);
+  m_PreviewCaption = new wxStaticText(client, 1260, "Preview");
+  m_PreviewArea = new wxWindow(client, 1245, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
+  m_Status = new wxStaticText(client, 1051, wxString());
+  m_Progress = new CGradientProgressCtrl(client, 1050);
+  m_Progress->SetRange(0, 100);
+  m_Hint = new wxStaticText(client, 1203, FromUtf8(kResultsHint));
+  m_BackButton = new CHoverButton(client, wxID_OK, "< &Back");
+  m_SaveButton = new CHoverButton(client, kIdSave, "&Save");
+
+  m_BackButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBack(); });
+  m_SaveButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSave(); });
+  m_Tools[0]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSaveLog(); });
+  m_Tools[3]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSave(); });
+  m_Tools[4]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
+  m_List->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) { SortByColumn(e.GetColumn()); });
+  m_List->Bind(wxEVT_LIST_ITEM_CHECKED, [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), true); });
+  m_List->Bind(wxEVT_LIST_ITEM_UNCHECKED,
+               [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), false); });
+  m_List->Bind(wxEVT_LIST_KEY_DOWN, &ViewDataInControls::OnListKeyDown, this);
+  m_List->Bind(wxEVT_LIST_ITEM_ACTIVATED, &ViewDataInControls::OnListActivated, this);
+  m_List->Bind(wxEVT_LIST_END_LABEL_EDIT, [this](wxListEvent& e) {
+    // The list shows the records' names: the edit is written back and the row redrawn.
+    if (!e.IsEditCancelled()) RenameListRow(e.GetIndex(), e.GetLabel().utf8_string());
+    e.Veto();
+  });
+
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSave(); }, WxCommandId(kMenuRecoverSelected));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSaveLog(); }, WxCommandId(kMenuSaveLog));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    if (m_RunSavingSettings) m_RunSavingSettings();
+  }, WxCommandId(kMenuRecoveryFilter));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSwitchToFormatted(); },
+       WxCommandId(kMenuFormatted));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    if (m_List->GetSelectedItemCount() == 1)
+      m_List->EditLabel(m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+    else if (wxTreeItemId id = m_Tree->GetSelection(); id.IsOk() && id != m_Tree->GetRootItem())
+      m_Tree->EditLabel(id);
+  }, WxCommandId(kMenuRename));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
+    if (Prompts().ViewQuestionMsg(kResultsExitQuestion) == 1) ExitApplication();
+  }, WxCommandId(kMenuExit));
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
+  Client()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    LayOut();
+    event.Skip();
+  });
+  // The tree fill reports its progress from its worker; the bar follows it from here.
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    if (const int p = m_FillPercent.load(); p >= 0 && m_TreeFilling) m_Progress->SetPos(p);
+  });
+}
+
+ViewDataInControls::~ViewDataInControls() {
+  StopWorkers();
+  JoinSaveLogThread();
+  m_Tree->SetHooks(nullptr);
+}
+
+wxMenuBar* ViewDataInControls::CreateMenu133() {
+  auto* data = new wxMenu;
+  data->Append(WxCommandId(kMenuFormatted), "&Formatted Data Recovery");
+  data->Append(WxCommandId(kMenuRecoverSelected), "&Recover Selected");
+  data->Append(WxCommandId(kMenuRecoveryFilter), "Recovery F&ilter");
+  data->Append(WxCommandId(kMenuSaveLog), "&Save Log");
+  data->Append(WxCommandId(kMenuLoadLog), "&Load Log");
+  data->Append(WxCommandId(kMenuSearch), "&Search Data");
+  data->Append(WxCommandId(kMenuRename), "R&ename Data");
+  data->Append(WxCommandId(kMenuExit), "E&xit");
+  auto* view = new wxMenu;
+  view->AppendRadioItem(WxCommandId(kMenuLargeIcons), "Large I&cons");
+  view->AppendRadioItem(WxCommandId(kMenuDetails), "&Details");
+  view->AppendRadioItem(WxCommandId(kMenuSmallIcons), "&Small Icons");
+  auto* help = new wxMenu;
+  help->Append(WxCommandId(kMenuViewHelp), "&View Help");
+  help->Append(WxCommandId(kMenuAbout), "&About");
+  auto* bar = new wxMenuBar;
+  bar->Append(data, "&Data");
+  bar->Append(view, "&View");
+  bar->Append(help, "&Help");
+  return bar;
+}
+
+void ViewDataInControls::OnInitPage() {
+  SetTitle(FromUtf8(g_AppTitle));
+  const wxRect desktop = wxDisplay(0u).GetGeometry();
+  const PixelRect rect = ResultsPageWindowRect(
+      {desktop.GetLeft(), desktop.GetTop(), desktop.GetRight() + 1, desktop.GetBottom() + 1},
+      &m_LargeDesktop);
+  SetSize(rect.x, rect.y, rect.width, rect.height);
+  const char* const toolBitmaps[5] = {"\\Save-Recovery-tbar.bmp", "\\Load-Recovery-tbar.bmp",
+                                      "\\Search-tbar.bmp", "\\recover-tbar.bmp", "\\Help-tbar.bmp"};
+  for (int i = 0; i < 5; ++i)
+    m_Tools[i]->LoadFrameStrip4(BitmapPath(g_BitmapFolder, toolBitmaps[i]));
+  m_Tools[1]->EnableButton(false);
+  m_Tools[2]->EnableButton(false);  // the search is not part of this program yet
+  m_BackButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\Back-btn.bmp"));
+  m_SaveButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Save.bmp"));
+  ApplyDialogLook(this, {.appWindow = true, .icons = true}, {});
+
+  wxMenuBar* bar = GetMenuBar();
+  bar->Enable(WxCommandId(kMenuLoadLog), false);
+  bar->Enable(WxCommandId(kMenuSearch), false);
+  bar->Enable(WxCommandId(kMenuFormatted),
+              g_FormattedMode.load() == 0 && g_PartitionMode.load() == 0);
+  bar->Check(WxCommandId(kMenuDetails), true);
+  bar->Enable(WxCommandId(kMenuLargeIcons), false);
+  bar->Enable(WxCommandId(kMenuSmallIcons), false);
+
+  g_TreeMode = 2;
+  m_Tree->InitRoots();
+  LayOut();
+  StartTreeFill();
+}
+
+void ViewDataInControls::LayOut() {
+  const wxSize client = Client()->GetClientSize();
+  if (client.x <= 0 || client.y <= 0) return;
+  constexpr int kMargin = kPageMargin;
+  const int toolsBottom = PlaceToolbar(m_Tools) + 8;
+  const int width = client.x - 2 * kMargin;
+  const int bottom = client.y - kMargin;
+  const int buttonTop = PlaceBackNext(m_BackButton, m_SaveButton, client);
+  const int buttonWidth = m_SaveButton->GetSize().x;
+  (void)buttonTop;
+  const int hintWidth = std::max(100, client.x - 3 * kMargin - 2 * buttonWidth - 10);
+  m_Hint->SetSize(kMargin, bottom - 40, hintWidth, 40);
+  m_Hint->Wrap(hintWidth);
+  const int statusTop = bottom - 40 - 26;
+  m_Status->SetSize(kMargin, statusTop, width - 330, 20);
+  m_Progress->SetSize(client.x - kMargin - 310, statusTop + 2, 310, 15);
+
+  const int areaTop = toolsBottom;
+  const int areaHeight = std::max(100, statusTop - 8 - areaTop);
+  const int treeWidth = width / 4 + (m_LargeDesktop ? 50 : 0);
+  m_Tree->SetSize(kMargin, areaTop, treeWidth, areaHeight);
+  const int listLeft = kMargin + treeWidth + 8;
+  const int listWidth = client.x - kMargin - listLeft;
+  const int listHeight = std::min(areaHeight, areaHeight / 3 + 20);
+  m_List->SetSize(listLeft, areaTop, listWidth, listHeight);
+  const int captionTop = areaTop + listHeight + 6;
+  m_PreviewCaption->SetSize(listLeft, captionTop, listWidth, 18);
+  const int previewTop = captionTop + 22;
+  m_PreviewArea->SetSize(listLeft, previewTop, listWidth,
+                         std::max(0, areaTop + areaHeight - previewTop));
+  Client()->Refresh();
+}
+
+bool ViewDataInControls::Busy() const {
+  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog;
+}
+
+void ViewDataInControls::ShowWorking(const char* status) {
+  m_Status->SetLabel(status);
+  m_Status->Show();
+  m_Progress->SetPos(0);
+  m_Progress->Show();
+}
+
+void ViewDataInControls::HideWorking() {
+  m_Status->Hide();
+  m_Progress->Hide();
+}
+
+void ViewDataInControls::StartTreeFill() {
+  uint32_t rootId = 0;
+  const bool known = FolderTreeModel::RootFolderId(rootId);
+  const bool hint = g_FormattedMode.load() == 0 && g_PartitionMode.load() == 0;
+  if (!known) {
+    // An unknown file system leaves the tree and the list empty; the status line stays.
+    m_Status->SetLabel(FromUtf8(kTreeFillStatus));
+    if (hint) CallAfter([] { Prompts().ViewMsgBox(kDeletedScanHint); });
+    return;
+  }
+  ShowWorking(std::string(kTreeFillStatus).c_str());
+  const TreeItem root = m_Tree->Model().RootItem();
+  m_TreeFilling = true;
+  m_FillPercent = 0;
+  m_FillTimer.Start(100);
+  m_Tree->Model().SetMarksOnly(1);
+  m_TreeFill = std::thread([this, root, rootId, hint] {
+    m_Tree->Model().BuildFolderTree(root, rootId);
+    CallAfter([this, root, hint] {
+      if (m_TreeFill.joinable()) m_TreeFill.join();
+      m_TreeFilling = false;
+      m_FillTimer.Stop();
+      m_Progress->SetPos(100);
+      FolderTreeModel& model = m_Tree->Model();
+      model.ShowFilledTree(root);
+      model.Expand(root);
+      m_Tree->SelectItem(m_Tree->ShowItem(root));
+      model.ShowFolder(root);
+      if (!m_ListFilling) HideWorking();
+      if (hint) Prompts().ViewMsgBox(kDeletedScanHint);
+      Refresh();
+    });
+  });
+}
+
+void ViewDataInControls::ReportFillProgress(int percent) {
+  m_FillPercent = percent;  // read by the UI thread's timer
+}
+
+bool ViewDataInControls::ClicksBlocked() {
+  return m_TreeFilling || m_ListFilling || m_MarkingRuns;
+}
+
+void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
+  if (!g_ScanState.folderList.head && !g_ScanState.fileList.head) return;
+  // One fill at a time: a fill still running is stopped and joined first, and its rows dropped.
+  m_StopListFill = true;
+  if (m_ListFill.joinable()) m_ListFill.join();
+  m_StopListFill = false;
+  m_CurrentFolderId = folderId;
+  const uint64_t generation = ++m_ListGeneration;
+  m_List->ClearRows();
+  ShowWorking(std::string(kListFillStatus).c_str());
+  m_ListFilling = true;
+  const int16_t chosen = ChosenFs();
+  const FileSystemKind fs = g_FileSystemName;
+  const bool descending = m_SortDescending;
+  m_ListFill = std::thread([this, folderId, chosen, fs, descending, generation] {
+    std::vector<ResultRow> rows = CollectFolderRows(folderId, chosen, fs, descending, m_StopListFill);
+    CallAfter([this, generation, fs, rows = std::move(rows)]() mutable {
+      if (generation != m_ListGeneration) return;  // a later fill or Back took over
+      if (m_ListFill.joinable()) m_ListFill.join();
+      m_ListFilling = false;
+      m_List->SetRows(std::move(rows), fs);
+      if (!m_TreeFilling) HideWorking();
+    });
+  });
+}
+
+void ViewDataInControls::SortByColumn(int column) {
+  if (m_ListFilling || column < 0 || column >= kListColumnCount) return;
+  m_SortDescending = !m_SortDescending;
+  SortRows(m_List->Rows(), static_cast<ListColumn>(column), m_SortDescending, g_FileSystemName);
+  m_List->Refresh();
+}
+
+void ViewDataInControls::StartMarking(bool selected, TreeItem) {
+  if (m_MarkingRuns) return;  // the ids stay for the next worker
+  std::vector<uint32_t> ids = TakeChangedFolderIds();
+  ShowWorking(std::string(selected ? kSelectingStatus : kDeselectingStatus).c_str());
+  m_MarkingRuns = true;
+  m_StopMarking = false;
+  m_Marking = std::thread([this, ids = std::move(ids), selected] {
+    MarkFilesOfFolders(ids, selected, m_StopMarking);
+    CallAfter([this] {
+      if (m_Marking.joinable()) m_Marking.join();
+      m_MarkingRuns = false;
+      if (!m_TreeFilling && !m_ListFilling) HideWorking();
+      m_List->RefreshShown();
+    });
+  });
+}
+
+void ViewDataInControls::SelectFolderData(TreeItem item, uint32_t) {
+  if (item == m_Tree->Model().RootItem()) {
+    MarkEverything(ChosenFs(), true);
+    m_List->RefreshShown();
+    return;
+  }
+  StartMarking(true, item);
+}
+
+void ViewDataInControls::DeselectFolderData(TreeItem item, uint32_t) {
+  if (item == m_Tree->Model().RootItem()) {
+    MarkEverything(ChosenFs(), false);
+    m_List->RefreshShown();
+    return;
+  }
+  StartMarking(false, item);
+}
+
+void ViewDataInControls::CheckListRowsOfFolder(TreeItem item, uint32_t folderId) {
+  const FolderTreeModel& model = m_Tree->Model();
+  const uint8_t mark = 'y';
+  if (item == model.RootItem() || folderId == m_CurrentFolderId) {
+    for (ResultRow& r : m_List->Rows()) (r.folder ? r.folder->selected : r.file->selected) = mark;
+  } else if (const FolderRecord* f = model.FolderOf(item)) {
+    if (const long row = m_List->FindRow(f); row >= 0) m_List->Rows()[row].folder->selected = mark;
+  }
+  m_List->RefreshShown();
+}
+
+void ViewDataInControls::UncheckListRowsOfFolder(TreeItem item, uint32_t folderId) {
+  const FolderTreeModel& model = m_Tree->Model();
+  if (item == model.RootItem() || folderId == m_CurrentFolderId) {
+    for (ResultRow& r : m_List->Rows()) (r.folder ? r.folder->selected : r.file->selected) = 'n';
+  } else if (const FolderRecord* f = model.FolderOf(item)) {
+    if (const long row = m_List->FindRow(f); row >= 0) m_List->Rows()[row].folder->selected = 'n';
+  }
+  m_List->RefreshShown();
+}
+
+void ViewDataInControls::SetListItemNameById(TreeItem, const std::string&) {
+  m_List->RefreshShown();  // the row's name is read from its record
+}
+
+// Unchecks from in the tree, and each ancestor of it, until one still holds a checked item.
+void ViewDataInControls::UncheckUpwards(TreeItem from) {
+  FolderTreeModel& model = m_Tree->Model();
+  const TreeItem root = model.RootItem();
+  auto holdsSelected = [&](TreeItem item) {
+    uint32_t id = 0;
+    if (item == root) {
+      if (!FolderTreeModel::RootFolderId(id)) return false;
+    } else {
+      const FolderRecord* f = model.FolderOf(item);
+      if (!f || f->partition != ChosenFs()) return false;
+      id = f->id;
+    }
+    if (FolderHoldsSelected(id, ChosenFs())) return true;
+    if (item != root) const_cast<FolderRecord*>(model.FolderOf(item))->selected = 'n';
+    return false;
+  };
+  for (TreeItem a = from; a != kNoItem; a = model.Parent(a)) {
+    if (holdsSelected(a)) return;
+    model.SetItemUnchecked(a);
+    if (a == root) return;
+  }
+}
+
+void ViewDataInControls::OnRowChecked(long row, bool checked) {
+  if (m_ListFilling || m_MarkingRuns || row < 0 ||
+      static_cast<size_t>(row) >= m_List->Rows().size())
+    return;
+  FolderTreeModel& model = m_Tree->Model();
+  const TreeItem root = model.RootItem();
+  const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
+  if (r.file) {
+    r.file->selected = checked ? 'y' : 'n';
+    model.SetMarksOnly(1);
+    const TreeItem shown = model.ShownItem();
+    if (checked) {
+      for (TreeItem a = model.Parent(shown); a != kNoItem && a != root; a = model.Parent(a))
+        model.SetItemChecked(a);
+      if (shown != kNoItem) model.SetItemChecked(shown);
+      model.SetItemChecked(root);
+    } else if (shown != kNoItem) {
+      UncheckUpwards(shown);
+    }
+  } else {
+    const auto item = static_cast<TreeItem>(r.folder->treeItem);
+    model.SetMarksOnly(0);
+    r.folder->selected = checked ? 'y' : 'n';
+    if (checked) {
+      model.SetItemChecked(item);
+      model.CheckSubtree(item);
+      if (item != root) SelectFolderData(item, 0);
+    } else {
+      model.SetItemUnchecked(item);
+      model.UncheckSubtree(item);
+      if (item != root) DeselectFolderData(item, 0);
+      UncheckUpwards(item);
+    }
+    model.SetMarksOnly(1);
+    model.UpdateParentsAfterUncheck(item);
+    model.UpdateParentsAfterCheck(item);
+  }
+  m_List->RefreshShown();
+}
+
+void ViewDataInControls::RenameListRow(long row, const std::string& text) {
+  if (row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
+  const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
+  if (r.folder && r.folder->treeItem != 0)
+    m_Tree->Model().RenameItem(static_cast<TreeItem>(r.folder->treeItem), text);
+  else
+    RenameRow(r, text);
+  m_List->RefreshShown();
+}
+
+void ViewDataInControls::OnListKeyDown(wxListEvent& event) {
+  if (event.GetKeyCode() == WXK_F2 && m_List->GetSelectedItemCount() == 1)
+    m_List->EditLabel(m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+  event.Skip();
+}
+
+void ViewDataInControls::OnListActivated(wxListEvent& event) {
+  const long row = event.GetIndex();
+  if (ClicksBlocked() || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
+  const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
+  if (!r.folder || r.folder->treeItem == 0) return;
+  const auto item = static_cast<TreeItem>(r.folder->treeItem);
+  FolderTreeModel& model = m_Tree->Model();
+  m_Tree->SelectItem(m_Tree->ShowItem(item));
+  model.Expand(item);
+  model.ShowFolder(item);
+}
+
+void ViewDataInControls::OnSave() {
+  if (m_TreeFilling) return;
+  // The snapshot must see the marks the select worker is still writing.
+  if (m_Marking.joinable()) {
+    m_Marking.join();
+    m_MarkingRuns = false;
+  }
+  const FolderWalk walk = m_Tree->Model().TakeFolderWalk(g_SelectionMode.load());
+  if (m_RunDataCopyPath) m_RunDataCopyPath(walk);
+  SetTitle(FromUtf8(g_AppTitle));
+  Refresh();
+}
+
+void ViewDataInControls::OnSaveLog() {
+  if (m_SavingLog || g_SaveLogThread.joinable() || m_TreeFilling) return;
+  if (!m_StartSaveLog || !m_StartSaveLog(*this)) return;
+  m_SavingLog = true;
+  m_BackButton->EnableButton(false);
+}
+
+void ViewDataInControls::OnSaveLogEnded() {
+  m_SavingLog = false;
+  m_BackButton->EnableButton(true);
+}
+
+void ViewDataInControls::StopWorkers() {
+  ++m_ListGeneration;  // rows still on their way are dropped
+  m_StopListFill = true;
+  m_StopMarking = true;
+  if (m_ListFill.joinable()) m_ListFill.join();
+  if (m_Marking.joinable()) m_Marking.join();
+  if (m_TreeFill.joinable()) m_TreeFill.join();
+  m_ListFilling = m_MarkingRuns = m_TreeFilling = false;
+}
+
+void ViewDataInControls::OnBack() {
+  if (m_SavingLog) return;  // the log writer still reads the lists
+  if (!m_ForceBack && Prompts().ViewQuestionMsg(kResultsBackQuestion) != 1) {
+    Refresh();
+    return;
+  }
+  m_ForceBack = false;
+  StopWorkers();
+  JoinSaveLogThread();
+  m_List->ClearRows();
+  const ListsToFree lists =
+      ResultsBackFrees(g_PartitionMode.load() != 0, IsFatKind(g_FileSystemName));
+  if (lists.folders) FreeFolderList();
+  if (lists.files) FreeFileList();
+  if (lists.folders && lists.files) g_LogLoaded = 0;
+  EndDialog(1);
+}
+
+void ViewDataInControls::OnSwitchToFormatted() {
+  if (g_FormattedMode.load() != 0 || g_PartitionMode.load() != 0) return;
+  if (Prompts().ViewQuestionMsg(kSwitchToFormattedQuestion) != 1) return;
+  m_ForceBack = true;
+  OnBack();
+  g_FormattedMode = 1;
+  Hide();
+  if (m_RunAnalysisPage) m_RunAnalysisPage();
+}
+
+void ViewDataInControls::OnCancel() {
+  ConfirmExit();
+}
+
+void ViewDataInControls::OnCloseBox() {
+  ConfirmExit();
+}
+
+void ViewDataInControls::OnHelp() {
+  OpenHelpWebPage();
+}
+
+int RunResultsPage() {
+  ViewDataInControls page;
+  return page.DoModal();
+}

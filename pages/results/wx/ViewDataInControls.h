@@ -1,0 +1,132 @@
+// ViewDataInControls: the page that shows what a scan found. The folder tree (mode 2) is filled
+// on a worker; the list shows the chosen folder's subfolders and files from rows built on a
+// worker, deleted ones in red, sorted by a header click; check boxes in the tree and the list
+// mark what Save copies. Every worker that reads the record lists is stopped and joined before
+// Back, the switch to formatted recovery or the end of the page frees them.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include <wx/timer.h>
+
+#include "pages/wx/WizardPage.h"
+#include "results/ResultRows.h"
+#include "saving/copywalk/FolderWalk.h"
+#include "widgets/FolderTreeHooks.h"
+
+class CColoredListCtrl;
+class CFolderTreeCtrl;
+class CGradientProgressCtrl;
+class CHoverButton;
+class wxListEvent;
+class wxStaticText;
+
+class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
+ public:
+  static constexpr int kIdTree = 167;
+  static constexpr int kIdList = 1002;
+  static constexpr int kIdSave = 1003;
+  static constexpr int kIdSaveLog = 1017;
+  static constexpr int kIdLoadLog = 1213;
+  static constexpr int kIdSearch = 1018;
+  static constexpr int kIdRecover = 1131;
+  static constexpr int kIdHelp = 1004;
+  static constexpr int kIdParentFolder = 1155;
+  static constexpr int kMenuFormatted = 32774;
+  static constexpr int kMenuRecoverSelected = 32790;
+  static constexpr int kMenuRecoveryFilter = 32782;
+  static constexpr int kMenuSaveLog = 32776;
+  static constexpr int kMenuLoadLog = 32777;
+  static constexpr int kMenuSearch = 32791;
+  static constexpr int kMenuRename = 32793;
+  static constexpr int kMenuExit = 32775;
+  static constexpr int kMenuLargeIcons = 32783;
+  static constexpr int kMenuDetails = 59411;
+  static constexpr int kMenuSmallIcons = 59408;
+  static constexpr int kMenuViewHelp = 32784;
+  static constexpr int kMenuAbout = 32785;
+
+  ViewDataInControls();
+  ~ViewDataInControls() override;
+
+  // What Save runs with the checked tree, what the filter command runs, and what the switch to
+  // formatted recovery runs after Back; tests may replace them.
+  std::function<int(const FolderWalk&)> m_RunDataCopyPath;
+  std::function<int()> m_RunSavingSettings;
+  std::function<int()> m_RunAnalysisPage;
+  // Save Log: the dialog, then the writer; tests may replace the dialog's part.
+  std::function<bool(ViewDataInControls&)> m_StartSaveLog;
+
+  CFolderTreeCtrl* m_Tree = nullptr;
+  CColoredListCtrl* m_List = nullptr;
+  std::array<CHoverButton*, 5> m_Tools{};  // Save Log, Load Log, Search, Recover, Help
+  CHoverButton* m_BackButton = nullptr;
+  CHoverButton* m_SaveButton = nullptr;
+  wxStaticText* m_Status = nullptr;
+  CGradientProgressCtrl* m_Progress = nullptr;
+  wxStaticText* m_Hint = nullptr;
+  wxStaticText* m_PreviewCaption = nullptr;
+  wxWindow* m_PreviewArea = nullptr;
+
+  // True while any worker reading the lists runs (the tests wait for the page to settle).
+  bool Busy() const;
+  bool SortDescending() const { return m_SortDescending; }
+
+  void OnBack();
+  void OnSave();
+  void OnSaveLog();
+  void OnSaveLogEnded();
+  void OnSwitchToFormatted();
+  void SortByColumn(int column);
+  // The check box of list row changed to checked (from the list, or a test).
+  void OnRowChecked(long row, bool checked);
+  void RenameListRow(long row, const std::string& text);
+
+ protected:
+  void OnInitPage() override;
+  void OnCancel() override;  // Esc: the exit question
+  void OnCloseBox() override;
+  void OnHelp() override;
+
+ private:
+  // Tree hooks.
+  bool ClicksBlocked() override;
+  void ShowFolderContents(TreeItem item, uint32_t folderId) override;
+  void SelectFolderData(TreeItem item, uint32_t folderId) override;
+  void DeselectFolderData(TreeItem item, uint32_t folderId) override;
+  void CheckListRowsOfFolder(TreeItem item, uint32_t folderId) override;
+  void UncheckListRowsOfFolder(TreeItem item, uint32_t folderId) override;
+  void SetListItemNameById(TreeItem item, const std::string& name) override;
+  void ReportFillProgress(int percent) override;
+
+  wxMenuBar* CreateMenu133();
+  void LayOut();
+  void StartTreeFill();
+  void StartMarking(bool selected, TreeItem item);
+  void ShowWorking(const char* status);
+  void HideWorking();
+  void StopWorkers();
+  void UncheckUpwards(TreeItem from);
+  void OnListKeyDown(wxListEvent& event);
+  void OnListActivated(wxListEvent& event);
+
+  std::thread m_TreeFill;
+  std::thread m_ListFill;
+  std::thread m_Marking;
+  std::atomic<bool> m_StopListFill{false};
+  std::atomic<bool> m_StopMarking{false};
+  std::atomic<int> m_FillPercent{-1};
+  wxTimer m_FillTimer{this};
+  uint64_t m_ListGeneration = 0;
+  bool m_TreeFilling = false;
+  bool m_ListFilling = false;
+  bool m_MarkingRuns = false;
+  bool m_SavingLog = false;
+  bool m_ForceBack = false;
+  bool m_SortDescending = false;
+  bool m_LargeDesktop = false;
+  uint32_t m_CurrentFolderId = 0;
+};

@@ -1,0 +1,186 @@
+// The results page after a real deleted-data scan of the NTFS fixture, reached the way the
+// program reaches it (the analysis page hands over when its scan ends): the tree holds the
+// folders, the list the root's children with deleted rows marked, a header click sorts, a check
+// of the root marks every record, Save hands the checked tree over, a rename reaches the record,
+// and Back frees the lists.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PageTestFixture.h"
+#include "engine/records/ScanState.h"
+#include "pages/analysis/wx/RecoveryAnalysis.h"
+#include "pages/results/wx/ViewDataInControls.h"
+#include "platform/DeviceNamespace.h"
+#include "platform/TextCodec.h"
+#include "storage/SourceGlobals.h"
+#include "storage/VolumeGeometry.h"
+#include "widgets/wx/ColoredListCtrl.h"
+#include "widgets/wx/FolderTreeCtrl.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::Script;
+using guitest::WhenShown;
+using Page = ViewDataInControls;
+
+const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/ntfs/ntfs-c4096.img";
+
+class ResultsPageTest : public guitest::PageTest {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
+    StartPageEnvironment();
+    MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
+    g_CurrentDevice = 0;
+    g_BytesPerSector = 512;
+    g_SourceStartSector = 0;
+    g_SourceEndSector = static_cast<int64_t>(fs::file_size(kImage) / 512);
+    g_FileSystemName = FileSystemKind::Ntfs;
+    g_ScanState.recoveryMode = 1;
+    ASSERT_EQ(DetectVolumeGeometry(), 1);
+  }
+
+  static Page* Running() { return guitest::FindRunningPage<Page>(); }
+  // Acts on the page once its workers have ended.
+  static Script::Step WhenSettled(std::function<void(Page&)> what) {
+    return [what] {
+      Page* p = Running();
+      if (!p || p->Busy()) return false;
+      what(*p);
+      return true;
+    };
+  }
+
+  // A step that lets the page paint for a while, then saves a screenshot.
+  static Script::Step Screenshot(const std::string& name) {
+    auto ticks = std::make_shared<int>(0);
+    return [name, ticks] {
+      if (++*ticks < 10) return false;
+      guitest::SaveScreenshot(name);
+      return true;
+    };
+  }
+
+  // Runs the scan through the analysis page, which opens the results page at its end.
+  void RunScanToResults(Script& script) {
+    RecoveryAnalysis analysis;
+    analysis.DoModal();
+    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  }
+};
+
+std::vector<std::string> RowNames(Page& p) {
+  std::vector<std::string> names;
+  for (const ResultRow& r : p.m_List->Rows()) names.push_back(RowName(r));
+  return names;
+}
+
+bool Has(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+TEST_F(ResultsPageTest, ShowsSortsChecksSavesRenamesAndGoesBack) {
+  FolderWalk saved;
+  int saves = 0;
+  std::string typeOfOldDir;
+  bool sortedBySize = true;
+  size_t treeFolders = 0;
+  Script script({
+      // After a deleted-data scan the page tells where else to look.
+      Told(),
+      WhenSettled([&](Page& p) {
+        p.m_RunDataCopyPath = [&](const FolderWalk& walk) {
+          saved = walk;
+          ++saves;
+          return 1;
+        };
+        const FolderTreeModel& model = p.m_Tree->Model();
+        for (TreeItem c = model.FirstChild(model.RootItem()); c != kNoItem;
+             c = model.NextSibling(c))
+          ++treeFolders;
+        const auto names = RowNames(p);
+        EXPECT_TRUE(Has(names, "Docs"));
+        EXPECT_TRUE(Has(names, "resident.txt"));
+        EXPECT_TRUE(Has(names, "OldDir"));
+        for (const ResultRow& r : p.m_List->Rows())
+          if (RowName(r) == "OldDir")
+            typeOfOldDir = ColumnText(r, ListColumn::Type, FileSystemKind::Ntfs);
+      }),
+      Screenshot("results-page"),
+      WhenSettled([&](Page& p) {
+        // A click on the Size header: the first sorts descending.
+        wxListEvent click(wxEVT_LIST_COL_CLICK, p.m_List->GetId());
+        click.m_col = 2;
+        click.SetEventObject(p.m_List);
+        p.m_List->GetEventHandler()->ProcessEvent(click);
+        uint64_t last = UINT64_MAX;
+        for (const ResultRow& r : p.m_List->Rows()) {
+          const uint64_t size = r.file ? r.file->size : 0;
+          if (size > last) sortedBySize = false;
+          last = size;
+        }
+        // The root's check box, as a click on it gives it.
+        FolderTreeModel& m = p.m_Tree->Model();
+        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
+      }),
+      Screenshot("results-page-checked"),
+      WhenSettled([&](Page& p) {
+        p.OnSave();
+        // Rename the first file row.
+        for (size_t i = 0; i < p.m_List->Rows().size(); ++i)
+          if (p.m_List->Rows()[i].file) {
+            p.RenameListRow(static_cast<long>(i), "renamed.txt");
+            EXPECT_EQ(RowName(p.m_List->Rows()[i]), "renamed.txt");
+            break;
+          }
+        p.CallAfter([&p] { p.OnBack(); });
+      }),
+      Answer(wxID_OK),
+  });
+  RunScanToResults(script);
+
+  EXPECT_GT(treeFolders, 0u);
+  EXPECT_EQ(typeOfOldDir, "Deleted Folder");
+  EXPECT_TRUE(sortedBySize);
+  EXPECT_EQ(saves, 1);
+  ASSERT_FALSE(saved.folders.empty());
+  EXPECT_EQ(saved.folders.front().folderId, kNtfsRootId);
+  EXPECT_GT(saved.folders.size(), 1u);
+  ASSERT_EQ(m_Asked.size(), 1u);
+  EXPECT_EQ(m_Asked[0], "Do you want to go back to Previous Step.");
+  // Back freed both lists.
+  EXPECT_EQ(g_ScanState.fileList.head, nullptr);
+  EXPECT_EQ(g_ScanState.folderList.head, nullptr);
+}
+
+TEST_F(ResultsPageTest, CheckingTheRootMarksEveryRecordAndBackAnsweredNoKeepsThem) {
+  bool allMarked = true;
+  Script script({
+      Told(),
+      WhenSettled([](Page& p) {
+        FolderTreeModel& m = p.m_Tree->Model();
+        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
+      }),
+      WhenSettled([&](Page& p) {
+        for (const FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+          if (f->selected != 'y') allMarked = false;
+        for (const ResultRow& r : p.m_List->Rows())
+          if (!r.Checked()) allMarked = false;
+        p.CallAfter([&p] { p.OnBack(); });
+      }),
+      Answer(wxID_CANCEL),
+      WhenSettled([](Page& p) {
+        EXPECT_NE(g_ScanState.fileList.head, nullptr);
+        p.EndDialog(1);
+      }),
+  });
+  RunScanToResults(script);
+  EXPECT_TRUE(allMarked);
+}
+
+}  // namespace
