@@ -4,6 +4,7 @@
 #include "engine/records/ScanState.h"
 #include "engine/scanlog/ScanLogGlobals.h"
 #include "prompts/CopyGlobals.h"
+#include "prompts/ReplacePrompt.h"
 #include "saving/extract/CopyCounters.h"
 #include "saving/extract/FatFileCopy.h"
 #include "saving/imaging/ImageGlobals.h"
@@ -24,6 +25,7 @@ void ResetProgramState() {
   ResetDeviceHandleCache();
   ResetZeroFilledSectorCount();
   ResetCopyGlobals();
+  g_ReplaceChoice = 0;
   ResetCopyCounters();
   ResetFatCopySelector();
   ResetImageGlobals();

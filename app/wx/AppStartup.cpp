@@ -10,6 +10,7 @@
 #include "dialogs/wx/SectorsBadStatusAction.h"
 #include "widgets/LinkClick.h"
 #include "widgets/wx/BitmapFolder.h"
+#include "dialogs/wx/CopyQuestions.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "app/wx/WxShellLauncher.h"
 
@@ -17,6 +18,7 @@ void StartUpApplication() {
   wxInitAllImageHandlers();
   InitAppGlobals(DefaultBitmapFolder());
   InstallDialogPrompts(&NewSectorsBadStatusAction);
+  InstallCopyQuestions();
   InstallWxShellLauncher();
   SetLinkCommands({[] { ShowAboutDialog(); }, [] { OpenHelpWebPage(); }});
   InitSystemImageLists();
@@ -29,6 +31,7 @@ int RunRecoveryModePage() {
 
 void ShutDownApplication() {
   ShutdownDialogPrompts();
+  UninstallCopyQuestions();
   SetLinkCommands({});
   FreeSystemImageLists();
 }

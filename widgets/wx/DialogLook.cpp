@@ -96,14 +96,14 @@ CLookDialog::CLookDialog(wxWindow* parent, int widthDlu, int heightDlu, bool sta
 void CLookDialog::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   if (key == WXK_ESCAPE) {
-    if (IsModal()) EndModal(m_EscapeResult);
+    OnEscape();
     return;
   }
   if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
     if (auto* button = dynamic_cast<CHoverButton*>(FindFocus())) {
       button->Click();
-    } else if (IsModal()) {
-      EndModal(m_EnterResult);
+    } else {
+      OnEnterKey();
     }
     return;
   }
@@ -112,8 +112,16 @@ void CLookDialog::OnCharHook(wxKeyEvent& event) {
 
 void CLookDialog::OnClose(wxCloseEvent& event) {
   if (IsModal()) {
-    EndModal(m_EscapeResult);
+    OnEscape();
   } else {
     event.Skip();
   }
+}
+
+void CLookDialog::OnEscape() {
+  if (IsModal()) EndModal(m_EscapeResult);
+}
+
+void CLookDialog::OnEnterKey() {
+  if (IsModal()) EndModal(m_EnterResult);
 }

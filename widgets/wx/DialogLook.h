@@ -82,6 +82,10 @@ class CLookDialog : public wxDialog {
   wxRect Dlu(int x, int y, int width, int height) {
     return TemplateRect(this, {x, y, width, height});
   }
+  // Esc and the close box; by default they end the dialog with escapeResult.
+  virtual void OnEscape();
+  // Enter outside a hover button; by default it ends the dialog with enterResult.
+  virtual void OnEnterKey();
 
  private:
   void OnCharHook(wxKeyEvent& event);
