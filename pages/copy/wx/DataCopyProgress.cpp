@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include <wx/dcclient.h>
 #include <wx/statbox.h>
 
 #include "pages/copy/CopyTexts.h"
@@ -28,6 +29,14 @@ wxString FromUtf8(std::string_view text) {
 wxString FromUtf16(std::u16string_view text) {
   const std::string utf8 = Utf16ToUtf8(text);
   return wxString::FromUTF8(utf8.data(), utf8.size());
+}
+
+// A long name or folder loses its middle rather than its end.
+void SetFitted(wxControl* control, const wxString& text) {
+  wxClientDC dc(control);
+  dc.SetFont(control->GetFont());
+  control->SetLabel(
+      wxControl::Ellipsize(text, dc, wxELLIPSIZE_MIDDLE, control->GetClientSize().x));
 }
 
 int64_t Now() {
@@ -202,8 +211,8 @@ void DataCopyProgress::Refresh(bool texts) {
   if (copied != 0) m_OverallBar->SetPos(PercentOf(copied, m_Run.totals.byteTotal));
   if (!texts) return;
   if (nameChanged) {
-    m_FileName->SetLabel(FromUtf16(name));
-    if (!folder.empty()) m_FolderName->SetLabel(FromUtf16(folder));
+    SetFitted(m_FileName, FromUtf16(name));
+    if (!folder.empty()) SetFitted(m_FolderName, FromUtf16(folder));
   }
   m_Copied->SetLabel(FromUtf8(CopySizeText(copied)));
   if (const auto times = CopyTimeTexts(ElapsedSeconds(), copied, m_Run.totals.byteTotal)) {
