@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 
 #include "PageTestFixture.h"
 #include "dialogs/wx/CopyQuestions.h"
+#include "dialogs/wx/ErrorCopying.h"
 #include "dialogs/wx/FileReplaceOptions.h"
 #include "engine/records/ScanState.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
@@ -308,6 +310,38 @@ TEST_F(CopyPagesTest, ABrokenLogIsRefusedWithoutChangingTheSource) {
   EXPECT_EQ(m_Told[0], "Log file is not valid. Invalid seeking. .");
   EXPECT_EQ(g_SourceEndSector, end);
   EXPECT_EQ(g_LogLoaded.load(), 0);
+}
+
+TEST_F(CopyPagesTest, AFullTargetAsksTheCopyErrorQuestionAndSkipAllEndsNotCompleted) {
+  const fs::path target = m_Dir / "small";
+  fs::create_directories(target);
+  const std::string mount = "mount -t tmpfs -o size=256k tmpfs '" + target.string() + "' 2>/dev/null";
+  if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
+    GTEST_SKIP() << "mounting a small tmpfs needs root";
+  int errorQuestions = 0;
+  Script script({
+      Told(),
+      CheckAllAndSave(),
+      TypePathAndOk(target.string()),
+      Answer(wxID_OK),  // the free-space question: go on all the same
+      Shot<ErrorCopying>("copy-error-question"),
+      WhenShown<ErrorCopying>([] { return FindShownDialog<ErrorCopying>(); },
+                              [&](ErrorCopying& d) {
+                                ++errorQuestions;
+                                guitest::ClickButton(d, ErrorCopying::kIdSkipAll);
+                              }),
+      Told(),
+      BackToAnalysis(),
+      Answer(wxID_OK),
+  });
+  RunScan(script);
+  std::system(("umount '" + target.string() + "'").c_str());
+
+  EXPECT_EQ(errorQuestions, 1);
+  ASSERT_GE(m_Asked.size(), 1u);
+  EXPECT_EQ(m_Asked[0].rfind("Insufficient free space on destination drive. ", 0), 0u);
+  ASSERT_EQ(m_Told.size(), 2u);
+  EXPECT_EQ(m_Told[1], "Saving not completed successfully.");
 }
 
 }  // namespace
