@@ -2,7 +2,7 @@
 //
 //   scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 --mode deleted|formatted|partition
 //             [--start S] [--end E] [--bps N] [--save-log LOG] [--choose N [--save-results-log LOG]]
-//             [--extract DIR [--only-deleted] [--only-name NAME]]
+//             [--extract DIR [--only-deleted] [--only-name NAME]] [--save DIR]
 //   scan-dump --vdisk FILE --fs ... (the options of --image but --bps)
 //   scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] [--only-name NAME]]
 //
@@ -21,6 +21,9 @@
 // Paths run from the root with "/" separators; folders under "Lost" print as Lost/...; a record
 // whose parent chain does not reach the root prints "?<id>/" where the chain broke. Only the
 // folders of the chosen file system print, as the results page shows them.
+// --save DIR copies every found file as the results page's Save does: the results tree filled
+// from the folder list, every folder taken, and the copy walk over that snapshot under the
+// default saving settings; it prints the end text and exits 5 unless the copy was complete.
 // --extract DIR writes every found file (only the deleted ones with --only-deleted, only those
 // named NAME with --only-name) through the program's extraction to DIR/<path>; a file not written
 // whole is named on stderr (a copy error is answered Skip and shown as "copy error: skip") and the
@@ -61,6 +64,10 @@
 #include "storage/VolumeGeometry.h"
 #include "tests/tools/ExtractFound.h"
 #include "saving/ProgramState.h"
+#include "saving/copywalk/SaveData.h"
+#include "saving/extract/CopyCounters.h"
+#include "saving/settings/SettingsAdmission.h"
+#include "widgets/FolderTreeModel.h"
 
 namespace {
 
@@ -76,6 +83,7 @@ struct Options {
   std::string loadLog;
   std::string saveResultsLog;  // partition mode: the log saved after the second pass
   std::string extractDir;
+  std::string saveDir;
   bool onlyDeleted = false;
   std::string onlyName;
   int32_t choose = 0;  // partition mode: the file system of the second pass, 0 none
@@ -86,7 +94,7 @@ struct Options {
       stderr,
       "scan-dump: %s\nusage: scan-dump --image FILE --fs NTFS|FAT12|FAT16|FAT32 "
       "--mode deleted|formatted|partition [--start S] [--end E] [--bps N] [--save-log LOG]\n"
-      "       [--extract DIR [--only-deleted] [--only-name NAME]]\n"
+      "       [--extract DIR [--only-deleted] [--only-name NAME]] [--save DIR]\n"
       "       scan-dump --load-log LOG [--image FILE] [--extract DIR [--only-deleted] "
       "[--only-name NAME]]\n",
       why);
@@ -115,6 +123,8 @@ Options Parse(int argc, char** argv) {
       o.end = std::strtoll(value().c_str(), nullptr, 10);
     else if (a == "--extract")
       o.extractDir = value();
+    else if (a == "--save")
+      o.saveDir = value();
     else if (a == "--only-deleted")
       o.onlyDeleted = true;
     else if (a == "--only-name")
@@ -265,6 +275,33 @@ int SaveLogAfterScan(const std::string& path) {
   return SaveScanLog(path) ? 0 : 1;
 }
 
+int SaveEveryFile(const std::string& dir) {
+  g_TreeMode = 2;
+  FolderTreeModel model;
+  model.InitRoots(2, g_ScanState.recoveryMode, std::string());
+  uint32_t rootId = 0;
+  if (!FolderTreeModel::RootFolderId(rootId)) return 1;
+  model.BuildFolderTree(model.RootItem(), rootId);
+  const FolderWalk walk = model.TakeFolderWalk(1);
+  SizeTotals totals = SizeWalk(walk, [](const FileRecord& f) {
+    return AdmittedBySettings(f, g_ScanState.fileSystem);
+  });
+  g_CopiedBytes = 0;
+  g_CopiedFileCount = 0;
+  SaveDataRequest request;
+  request.walk = &walk;
+  request.targetPath = dir;
+  request.fileSystem = g_ScanState.fileSystem;
+  request.recordsAtLocator = g_FormattedMode.load() != 0 || g_PartitionMode.load() != 0;
+  CopyObserver observer;
+  const SaveDataOutcome outcome = SaveDataThread(request, observer);
+  const std::string_view end = SaveEndText(g_CopiedBytes.load(), totals.byteTotal, outcome);
+  std::fprintf(stderr, "saved %d files, %llu bytes: %.*s\n", totals.fileCount,
+               static_cast<unsigned long long>(g_CopiedBytes.load()), static_cast<int>(end.size()),
+               end.data());
+  return end == kSavingCompleted ? 0 : 5;
+}
+
 // What follows a scan that made the final lists: they are printed, saved as the results page saves
 // them and extracted, as asked.
 int AfterResults(const Options& o, ScanEnd end) {
@@ -275,6 +312,7 @@ int AfterResults(const Options& o, ScanEnd end) {
       extract_found::Extract(o.extractDir, FileSystemKindText(g_FileSystemName), o.onlyDeleted,
                              o.onlyName) != 0)
     return 4;
+  if (!o.saveDir.empty()) return SaveEveryFile(o.saveDir);
   return 0;
 }
 
