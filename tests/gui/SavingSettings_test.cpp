@@ -205,6 +205,9 @@ TEST_F(SavingSettingsTest, EditsTakeEffectAtOnceAndCancelPutsThemBack) {
         Choose(d.m_DateKind, 1);
         EXPECT_EQ(ComboShows(d),
                   (std::vector<std::string>{"01", "06", "2021", "30", "06", "2021"}));
+      }),
+      OnDialog([](Dialog& d) {
+        // Painted with the edits, then Esc, which cancels.
         guitest::SaveScreenshot("saving-settings-edited");
         guitest::PressKey(d, WXK_ESCAPE);
       }),

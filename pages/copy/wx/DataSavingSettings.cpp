@@ -53,7 +53,7 @@ std::u16string ToUtf16(const wxString& text) {
 }  // namespace
 
 DataSavingSettings::DataSavingSettings(wxWindow* parent)
-    : CLookDialog(parent, 246, 258, /*stayOnTop=*/false, /*enterResult=*/wxID_OK,
+    : CLookDialog(parent, 246, 282, /*stayOnTop=*/false, /*enterResult=*/wxID_OK,
                   /*escapeResult=*/wxID_CANCEL) {
   // Template 135: three sections, each under a dark band with its title in white.
   auto section = [this](int y, int id, const char* title) {
@@ -120,10 +120,10 @@ DataSavingSettings::DataSavingSettings(wxWindow* parent)
   const CaptionSpec captions[] = {
       {kIdDayCaption, "Day", 56}, {kIdMonthCaption, "Month", 100}, {kIdYearCaption, "Year", 144}};
   for (const CaptionSpec& c : captions) {
-    const wxRect r = Dlu(c.x + 2, 183, 40, 9);
+    const wxRect r = Dlu(c.x + 2, 188, 40, 9);
     new wxStaticText(this, c.id, c.text, r.GetPosition(), r.GetSize());
   }
-  const wxRect between = Dlu(16, 198, 38, 9);
+  const wxRect between = Dlu(16, 205, 38, 9);
   m_Between = new wxStaticText(this, kIdBetween, "Between ", between.GetPosition(),
                                between.GetSize());
   const int comboIds[kDateFieldCount] = {kIdFromDay, kIdFromMonth, kIdFromYear,
@@ -132,16 +132,16 @@ DataSavingSettings::DataSavingSettings(wxWindow* parent)
   const int comboWidth[3] = {40, 40, 52};
   for (size_t i = 0; i < kDateFieldCount; ++i) {
     const int column = static_cast<int>(i % 3);
-    const wxRect r = Dlu(comboX[column], i < 3 ? 194 : 214, comboWidth[column], 14);
+    const wxRect r = Dlu(comboX[column], i < 3 ? 198 : 224, comboWidth[column], 14);
     m_DateCombos[i] = new wxChoice(this, comboIds[i], r.GetPosition(), wxSize(r.GetWidth(), -1));
     for (const std::string& text : ComboTexts(static_cast<DateField>(i)))
       m_DateCombos[i]->Append(wxString::FromUTF8(text));
     m_DateCombos[i]->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { OnDateComboChange(); });
   }
 
-  const wxRect apply = Dlu(120, 236, 56, 18);
+  const wxRect apply = Dlu(120, 258, 56, 18);
   m_ApplyButton = new CHoverButton(this, wxID_OK, "&Apply", apply.GetPosition(), apply.GetSize());
-  const wxRect cancel = Dlu(182, 236, 56, 18);
+  const wxRect cancel = Dlu(182, 258, 56, 18);
   m_CancelButton =
       new CHoverButton(this, wxID_CANCEL, "Cancel", cancel.GetPosition(), cancel.GetSize());
   m_ApplyButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnOK(); });
