@@ -23,9 +23,9 @@ int32_t ClampPosition(int32_t position, DateField field) {
 // The combo positions that show a range in force: day and month one below their value, the year
 // counted from 1970, each kept inside its combo's entries.
 DatePositions PositionsOf(const DateRange& r) {
-  const int32_t values[kDateFieldCount] = {r.fromDay - 1,           r.fromMonth - 1,
-                                           r.fromYear - kFirstComboYear, r.toDay - 1,
-                                           r.toMonth - 1,           r.toYear - kFirstComboYear};
+  const int32_t values[kDateFieldCount] = {
+      r.fromDay - 1, r.fromMonth - 1, r.fromYear - kFirstComboYear,
+      r.toDay - 1,   r.toMonth - 1,   r.toYear - kFirstComboYear};
   DatePositions positions{};
   for (size_t i = 0; i < kDateFieldCount; ++i)
     positions[i] = ClampPosition(values[i], static_cast<DateField>(i));

@@ -99,8 +99,8 @@ void ExpectLaidOut(Dialog& d) {
     EXPECT_TRUE(client.Contains(a)) << controls[i]->GetId() << " " << controls[i]->GetLabel();
     for (size_t j = i + 1; j < controls.size(); ++j)
       EXPECT_FALSE(a.Intersects(controls[j]->GetRect()))
-          << controls[i]->GetId() << " " << controls[i]->GetLabel() << " / "
-          << controls[j]->GetId() << " " << controls[j]->GetLabel();
+          << controls[i]->GetId() << " " << controls[i]->GetLabel() << " / " << controls[j]->GetId()
+          << " " << controls[j]->GetLabel();
   }
 }
 
@@ -152,8 +152,8 @@ TEST_F(SavingSettingsTest, EditsTakeEffectAtOnceAndCancelPutsThemBack) {
         // White title text on the dark band, the dialog white below it.
         const wxColour band = guitest::PixelAt(screen, &d, wxPoint(2, 2));
         EXPECT_TRUE(guitest::Near(band, wxColour(0, 51, 102))) << band.GetAsString().utf8_string();
-        EXPECT_TRUE(guitest::Near(
-            guitest::PixelAt(screen, &d, wxPoint(4, d.GetClientSize().y - 3)), *wxWHITE, 2));
+        EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, &d, wxPoint(4, d.GetClientSize().y - 3)),
+                                  *wxWHITE, 2));
         EXPECT_EQ(d.m_DeletedTitle->GetForegroundColour(), *wxWHITE);
 
         TypeAndAdd(d, "docx");
@@ -250,7 +250,13 @@ TEST_F(SavingSettingsTest, ApplyKeepsTheEditsForTheNextCopy) {
     guitest::ClickButton(d, Dialog::kIdRemoveExtension);
     EXPECT_TRUE(g_ExtensionFilter.empty());
     EXPECT_FALSE(d.m_RemoveButton->IsEnabled());
-    TypeAndAdd(d, "JPG");
+    // Enter in the edit adds what was typed; it does not close the dialog.
+    d.m_ExtensionEdit->SetValue("JPG");
+    d.m_ExtensionEdit->SetFocus();
+    guitest::Pump(3);
+    guitest::PressKey(d, WXK_RETURN);
+    EXPECT_TRUE(d.IsModal());
+    EXPECT_EQ(ListShows(d), std::vector<std::string>{"JPG"});
     ChooseRadio(d, Dialog::kIdExcludeDeleted);
     // Modified from 15/03/2010 to 01/07/2011, then Apply.
     Choose(d.m_DateCombos[0], 14);

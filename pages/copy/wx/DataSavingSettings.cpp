@@ -26,7 +26,8 @@ wxString FromUtf16(const std::u16string& text) {
     const char32_t unit = text[i];
     if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] < 0xE000) {
-      wide.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00)));
+      wide.push_back(
+          static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00)));
       ++i;
     } else {
       wide.push_back(static_cast<wchar_t>(unit));
@@ -99,9 +100,8 @@ DataSavingSettings::DataSavingSettings(wxWindow* parent)
   m_RemoveButton =
       new wxButton(this, kIdRemoveExtension, "<<", remove.GetPosition(), remove.GetSize());
   const wxRect list = Dlu(146, 82, 84, 50);
-  m_ExtensionList =
-      new wxListBox(this, kIdExtensionList, list.GetPosition(), list.GetSize(), 0, nullptr,
-                    wxLB_SINGLE | wxLB_NEEDED_SB);
+  m_ExtensionList = new wxListBox(this, kIdExtensionList, list.GetPosition(), list.GetSize(), 0,
+                                  nullptr, wxLB_SINGLE | wxLB_NEEDED_SB);
   m_AddButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnAddExtension(); });
   m_RemoveButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnRemoveExtension(); });
 
@@ -124,8 +124,8 @@ DataSavingSettings::DataSavingSettings(wxWindow* parent)
     new wxStaticText(this, c.id, c.text, r.GetPosition(), r.GetSize());
   }
   const wxRect between = Dlu(16, 205, 38, 9);
-  m_Between = new wxStaticText(this, kIdBetween, "Between ", between.GetPosition(),
-                               between.GetSize());
+  m_Between =
+      new wxStaticText(this, kIdBetween, "Between ", between.GetPosition(), between.GetSize());
   const int comboIds[kDateFieldCount] = {kIdFromDay, kIdFromMonth, kIdFromYear,
                                          kIdToDay,   kIdToMonth,   kIdToYear};
   const int comboX[3] = {56, 100, 144};

@@ -50,8 +50,9 @@ TEST_F(SettingsFormTest, AddingAnExtensionChecksInTheDialogsOrder) {
     std::vector<std::string> after;
   };
   std::vector<std::u16string> full;
-  for (int i = 0; i < 100; ++i) full.push_back(u"e" + std::u16string(1, char16_t(u'A' + i % 26)) +
-                                               std::u16string(1, char16_t(u'a' + i / 26)));
+  for (int i = 0; i < 100; ++i)
+    full.push_back(u"e" + std::u16string(1, char16_t(u'A' + i % 26)) +
+                   std::u16string(1, char16_t(u'a' + i / 26)));
   const std::string tooLong = "Extension should not exceed more than 4 characters.";
   const std::string dot =
       "Do not include \".\" (DOT) in extension. Enter extensions like this : tmp,html,bak etc..";
@@ -60,20 +61,32 @@ TEST_F(SettingsFormTest, AddingAnExtensionChecksInTheDialogsOrder) {
   const Case cases[] = {
       {"newest on top", {u"docx"}, u"jpg", ExtensionAdd::Added, "", {"jpg", "docx"}},
       {"duplicate test is exact", {u"jpg"}, u"JPG", ExtensionAdd::Added, "", {"JPG", "jpg"}},
-      {"same text refused", {u"jpg"}, u"jpg", ExtensionAdd::Duplicate,
-       "This extension already exist. Enter different extension.", {"jpg"}},
+      {"same text refused",
+       {u"jpg"},
+       u"jpg",
+       ExtensionAdd::Duplicate,
+       "This extension already exist. Enter different extension.",
+       {"jpg"}},
       {"six characters fit", {}, u"backup", ExtensionAdd::Added, "", {"backup"}},
       {"seven do not", {}, u"backups", ExtensionAdd::TooLong, tooLong.c_str(), {}},
       {"length before blank", {}, u" abcdefg", ExtensionAdd::TooLong, tooLong.c_str(), {}},
-      {"leading blank", {}, u" ab", ExtensionAdd::LeadingBlank,
-       "Extension should not contain blank space.", {}},
+      {"leading blank",
+       {},
+       u" ab",
+       ExtensionAdd::LeadingBlank,
+       "Extension should not contain blank space.",
+       {}},
       {"blank inside", {}, u"a b", ExtensionAdd::Added, "", {"a b"}},
       {"empty does nothing", {u"jpg"}, u"", ExtensionAdd::Empty, "", {"jpg"}},
       {"dot", {}, u".jpg", ExtensionAdd::HasDot, dot.c_str(), {}},
       {"dot before star", {}, u"*.j", ExtensionAdd::HasDot, dot.c_str(), {}},
       {"star", {}, u"j*g", ExtensionAdd::HasStar, star.c_str(), {}},
-      {"longer than the edit holds", {}, std::u16string(60, u'x'), ExtensionAdd::TooLong,
-       tooLong.c_str(), {}},
+      {"longer than the edit holds",
+       {},
+       std::u16string(60, u'x'),
+       ExtensionAdd::TooLong,
+       tooLong.c_str(),
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
