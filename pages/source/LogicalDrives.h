@@ -12,11 +12,11 @@
 #include <vector>
 
 struct LogicalDrive {
-  char letter = 0;          // 'C' to 'Z'
-  std::string label;        // the volume label, empty when it has none
-  std::string fileSystem;   // the mount's type as the system names it ("vfat", "ntfs3", ...)
+  char letter = 0;         // 'C' to 'Z'
+  std::string label;       // the volume label, empty when it has none
+  std::string fileSystem;  // the mount's type as the system names it ("vfat", "ntfs3", ...)
   uint64_t capacityBytes = 0;
-  uint64_t freeBytes = 0;   // every free byte, whoever may use it
+  uint64_t freeBytes = 0;  // every free byte, whoever may use it
 };
 
 // "Label (C:)", or "Local Disk (C:)" when the label is empty.

@@ -93,7 +93,7 @@ SourceNextStep CheckSourceNext(const SourceRangeInput& range, bool (*canOpen)(),
   if (g_SourceName == kDiskImageText) return Refuse(kSelectDiskImageText);
   if (!SetDevicePathFromSelection())
     return Refuse(StartsWithNoCase(g_SourceName, "Disk") ? kSelectPhysicalDiskText
-                                                          : kSelectLogicalDriveText);
+                                                         : kSelectLogicalDriveText);
   if (!canOpen) canOpen = SourceCanBeOpened;
   if (!detect) detect = DetectVolumeGeometry;
 

@@ -35,8 +35,8 @@ enum class SourceNextStep {
 };
 
 struct SourceRangeInput {
-  std::string start;  // the start edit's text
-  std::string end;    // the end edit's text
+  std::string start;    // the start edit's text
+  std::string end;      // the end edit's text
   int fileSystem = -1;  // the combo's selection, -1 for none
 };
 

@@ -112,7 +112,8 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
     g_DiskImageSource = 0;
     // Each disk's table is read in its own sector size.
     g_BytesPerSector = node.bytesPerSector;
-    m_Tree.EnumDiskPartitions(d, 0, true, node.sizeBytes / static_cast<uint64_t>(node.bytesPerSector));
+    m_Tree.EnumDiskPartitions(d, 0, true,
+                              node.sizeBytes / static_cast<uint64_t>(node.bytesPerSector));
     RecordPartitionNodes(d);
     m_Tree.Expand(item);
   }
@@ -223,15 +224,17 @@ void SourceSelection::LogicalDriveStep(const SourceNode& node) {
   g_VirtualDiskMode = 0;
   // The drive's own sector size before its boot sector is read.
   DiskGeometry geometry;
-  if (QueryDriveGeometry(DrivePath(node.letter), geometry) && IsValidSectorSize(geometry.bytesPerSector))
+  if (QueryDriveGeometry(DrivePath(node.letter), geometry) &&
+      IsValidSectorSize(geometry.bytesPerSector))
     g_BytesPerSector = static_cast<int32_t>(geometry.bytesPerSector);
-  const uint64_t sectors =
-      geometry.sizeBytes / static_cast<uint64_t>(g_BytesPerSector);
+  const uint64_t sectors = geometry.sizeBytes / static_cast<uint64_t>(g_BytesPerSector);
   m_Tree.EnumDiskPartitions(0, 0, false, sectors);
   const DiskPartitions& block = g_DiskPartitions[0];
   if (block.count > 0) {
-    g_SourceStartSector = static_cast<int64_t>(std::min<uint64_t>(block.entries[0].startSector, kMaxSourceSector));
-    g_SourceEndSector = static_cast<int64_t>(std::min<uint64_t>(block.entries[0].endSector, kMaxSourceSector));
+    g_SourceStartSector =
+        static_cast<int64_t>(std::min<uint64_t>(block.entries[0].startSector, kMaxSourceSector));
+    g_SourceEndSector =
+        static_cast<int64_t>(std::min<uint64_t>(block.entries[0].endSector, kMaxSourceSector));
     g_FileSystemName = block.names[0];
   } else {
     // Not a file system the program reads: Next asks for a partition type.
@@ -337,7 +340,8 @@ bool SourceSelection::SetUpImage(TreeItem item, const std::string& folder) {
     if (!error) total += size;
   }
   // The entry takes the first free number, so an image never shares a number with a disk.
-  const int entry = AddDiskImageGeometry(kDiskImageText, total, static_cast<uint32_t>(bytesPerSector));
+  const int entry =
+      AddDiskImageGeometry(kDiskImageText, total, static_cast<uint32_t>(bytesPerSector));
   if (entry < 0 || entry >= kPartitionDiskCount) {
     NoSource("");
     return false;

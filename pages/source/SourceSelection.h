@@ -49,9 +49,9 @@ struct SourceNode {
   char letter = 0;          // logical drive
   std::string imageFolder;  // disk image: the folder holding its pieces
   int32_t bytesPerSector = 512;
-  bool multiFile = false;   // disk image in more than one piece
-  uint64_t sizeBytes = 0;   // disk or image length
-  bool ready = true;        // false: an image node whose pieces could not be taken
+  bool multiFile = false;  // disk image in more than one piece
+  uint64_t sizeBytes = 0;  // disk or image length
+  bool ready = true;       // false: an image node whose pieces could not be taken
 };
 
 class SourceSelection : public FolderTreeHooks {

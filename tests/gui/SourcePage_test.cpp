@@ -135,19 +135,18 @@ TEST_F(SourcePageTest, ListsSourcesShowsAPartitionAndNextSaysWhatIsMissing) {
         ClickNode(p, Node(p, disks, "Disk0"));
         EXPECT_EQ(p.PanelTexts()[0], "Physical Disk Number : 0");
         EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Partition 2",
-                                                             "Partition 3", "Partition 4"}));
+                                                            "Partition 3", "Partition 4"}));
       }),
       Next(),
       Told(),
       OnPage([](DeletedFilesRecovery& p) {
         const TreeItem disks = Node(p, Node(p, kNoItem, "This PC"), "Physical Disks");
         ClickNode(p, Node(p, Node(p, disks, "Disk0"), "Partition - 2 ( NTFS )"));
-        EXPECT_EQ(p.PanelTexts(),
-                  (std::vector<std::string>{"Partition Type   : NTFS", "Start Sector     : 75776",
-                                            "End Sector       : 92160",
-                                            "Partition Size   : 8.0 MB"}));
+        EXPECT_EQ(p.PanelTexts(), (std::vector<std::string>{
+                                      "Partition Type   : NTFS", "Start Sector     : 75776",
+                                      "End Sector       : 92160", "Partition Size   : 8.0 MB"}));
         EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Selected Partition 2",
-                                                             "Partition 3", "Partition 4"}));
+                                                            "Partition 3", "Partition 4"}));
       }),
       OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-partition"); }),
       Next(),
@@ -157,7 +156,8 @@ TEST_F(SourcePageTest, ListsSourcesShowsAPartitionAndNextSaysWhatIsMissing) {
         EXPECT_NE(Node(p, kNoItem, "This PC"), kNoItem);
       }),
       OnPage([](DeletedFilesRecovery& p) {
-        ClickNode(p, Node(p, Node(p, Node(p, kNoItem, "This PC"), "Logical Drives"), "System (C:)"));
+        ClickNode(p,
+                  Node(p, Node(p, Node(p, kNoItem, "This PC"), "Logical Drives"), "System (C:)"));
         EXPECT_EQ(p.PanelTexts()[0], "Volume Name : System");
         EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Used Space", "Free Space"}));
       }),
@@ -166,14 +166,15 @@ TEST_F(SourcePageTest, ListsSourcesShowsAPartitionAndNextSaysWhatIsMissing) {
   DeletedFilesRecovery page(Drives());
   page.m_RunAnalysisPage = [&] {
     handedOver.push_back("analysis " + std::to_string(g_SourceStartSector) + " " +
-                         std::to_string(g_SourceEndSector) + " " + std::string(CurrentDevicePath()));
+                         std::to_string(g_SourceEndSector) + " " +
+                         std::string(CurrentDevicePath()));
     return 2;
   };
   EXPECT_EQ(page.DoModal(), DeletedFilesRecovery::kIdBack);
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-  EXPECT_EQ(m_Told, (std::vector<std::string>{"Please select Logical Drive.",
-                                              "Please select Physical Disk.",
-                                              "Select partition type"}));
+  EXPECT_EQ(m_Told,
+            (std::vector<std::string>{"Please select Logical Drive.",
+                                      "Please select Physical Disk.", "Select partition type"}));
   EXPECT_EQ(handedOver, std::vector<std::string>{"analysis 75776 92160 \\\\.\\PhysicalDrive0"});
   EXPECT_EQ(g_SourceName, "");
   EXPECT_TRUE(m_Exits.empty());
@@ -221,7 +222,9 @@ TEST_F(SourcePageTest, ADiskImageFolderInTheRangeModeFillsTheRangeAndSearches) {
       Back(),
   });
   DeletedFilesRecovery page(Drives());
-  page.m_ChooseImageFolder = [this] { return std::optional<std::string>((m_Dir / "image").string()); };
+  page.m_ChooseImageFolder = [this] {
+    return std::optional<std::string>((m_Dir / "image").string());
+  };
   page.m_RunAnalysisPage = [&] {
     handedOver.push_back("analysis " + std::to_string(g_SourceStartSector) + " " +
                          std::to_string(g_DiskImageSource) + " " +
@@ -234,9 +237,9 @@ TEST_F(SourcePageTest, ADiskImageFolderInTheRangeModeFillsTheRangeAndSearches) {
   };
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-  EXPECT_EQ(m_Told,
-            (std::vector<std::string>{"End lSectorNoRead should be bigger than start lSectorNoRead.",
-                                      "Select partition type.", "Please select Disk Image."}));
+  EXPECT_EQ(m_Told, (std::vector<std::string>{
+                        "End lSectorNoRead should be bigger than start lSectorNoRead.",
+                        "Select partition type.", "Please select Disk Image."}));
   EXPECT_EQ(handedOver, (std::vector<std::string>{"analysis 94208 1 FAT16", "found file systems"}));
 }
 
@@ -245,7 +248,8 @@ TEST_F(SourcePageTest, ALoopDeviceIsAPhysicalDisk) {
   const fs::path copy = m_Dir / "loop.img";
   fs::copy_file(kDisk, copy);
   std::string loop;
-  if (FILE* out = popen(("losetup -P -r -f --show '" + copy.string() + "' 2>/dev/null").c_str(), "r")) {
+  if (FILE* out =
+          popen(("losetup -P -r -f --show '" + copy.string() + "' 2>/dev/null").c_str(), "r")) {
     char line[128] = {};
     if (fgets(line, sizeof line, out)) loop = line;
     pclose(out);
@@ -281,7 +285,8 @@ TEST_F(SourcePageTest, ALoopDeviceIsAPhysicalDisk) {
   });
   DeletedFilesRecovery page(Drives());
   page.m_RunAnalysisPage = [&] {
-    handedOver.push_back(std::string(CurrentDevicePath()) + " " + std::to_string(g_SourceStartSector));
+    handedOver.push_back(std::string(CurrentDevicePath()) + " " +
+                         std::to_string(g_SourceStartSector));
     return 2;
   };
   page.DoModal();

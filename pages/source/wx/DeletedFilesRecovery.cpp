@@ -50,12 +50,16 @@ wxMenuBar* DeletedFilesRecovery::CreateMenu133() {
     const char* text;
     bool enabled;
   };
-  const Item data[] = {{32774, "&Formatted Data Recovery", false}, {32790, "&Recover Selected", false},
-                       {32782, "Recovery F&ilter", false},         {32776, "&Save Log", false},
-                       {kMenuLoadLog, "&Load Log", true},           {32791, "&Search Data", false},
-                       {32793, "R&ename Data", false},              {kMenuExit, "E&xit", true}};
-  const Item view[] = {{32783, "Large I&cons", false}, {59411, "&Details", false},
-                       {59408, "&Small Icons", false}};
+  const Item data[] = {{32774, "&Formatted Data Recovery", false},
+                       {32790, "&Recover Selected", false},
+                       {32782, "Recovery F&ilter", false},
+                       {32776, "&Save Log", false},
+                       {kMenuLoadLog, "&Load Log", true},
+                       {32791, "&Search Data", false},
+                       {32793, "R&ename Data", false},
+                       {kMenuExit, "E&xit", true}};
+  const Item view[] = {
+      {32783, "Large I&cons", false}, {59411, "&Details", false}, {59408, "&Small Icons", false}};
   const Item help[] = {{kMenuViewHelp, "&View Help", true}, {kMenuAbout, "&About", true}};
   auto* bar = new wxMenuBar;
   const auto menu = [bar](const auto& items, const char* title) {
@@ -120,10 +124,14 @@ DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drive
   m_BackButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBack(); });
   m_Tools[0]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
   m_SelectRange->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnSelectRange(); });
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnCancel(); }, WxCommandId(kMenuExit));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
-  Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
-  Bind(wxEVT_MENU, [](wxCommandEvent&) {}, WxCommandId(kMenuLoadLog));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnCancel(); }, WxCommandId(kMenuExit));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) {}, WxCommandId(kMenuLoadLog));
   client->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     LayOut();
     event.Skip();
@@ -159,8 +167,8 @@ void DeletedFilesRecovery::OnInitPage() {
     const char* tip;
     bool enabled;
   };
-  const bool loadLog = g_ScanState.recoveryMode != kRawDataRecovery &&
-                       g_ScanState.recoveryMode != kCreateDiskImage;
+  const bool loadLog =
+      g_ScanState.recoveryMode != kRawDataRecovery && g_ScanState.recoveryMode != kCreateDiskImage;
   const Tool tools[5] = {{"\\Help-tbar.bmp", "Help", true},
                          {"\\Load-Recovery-tbar.bmp", "Load log", loadLog},
                          {"\\Save-Recovery-tbar.bmp", "Save Log", false},
@@ -375,10 +383,13 @@ void DeletedFilesRecovery::LayOut() {
   const int buttonsTop = PlaceBackNext(m_BackButton, m_NextButton, client);
   const int bottom = buttonsTop - 16;
 
+  // In the range modes the range group sits below the tree, so the chart keeps its height.
+  const int rowHeight = std::max(30, m_StartEdit->GetBestSize().y + 8);
+  const int rangeHeight = IsRangeMode() ? 4 * rowHeight + 10 : 0;
   const int treeWidth = std::max(220, client.x * 2 / 5);
-  m_Tree->SetSize(kMargin, top, treeWidth, std::max(60, bottom - top));
+  m_Tree->SetSize(kMargin, top, treeWidth, std::max(60, bottom - top - rangeHeight));
 
-  // The panel, the chart below it, and the range group at the bottom in the range modes.
+  // The panel and the chart below it.
   const int left = kMargin + treeWidth + 24;
   const int width = std::max(160, client.x - kMargin - left);
   const bool large = client.x > 2000 && client.y > 1200;
@@ -392,29 +403,28 @@ void DeletedFilesRecovery::LayOut() {
     y += lineHeight;
   }
   y = top + 5 * lineHeight + 6;  // room for the longest panel, whatever is shown now
-  int rangeHeight = 0;
-  const int rowHeight = std::max(30, m_StartEdit->GetBestSize().y + 8);
-  if (IsRangeMode()) rangeHeight = 4 * rowHeight + 10;
-  const int chartHeight = std::max(120, bottom - rangeHeight - y);
+  const int chartHeight = std::max(120, bottom - y);
   m_Chart->SetSize(left, y, width, chartHeight);
   const int pie = std::min(chartHeight - 50, width / 2 - 20);
   m_Chart->SetPieRect(wxRect(16, 40, std::max(40, pie), std::max(40, pie) * 3 / 4));
   m_Chart->SetLegendRect(wxRect(std::max(40, pie) + 40, 40, std::max(80, width - pie - 60),
                                 std::max(40, chartHeight - 56)));
   if (IsRangeMode()) {
-    int ry = y + chartHeight + 10;
-    m_SelectRange->SetSize(left, ry, -1, -1);
+    const int rangeLeft = kMargin;
+    int ry = bottom - rangeHeight + 14;
+    m_SelectRange->SetSize(rangeLeft, ry, -1, -1);
     ry += rowHeight;
     int captionWidth = 0;
     for (CLabel* c : {m_StartCaption, m_EndCaption, m_FsCaption})
       captionWidth = std::max(captionWidth, c->GetBestSize().x);
-    const int fieldLeft = left + captionWidth + 12;
-    const int fieldWidth = std::min(260, std::max(120, left + width - fieldLeft));
-    const int drop = std::max(0, (m_StartEdit->GetBestSize().y - m_StartCaption->GetBestSize().y) / 2);
+    const int fieldLeft = rangeLeft + captionWidth + 12;
+    const int fieldWidth = std::min(260, std::max(120, rangeLeft + treeWidth - fieldLeft));
+    const int drop =
+        std::max(0, (m_StartEdit->GetBestSize().y - m_StartCaption->GetBestSize().y) / 2);
     const std::array<std::pair<CLabel*, wxWindow*>, 3> rows = {
         {{m_StartCaption, m_StartEdit}, {m_EndCaption, m_EndEdit}, {m_FsCaption, m_FileSystem}}};
     for (const auto& [caption, field] : rows) {
-      caption->SetSize(left, ry + drop, captionWidth, caption->GetBestSize().y);
+      caption->SetSize(rangeLeft, ry + drop, captionWidth, caption->GetBestSize().y);
       field->SetSize(fieldLeft, ry, fieldWidth, -1);
       ry += rowHeight;
     }

@@ -61,21 +61,21 @@ class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
   // The disk-image choosers; tests may replace them.
   std::function<std::optional<std::string>()> m_ChooseImageFolder;
   std::function<std::optional<std::string>()> m_ChooseImageFile;
-  // The device and boot-sector checks of Next; tests may replace them.
+  // Whether the chosen source opens, as Next checks it; tests may replace it.
   bool (*m_CanOpenSource)() = SourceCanBeOpened;
 
   CFolderTreeCtrl* m_Tree = nullptr;
   CPieChartWnd* m_Chart = nullptr;
   CLabel* m_Heading = nullptr;
   std::array<wxStaticText*, 6> m_PanelLines{};  // 1192, 1195, 1197 ... 1202 as used
-  CLabel* m_StartCaption = nullptr;    // 1208
-  CLabel* m_EndCaption = nullptr;      // 1209
-  CLabel* m_FsCaption = nullptr;       // 1210
-  wxTextCtrl* m_StartEdit = nullptr;   // 1029
-  wxTextCtrl* m_EndEdit = nullptr;     // 1030
-  wxChoice* m_FileSystem = nullptr;    // 1268
-  wxCheckBox* m_SelectRange = nullptr; // 1267
-  std::array<CHoverButton*, 5> m_Tools{};  // Help, Load log, Save Log, Settings, Search
+  CLabel* m_StartCaption = nullptr;             // 1208
+  CLabel* m_EndCaption = nullptr;               // 1209
+  CLabel* m_FsCaption = nullptr;                // 1210
+  wxTextCtrl* m_StartEdit = nullptr;            // 1029
+  wxTextCtrl* m_EndEdit = nullptr;              // 1030
+  wxChoice* m_FileSystem = nullptr;             // 1268
+  wxCheckBox* m_SelectRange = nullptr;          // 1267
+  std::array<CHoverButton*, 5> m_Tools{};       // Help, Load log, Save Log, Settings, Search
   CHoverButton* m_NextButton = nullptr;
   CHoverButton* m_BackButton = nullptr;
 

@@ -11,15 +11,23 @@
 
 namespace {
 
-bool Opens() { return true; }
-bool NeverOpens() { return false; }
-int Detects() { return 1; }
-int NeverDetects() { return 0; }
+bool Opens() {
+  return true;
+}
+bool NeverOpens() {
+  return false;
+}
+int Detects() {
+  return 1;
+}
+int NeverDetects() {
+  return 0;
+}
 
 class SourceNextTest : public source_test::SourceTest {
  protected:
   void Mode(int32_t mode) {
-    ApplyModeButton(*ValuesOfModeButton(mode == kDeletedDataRecovery    ? kIdDeletedButton
+    ApplyModeButton(*ValuesOfModeButton(mode == kDeletedDataRecovery     ? kIdDeletedButton
                                         : mode == kPartitionDataRecovery ? kIdPartitionButton
                                                                          : kIdCreateImageButton));
   }
@@ -118,7 +126,9 @@ TEST_F(SourceNextTest, RangeModesReadTheEditsAndTheCombo) {
       {kPartitionDataRecovery, {"-5", "100", 2}, kStartNotValidText, SourceNextStep::Refused},
       {kPartitionDataRecovery, {"", "100", 2}, kStartNotValidText, SourceNextStep::Refused},
       {kPartitionDataRecovery, {"10", "1e3", 2}, kEndNotValidText, SourceNextStep::Refused},
-      {kPartitionDataRecovery, {"10", "999999999999999999999", 2}, kEndNotValidText,
+      {kPartitionDataRecovery,
+       {"10", "999999999999999999999", 2},
+       kEndNotValidText,
        SourceNextStep::Refused},
       {kPartitionDataRecovery, {"100", "100", 2}, kRangeEndAfterStartText, SourceNextStep::Refused},
       {kPartitionDataRecovery, {"100", "200", 3}, kRangePartitionTypeText, SourceNextStep::Refused},

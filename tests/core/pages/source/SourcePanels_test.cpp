@@ -13,18 +13,18 @@ TEST(SourcePanels, LinesOfEachPanel) {
   disk.model = "QEMU HARDDISK";
   disk.mediaType = "Fixed hard disk media";
   disk.sizeBytes = 3ull << 30;
-  EXPECT_EQ(DiskInfoLines(2, disk),
-            (std::vector<std::string>{"Physical Disk Number : 2", "Model   : QEMU HARDDISK",
-                                      "Media Type   : Fixed hard disk media",
-                                      "Disk Size  : 3.0 GB"}));
+  EXPECT_EQ(
+      DiskInfoLines(2, disk),
+      (std::vector<std::string>{"Physical Disk Number : 2", "Model   : QEMU HARDDISK",
+                                "Media Type   : Fixed hard disk media", "Disk Size  : 3.0 GB"}));
   EXPECT_EQ(PartitionInfoLines(FileSystemKind::Ntfs, 2048, 2048 + 16384, 512),
             (std::vector<std::string>{"Partition Type   : NTFS", "Start Sector     : 2048",
                                       "End Sector       : 18432", "Partition Size   : 8.0 MB"}));
   LogicalDrive drive{'D', "Data", "vfat", 10ull << 20, 4ull << 20};
-  EXPECT_EQ(VolumeInfoLines(drive, "FAT32"),
-            (std::vector<std::string>{"Volume Name : Data", "File System : FAT32",
-                                      "Capacity : 10.0 MB", "Used Space : 6.0 MB",
-                                      "Free Space : 4.0 MB"}));
+  EXPECT_EQ(
+      VolumeInfoLines(drive, "FAT32"),
+      (std::vector<std::string>{"Volume Name : Data", "File System : FAT32", "Capacity : 10.0 MB",
+                                "Used Space : 6.0 MB", "Free Space : 4.0 MB"}));
   // 2022-03-07 was a Monday; 2000-02-29 a Tuesday; the date is the one in UTC.
   EXPECT_EQ(ImageFileTimesLines(1646611200, 951782400 + 86399, 0),
             (std::vector<std::string>{"Created : Monday, March 7, 2022",
@@ -63,8 +63,8 @@ TEST(SourcePanels, ChartPieces) {
 TEST(LogicalDrives, NodeTextsAndLetters) {
   EXPECT_EQ(LogicalDriveNodeText({'C', "Data", "", 0, 0}), "Data (C:)");
   EXPECT_EQ(LogicalDriveNodeText({'D', "", "", 0, 0}), "Local Disk (D:)");
-  const std::pair<const char*, char> letters[] = {
-      {"Data (C:)", 'C'}, {"x (e:)", 'E'}, {"(B:)", 0}, {"Disk0", 0}, {"C:)", 0}, {"", 0}};
+  const std::pair<const char*, char> letters[] = {{"Data (C:)", 'C'}, {"x (e:)", 'E'}, {"(B:)", 0},
+                                                  {"Disk0", 0},       {"C:)", 0},      {"", 0}};
   for (const auto& [text, letter] : letters) EXPECT_EQ(DriveLetterOfNodeText(text), letter) << text;
 }
 

@@ -101,8 +101,9 @@ TEST_F(SourceSelectionTest, EachPhysicalNodeWritesItsGlobals) {
 TEST_F(SourceSelectionTest, AWholeDiskIsImagedFromSectorZeroAndScannedFrom63) {
   MapDeviceToFile("\\\\.\\PhysicalDrive0", kMbrDisk);
   m_Tree.SetHooks(&m_Selection);
-  for (auto [mode, start] : {std::pair{kDeletedDataRecovery, 63}, std::pair{kPartitionDataRecovery, 63},
-                             std::pair{kCreateDiskImage, 0}}) {
+  for (auto [mode, start] :
+       {std::pair{kDeletedDataRecovery, 63}, std::pair{kPartitionDataRecovery, 63},
+        std::pair{kCreateDiskImage, 0}}) {
     List(mode);
     Click(Child(m_Tree.RootItem(), "Disk0"));
     EXPECT_EQ(g_SourceStartSector, start) << "mode " << mode;
@@ -142,11 +143,25 @@ TEST_F(SourceSelectionTest, DiskImageFoldersAreTheirOwnDisks) {
     uint64_t sectors;
     std::vector<std::string> partitions;
   } const cases[] = {
-      {"one piece", MakeImageFolder("one", kMbrDisk, 0), 512, 0, mbrSectors,
-       {"Partition - 1 ( FAT32 )", "Partition - 2 ( NTFS )", "Partition - 3 ( FAT16 )", "Partition - 4 ( FAT16 )"}},
-      {"two pieces", MakeImageFolder("two", kMbrDisk, 32 << 20), 512, 1, mbrSectors,
-       {"Partition - 1 ( FAT32 )", "Partition - 2 ( NTFS )", "Partition - 3 ( FAT16 )", "Partition - 4 ( FAT16 )"}},
-      {"4096-byte sectors", MakeImageFolder("k4", kMbr4kDisk, 0, 4096), 4096, 0, mbr4kSectors,
+      {"one piece",
+       MakeImageFolder("one", kMbrDisk, 0),
+       512,
+       0,
+       mbrSectors,
+       {"Partition - 1 ( FAT32 )", "Partition - 2 ( NTFS )", "Partition - 3 ( FAT16 )",
+        "Partition - 4 ( FAT16 )"}},
+      {"two pieces",
+       MakeImageFolder("two", kMbrDisk, 32 << 20),
+       512,
+       1,
+       mbrSectors,
+       {"Partition - 1 ( FAT32 )", "Partition - 2 ( NTFS )", "Partition - 3 ( FAT16 )",
+        "Partition - 4 ( FAT16 )"}},
+      {"4096-byte sectors",
+       MakeImageFolder("k4", kMbr4kDisk, 0, 4096),
+       4096,
+       0,
+       mbr4kSectors,
        {"Partition - 1 ( FAT16 )", "Partition - 2 ( NTFS )"}},
   };
   m_Tree.SetHooks(&m_Selection);
