@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <vector>
 
 #include "PageTestUtil.h"
@@ -10,9 +13,11 @@
 #include "pages/ModeGlobals.h"
 #include "dialogs/wx/AboutDlg.h"
 #include "pages/mode/wx/RecoveryMode.h"
-#include "pages/source/wx/SourcePagePlaceholder.h"
+#include "pages/source/wx/DeletedFilesRecovery.h"
 #include "engine/records/ScanState.h"
+#include "platform/DeviceNamespace.h"
 #include "platform/ExitProcess.h"
+#include "platform/RegistryStore.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "widgets/wx/HoverButton.h"
 #include "widgets/wx/Label.h"
@@ -28,11 +33,19 @@ class ModePageTest : public testing::Test {
   void SetUp() override {
     guitest::UseBuildBitmaps();
     InitAppGlobals(MERROWIND_BUILD_BITMAP_DIR);
+    // The source page lists disks into a geometry store: one of the test's own, with no disks.
+    m_Dir = std::filesystem::temp_directory_path() / ("mw-mode-page-" + std::to_string(getpid()));
+    std::filesystem::create_directories(m_Dir / "sys");
+    SetRegistryFolder((m_Dir / "config").string());
+    SetSysBlockRoot((m_Dir / "sys").string());
     ResetModeGlobals();
     InstallDialogPrompts(nullptr);
     m_PreviousExit = SetExitHook([this](int code) { m_Exits.push_back(code); });
   }
   void TearDown() override {
+    SetRegistryFolder("");
+    SetSysBlockRoot("");
+    std::filesystem::remove_all(m_Dir);
     SetExitHook(m_PreviousExit);
     ShutdownDialogPrompts();
     SetUserPrompts(nullptr);
@@ -41,8 +54,8 @@ class ModePageTest : public testing::Test {
   }
 
   static CRecoveryMode* ModePage() { return guitest::FindRunningPage<CRecoveryMode>(); }
-  static CSourcePagePlaceholder* SourcePage() {
-    return guitest::FindRunningPage<CSourcePagePlaceholder>();
+  static DeletedFilesRecovery* SourcePage() {
+    return guitest::FindRunningPage<DeletedFilesRecovery>();
   }
   static ViewQuestionMsg* Question() { return guitest::FindShownDialog<ViewQuestionMsg>(); }
 
@@ -53,6 +66,7 @@ class ModePageTest : public testing::Test {
 
   std::vector<int> m_Exits;
   std::function<void(int)> m_PreviousExit;
+  std::filesystem::path m_Dir;
 };
 
 TEST_F(ModePageTest, ShowsTitleHeadingButtonsAndMenu) {
@@ -116,7 +130,7 @@ TEST_F(ModePageTest, EachModeButtonRecordsTheModeRunsTheSourcePageAndComesBack) 
       button->CallAfter([button] { button->Click(); });
     }));
     steps.push_back(
-        WhenShown<CSourcePagePlaceholder>(SourcePage, [e, &seen](CSourcePagePlaceholder& source) {
+        WhenShown<DeletedFilesRecovery>(SourcePage, [e, &seen](DeletedFilesRecovery& source) {
           EXPECT_EQ(g_ScanState.recoveryMode, e.mode) << e.suffix;
           EXPECT_EQ(g_ScanState.partitionStyle, e.style) << e.suffix;
           EXPECT_EQ(g_FormattedMode.load(), e.formatted) << e.suffix;
@@ -128,8 +142,8 @@ TEST_F(ModePageTest, EachModeButtonRecordsTheModeRunsTheSourcePageAndComesBack) 
               EXPECT_FALSE(w->IsShown()) << e.suffix;
             }
           }
-          if (seen++ == 0) guitest::SaveScreenshot("source-page-placeholder");
-          guitest::ClickButton(source, wxID_BACKWARD);
+          if (seen++ == 0) guitest::SaveScreenshot("source-page-from-mode-page");
+          guitest::ClickButton(source, DeletedFilesRecovery::kIdBack);
         }));
   }
   steps.push_back(WhenShown<CRecoveryMode>(ModePage, [](CRecoveryMode& page) {

@@ -1,0 +1,298 @@
+// The source page through its controls: the tree lists "This PC" with its groups, a click on a
+// partition of a fixture disk shows its panel and chart, Next says what is missing in order and
+// hands over to the next page, a disk image folder becomes a source, the range modes read their
+// edits, and a loop device over a fixture disk is listed as a physical disk.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/textctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "PageTestFixture.h"
+#include "engine/records/ScanState.h"
+#include "pages/ModeGlobals.h"
+#include "pages/source/SourceNames.h"
+#include "pages/source/wx/DeletedFilesRecovery.h"
+#include "platform/DeviceNamespace.h"
+#include "platform/LinuxDisks.h"
+#include "platform/RegistryStore.h"
+#include "storage/SourceGlobals.h"
+#include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/Label.h"
+#include "widgets/wx/PieChartWnd.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::Script;
+using guitest::WhenShown;
+
+const std::string kDisk = std::string(MERROWIND_FIXTURE_DIR) + "/disks/mbr.img";
+
+class SourcePageTest : public guitest::PageTest {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kDisk)) GTEST_SKIP() << "fixture " << kDisk << " not built";
+    StartPageEnvironment();
+    ResetSourceNames();
+    m_Dir = fs::temp_directory_path() / ("mw-source-page-" + std::to_string(getpid()));
+    fs::remove_all(m_Dir);
+    fs::create_directories(m_Dir / "sys");
+    SetSysBlockRoot((m_Dir / "sys").string());
+    SetRegistryFolder((m_Dir / "config").string());
+  }
+  void TearDown() override {
+    SetRegistryFolder("");
+    SetSysBlockRoot("");
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    ResetSourceNames();
+    PageTest::TearDown();
+  }
+  void Mode(int id) { ApplyModeButton(*ValuesOfModeButton(id)); }
+  static std::unique_ptr<DriveCatalogue> Drives() {
+    return std::make_unique<FixedDriveCatalogue>(
+        std::vector<LogicalDrive>{{'C', "System", "ext4", 40ull << 30, 12ull << 30}});
+  }
+
+  static DeletedFilesRecovery* Running() {
+    return guitest::FindRunningPage<DeletedFilesRecovery>();
+  }
+  static Script::Step OnPage(std::function<void(DeletedFilesRecovery&)> what) {
+    return WhenShown<DeletedFilesRecovery>(Running, [what](DeletedFilesRecovery& p) { what(p); });
+  }
+  static Script::Step Next() {
+    return OnPage([](DeletedFilesRecovery& p) {
+      p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
+    });
+  }
+  static Script::Step Back() {
+    return OnPage([](DeletedFilesRecovery& p) {
+      p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+    });
+  }
+  // The node below parent (the root when kNoItem) with that text.
+  static TreeItem Node(DeletedFilesRecovery& p, TreeItem parent, const std::string& text) {
+    const FolderTreeModel& m = p.m_Tree->Model();
+    for (TreeItem c = parent == kNoItem ? m.ThisPcItem() : m.FirstChild(parent); c != kNoItem;
+         c = m.NextSibling(c))
+      if (m.Text(c) == text) return c;
+    return kNoItem;
+  }
+  // A click on the node's label through the tree's own mouse handler.
+  static void ClickNode(DeletedFilesRecovery& p, TreeItem item) {
+    ASSERT_NE(item, kNoItem);
+    CFolderTreeCtrl* tree = p.m_Tree;
+    const wxTreeItemId id = tree->ShowItem(item);
+    tree->EnsureVisible(id);
+    wxRect rect;
+    ASSERT_TRUE(tree->GetBoundingRect(id, rect, true));
+    wxMouseEvent down(wxEVT_LEFT_DOWN);
+    down.SetPosition(wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2));
+    down.SetEventObject(tree);
+    tree->GetEventHandler()->ProcessEvent(down);
+    tree->SelectItem(id);
+  }
+  static std::vector<std::string> ChartLabels(DeletedFilesRecovery& p) {
+    std::vector<std::string> labels;
+    for (const auto& [key, piece] : p.m_Chart->Chart().Pieces()) labels.push_back(piece->label);
+    return labels;
+  }
+
+  fs::path m_Dir;
+};
+
+TEST_F(SourcePageTest, ListsSourcesShowsAPartitionAndNextSaysWhatIsMissing) {
+  MapDeviceToFile("\\\\.\\PhysicalDrive0", kDisk);
+  Mode(kIdDeletedButton);
+  std::vector<std::string> handedOver;
+  Script script({
+      OnPage([](DeletedFilesRecovery& p) {
+        EXPECT_EQ(p.GetTitle(), "Software Dovrane Merrowind - Deleted Data Recovery");
+        EXPECT_EQ(p.m_Heading->GetLabel(),
+                  "Select Disk/Image from which you want to recover your data");
+        const TreeItem pc = Node(p, kNoItem, "This PC");
+        ASSERT_NE(pc, kNoItem);
+        for (const char* group : {"Physical Disks", "Logical Drives", "Disk Image"})
+          EXPECT_NE(Node(p, pc, group), kNoItem) << group;
+        EXPECT_NE(Node(p, Node(p, pc, "Logical Drives"), "System (C:)"), kNoItem);
+        EXPECT_FALSE(p.m_StartEdit->IsShown());
+      }),
+      Next(),
+      Told(),
+      OnPage([](DeletedFilesRecovery& p) {
+        ClickNode(p, Node(p, Node(p, kNoItem, "This PC"), "Physical Disks"));
+      }),
+      Next(),
+      Told(),
+      OnPage([](DeletedFilesRecovery& p) {
+        const TreeItem disks = Node(p, Node(p, kNoItem, "This PC"), "Physical Disks");
+        ClickNode(p, Node(p, disks, "Disk0"));
+        EXPECT_EQ(p.PanelTexts()[0], "Physical Disk Number : 0");
+        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Partition 2",
+                                                            "Partition 3", "Partition 4"}));
+      }),
+      Next(),
+      Told(),
+      OnPage([](DeletedFilesRecovery& p) {
+        const TreeItem disks = Node(p, Node(p, kNoItem, "This PC"), "Physical Disks");
+        ClickNode(p, Node(p, Node(p, disks, "Disk0"), "Partition - 2 ( NTFS )"));
+        EXPECT_EQ(p.PanelTexts(), (std::vector<std::string>{
+                                      "Partition Type   : NTFS", "Start Sector     : 75776",
+                                      "End Sector       : 92160", "Partition Size   : 8.0 MB"}));
+        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Selected Partition 2",
+                                                            "Partition 3", "Partition 4"}));
+      }),
+      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-partition"); }),
+      Next(),
+      OnPage([](DeletedFilesRecovery& p) {
+        // Back from the analysis page: the same page, the tree as it was.
+        EXPECT_EQ(g_TreeMode.load(), 1);
+        EXPECT_NE(Node(p, kNoItem, "This PC"), kNoItem);
+      }),
+      OnPage([](DeletedFilesRecovery& p) {
+        ClickNode(p,
+                  Node(p, Node(p, Node(p, kNoItem, "This PC"), "Logical Drives"), "System (C:)"));
+        EXPECT_EQ(p.PanelTexts()[0], "Volume Name : System");
+        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Used Space", "Free Space"}));
+      }),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.m_RunAnalysisPage = [&] {
+    handedOver.push_back("analysis " + std::to_string(g_SourceStartSector) + " " +
+                         std::to_string(g_SourceEndSector) + " " +
+                         std::string(CurrentDevicePath()));
+    return 2;
+  };
+  EXPECT_EQ(page.DoModal(), DeletedFilesRecovery::kIdBack);
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(m_Told,
+            (std::vector<std::string>{"Please select Logical Drive.",
+                                      "Please select Physical Disk.", "Select partition type"}));
+  EXPECT_EQ(handedOver, std::vector<std::string>{"analysis 75776 92160 \\\\.\\PhysicalDrive0"});
+  EXPECT_EQ(g_SourceName, "");
+  EXPECT_TRUE(m_Exits.empty());
+}
+
+TEST_F(SourcePageTest, ADiskImageFolderInTheRangeModeFillsTheRangeAndSearches) {
+  Mode(kIdPartitionButton);
+  fs::create_directories(m_Dir / "image");
+  fs::create_symlink(kDisk, m_Dir / "image" / "DiskImage0.dmg");
+  std::vector<std::string> handedOver;
+  Script script({
+      OnPage([](DeletedFilesRecovery& p) {
+        EXPECT_EQ(p.GetTitle(), "Software Dovrane Merrowind - Partition Data Recovery");
+        EXPECT_TRUE(p.m_StartEdit->IsShown());
+        EXPECT_FALSE(p.m_StartEdit->IsEnabled());
+        ClickNode(p, Node(p, Node(p, kNoItem, "This PC"), "Disk Image"));
+      }),
+      OnPage([this](DeletedFilesRecovery& p) {
+        const TreeItem image = Node(p, Node(p, Node(p, kNoItem, "This PC"), "Disk Image"),
+                                    (m_Dir / "image" / "DiskImage0.dmg").string());
+        ASSERT_NE(image, kNoItem);
+        ClickNode(p, Node(p, image, "Partition - 3 ( FAT16 )"));
+        EXPECT_EQ(p.m_StartEdit->GetValue(), "94208");
+        EXPECT_EQ(p.m_EndEdit->GetValue(), "102400");
+        EXPECT_EQ(p.m_FileSystem->GetStringSelection(), "FAT16");
+        p.m_SelectRange->SetValue(true);
+        p.OnSelectRange();
+        EXPECT_TRUE(p.m_StartEdit->IsEnabled());
+        p.m_EndEdit->SetValue("94208");
+      }),
+      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-image-range"); }),
+      Next(),
+      Told(),
+      OnPage([](DeletedFilesRecovery& p) {
+        p.m_EndEdit->SetValue("102400");
+        p.m_FileSystem->SetSelection(3);
+      }),
+      Next(),
+      Told(),
+      OnPage([](DeletedFilesRecovery& p) { p.m_FileSystem->SetSelection(0); }),
+      Next(),
+      // Until the image is clicked again, Next asks for it.
+      Next(),
+      Told(),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.m_ChooseImageFolder = [this] {
+    return std::optional<std::string>((m_Dir / "image").string());
+  };
+  page.m_RunAnalysisPage = [&] {
+    handedOver.push_back("analysis " + std::to_string(g_SourceStartSector) + " " +
+                         std::to_string(g_DiskImageSource) + " " +
+                         std::string(FileSystemKindText(g_FileSystemName)));
+    return 2;
+  };
+  page.m_RunFoundFileSystemsPage = [&] {
+    handedOver.push_back("found file systems");
+    return 2;
+  };
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(m_Told, (std::vector<std::string>{
+                        "End lSectorNoRead should be bigger than start lSectorNoRead.",
+                        "Select partition type.", "Please select Disk Image."}));
+  EXPECT_EQ(handedOver, (std::vector<std::string>{"analysis 94208 1 FAT16", "found file systems"}));
+}
+
+TEST_F(SourcePageTest, ALoopDeviceIsAPhysicalDisk) {
+  if (geteuid() != 0) GTEST_SKIP() << "loop devices need root";
+  const fs::path copy = m_Dir / "loop.img";
+  fs::copy_file(kDisk, copy);
+  std::string loop;
+  if (FILE* out =
+          popen(("losetup -P -r -f --show '" + copy.string() + "' 2>/dev/null").c_str(), "r")) {
+    char line[128] = {};
+    if (fgets(line, sizeof line, out)) loop = line;
+    pclose(out);
+  }
+  while (!loop.empty() && (loop.back() == '\n' || loop.back() == ' ')) loop.pop_back();
+  if (loop.empty()) GTEST_SKIP() << "losetup could not attach a loop device here";
+  struct Detach {
+    std::string loop;
+    ~Detach() { (void)std::system(("losetup -d " + loop).c_str()); }
+  } detach{loop};
+  SetSysBlockRoot("");
+  const auto disks = ListWholeDisks("/sys/block");
+  const std::string name = fs::path(loop).filename().string();
+  int number = -1;
+  for (size_t i = 0; i < disks.size(); ++i)
+    if (disks[i] == name) number = static_cast<int>(i);
+  if (number < 0) GTEST_SKIP() << name << " is not among the first ten disks";
+  const std::string diskNode = "Disk" + std::to_string(number);
+  Mode(kIdDeletedButton);
+  std::vector<std::string> handedOver;
+  Script script({
+      OnPage([&](DeletedFilesRecovery& p) {
+        const TreeItem disk =
+            Node(p, Node(p, Node(p, kNoItem, "This PC"), "Physical Disks"), diskNode);
+        ASSERT_NE(disk, kNoItem);
+        ClickNode(p, Node(p, disk, "Partition - 1 ( FAT32 )"));
+        EXPECT_EQ(p.PanelTexts()[0], "Partition Type   : FAT32");
+        EXPECT_EQ(ChartLabels(p)[0], "Selected Partition 1");
+      }),
+      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-loop-device"); }),
+      Next(),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.m_RunAnalysisPage = [&] {
+    handedOver.push_back(std::string(CurrentDevicePath()) + " " +
+                         std::to_string(g_SourceStartSector));
+    return 2;
+  };
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(handedOver,
+            std::vector<std::string>{"\\\\.\\PhysicalDrive" + std::to_string(number) + " 2048"});
+}
+
+}  // namespace
