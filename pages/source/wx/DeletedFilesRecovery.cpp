@@ -19,6 +19,7 @@
 #include "pages/ModePageLayout.h"
 #include "pages/PageFlow.h"
 #include "pages/source/SourceNames.h"
+#include "pages/source/wx/LoadScanLog.h"
 #include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
 #include "storage/GeometryStore.h"
@@ -130,12 +131,19 @@ DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drive
       wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
   Bind(
       wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
+  m_Tools[1]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnLoadLog(); });
   Bind(
-      wxEVT_MENU, [](wxCommandEvent&) {}, WxCommandId(kMenuLoadLog));
+      wxEVT_MENU, [this](wxCommandEvent&) { OnLoadLog(); }, WxCommandId(kMenuLoadLog));
   client->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     LayOut();
     event.Skip();
   });
+}
+
+void DeletedFilesRecovery::OnLoadLog() {
+  LoadScanLog(this, m_ChooseLogFile);
+  SetTitle(wxString::FromUTF8(g_AppTitle));
+  Refresh();
 }
 
 DeletedFilesRecovery::~DeletedFilesRecovery() {

@@ -61,6 +61,8 @@ class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
   // The disk-image choosers; tests may replace them.
   std::function<std::optional<std::string>()> m_ChooseImageFolder;
   std::function<std::optional<std::string>()> m_ChooseImageFile;
+  // The Load Log file dialog; tests may replace it (see LoadScanLog).
+  std::function<bool(std::string&)> m_ChooseLogFile;
   // Whether the chosen source opens, as Next checks it; tests may replace it.
   bool (*m_CanOpenSource)() = SourceCanBeOpened;
 
@@ -85,6 +87,7 @@ class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
   void OnOK();
   void OnBack();
   void OnSelectRange();
+  void OnLoadLog();
   // The lines the panel shows now, in order.
   std::vector<std::string> PanelTexts() const;
 
