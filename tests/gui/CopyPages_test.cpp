@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "PageTestFixture.h"
+#include "SavedFiles.h"
 #include "dialogs/wx/CopyQuestions.h"
 #include "dialogs/wx/ErrorCopying.h"
 #include "dialogs/wx/FileReplaceOptions.h"
@@ -50,26 +51,8 @@ using Results = ViewDataInControls;
 
 const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/ntfs/ntfs-c4096.img";
 
-// The bytes the fixture builder wrote for a tag: 16-byte lines naming the tag and the line.
-std::string FixtureContents(const std::string& tag, size_t size) {
-  std::string t = tag.substr(0, 6);
-  t.resize(6, '.');
-  std::string data;
-  char line[32];
-  for (size_t i = 0; data.size() < size; ++i) {
-    std::snprintf(line, sizeof line, "%08zx\r\n", i);
-    data += t + line;
-  }
-  data.resize(size);
-  return data;
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+using guitest::FixtureContents;
+using guitest::ReadAll;
 
 class CopyPagesTest : public guitest::PageTest {
  protected:

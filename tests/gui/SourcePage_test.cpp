@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PageTestFixture.h"
+#include "SourceTreeSteps.h"
 #include "engine/records/ScanState.h"
 #include "pages/ModeGlobals.h"
 #include "pages/source/SourceNames.h"
@@ -76,28 +77,10 @@ class SourcePageTest : public guitest::PageTest {
       p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
     });
   }
-  // The node below parent (the root when kNoItem) with that text.
   static TreeItem Node(DeletedFilesRecovery& p, TreeItem parent, const std::string& text) {
-    const FolderTreeModel& m = p.m_Tree->Model();
-    for (TreeItem c = parent == kNoItem ? m.ThisPcItem() : m.FirstChild(parent); c != kNoItem;
-         c = m.NextSibling(c))
-      if (m.Text(c) == text) return c;
-    return kNoItem;
+    return guitest::SourceNode(p, parent, text);
   }
-  // A click on the node's label through the tree's own mouse handler.
-  static void ClickNode(DeletedFilesRecovery& p, TreeItem item) {
-    ASSERT_NE(item, kNoItem);
-    CFolderTreeCtrl* tree = p.m_Tree;
-    const wxTreeItemId id = tree->ShowItem(item);
-    tree->EnsureVisible(id);
-    wxRect rect;
-    ASSERT_TRUE(tree->GetBoundingRect(id, rect, true));
-    wxMouseEvent down(wxEVT_LEFT_DOWN);
-    down.SetPosition(wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2));
-    down.SetEventObject(tree);
-    tree->GetEventHandler()->ProcessEvent(down);
-    tree->SelectItem(id);
-  }
+  static void ClickNode(DeletedFilesRecovery& p, TreeItem item) { guitest::ClickSourceNode(p, item); }
   static std::vector<std::string> ChartLabels(DeletedFilesRecovery& p) {
     std::vector<std::string> labels;
     for (const auto& [key, piece] : p.m_Chart->Chart().Pieces()) labels.push_back(piece->label);

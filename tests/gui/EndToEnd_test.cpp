@@ -1,0 +1,217 @@
+// The whole program as a person runs it, on the end-to-end fixture disk (an MBR disk with a FAT32
+// and an NTFS partition holding present and deleted files and folders): the mode page, the source
+// page with the disk image folder chosen through the folder dialog, a partition, Next, the scan
+// on the analysis page, the results page, the root checked, Save to a new folder, the copy page
+// and its end text, then Back through every page to the mode page. The saved tree holds the bytes
+// the fixture builder wrote and their modification times. Screenshots of each page are kept.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wx/textctrl.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "PageTestFixture.h"
+#include "SavedFiles.h"
+#include "SourceTreeSteps.h"
+#include "dialogs/wx/CopyQuestions.h"
+#include "pages/copy/wx/DataCopyPath.h"
+#include "pages/mode/wx/RecoveryMode.h"
+#include "pages/results/wx/ViewDataInControls.h"
+#include "pages/source/SourceNames.h"
+#include "pages/source/wx/DeletedFilesRecovery.h"
+#include "platform/DeviceNamespace.h"
+#include "platform/RegistryStore.h"
+#include "widgets/FolderTreeModel.h"
+#include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/HoverButton.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::FindShownDialog;
+using guitest::FixtureContents;
+using guitest::ReadAll;
+using guitest::Script;
+using guitest::WhenShown;
+
+const std::string kDisk = std::string(MERROWIND_FIXTURE_DIR) + "/e2e/disk.img";
+
+constexpr int kDeletedButton = 0;  // the mode page's buttons: deleted, formatted, partition, image
+
+int64_t Utc(int year, int month, int day, int hour, int minute, int second) {
+  std::tm t{};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  return ::timegm(&t);
+}
+
+// One saved file: where the copy puts it, the fixture tag and size of its bytes, its time.
+struct SavedFile {
+  std::string path;
+  std::string tag;
+  size_t size;
+  int64_t modified;
+};
+
+struct Road {
+  const char* name;        // of the screenshots
+  const char* partition;   // the node chosen below the image
+  std::vector<SavedFile> files;
+};
+
+const int64_t kFileTime = Utc(2021, 3, 4, 5, 6, 8);
+const int64_t kOldTime = Utc(2019, 5, 6, 7, 8, 10);
+
+const Road kRoads[] = {
+    {"ntfs",
+     "Partition - 2 ( NTFS )",
+     {{"notes.txt", "keep1", 1500, kFileTime},
+      {"Photos/2020/beach.jpg", "keep2", 70000, kFileTime},
+      {"Photos/index.txt", "keep3", 300, kFileTime},
+      {"Photos/lost.jpg", "gone1", 5000, kFileTime},
+      {"report.doc", "gone2", 40000, kFileTime},
+      {"Old/first.txt", "gone3", 900, kOldTime},
+      {"Old/Inner/second.bin", "gone4", 12000, kOldTime}}},
+    // A deleted FAT entry has lost the first letter of its name.
+    {"fat32",
+     "Partition - 1 ( FAT32 )",
+     {{"notes.txt", "keep1", 1500, kFileTime},
+      {"Photos/2020/beach.jpg", "keep2", 70000, kFileTime},
+      {"Photos/index.txt", "keep3", 300, kFileTime},
+      {"Photos/_ost.jpg", "gone1", 5000, kFileTime},
+      {"_eport.doc", "gone2", 40000, kFileTime},
+      {"Old/_irst.txt", "gone3", 900, kOldTime},
+      {"Old/Inner/_econd.bin", "gone4", 12000, kOldTime}}},
+};
+
+class EndToEndTest : public guitest::PageTest, public testing::WithParamInterface<Road> {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kDisk)) GTEST_SKIP() << "fixture " << kDisk << " not built";
+    StartPageEnvironment();
+    InstallCopyQuestions();
+    ResetSourceNames();
+    m_Dir = fs::temp_directory_path() / ("mw-e2e-" + std::to_string(::getpid()));
+    fs::remove_all(m_Dir);
+    fs::create_directories(m_Dir / "sys");
+    fs::create_directories(m_Dir / "image");
+    fs::create_symlink(kDisk, m_Dir / "image" / "DiskImage0.dmg");
+    // No physical disks and a geometry store of the test's own: the disk comes as an image.
+    SetSysBlockRoot((m_Dir / "sys").string());
+    SetRegistryFolder((m_Dir / "config").string());
+  }
+  void TearDown() override {
+    SetRegistryFolder("");
+    SetSysBlockRoot("");
+    UninstallCopyQuestions();
+    ResetSourceNames();
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    PageTest::TearDown();
+  }
+
+  template <class T>
+  static Script::Step On(std::function<void(T&)> what) {
+    return WhenShown<T>([] { return guitest::FindRunningPage<T>(); }, what);
+  }
+  template <class T>
+  static Script::Step Shot(const std::string& name) {
+    auto ticks = std::make_shared<int>(0);
+    return [name, ticks] {
+      T* w = guitest::FindRunningPage<T>();
+      if (!w || ++*ticks < 12) return false;
+      guitest::SaveScreenshot(name);
+      return true;
+    };
+  }
+  // The results page once its tree and list are filled.
+  static Script::Step OnResults(std::function<void(ViewDataInControls&)> what) {
+    return [what] {
+      auto* p = guitest::FindRunningPage<ViewDataInControls>();
+      if (!p || p->Busy()) return false;
+      what(*p);
+      return true;
+    };
+  }
+  fs::path m_Dir;
+};
+
+TEST_P(EndToEndTest, DeletedDataRecoveryFromTheModePageToTheSavedFiles) {
+  const Road& road = GetParam();
+  const std::string shot = std::string("e2e-") + road.name + "-";
+  const fs::path image = m_Dir / "image";
+  const fs::path target = m_Dir / "recovered" / road.name;
+  Script script({
+      On<CRecoveryMode>([&](CRecoveryMode& p) {
+        guitest::SaveScreenshot(shot + "mode-page");
+        CHoverButton* deleted = p.m_ModeButtons[kDeletedButton];
+        deleted->CallAfter([deleted] { deleted->Click(); });
+      }),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        // The click on "Disk Image" asks for the image's folder. (The toolkit's folder dialog
+        // takes a folder only from a person's click on its own button, so the answer is given
+        // here.)
+        p.m_ChooseImageFolder = [&] { return std::optional<std::string>(image.string()); };
+        guitest::ClickSourceNode(
+            p, guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image"));
+      }),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        const TreeItem group =
+            guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image");
+        const TreeItem disk = guitest::SourceNode(p, group, (image / "DiskImage0.dmg").string());
+        ASSERT_NE(disk, kNoItem);
+        guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, road.partition));
+      }),
+      Shot<DeletedFilesRecovery>(shot + "source-page"),
+      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
+      }),
+      Told(),  // the results page's hint after a deleted-data scan
+      Shot<ViewDataInControls>(shot + "results-page"),
+      OnResults([](ViewDataInControls& p) {
+        FolderTreeModel& m = p.m_Tree->Model();
+        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
+        p.CallAfter([&p] { p.OnSave(); });
+      }),
+      WhenShown<DataCopyPath>([] { return FindShownDialog<DataCopyPath>(); },
+                              [&](DataCopyPath& d) {
+                                d.m_PathEdit->SetValue(wxString::FromUTF8(target.string()));
+                                d.CallAfter([&d] { d.OnOK(); });
+                              }),
+      Told(),  // the end text
+      OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+      Answer(wxID_OK),
+      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+      }),
+      On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }),
+  });
+  CRecoveryMode modePage;
+  modePage.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+
+  ASSERT_EQ(m_Told.size(), 2u);
+  EXPECT_EQ(m_Told[1], "Saving completed successfully.");
+  for (const SavedFile& f : road.files) {
+    const fs::path saved = target / f.path;
+    EXPECT_EQ(ReadAll(saved), FixtureContents(f.tag, f.size)) << f.path;
+    struct stat st {};
+    ASSERT_EQ(::stat(saved.c_str(), &st), 0) << f.path;
+    EXPECT_EQ(st.st_mtime, f.modified) << f.path;
+  }
+  EXPECT_TRUE(m_Exits.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, EndToEndTest, testing::ValuesIn(kRoads),
+                         [](const testing::TestParamInfo<Road>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
