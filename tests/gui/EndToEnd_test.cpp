@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wx/choice.h>
 #include <wx/textctrl.h>
 
 #include <ctime>
+#include <fstream>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "SourceTreeSteps.h"
 #include "dialogs/wx/CopyQuestions.h"
 #include "pages/copy/wx/DataCopyPath.h"
+#include "pages/foundfs/wx/ExhaustiveDisplayPartitionInformation.h"
 #include "pages/mode/wx/RecoveryMode.h"
 #include "pages/results/wx/ViewDataInControls.h"
 #include "pages/source/SourceNames.h"
@@ -41,6 +44,7 @@ using guitest::WhenShown;
 const std::string kDisk = std::string(MERROWIND_FIXTURE_DIR) + "/e2e/disk.img";
 
 constexpr int kDeletedButton = 0;  // the mode page's buttons: deleted, formatted, partition, image
+constexpr int kPartitionButton = 2;
 
 int64_t Utc(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
@@ -213,5 +217,79 @@ INSTANTIATE_TEST_SUITE_P(Volumes, EndToEndTest, testing::ValuesIn(kRoads),
                          [](const testing::TestParamInfo<Road>& info) {
                            return std::string(info.param.name);
                          });
+
+// The same disk with its partition table wiped: Partition Data Recovery searches the whole disk,
+// lists the file systems it found, and the NTFS one scanned gives the same files.
+TEST_F(EndToEndTest, PartitionDataRecoveryOnADiskWithoutItsPartitionTable) {
+  const fs::path image = m_Dir / "wiped";
+  fs::create_directories(image);
+  fs::copy_file(kDisk, image / "DiskImage0.dmg");
+  {
+    std::fstream disk(image / "DiskImage0.dmg", std::ios::in | std::ios::out | std::ios::binary);
+    const std::string zeros(512, '\0');
+    disk.write(zeros.data(), zeros.size());
+  }
+  const fs::path target = m_Dir / "recovered" / "partition";
+  using FoundPage = ExhaustiveDisplayPartitionInformation;
+  std::string foundFirst;
+  Script script({
+      On<CRecoveryMode>([](CRecoveryMode& p) {
+        CHoverButton* partition = p.m_ModeButtons[kPartitionButton];
+        partition->CallAfter([partition] { partition->Click(); });
+      }),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        p.m_ChooseImageFolder = [&] { return std::optional<std::string>(image.string()); };
+        guitest::ClickSourceNode(
+            p, guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image"));
+      }),
+      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+        p.m_FileSystem->SetStringSelection("NTFS");
+        guitest::SaveScreenshot("e2e-partition-source-page");
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
+      }),
+      On<FoundPage>([&](FoundPage& p) {
+        const FolderTreeModel& m = p.m_Tree->Model();
+        foundFirst = m.Text(m.FirstChild(m.RootItem()));
+        guitest::SaveScreenshot("e2e-partition-found-file-systems");
+        p.CallAfter([&p] { guitest::ClickButton(p, FoundPage::kIdNext); });
+      }),
+      Shot<ViewDataInControls>("e2e-partition-results-page"),
+      OnResults([](ViewDataInControls& p) {
+        FolderTreeModel& m = p.m_Tree->Model();
+        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
+        p.CallAfter([&p] { p.OnSave(); });
+      }),
+      WhenShown<DataCopyPath>([] { return FindShownDialog<DataCopyPath>(); },
+                              [&](DataCopyPath& d) {
+                                d.m_PathEdit->SetValue(wxString::FromUTF8(target.string()));
+                                d.CallAfter([&d] { d.OnOK(); });
+                              }),
+      Told(),  // the end text
+      OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+      Answer(wxID_OK),
+      On<FoundPage>([](FoundPage& p) {
+        p.CallAfter([&p] { guitest::ClickButton(p, FoundPage::kIdBack); });
+      }),
+      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+      }),
+      On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }),
+  });
+  CRecoveryMode modePage;
+  modePage.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+
+  EXPECT_EQ(foundFirst, "File System 1 - NTFS");
+  ASSERT_EQ(m_Told.size(), 1u);
+  EXPECT_EQ(m_Told[0], "Saving completed successfully.");
+  for (const SavedFile& f : kRoads[0].files) {
+    const fs::path saved = target / f.path;
+    EXPECT_EQ(ReadAll(saved), FixtureContents(f.tag, f.size)) << f.path;
+    struct stat st {};
+    ASSERT_EQ(::stat(saved.c_str(), &st), 0) << f.path;
+    EXPECT_EQ(st.st_mtime, f.modified) << f.path;
+  }
+  EXPECT_TRUE(m_Exits.empty());
+}
 
 }  // namespace
