@@ -11,6 +11,8 @@
 #include <wx/choice.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -29,6 +31,7 @@
 #include "pages/source/SourceNames.h"
 #include "pages/source/wx/DeletedFilesRecovery.h"
 #include "platform/DeviceNamespace.h"
+#include "platform/LinuxDisks.h"
 #include "platform/RegistryStore.h"
 #include "widgets/FolderTreeModel.h"
 #include "widgets/wx/FolderTreeCtrl.h"
@@ -169,6 +172,67 @@ class EndToEndTest : public guitest::PageTest, public testing::WithParamInterfac
       return true;
     };
   }
+  // The steps from the mode page to the saved files and back: the mode's button, the steps that
+  // choose the source, Next, the results page (with its hint after a deleted-data scan), the
+  // root checked and saved to target, then Back through the pages to the mode page, ended.
+  std::vector<Script::Step> MainRoad(int modeButton, std::vector<Script::Step> chooseSource, bool hint,
+                                 const std::string& shot, const fs::path& target) {
+    std::vector<Script::Step> steps;
+    steps.push_back(On<CRecoveryMode>([shot, modeButton](CRecoveryMode& p) {
+      guitest::SaveScreenshot(shot + "mode-page");
+      CHoverButton* mode = p.m_ModeButtons[modeButton];
+      mode->CallAfter([mode] { mode->Click(); });
+    }));
+    for (Script::Step& s : chooseSource) steps.push_back(std::move(s));
+    steps.push_back(Shot<DeletedFilesRecovery>(shot + "source-page"));
+    steps.push_back(On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+      p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
+    }));
+    if (hint) steps.push_back(Told());
+    for (Script::Step& s : SaveAll(shot, target)) steps.push_back(std::move(s));
+    steps.push_back(On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+      p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+    }));
+    steps.push_back(On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }));
+    return steps;
+  }
+  // On the results page: every found item checked, saved to target, the end text kept, Back.
+  std::vector<Script::Step> SaveAll(const std::string& shot, const fs::path& target) {
+    return {
+        Shot<ViewDataInControls>(shot + "results-page"),
+        OnResults([](ViewDataInControls& p) {
+          FolderTreeModel& m = p.m_Tree->Model();
+          m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
+          p.CallAfter([&p] { p.OnSave(); });
+        }),
+        WhenShown<DataCopyPath>([] { return FindShownDialog<DataCopyPath>(); },
+                                [target](DataCopyPath& d) {
+                                  d.m_PathEdit->SetValue(wxString::FromUTF8(target.string()));
+                                  d.CallAfter([&d] { d.OnOK(); });
+                                }),
+        Told(),  // the end text
+        OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+        Answer(wxID_OK),
+    };
+  }
+  void RunFromModePage(Script& script) {
+    CRecoveryMode modePage;
+    modePage.DoModal();
+    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+    EXPECT_TRUE(m_Exits.empty());
+  }
+  void ExpectSaved(const fs::path& target, const std::vector<SavedFile>& files) {
+    ASSERT_FALSE(m_Told.empty());
+    EXPECT_EQ(m_Told.back(), "Saving completed successfully.");
+    for (const SavedFile& f : files) {
+      const fs::path saved = target / f.path;
+      EXPECT_EQ(ReadAll(saved), FixtureContents(f.tag, f.size)) << f.path;
+      struct stat st {};
+      ASSERT_EQ(::stat(saved.c_str(), &st), 0) << f.path;
+      EXPECT_EQ(st.st_mtime, f.modified) << f.path;
+    }
+  }
+
   fs::path m_Dir;
 };
 
@@ -190,65 +254,27 @@ TEST_P(EndToEndTest, FromTheModePageToTheSavedFiles) {
     if (std::system(commands.c_str()) != 0) GTEST_SKIP() << "mkfs.fat could not format the copy";
   }
   const fs::path target = m_Dir / "recovered" / road.name;
-  Script script({
-      On<CRecoveryMode>([&](CRecoveryMode& p) {
-        guitest::SaveScreenshot(shot + "mode-page");
-        CHoverButton* mode = p.m_ModeButtons[road.modeButton];
-        mode->CallAfter([mode] { mode->Click(); });
-      }),
-      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
-        // The click on "Disk Image" asks for the image's folder. (The toolkit's folder dialog
-        // takes a folder only from a person's click on its own button, so the answer is given
-        // here.)
-        p.m_ChooseImageFolder = [&] { return std::optional<std::string>(image.string()); };
-        guitest::ClickSourceNode(
-            p, guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image"));
-      }),
-      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
-        const TreeItem group =
-            guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image");
-        const TreeItem disk = guitest::SourceNode(p, group, (image / "DiskImage0.dmg").string());
-        ASSERT_NE(disk, kNoItem);
-        guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, road.partition));
-      }),
-      Shot<DeletedFilesRecovery>(shot + "source-page"),
-      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
-        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
-      }),
-      road.hint ? Told() : Script::Step([] { return true; }),
-      Shot<ViewDataInControls>(shot + "results-page"),
-      OnResults([](ViewDataInControls& p) {
-        FolderTreeModel& m = p.m_Tree->Model();
-        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
-        p.CallAfter([&p] { p.OnSave(); });
-      }),
-      WhenShown<DataCopyPath>([] { return FindShownDialog<DataCopyPath>(); },
-                              [&](DataCopyPath& d) {
-                                d.m_PathEdit->SetValue(wxString::FromUTF8(target.string()));
-                                d.CallAfter([&d] { d.OnOK(); });
-                              }),
-      Told(),  // the end text
-      OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
-      Answer(wxID_OK),
-      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
-        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
-      }),
-      On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }),
-  });
-  CRecoveryMode modePage;
-  modePage.DoModal();
-  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-
-  ASSERT_EQ(m_Told.size(), road.hint ? 2u : 1u);
-  EXPECT_EQ(m_Told.back(), "Saving completed successfully.");
-  for (const SavedFile& f : road.files) {
-    const fs::path saved = target / f.path;
-    EXPECT_EQ(ReadAll(saved), FixtureContents(f.tag, f.size)) << f.path;
-    struct stat st {};
-    ASSERT_EQ(::stat(saved.c_str(), &st), 0) << f.path;
-    EXPECT_EQ(st.st_mtime, f.modified) << f.path;
-  }
-  EXPECT_TRUE(m_Exits.empty());
+  Script script(MainRoad(
+      road.modeButton,
+      {On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+         // The click on "Disk Image" asks for the image's folder. (The toolkit's folder dialog
+         // takes a folder only from a person's click on its own button, so the answer is given
+         // here.)
+         p.m_ChooseImageFolder = [&] { return std::optional<std::string>(image.string()); };
+         guitest::ClickSourceNode(
+             p, guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image"));
+       }),
+       On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+         const TreeItem group =
+             guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image");
+         const TreeItem disk = guitest::SourceNode(p, group, (image / "DiskImage0.dmg").string());
+         ASSERT_NE(disk, kNoItem);
+         guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, road.partition));
+       })},
+      road.hint, shot, target));
+  RunFromModePage(script);
+  EXPECT_EQ(m_Told.size(), road.hint ? 2u : 1u);
+  ExpectSaved(target, road.files);
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, EndToEndTest, testing::ValuesIn(kRoads),
@@ -270,7 +296,7 @@ TEST_F(EndToEndTest, PartitionDataRecoveryOnADiskWithoutItsPartitionTable) {
   const fs::path target = m_Dir / "recovered" / "partition";
   using FoundPage = ExhaustiveDisplayPartitionInformation;
   std::string foundFirst;
-  Script script({
+  std::vector<Script::Step> steps{
       On<CRecoveryMode>([](CRecoveryMode& p) {
         CHoverButton* partition = p.m_ModeButtons[kPartitionButton];
         partition->CallAfter([partition] { partition->Click(); });
@@ -291,43 +317,64 @@ TEST_F(EndToEndTest, PartitionDataRecoveryOnADiskWithoutItsPartitionTable) {
         guitest::SaveScreenshot("e2e-partition-found-file-systems");
         p.CallAfter([&p] { guitest::ClickButton(p, FoundPage::kIdNext); });
       }),
-      Shot<ViewDataInControls>("e2e-partition-results-page"),
-      OnResults([](ViewDataInControls& p) {
-        FolderTreeModel& m = p.m_Tree->Model();
-        m.Click(m.RootItem(), FolderTreeModel::ClickPart::StateIcon);
-        p.CallAfter([&p] { p.OnSave(); });
-      }),
-      WhenShown<DataCopyPath>([] { return FindShownDialog<DataCopyPath>(); },
-                              [&](DataCopyPath& d) {
-                                d.m_PathEdit->SetValue(wxString::FromUTF8(target.string()));
-                                d.CallAfter([&d] { d.OnOK(); });
-                              }),
-      Told(),  // the end text
-      OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
-      Answer(wxID_OK),
-      On<FoundPage>([](FoundPage& p) {
-        p.CallAfter([&p] { guitest::ClickButton(p, FoundPage::kIdBack); });
-      }),
-      On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
-        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
-      }),
-      On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }),
-  });
-  CRecoveryMode modePage;
-  modePage.DoModal();
-  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-
+  };
+  // The second pass ends on the results page; its Back returns to the found file systems.
+  for (Script::Step& step : SaveAll("e2e-partition-", target)) steps.push_back(std::move(step));
+  steps.push_back(On<FoundPage>([](FoundPage& p) {
+    p.CallAfter([&p] { guitest::ClickButton(p, FoundPage::kIdBack); });
+  }));
+  steps.push_back(On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+    p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+  }));
+  steps.push_back(On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }));
+  Script script(std::move(steps));
+  RunFromModePage(script);
   EXPECT_EQ(foundFirst, "File System 1 - NTFS");
-  ASSERT_EQ(m_Told.size(), 1u);
-  EXPECT_EQ(m_Told[0], "Saving completed successfully.");
-  for (const SavedFile& f : kRoads[0].files) {
-    const fs::path saved = target / f.path;
-    EXPECT_EQ(ReadAll(saved), FixtureContents(f.tag, f.size)) << f.path;
-    struct stat st {};
-    ASSERT_EQ(::stat(saved.c_str(), &st), 0) << f.path;
-    EXPECT_EQ(st.st_mtime, f.modified) << f.path;
+  EXPECT_EQ(m_Told.size(), 1u);
+  ExpectSaved(target, kRoads[0].files);
+}
+
+// The main road once through a real block device: a read-only loop device over a copy of the
+// disk, listed under "Physical Disks" like any disk.
+TEST_F(EndToEndTest, DeletedDataRecoveryFromALoopDeviceAsAPhysicalDisk) {
+  if (::geteuid() != 0) GTEST_SKIP() << "loop devices need root";
+  const fs::path copy = m_Dir / "loop.img";
+  fs::copy_file(kDisk, copy);
+  std::string loop;
+  if (FILE* out =
+          ::popen(("losetup -P -r -f --show '" + copy.string() + "' 2>/dev/null").c_str(), "r")) {
+    char line[128] = {};
+    if (std::fgets(line, sizeof line, out)) loop = line;
+    ::pclose(out);
   }
-  EXPECT_TRUE(m_Exits.empty());
+  while (!loop.empty() && (loop.back() == '\n' || loop.back() == ' ')) loop.pop_back();
+  if (loop.empty()) GTEST_SKIP() << "losetup could not attach a loop device here";
+  struct Detach {
+    std::string loop;
+    ~Detach() { (void)std::system(("losetup -d " + loop).c_str()); }
+  } detach{loop};
+  SetSysBlockRoot("");
+  const auto disks = ListWholeDisks("/sys/block");
+  const auto found = std::find(disks.begin(), disks.end(), fs::path(loop).filename().string());
+  if (found == disks.end() || found - disks.begin() >= 10)
+    GTEST_SKIP() << loop << " is not among the first ten disks";
+  const std::string diskNode = "Disk" + std::to_string(found - disks.begin());
+
+  const fs::path target = m_Dir / "recovered" / "loop";
+  Script script(MainRoad(kDeletedButton,
+                     {On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+                       const TreeItem disk = guitest::SourceNode(
+                           p,
+                           guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"),
+                                               "Physical Disks"),
+                           diskNode);
+                       ASSERT_NE(disk, kNoItem);
+                       guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, kRoads[0].partition));
+                     })},
+                     true, "e2e-loop-", target));
+  RunFromModePage(script);
+  EXPECT_EQ(m_Told.size(), 2u);
+  ExpectSaved(target, kRoads[0].files);
 }
 
 }  // namespace
