@@ -5,14 +5,9 @@
 
 #include <memory>
 
-#include "widgets/LookMetrics.h"
-#include "widgets/wx/DialogLook.h"
+#include "dialogs/wx/AnswerDialog.h"
 
-class CHoverButton;
-class CLabel;
-class wxStaticBitmap;
-
-class ErrorCopying : public CLookDialog {
+class ErrorCopying : public CAnswerDialog {
  public:
   static constexpr int kIdMessage = 1151;
   static constexpr int kIdAbort = 1306;
@@ -27,18 +22,9 @@ class ErrorCopying : public CLookDialog {
 
   explicit ErrorCopying(wxWindow* parent = nullptr, bool stayOnTop = true);
 
-  int ShowModal() override;
-  int DoModal() { return ShowModal(); }
-
-  DpiFactors m_DpiFactors;
-  CLabel* m_MessageLabel = nullptr;
   CHoverButton* m_AbortButton = nullptr;
   CHoverButton* m_SkipButton = nullptr;
   CHoverButton* m_SkipAllButton = nullptr;
-  wxStaticBitmap* m_Picture = nullptr;
-
- private:
-  void InitDialog();
 };
 
 std::unique_ptr<wxDialog> NewErrorCopying();

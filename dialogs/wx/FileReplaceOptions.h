@@ -6,15 +6,11 @@
 
 #include <memory>
 
-#include "widgets/LookMetrics.h"
-#include "widgets/wx/DialogLook.h"
+#include "dialogs/wx/AnswerDialog.h"
 
-class CHoverButton;
-class CLabel;
 class wxCheckBox;
-class wxStaticBitmap;
 
-class FileReplaceOptions : public CLookDialog {
+class FileReplaceOptions : public CAnswerDialog {
  public:
   static constexpr int kIdMessage = 1151;
   static constexpr int kIdYes = 1308;
@@ -26,20 +22,14 @@ class FileReplaceOptions : public CLookDialog {
 
   explicit FileReplaceOptions(wxWindow* parent = nullptr, bool stayOnTop = true);
 
-  // Applies the look and runs the modal loop; returns 0..5 or kNoChoice.
-  int ShowModal() override;
-  int DoModal() { return ShowModal(); }
-
-  DpiFactors m_DpiFactors;
-  CLabel* m_MessageLabel = nullptr;
   CHoverButton* m_YesButton = nullptr;
   CHoverButton* m_SkipButton = nullptr;
   CHoverButton* m_RenameButton = nullptr;
   wxCheckBox* m_ForAllCheck = nullptr;
-  wxStaticBitmap* m_Picture = nullptr;
 
- private:
-  void InitDialog();
+ protected:
+  // Ticked, each answer becomes its "for all" form: 0 → 2, 1 → 3, 4 → 5.
+  int AnswerOf(int buttonAnswer) override;
 };
 
 std::unique_ptr<wxDialog> NewFileReplaceOptions();

@@ -8,15 +8,9 @@
 
 #include <memory>
 
-#include "widgets/LookMetrics.h"
-#include "widgets/wx/DialogLook.h"
+#include "dialogs/wx/AnswerDialog.h"
 
-class CHoverButton;
-class CLabel;
-class wxStaticBitmap;
-class wxStaticBox;
-
-class SectorsBadStatusAction : public CLookDialog {
+class SectorsBadStatusAction : public CAnswerDialog {
  public:
   static constexpr int kRetry = 0;
   static constexpr int kSkip = 1;
@@ -34,22 +28,10 @@ class SectorsBadStatusAction : public CLookDialog {
 
   explicit SectorsBadStatusAction(wxWindow* parent = nullptr, bool stayOnTop = true);
 
-  // Shows the dialog and returns the choice (0..3) or kNoChoice.
-  int DoModal();
-  // Applies the look (as DoModal does) and runs the modal loop.
-  int ShowModal() override;
-
-  DpiFactors m_DpiFactors;
-  CLabel* m_MessageLabel = nullptr;
   CHoverButton* m_RetryButton = nullptr;
   CHoverButton* m_RetryAllButton = nullptr;
   CHoverButton* m_SkipButton = nullptr;
   CHoverButton* m_SkipAllButton = nullptr;
-  wxStaticBitmap* m_Picture = nullptr;
-  wxStaticBox* m_GroupBox = nullptr;
-
- private:
-  void InitDialog();
 };
 
 // A new dialog with no owner, above other windows: what the dialog prompts show for the

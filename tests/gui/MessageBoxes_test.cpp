@@ -2,6 +2,7 @@
 // thread and from workers through the installed dialog prompts.
 #include <gtest/gtest.h>
 #include <wx/statbmp.h>
+#include <wx/checkbox.h>
 #include <wx/statbox.h>
 
 #include <atomic>
@@ -9,7 +10,12 @@
 #include <thread>
 
 #include "ToolkitTestUtil.h"
+#include "dialogs/wx/CopyQuestions.h"
+#include "dialogs/wx/ErrorCopying.h"
+#include "dialogs/wx/FileReplaceOptions.h"
 #include "dialogs/wx/SectorsBadStatusAction.h"
+#include "prompts/CopyErrorPrompt.h"
+#include "prompts/ReplacePrompt.h"
 #include "prompts/PromptCancel.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "widgets/wx/HoverButton.h"
@@ -33,7 +39,9 @@ void ExpectBoxLook(wxDialog& box, const std::string& shotName, std::initializer_
   // Between the group box and the buttons the dialog is plain white.
   const wxSize client = box.GetClientSize();
   EXPECT_TRUE(Near(PixelAt(screen, &box, wxPoint(3, client.y - 3)), *wxWHITE, 2));
-  auto* picture = dynamic_cast<wxStaticBitmap*>(box.FindWindow(1172));
+  wxStaticBitmap* picture = nullptr;
+  for (wxWindow* child : box.GetChildren())
+    if (!picture) picture = dynamic_cast<wxStaticBitmap*>(child);
   ASSERT_NE(picture, nullptr);
   EXPECT_TRUE(picture->GetBitmap().IsOk());
   for (int id : buttons) {
@@ -215,6 +223,84 @@ TEST_F(DialogPromptsTest, BadSectorButtonsGiveTheirChoices) {
     worker.join();
     EXPECT_EQ(answer, c.expected) << c.id;
   }
+}
+
+// The copy's two questions, asked from a worker as the copy asks them: each button's answer, the
+// replace question's "for all" forms, and Esc (skip the file; "closed" for the error question).
+TEST_F(DialogPromptsTest, CopyQuestionsGiveTheirAnswers) {
+  InstallCopyQuestions();
+  struct ReplaceCase {
+    int id;  // 0: Esc
+    bool forAll;
+    int32_t expected;
+  };
+  const ReplaceCase replaceCases[] = {
+      {FileReplaceOptions::kIdYes, false, kReplaceOverwrite},
+      {FileReplaceOptions::kIdSkip, false, kReplaceSkip},
+      {FileReplaceOptions::kIdRename, false, kReplaceRename},
+      {FileReplaceOptions::kIdYes, true, kReplaceOverwriteAll},
+      {FileReplaceOptions::kIdSkip, true, kReplaceSkipAll},
+      {FileReplaceOptions::kIdRename, true, kReplaceRenameAll},
+      {0, false, kReplaceSkip},
+  };
+  bool first = true;
+  for (const ReplaceCase& c : replaceCases) {
+    std::atomic<int32_t> answer{-100};
+    UiDriver driver(OnceShown<FileReplaceOptions>([&](FileReplaceOptions& dialog) {
+      if (first) {
+        ExpectBoxLook(dialog, "replace-dialog",
+                      {FileReplaceOptions::kIdYes, FileReplaceOptions::kIdSkip,
+                       FileReplaceOptions::kIdRename});
+        first = false;
+      }
+      dialog.m_ForAllCheck->SetValue(c.forAll);
+      if (c.id == 0)
+        guitest::PressKey(dialog, WXK_ESCAPE);
+      else
+        guitest::ClickButton(dialog, c.id);
+    }));
+    g_ReplaceChoice = kReplaceOverwrite;
+    std::thread worker([&] { answer = AskReplace(); });
+    EXPECT_TRUE(guitest::PumpUntil([&] { return answer != -100; })) << c.id;
+    worker.join();
+    EXPECT_EQ(answer, c.expected) << c.id << " " << c.forAll;
+    EXPECT_EQ(g_ReplaceChoice.load(), c.expected);
+  }
+
+  struct ErrorCase {
+    int id;  // 0: Esc
+    CopyErrorAnswer expected;
+  };
+  const ErrorCase errorCases[] = {
+      {ErrorCopying::kIdSkip, CopyErrorAnswer::Skip},
+      {ErrorCopying::kIdSkipAll, CopyErrorAnswer::SkipAll},
+      {ErrorCopying::kIdAbort, CopyErrorAnswer::Abort},
+      {0, CopyErrorAnswer::Closed},
+  };
+  first = true;
+  for (const ErrorCase& c : errorCases) {
+    std::atomic<bool> done{false};
+    CopyErrorAnswer answer = CopyErrorAnswer::Closed;
+    UiDriver driver(OnceShown<ErrorCopying>([&](ErrorCopying& dialog) {
+      if (first) {
+        ExpectBoxLook(dialog, "copy-error-dialog",
+                      {ErrorCopying::kIdAbort, ErrorCopying::kIdSkip, ErrorCopying::kIdSkipAll});
+        first = false;
+      }
+      if (c.id == 0)
+        guitest::PressKey(dialog, WXK_ESCAPE);
+      else
+        guitest::ClickButton(dialog, c.id);
+    }));
+    std::thread worker([&] {
+      answer = AskCopyError();
+      done = true;
+    });
+    EXPECT_TRUE(guitest::PumpUntil([&] { return done.load(); })) << c.id;
+    worker.join();
+    EXPECT_EQ(answer, c.expected) << c.id;
+  }
+  UninstallCopyQuestions();
 }
 
 TEST_F(DialogPromptsTest, CancelledWorkerEndsWithoutDeadlock) {
