@@ -60,13 +60,7 @@ class CopyPagesTest : public guitest::PageTest {
     if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
     StartPageEnvironment();
     InstallCopyQuestions();
-    MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
-    g_CurrentDevice = 0;
-    g_BytesPerSector = 512;
-    g_SourceStartSector = 0;
-    g_SourceEndSector = static_cast<int64_t>(fs::file_size(kImage) / 512);
-    g_FileSystemName = FileSystemKind::Ntfs;
-    g_ScanState.recoveryMode = 1;
+    UseImageAsVolume(kImage, FileSystemKind::Ntfs);
     ASSERT_EQ(DetectVolumeGeometry(), 1);
     m_Dir = fs::temp_directory_path() /
             ("merrowind-copy-" + std::to_string(::getpid()) + "-" +

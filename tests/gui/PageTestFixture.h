@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@
 #include "dialogs/wx/DialogPrompts.h"
 #include "dialogs/wx/ViewMsgBox.h"
 #include "dialogs/wx/ViewQuestionMsg.h"
+#include "engine/records/ScanState.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/ExitProcess.h"
 #include "prompts/UserPrompts.h"
 #include "saving/ProgramState.h"
+#include "storage/SourceGlobals.h"
 #include "widgets/AppGlobals.h"
 
 namespace guitest {
@@ -39,6 +42,18 @@ class PageTest : public testing::Test {
     ClearDeviceMappings();
     ResetProgramState();
     ResetAppGlobals();
+  }
+
+  // The whole image as the source page chooses a volume for a deleted-data scan: the first
+  // device mapped to it, its sectors of 512 bytes, file system fs.
+  static void UseImageAsVolume(const std::string& image, FileSystemKind fs) {
+    MapDeviceToFile("\\\\.\\PhysicalDrive0", image);
+    g_CurrentDevice = 0;
+    g_BytesPerSector = 512;
+    g_SourceStartSector = 0;
+    g_SourceEndSector = static_cast<int64_t>(std::filesystem::file_size(image) / 512);
+    g_FileSystemName = fs;
+    g_ScanState.recoveryMode = 1;
   }
 
   // The next notice: its text is kept and OK pressed.

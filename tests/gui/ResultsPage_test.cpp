@@ -35,13 +35,7 @@ class ResultsPageTest : public guitest::PageTest {
   void SetUp() override {
     if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
     StartPageEnvironment();
-    MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
-    g_CurrentDevice = 0;
-    g_BytesPerSector = 512;
-    g_SourceStartSector = 0;
-    g_SourceEndSector = static_cast<int64_t>(fs::file_size(kImage) / 512);
-    g_FileSystemName = FileSystemKind::Ntfs;
-    g_ScanState.recoveryMode = 1;
+    UseImageAsVolume(kImage, FileSystemKind::Ntfs);
     ASSERT_EQ(DetectVolumeGeometry(), 1);
   }
 

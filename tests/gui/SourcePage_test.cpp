@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PageTestFixture.h"
+#include "LoopDevice.h"
 #include "SourceTreeSteps.h"
 #include "engine/records/ScanState.h"
 #include "pages/ModeGlobals.h"
@@ -230,19 +231,9 @@ TEST_F(SourcePageTest, ALoopDeviceIsAPhysicalDisk) {
   if (geteuid() != 0) GTEST_SKIP() << "loop devices need root";
   const fs::path copy = m_Dir / "loop.img";
   fs::copy_file(kDisk, copy);
-  std::string loop;
-  if (FILE* out =
-          popen(("losetup -P -r -f --show '" + copy.string() + "' 2>/dev/null").c_str(), "r")) {
-    char line[128] = {};
-    if (fgets(line, sizeof line, out)) loop = line;
-    pclose(out);
-  }
-  while (!loop.empty() && (loop.back() == '\n' || loop.back() == ' ')) loop.pop_back();
+  const guitest::LoopDevice device(copy.string());
+  const std::string& loop = device.Path();
   if (loop.empty()) GTEST_SKIP() << "losetup could not attach a loop device here";
-  struct Detach {
-    std::string loop;
-    ~Detach() { (void)std::system(("losetup -d " + loop).c_str()); }
-  } detach{loop};
   SetSysBlockRoot("");
   const auto disks = ListWholeDisks("/sys/block");
   const std::string name = fs::path(loop).filename().string();
