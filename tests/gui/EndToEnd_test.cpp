@@ -29,6 +29,9 @@
 #include "pages/foundfs/wx/ExhaustiveDisplayPartitionInformation.h"
 #include "pages/mode/wx/RecoveryMode.h"
 #include "pages/results/wx/ViewDataInControls.h"
+#include "pages/wx/SaveScanLogThread.h"
+#include "results/ResultRows.h"
+#include "widgets/wx/ColoredListCtrl.h"
 #include "pages/source/SourceNames.h"
 #include "pages/source/wx/DeletedFilesRecovery.h"
 #include "platform/DeviceNamespace.h"
@@ -366,6 +369,80 @@ TEST_F(EndToEndTest, DeletedDataRecoveryFromALoopDeviceAsAPhysicalDisk) {
   RunFromModePage(script);
   EXPECT_EQ(m_Told.size(), 2u);
   ExpectSaved(target, kRoads[0].files);
+}
+
+// A log saved on the results page after a FAT32 scan, loaded again with the source page's Load
+// Log: the results page shows the same rows without a scan, and the copy gives the same files.
+TEST_F(EndToEndTest, ALogLoadedOnTheSourcePageShowsTheSameResultsAndCopiesTheSameFiles) {
+  const Road& road = kRoads[1];
+  const fs::path image = m_Dir / "image";
+  const fs::path log = m_Dir / "fat32";
+  const fs::path target = m_Dir / "recovered" / "from log";
+  std::vector<std::string> scanned, loaded;
+  auto rows = [](ViewDataInControls& p) {
+    std::vector<std::string> names;
+    for (const ResultRow& r : p.m_List->Rows()) names.push_back(RowName(r));
+    return names;
+  };
+  std::vector<Script::Step> steps{
+      On<CRecoveryMode>([](CRecoveryMode& p) {
+        CHoverButton* mode = p.m_ModeButtons[kDeletedButton];
+        mode->CallAfter([mode] { mode->Click(); });
+      }),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        p.m_ChooseImageFolder = [&] { return std::optional<std::string>(image.string()); };
+        guitest::ClickSourceNode(
+            p, guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image"));
+      }),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        const TreeItem group =
+            guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image");
+        const TreeItem disk = guitest::SourceNode(p, group, (image / "DiskImage0.dmg").string());
+        guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, road.partition));
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdNext); });
+      }),
+      Told(),
+      OnResults([&](ViewDataInControls& p) {
+        scanned = rows(p);
+        p.m_StartSaveLog = [&log](ViewDataInControls& page) {
+          return StartSaveScanLog(page, log.string(), [&page] { page.OnSaveLogEnded(); });
+        };
+        p.OnSaveLog();
+      }),
+      OnResults([](ViewDataInControls& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+      Answer(wxID_OK),
+      // Back on the source page the image has to be chosen again before a log is loaded.
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        p.m_ChooseLogFile = [&](std::string& path) {
+          path = log.string() + ".kvsl";
+          return true;
+        };
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdLoadLog); });
+      }),
+      Told(),
+      On<DeletedFilesRecovery>([&](DeletedFilesRecovery& p) {
+        const TreeItem group =
+            guitest::SourceNode(p, guitest::SourceNode(p, kNoItem, "This PC"), "Disk Image");
+        const TreeItem disk = guitest::SourceNode(p, group, (image / "DiskImage0.dmg").string());
+        guitest::ClickSourceNode(p, guitest::SourceNode(p, disk, road.partition));
+        p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdLoadLog); });
+      }),
+      Told(),
+      Shot<ViewDataInControls>("e2e-log-results-page"),
+      OnResults([&](ViewDataInControls& p) { loaded = rows(p); }),
+  };
+  for (Script::Step& step : SaveAll("e2e-log-", target)) steps.push_back(std::move(step));
+  steps.push_back(On<DeletedFilesRecovery>([](DeletedFilesRecovery& p) {
+    p.CallAfter([&p] { guitest::ClickButton(p, DeletedFilesRecovery::kIdBack); });
+  }));
+  steps.push_back(On<CRecoveryMode>([](CRecoveryMode& p) { p.EndDialog(0); }));
+  Script script(std::move(steps));
+  RunFromModePage(script);
+  EXPECT_FALSE(scanned.empty());
+  EXPECT_EQ(loaded, scanned);
+  ASSERT_GE(m_Told.size(), 2u);
+  EXPECT_EQ(m_Told[1], "Please select Disk Image.");
+  ExpectSaved(target, road.files);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "pages/PageFlow.h"
 #include "pages/source/SourceNames.h"
 #include "pages/source/wx/LoadScanLog.h"
+#include "prompts/UserPrompts.h"
 #include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
 #include "storage/GeometryStore.h"
@@ -141,6 +142,12 @@ DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drive
 }
 
 void DeletedFilesRecovery::OnLoadLog() {
+  // After a scan of a disk image the image has to be chosen again (see OnOK); a log loaded
+  // before that would read the first physical disk in the image's place.
+  if (g_SourceName == kDiskImageText && g_DiskImageSource == 0) {
+    Prompts().ViewMsgBox(kSelectDiskImageText);
+    return;
+  }
   LoadScanLog(this, m_ChooseLogFile);
   SetTitle(wxString::FromUTF8(g_AppTitle));
   Refresh();
