@@ -21,7 +21,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
 sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
 import oracle as o  # noqa: E402
-from testkit import check, failures, skip  # noqa: E402
+from testkit import check, compare_save_with_extract, failures, skip  # noqa: E402
 
 FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"))
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
@@ -215,6 +215,8 @@ def main():
             ours, tsk = compare_scan(label, image, fs, start, count)
             compare_chains(label, image, fs, start, count, ours)
             compare_extraction(label, image, fs, start, count, tsk)
+            compare_save_with_extract(
+                SCAN_DUMP, [*volume_args(image, fs, start, count), "--mode", "deleted"], label, env())
         except (o.OracleError, subprocess.CalledProcessError, ValueError) as e:
             check(False, f"{label}: {type(e).__name__}: {e}")
     if failures:

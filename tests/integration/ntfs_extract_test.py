@@ -15,6 +15,7 @@ record number:
   whole;
 - after formatted recovery (records found by their signature, each read at its own sector) the
   fixture's files come out the same;
+- the copy the results page's Save runs writes the same files as the extraction;
 - into a target that fills up (a small tmpfs, root only), the failures are reported, nothing lands
   outside the target, and the files written whole are still right.
 """
@@ -30,7 +31,7 @@ HERE = Path(__file__).resolve().parent
 SOURCE = Path(os.environ.get("MERROWIND_SOURCE_DIR", HERE.parent.parent))
 sys.path.insert(0, str(SOURCE / "tests" / "fixtures"))
 import oracle as o  # noqa: E402
-from testkit import check, failures, skip  # noqa: E402
+from testkit import check, compare_save_with_extract, failures, skip  # noqa: E402
 
 FIX = Path(os.environ.get("MERROWIND_FIXTURE_DIR", SOURCE / "build" / "fixtures"))
 TOOLS = Path(os.environ.get("MERROWIND_TOOLS_DIR", SOURCE / "build" / "release" / "tests" / "tools"))
@@ -320,6 +321,10 @@ def main():
         try:
             compare_volume(label, image, start, count, bps)
             compare_formatted(label, image, start, count, bps)
+            args = ["--image", str(image), "--fs", "NTFS", "--mode", "deleted", "--bps", str(bps)]
+            if start:
+                args += ["--start", str(start), "--end", str(start + count)]
+            compare_save_with_extract(SCAN_DUMP, args, label, env())
         except (o.OracleError, subprocess.CalledProcessError, ValueError) as e:
             check(False, f"{label}: {type(e).__name__}: {e}")
     for case, rel in ((compare_compressed, "ntfs/ntfs-compressed.img"),
