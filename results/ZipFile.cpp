@@ -1,7 +1,12 @@
 #include "results/ZipFile.h"
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
+#include <optional>
+
+#include "platform/TextCodec.h"
+#include "saving/extract/TargetFiles.h"
 
 namespace {
 
@@ -99,4 +104,21 @@ size_t CZipFile::ParseCentralDirectoryEntry(std::span<const std::byte> record, Z
   pos += e.extraLength;
   e.comment = CopyBytes(record.subspan(pos, e.commentLength));
   return whole;
+}
+
+ZipRowTexts ZipEntryTexts(const ZipEntry& e) {
+  ZipRowTexts t;
+  constexpr uint16_t kUtf8Name = 1u << 11;
+  t.name = (e.generalFlags & kUtf8Name) ? Utf16ToUtf8(Utf8ToUtf16(e.name))
+                                        : Utf16ToUtf8(Latin1ToUtf16(e.name));
+  if (const std::optional<timespec> when = DosTimeToTimespec(e.lastModDate, e.lastModTime)) {
+    std::tm local{};
+    const time_t seconds = when->tv_sec;
+    char text[128];
+    if (localtime_r(&seconds, &local) && std::strftime(text, sizeof text, "%c", &local) > 0)
+      t.modified = text;
+  }
+  t.actualSize = std::to_string(e.uncompressedSize);
+  t.compressedSize = std::to_string(e.compressedSize);
+  return t;
 }

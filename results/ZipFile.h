@@ -80,3 +80,14 @@ class CZipFile {
   std::string m_Path;
   std::vector<ZipEntry> m_Entries;
 };
+
+// The preview's texts of one entry: its name (UTF-8 when the entry says so, else 8-bit text taken
+// as code page 1252's Latin-1 range), its modification time as local time in the C library's
+// "%c" form ("" when the DOS date or time is not valid), and both sizes in decimal.
+struct ZipRowTexts {
+  std::string name;
+  std::string modified;
+  std::string actualSize;
+  std::string compressedSize;
+};
+ZipRowTexts ZipEntryTexts(const ZipEntry& entry);
