@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TextCodec.h"
+
 namespace {
 
 // What a group carries over from the group around it.
@@ -36,34 +38,27 @@ constexpr std::string_view kSkippedDestinations[] = {
 // Control words that stand for text.
 struct WordText {
   std::string_view word;
-  std::string_view text;
+  std::u16string_view text;
 };
 constexpr WordText kTextWords[] = {
-    {"par", "\n"},          {"line", "\n"},         {"sect", "\n"},       {"page", "\n"},
-    {"row", "\n"},          {"nestrow", "\n"},      {"tab", "\t"},        {"cell", "\t"},
-    {"nestcell", "\t"},     {"emdash", "\u2014"},   {"endash", "\u2013"}, {"bullet", "\u2022"},
-    {"lquote", "\u2018"},   {"rquote", "\u2019"},   {"ldblquote", "\u201C"},
-    {"rdblquote", "\u201D"}, {"emspace", " "},      {"enspace", " "},     {"qmspace", " "},
+    {"par", u"\n"},          {"line", u"\n"},         {"sect", u"\n"},       {"page", u"\n"},
+    {"row", u"\n"},          {"nestrow", u"\n"},      {"tab", u"\t"},        {"cell", u"\t"},
+    {"nestcell", u"\t"},     {"emdash", u"\u2014"},   {"endash", u"\u2013"}, {"bullet", u"\u2022"},
+    {"lquote", u"\u2018"},   {"rquote", u"\u2019"},   {"ldblquote", u"\u201C"},
+    {"rdblquote", u"\u201D"}, {"emspace", u" "},      {"enspace", u" "},     {"qmspace", u" "},
 };
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+// One code point as UTF-16 (a surrogate or a value past U+10FFFF as U+FFFD).
+void AppendCodePoint(std::u16string& out, uint32_t cp) {
   if (cp == 0) return;
   if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+    return;
   }
+  cp -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
 }
 
 int HexDigit(unsigned char c) {
@@ -104,7 +99,7 @@ class RtfReader {
       }
     }
     FlushSurrogate();
-    return std::move(m_Out);
+    return Utf16ToUtf8(m_Out);
   }
 
  private:
@@ -135,7 +130,7 @@ class RtfReader {
     return true;
   }
 
-  void Emit(std::string_view text) {
+  void Emit(std::u16string_view text) {
     FlushSurrogate();
     if (State().skip) return;
     FlushCellBreak();
@@ -146,7 +141,7 @@ class RtfReader {
   void FlushCellBreak() {
     if (!m_CellBreak) return;
     m_CellBreak = false;
-    m_Out.push_back('\n');
+    m_Out.push_back(u'\n');
   }
 
   void Byte(unsigned char c) {
@@ -155,11 +150,11 @@ class RtfReader {
     if (State().skip) return;
     FlushCellBreak();
     if (c < 0x80) {
-      m_Out.push_back(static_cast<char>(c));
+      m_Out.push_back(static_cast<char16_t>(c));
     } else if (m_CodePage == 1252 && c < 0xA0) {
-      AppendUtf8(m_Out, kCp1252High[c - 0x80] ? kCp1252High[c - 0x80] : 0xFFFD);
+      AppendCodePoint(m_Out, kCp1252High[c - 0x80] ? kCp1252High[c - 0x80] : 0xFFFD);
     } else {
-      AppendUtf8(m_Out, c);
+      AppendCodePoint(m_Out, c);
     }
   }
 
@@ -174,19 +169,19 @@ class RtfReader {
       return;
     }
     if (unit >= 0xDC00 && unit <= 0xDFFF && m_HighSurrogate) {
-      AppendUtf8(m_Out, 0x10000 + ((m_HighSurrogate - 0xD800) << 10) + (unit - 0xDC00));
+      AppendCodePoint(m_Out, 0x10000 + ((m_HighSurrogate - 0xD800) << 10) + (unit - 0xDC00));
       m_HighSurrogate = 0;
       return;
     }
     FlushSurrogate();
-    AppendUtf8(m_Out, unit);
+    AppendCodePoint(m_Out, unit);
   }
 
   // A high surrogate that no low one followed.
   void FlushSurrogate() {
     if (m_HighSurrogate == 0) return;
     m_HighSurrogate = 0;
-    if (!State().skip) AppendUtf8(m_Out, 0xFFFD);
+    if (!State().skip) AppendCodePoint(m_Out, 0xFFFD);
   }
 
   void ControlSequence() {
@@ -244,14 +239,14 @@ class RtfReader {
         State().skip = true;
         return;
       case '~':
-        if (!TakesFallback()) Emit("\u00A0");
+        if (!TakesFallback()) Emit(u"\u00A0");
         return;
       case '_':
-        if (!TakesFallback()) Emit("\u2011");
+        if (!TakesFallback()) Emit(u"\u2011");
         return;
       case '\r':
       case '\n':
-        if (!TakesFallback()) Emit("\n");  // "\" before a line end is \par
+        if (!TakesFallback()) Emit(u"\n");  // "\" before a line end is \par
         return;
       default:
         TakesFallback();  // \- (optional hyphen), \: and others show nothing
@@ -309,7 +304,7 @@ class RtfReader {
 
   std::string_view m_In;
   size_t m_Pos = 0;
-  std::string m_Out;
+  std::u16string m_Out;
   std::vector<GroupState> m_Stack{GroupState{}};
   int m_Excess = 0;            // groups opened past kMaxRtfDepth and not closed yet
   int m_FallbackLeft = 0;      // fall-back characters still to skip after a \u
