@@ -15,6 +15,7 @@
 #include "pages/ModeGlobals.h"
 #include "pages/PageFlow.h"
 #include "pages/results/ResultsPage.h"
+#include "pages/results/wx/PreviewPane.h"
 #include "pages/wx/PageButtons.h"
 #include "pages/wx/SaveScanLogThread.h"
 #include "prompts/ExitQuestion.h"
@@ -63,7 +64,11 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_Tree->SetHooks(this);
   m_List = new CColoredListCtrl(client, kIdList);
   m_PreviewCaption = new wxStaticText(client, 1260, "Preview");
-  m_PreviewArea = new wxWindow(client, 1245, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE);
+  m_PreviewArea = new PreviewPane(client, 1245);
+  m_PreviewArea->m_OnRunning = [this](bool running) {
+    m_BackButton->EnableButton(!running);
+    m_SaveButton->EnableButton(!running);
+  };
   m_Status = new wxStaticText(client, 1051, wxString());
   m_Progress = new CGradientProgressCtrl(client, 1050);
   m_Progress->SetRange(0, 100);
@@ -82,6 +87,7 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
                [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), false); });
   m_List->Bind(wxEVT_LIST_KEY_DOWN, &ViewDataInControls::OnListKeyDown, this);
   m_List->Bind(wxEVT_LIST_ITEM_ACTIVATED, &ViewDataInControls::OnListActivated, this);
+  m_List->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) { PreviewRow(e.GetIndex(), false); });
   m_List->Bind(wxEVT_LIST_END_LABEL_EDIT, [this](wxListEvent& e) {
     // The list shows the records' names: the edit is written back and the row redrawn.
     if (!e.IsEditCancelled()) RenameListRow(e.GetIndex(), e.GetLabel().utf8_string());
@@ -161,6 +167,7 @@ void ViewDataInControls::OnInitPage() {
   m_Tools[2]->EnableButton(false);  // the search is not part of this program yet
   m_BackButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\Back-btn.bmp"));
   m_SaveButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Save.bmp"));
+  m_PreviewArea->LoadPictures();
   ApplyDialogLook(this, {.appWindow = true, .icons = true}, {});
 
   wxMenuBar* bar = GetMenuBar();
@@ -212,7 +219,7 @@ void ViewDataInControls::LayOut() {
 }
 
 bool ViewDataInControls::Busy() const {
-  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog;
+  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog || m_PreviewArea->Running();
 }
 
 void ViewDataInControls::ShowWorking(const char* status) {
@@ -447,6 +454,10 @@ void ViewDataInControls::OnListActivated(wxListEvent& event) {
   const long row = event.GetIndex();
   if (ClicksBlocked() || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
+  if (r.file) {
+    PreviewRow(row, true);
+    return;
+  }
   if (!r.folder || r.folder->treeItem == 0) return;
   const auto item = static_cast<TreeItem>(r.folder->treeItem);
   FolderTreeModel& model = m_Tree->Model();
@@ -455,8 +466,16 @@ void ViewDataInControls::OnListActivated(wxListEvent& event) {
   model.ShowFolder(item);
 }
 
+void ViewDataInControls::PreviewRow(long row, bool open) {
+  if (m_ListFilling || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
+  const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
+  if (!r.file) return;
+  m_PreviewArea->Start(r.file, g_FileSystemName,
+                       g_FormattedMode.load() != 0 || g_PartitionMode.load() != 0, open);
+}
+
 void ViewDataInControls::OnSave() {
-  if (m_TreeFilling) return;
+  if (m_TreeFilling || m_PreviewArea->Running()) return;
   // The snapshot must see the marks the select worker is still writing.
   if (m_Marking.joinable()) {
     m_Marking.join();
@@ -481,6 +500,7 @@ void ViewDataInControls::OnSaveLogEnded() {
 }
 
 void ViewDataInControls::StopWorkers() {
+  m_PreviewArea->StopAndJoin();
   ++m_ListGeneration;  // rows still on their way are dropped
   m_StopListFill = true;
   m_StopMarking = true;

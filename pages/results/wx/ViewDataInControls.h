@@ -21,6 +21,7 @@ class CColoredListCtrl;
 class CFolderTreeCtrl;
 class CGradientProgressCtrl;
 class CHoverButton;
+class PreviewPane;
 class wxListEvent;
 class wxStaticText;
 
@@ -69,10 +70,12 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
   CGradientProgressCtrl* m_Progress = nullptr;
   wxStaticText* m_Hint = nullptr;
   wxStaticText* m_PreviewCaption = nullptr;
-  wxWindow* m_PreviewArea = nullptr;
+  PreviewPane* m_PreviewArea = nullptr;
 
   // True while any worker reading the lists runs (the tests wait for the page to settle).
   bool Busy() const;
+  // Previews the file of list row (open: extracts it and opens it with its program).
+  void PreviewRow(long row, bool open);
   bool SortDescending() const { return m_SortDescending; }
 
   void OnBack();

@@ -1,0 +1,89 @@
+// The results page's preview area: the file of the selected row is extracted on a worker into
+// the preview's private folder, then shown as a picture, as RTF text, as the listing of a zip
+// archive, or as the no-preview picture. One preview at a time: a new one stops and joins the
+// running one first, and a finished preview that is no longer the latest is dropped, so a quick
+// run of selections never shows a stale file. Stop asks first, holding the worker while it asks.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <wx/panel.h>
+#include <wx/timer.h>
+
+#include "engine/records/ResultRecords.h"
+#include "engine/worker/ScanJob.h"
+#include "results/PreviewExtract.h"
+#include "results/PreviewFolder.h"
+#include "results/PreviewKind.h"
+#include "results/ZipFile.h"
+
+class CGradientProgressCtrl;
+class CPictureCtrl;
+class wxButton;
+class wxListCtrl;
+class wxStaticText;
+class wxTextCtrl;
+
+inline constexpr std::string_view kPreviewWaitText = "Please wait while generating preview......";
+inline constexpr std::string_view kPreviewStopQuestion =
+    "Do you want to stop this process. This may give you incomplete data.";
+
+class PreviewPane : public wxPanel {
+ public:
+  enum class Shown { Placeholder, Picture, Rtf, Zip, NoPreview };
+
+  PreviewPane(wxWindow* parent, wxWindowID id);
+  ~PreviewPane() override;
+
+  // The placeholder and no-preview pictures, from the bitmap folder.
+  void LoadPictures();
+  // Previews file (open: extract only, for opening with its program). Stops and joins a preview
+  // still running first.
+  void Start(const FileRecord* file, FileSystemKind fs, bool recordsAtLocator, bool open);
+  // Ends a running preview without asking and waits for it (before the lists are freed).
+  void StopAndJoin();
+  // The Stop button: the question, then the stop on Yes.
+  void OnStop();
+  bool Running() const { return m_Running; }
+  Shown State() const { return m_Shown; }
+  // The file the last preview wrote ("" when none).
+  const std::string& ExtractedPath() const { return m_ExtractedPath; }
+
+  // Told when a preview starts (true) and ends (false): the page disables Back and Save.
+  std::function<void(bool)> m_OnRunning;
+  // Called with the extracted file for a preview started with open.
+  std::function<void(const std::string&)> m_OpenFile;
+
+  CPictureCtrl* m_Picture = nullptr;
+  CPictureCtrl* m_Placeholder = nullptr;
+  CPictureCtrl* m_NoPreview = nullptr;
+  wxTextCtrl* m_RichText = nullptr;
+  wxListCtrl* m_ZipList = nullptr;
+  CGradientProgressCtrl* m_Bar = nullptr;
+  wxButton* m_StopButton = nullptr;
+  wxStaticText* m_Wait = nullptr;
+
+ private:
+  void LayOut();
+  void Show(Shown what);
+  void Finished(uint64_t generation, PreviewKind kind, std::optional<PreviewExtraction> result,
+                bool open);
+  void ShowRtf(const std::string& path);
+  void ShowZip(const std::string& path);
+
+  std::thread m_Thread;
+  ScanControl m_Control;
+  std::atomic<bool> m_StopRequested{false};
+  std::atomic<int> m_Percent{0};
+  wxTimer m_BarTimer{this};
+  uint64_t m_Generation = 0;
+  bool m_Running = false;
+  Shown m_Shown = Shown::Placeholder;
+  std::string m_ExtractedPath;
+  PreviewFolder m_Folder;
+  CZipFile m_Zip;
+};

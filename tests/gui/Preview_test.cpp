@@ -1,0 +1,197 @@
+// The preview on the results page after a deleted-data scan of a small FAT16 volume made here,
+// holding a PNG, a JPEG, an RTF document and a zip archive, each present and deleted: each
+// previews as what it is, a text file shows the no-preview picture, and a quick run of
+// selections ends in the preview of the last one.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <wx/image.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+
+#include "PageTestFixture.h"
+#include "pages/analysis/wx/RecoveryAnalysis.h"
+#include "pages/results/wx/PreviewPane.h"
+#include "pages/results/wx/ViewDataInControls.h"
+#include "storage/VolumeGeometry.h"
+#include "widgets/wx/ColoredListCtrl.h"
+#include "widgets/wx/PictureCtrl.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::Script;
+using Page = ViewDataInControls;
+using Shown = PreviewPane::Shown;
+
+class PreviewTest : public guitest::PageTest {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v mkfs.fat mcopy mdel zip >/dev/null") != 0)
+      GTEST_SKIP() << "mkfs.fat, mtools and zip are needed";
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxInitAllImageHandlers();
+    m_Dir = fs::temp_directory_path() / ("merrowind-preview-test-" + std::to_string(::getpid()));
+    fs::remove_all(m_Dir);
+    fs::create_directories(m_Dir);
+    MakeFiles();
+    m_Image = (m_Dir / "fat16.img").string();
+    const std::string d = m_Dir.string();
+    const std::string script =
+        "cd '" + d + "' && truncate -s 16M fat16.img && mkfs.fat -F 16 fat16.img >/dev/null && "
+        "mcopy -i fat16.img photo.png photo.jpg notes.rtf bundle.zip readme.txt :: && "
+        "mcopy -i fat16.img photo.png ::/gone.png && mcopy -i fat16.img photo.jpg ::/gone.jpg && "
+        "mcopy -i fat16.img notes.rtf ::/gone.rtf && mcopy -i fat16.img bundle.zip ::/gone.zip && "
+        "mdel -i fat16.img ::/gone.png ::/gone.jpg ::/gone.rtf ::/gone.zip";
+    ASSERT_EQ(std::system(script.c_str()), 0) << script;
+    StartPageEnvironment();
+    UseImageAsVolume(m_Image, FileSystemKind::Fat16);
+    ASSERT_EQ(DetectVolumeGeometry(), 1);
+  }
+  void TearDown() override {
+    guitest::PageTest::TearDown();
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+  }
+
+  void MakeFiles() {
+    // A picture of two colour bands, larger than the area one way, and a small JPEG.
+    wxImage png(900, 120);
+    for (int x = 0; x < 900; ++x)
+      for (int y = 0; y < 120; ++y) png.SetRGB(x, y, x < 450 ? 200 : 30, 90, y < 60 ? 220 : 40);
+    ASSERT_TRUE(png.SaveFile((m_Dir / "photo.png").string(), wxBITMAP_TYPE_PNG));
+    wxImage jpg(160, 100);
+    for (int x = 0; x < 160; ++x)
+      for (int y = 0; y < 100; ++y) jpg.SetRGB(x, y, 250, x, y * 2);
+    ASSERT_TRUE(jpg.SaveFile((m_Dir / "photo.jpg").string(), wxBITMAP_TYPE_JPEG));
+    fs::copy_file(MERROWIND_SOURCE_DIR "/tests/core/results/rtf/pandoc-notes.rtf",
+                  m_Dir / "notes.rtf");
+    std::ofstream(m_Dir / "readme.txt") << "plain text\n";
+    const std::string zip = "cd '" + m_Dir.string() + "' && zip -q -X bundle.zip readme.txt photo.jpg";
+    ASSERT_EQ(std::system(zip.c_str()), 0);
+  }
+
+  static Page* Running() { return guitest::FindRunningPage<Page>(); }
+  static Script::Step WhenSettled(std::function<void(Page&)> what) {
+    return [what] {
+      Page* p = Running();
+      if (!p || p->Busy()) return false;
+      what(*p);
+      return true;
+    };
+  }
+  static Script::Step Screenshot(const std::string& name) {
+    auto ticks = std::make_shared<int>(0);
+    return [name, ticks] {
+      if (++*ticks < 10) return false;
+      guitest::SaveScreenshot(name);
+      return true;
+    };
+  }
+  // Selects the row of that name alone through the list control, as a click does.
+  static long Select(Page& p, const std::string& name) {
+    for (long i = 0; i < p.m_List->GetItemCount(); ++i)
+      p.m_List->SetItemState(i, 0, wxLIST_STATE_SELECTED);
+    for (size_t i = 0; i < p.m_List->Rows().size(); ++i) {
+      if (RowName(p.m_List->Rows()[i]) != name) continue;
+      p.m_List->SetItemState(static_cast<long>(i), wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                             wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+      return static_cast<long>(i);
+    }
+    ADD_FAILURE() << "no row " << name;
+    return -1;
+  }
+
+  fs::path m_Dir;
+  std::string m_Image;
+};
+
+TEST_F(PreviewTest, EachKindPreviewsPresentAndDeleted) {
+  std::map<std::string, Shown> shown;
+  std::string rtfText;
+  int zipRows = 0;
+  std::string zipFirst, zipSecondSize;
+  std::string folderMode;
+  std::vector<std::string> names;
+  bool quickEndedOnLast = false;
+  std::string quickState;
+  std::vector<Script::Step> steps = {Told(), WhenSettled([&](Page& p) {
+    for (const ResultRow& r : p.m_List->Rows()) names.push_back(RowName(r));
+  })};
+  // Present files by name; deleted ones ("deleted .png") by their extension.
+  const char* const keys[] = {"photo.png", "photo.jpg", "notes.rtf",   "bundle.zip",
+                              "readme.txt", "deleted .png", "deleted .jpg", "deleted .rtf",
+                              "deleted .zip"};
+  for (const std::string key : keys) {
+    steps.push_back(WhenSettled([&, key](Page& p) {
+      std::string n = key;
+      if (key.rfind("deleted ", 0) == 0) {
+        const std::string ext = key.substr(8);
+        for (const ResultRow& r : p.m_List->Rows()) {
+          const std::string rn = RowName(r);
+          if (r.Deleted() && rn.size() > ext.size() &&
+              rn.compare(rn.size() - ext.size(), ext.size(), ext) == 0)
+            n = rn;
+        }
+      }
+      Select(p, n);
+    }));
+    steps.push_back(WhenSettled([&, key](Page& p) {
+      shown[key] = p.m_PreviewArea->State();
+      if (key == "notes.rtf") rtfText = p.m_PreviewArea->m_RichText->GetValue().utf8_string();
+      if (key == "bundle.zip") {
+        zipRows = p.m_PreviewArea->m_ZipList->GetItemCount();
+        zipFirst = p.m_PreviewArea->m_ZipList->GetItemText(0, 0).utf8_string();
+        zipSecondSize = p.m_PreviewArea->m_ZipList->GetItemText(1, 2).utf8_string();
+      }
+    }));
+    if (key == "photo.png" || key == "notes.rtf" || key == "bundle.zip" || key == "readme.txt")
+      steps.push_back(Screenshot("preview-" + key));
+  }
+  // A quick run of selections: each stops and joins the one before; the last one shows.
+  steps.push_back(WhenSettled([&](Page& p) {
+    Select(p, "bundle.zip");
+    Select(p, "notes.rtf");
+    Select(p, "photo.png");
+    Select(p, "photo.jpg");
+  }));
+  steps.push_back(WhenSettled([&](Page& p) {
+    quickEndedOnLast = p.m_PreviewArea->State() == Shown::Picture &&
+                       fs::path(p.m_PreviewArea->ExtractedPath()).filename() == "photo.jpg" &&
+                       p.m_PreviewArea->m_Picture->Image().GetWidth() == 160;
+    quickState = std::to_string(static_cast<int>(p.m_PreviewArea->State())) + " " +
+                 p.m_PreviewArea->ExtractedPath() + " " +
+                 std::to_string(p.m_PreviewArea->m_Picture->Image().GetWidth());
+    struct stat st {};
+    ::stat(fs::path(p.m_PreviewArea->ExtractedPath()).parent_path().c_str(), &st);
+    folderMode = std::to_string(st.st_mode & 0777);
+    p.CallAfter([&p] { p.OnBack(); });
+  }));
+  steps.push_back(Answer(wxID_OK));
+  Script run(std::move(steps));
+  RecoveryAnalysis analysis;
+  analysis.DoModal();
+  EXPECT_TRUE(run.Finished()) << "stopped at step " << run.StepReached();
+  EXPECT_EQ(shown["photo.png"], Shown::Picture);
+  EXPECT_EQ(shown["photo.jpg"], Shown::Picture);
+  EXPECT_EQ(shown["notes.rtf"], Shown::Rtf);
+  EXPECT_EQ(shown["bundle.zip"], Shown::Zip);
+  EXPECT_EQ(shown["readme.txt"], Shown::NoPreview);
+  EXPECT_EQ(shown["deleted .png"], Shown::Picture);
+  EXPECT_EQ(shown["deleted .jpg"], Shown::Picture);
+  EXPECT_EQ(shown["deleted .rtf"], Shown::Rtf);
+  EXPECT_EQ(shown["deleted .zip"], Shown::Zip);
+  EXPECT_NE(rtfText.find("Holiday notes\nFirst paragraph"), std::string::npos) << rtfText;
+  EXPECT_EQ(zipRows, 2);
+  EXPECT_EQ(zipFirst, "readme.txt");
+  EXPECT_EQ(zipSecondSize, std::to_string(fs::file_size(m_Dir / "photo.jpg")));
+  EXPECT_TRUE(quickEndedOnLast) << quickState;
+  EXPECT_EQ(folderMode, std::to_string(0700));
+}
+
+}  // namespace
