@@ -43,7 +43,8 @@ class SearchResultList : public wxListCtrl {
  public:
   SearchResultList(wxWindow* parent, const std::vector<AdvanceSearchFile::Row>& rows)
       : wxListCtrl(parent, AdvanceSearchFile::kIdList, wxDefaultPosition, wxDefaultSize,
-                   wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES | wxLC_SINGLE_SEL),
+                   wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES | wxLC_SINGLE_SEL |
+                       wxBORDER_SIMPLE),
         m_Rows(rows) {
     const char* const headers[] = {"File Name",    "Type",          "Path",          "File Size",
                                    "Created Date", "Modified Date", "Last Accessed", "ID"};
@@ -125,53 +126,53 @@ AdvanceSearchFile::AdvanceSearchFile(ViewDataInControls& page)
 
   box(1234, "", Dlu(7, 40, 118, 60));
   auto place = [this](wxRect r) { return std::make_pair(r.GetPosition(), r.GetSize()); };
-  auto [tp, ts] = place(Dlu(13, 40, 40, 10));
+  auto [tp, ts] = place(Dlu(13, 39, 40, 12));
   m_TypeBox = new wxCheckBox(this, kIdType, "Type", tp, ts);
   criterion(m_TypeBox);
   const char* const radios[3] = {"Include Deleted File(s)", "Exclude Deleted File(s)",
                                  "Only Deleted File(s)"};
   const int radioIds[3] = {kIdInclude, kIdExclude, kIdOnlyDeleted};
   for (int i = 0; i < 3; ++i) {
-    auto [p, s] = place(Dlu(14, 54 + 14 * i, 106, 11));
+    auto [p, s] = place(Dlu(14, 53 + 15 * i, 106, 12));
     m_DeletedRadios[i] =
         new wxRadioButton(this, radioIds[i], radios[i], p, s, i == 0 ? wxRB_GROUP : 0);
     criterion(m_DeletedRadios[i]);
   }
 
-  box(1235, "", Dlu(130, 40, 166, 60));
-  auto [dp, ds] = place(Dlu(136, 40, 40, 10));
+  box(1235, "", Dlu(130, 40, 176, 60));
+  auto [dp, ds] = place(Dlu(136, 39, 40, 12));
   m_DateBox = new wxCheckBox(this, kIdDate, "Date", dp, ds);
   criterion(m_DateBox);
-  auto [kp, ks] = place(Dlu(136, 53, 80, 13));
+  auto [kp, ks] = place(Dlu(136, 52, 90, 15));
   m_DateKind = new wxChoice(this, kIdDateKind, kp, ks);
   for (const char* k : {"Created Date", "Modified Date", "Accessed Date"}) m_DateKind->Append(k);
   criterion(m_DateKind);
   const int comboIds[6] = {1127, 1128, 1129, 1130, 1132, 1133};
   for (int i = 0; i < 6; ++i) {
-    const int x = 136 + (i % 3) * 34;
-    auto [p, s] = place(Dlu(x, i < 3 ? 69 : 84, i % 3 == 2 ? 40 : 32, 13));
+    const int x = 136 + (i % 3) * 36;
+    auto [p, s] = place(Dlu(x, i < 3 ? 68 : 83, i % 3 == 2 ? 48 : 34, 15));
     m_DateCombos[i] = new wxChoice(this, comboIds[i], p, s);
     const int first = i % 3 == 0 ? 1 : i % 3 == 1 ? 1 : 1970;
     const int last = i % 3 == 0 ? 31 : i % 3 == 1 ? 12 : 2030;
     for (int v = first; v <= last; ++v) m_DateCombos[i]->Append(wxString::Format("%02d", v));
     criterion(m_DateCombos[i]);
   }
-  auto [bp, bs] = place(Dlu(246, 78, 46, 10));
+  auto [bp, bs] = place(Dlu(258, 77, 46, 10));
   criterion(new wxStaticText(this, 1119, "( Between )", bp, bs));
 
-  box(1229, "", Dlu(301, 40, 112, 60));
-  auto [sp, ss] = place(Dlu(307, 40, 40, 10));
+  box(1229, "", Dlu(311, 40, 102, 60));
+  auto [sp, ss] = place(Dlu(317, 39, 40, 12));
   m_SizeBox = new wxCheckBox(this, kIdSize, "Size", sp, ss);
   criterion(m_SizeBox);
-  auto [cp, cs] = place(Dlu(307, 54, 100, 10));
+  auto [cp, cs] = place(Dlu(317, 53, 90, 10));
   criterion(new wxStaticText(this, wxID_ANY, "Size between : ", cp, cs));
-  auto [fp, fs] = place(Dlu(307, 67, 48, 13));
+  auto [fp, fs] = place(Dlu(317, 65, 43, 14));
   m_SizeFrom = new wxTextCtrl(this, kIdSizeFrom, wxString(), fp, fs);
   criterion(m_SizeFrom);
-  auto [op, os] = place(Dlu(359, 67, 48, 13));
+  auto [op, os] = place(Dlu(364, 65, 43, 14));
   m_SizeTo = new wxTextCtrl(this, kIdSizeTo, wxString(), op, os);
   criterion(m_SizeTo);
-  auto [up, us] = place(Dlu(307, 84, 60, 13));
+  auto [up, us] = place(Dlu(317, 82, 60, 15));
   m_SizeUnit = new wxChoice(this, kIdSizeUnit, up, us);
   for (const char* u : {"Bytes", "KB", "MB", "GB"}) m_SizeUnit->Append(u);
   criterion(m_SizeUnit);
@@ -273,7 +274,7 @@ void AdvanceSearchFile::LayOut() {
     w->SetSize(Dlu(x, top + y, width, height));
     w->Show();
   };
-  put(m_SelectAllBox, 7, 4, 90, 11);
+  put(m_SelectAllBox, 7, 3, 90, 12);
   m_PleaseWait->SetSize(Dlu(102, top + 4, 70, 10));
   put(FindWindow(1236), 250, 4, 58, 10);
   put(m_CountText, 308, 4, 60, 10);
