@@ -82,14 +82,7 @@ class SearchDialogTest : public guitest::PageTest {
       return true;
     };
   }
-  static Script::Step Screenshot(const std::string& name) {
-    auto ticks = std::make_shared<int>(0);
-    return [name, ticks] {
-      if (++*ticks < 10) return false;
-      guitest::SaveScreenshot(name);
-      return true;
-    };
-  }
+  static Script::Step Screenshot(const std::string& name) { return guitest::ScreenshotStep(name); }
   void RunScanToResults(Script& script) {
     RecoveryAnalysis analysis;
     analysis.DoModal();
