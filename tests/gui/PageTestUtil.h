@@ -12,6 +12,7 @@
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 
+#include "GuiTestUtil.h"
 #include "ToolkitTestUtil.h"
 #include "pages/wx/WizardPage.h"
 
@@ -63,6 +64,16 @@ Script::Step WhenShown(std::function<T*()> found, std::function<void(T&)> act) {
     if (++*ticks < 6) return false;
     *ticks = 0;
     act(*w);
+    return true;
+  };
+}
+
+// A step that lets the screen paint for a few ticks, then saves a screenshot.
+inline Script::Step ScreenshotStep(const std::string& name) {
+  auto ticks = std::make_shared<int>(0);
+  return [name, ticks] {
+    if (++*ticks < 10) return false;
+    SaveScreenshot(name);
     return true;
   };
 }

@@ -51,14 +51,7 @@ class ResultsPageTest : public guitest::PageTest {
   }
 
   // A step that lets the page paint for a while, then saves a screenshot.
-  static Script::Step Screenshot(const std::string& name) {
-    auto ticks = std::make_shared<int>(0);
-    return [name, ticks] {
-      if (++*ticks < 10) return false;
-      guitest::SaveScreenshot(name);
-      return true;
-    };
-  }
+  static Script::Step Screenshot(const std::string& name) { return guitest::ScreenshotStep(name); }
 
   // Runs the scan through the analysis page, which opens the results page at its end.
   void RunScanToResults(Script& script) {

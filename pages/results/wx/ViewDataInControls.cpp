@@ -15,6 +15,7 @@
 #include "pages/ModeGlobals.h"
 #include "pages/PageFlow.h"
 #include "pages/results/ResultsPage.h"
+#include "pages/results/wx/AdvanceSearchFile.h"
 #include "pages/results/wx/PreviewPane.h"
 #include "pages/wx/PageButtons.h"
 #include "pages/wx/SaveScanLogThread.h"
@@ -79,10 +80,12 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_BackButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnBack(); });
   m_SaveButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSave(); });
   m_Tools[0]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSaveLog(); });
+  m_Tools[2]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSearch(); });
   m_Tools[3]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSave(); });
   m_Tools[4]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
   m_List->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& e) { SortByColumn(e.GetColumn()); });
-  m_List->Bind(wxEVT_LIST_ITEM_CHECKED, [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), true); });
+  m_List->Bind(wxEVT_LIST_ITEM_CHECKED,
+               [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), true); });
   m_List->Bind(wxEVT_LIST_ITEM_UNCHECKED,
                [this](wxListEvent& e) { OnRowChecked(e.GetIndex(), false); });
   m_List->Bind(wxEVT_LIST_KEY_DOWN, &ViewDataInControls::OnListKeyDown, this);
@@ -94,24 +97,39 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
     e.Veto();
   });
 
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSave(); }, WxCommandId(kMenuRecoverSelected));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSaveLog(); }, WxCommandId(kMenuSaveLog));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-    if (m_RunSavingSettings) m_RunSavingSettings();
-  }, WxCommandId(kMenuRecoveryFilter));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSwitchToFormatted(); },
-       WxCommandId(kMenuFormatted));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-    if (m_List->GetSelectedItemCount() == 1)
-      m_List->EditLabel(m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
-    else if (wxTreeItemId id = m_Tree->GetSelection(); id.IsOk() && id != m_Tree->GetRootItem())
-      m_Tree->EditLabel(id);
-  }, WxCommandId(kMenuRename));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) {
-    if (Prompts().ViewQuestionMsg(kResultsExitQuestion) == 1) ExitApplication();
-  }, WxCommandId(kMenuExit));
-  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
-  Bind(wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnSave(); }, WxCommandId(kMenuRecoverSelected));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnSaveLog(); }, WxCommandId(kMenuSaveLog));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnSearch(); }, WxCommandId(kMenuSearch));
+  Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        if (m_RunSavingSettings) m_RunSavingSettings();
+      },
+      WxCommandId(kMenuRecoveryFilter));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnSwitchToFormatted(); }, WxCommandId(kMenuFormatted));
+  Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        if (m_List->GetSelectedItemCount() == 1)
+          m_List->EditLabel(m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+        else if (wxTreeItemId id = m_Tree->GetSelection(); id.IsOk() && id != m_Tree->GetRootItem())
+          m_Tree->EditLabel(id);
+      },
+      WxCommandId(kMenuRename));
+  Bind(
+      wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        if (Prompts().ViewQuestionMsg(kResultsExitQuestion) == 1) ExitApplication();
+      },
+      WxCommandId(kMenuExit));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
   Client()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     LayOut();
     event.Skip();
@@ -164,7 +182,6 @@ void ViewDataInControls::OnInitPage() {
   for (int i = 0; i < 5; ++i)
     m_Tools[i]->LoadFrameStrip4(BitmapPath(g_BitmapFolder, toolBitmaps[i]));
   m_Tools[1]->EnableButton(false);
-  m_Tools[2]->EnableButton(false);  // the search is not part of this program yet
   m_BackButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\Back-btn.bmp"));
   m_SaveButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Save.bmp"));
   m_PreviewArea->LoadPictures();
@@ -172,7 +189,6 @@ void ViewDataInControls::OnInitPage() {
 
   wxMenuBar* bar = GetMenuBar();
   bar->Enable(WxCommandId(kMenuLoadLog), false);
-  bar->Enable(WxCommandId(kMenuSearch), false);
   bar->Enable(WxCommandId(kMenuFormatted),
               g_FormattedMode.load() == 0 && g_PartitionMode.load() == 0);
   bar->Check(WxCommandId(kMenuDetails), true);
@@ -292,7 +308,8 @@ void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
   const FileSystemKind fs = g_FileSystemName;
   const bool descending = m_SortDescending;
   m_ListFill = std::thread([this, folderId, chosen, fs, descending, generation] {
-    std::vector<ResultRow> rows = CollectFolderRows(folderId, chosen, fs, descending, m_StopListFill);
+    std::vector<ResultRow> rows =
+        CollectFolderRows(folderId, chosen, fs, descending, m_StopListFill);
     CallAfter([this, generation, fs, rows = std::move(rows)]() mutable {
       if (generation != m_ListGeneration) return;  // a later fill or Back took over
       if (m_ListFill.joinable()) m_ListFill.join();
@@ -398,13 +415,22 @@ void ViewDataInControls::OnRowChecked(long row, bool checked) {
   if (m_ListFilling || m_MarkingRuns || row < 0 ||
       static_cast<size_t>(row) >= m_List->Rows().size())
     return;
+  CheckRow(m_List->Rows()[static_cast<size_t>(row)], checked, m_Tree->Model().ShownItem());
+}
+
+void ViewDataInControls::CheckRow(const ResultRow& r, bool checked, TreeItem fileFolder) {
+  // A folder's check starts the worker that marks its files; one still marking finishes first,
+  // so no folder's ids wait behind it.
+  if (m_Marking.joinable()) {
+    m_Marking.join();
+    m_MarkingRuns = false;
+  }
   FolderTreeModel& model = m_Tree->Model();
   const TreeItem root = model.RootItem();
-  const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
   if (r.file) {
     r.file->selected = checked ? 'y' : 'n';
     model.SetMarksOnly(1);
-    const TreeItem shown = model.ShownItem();
+    const TreeItem shown = fileFolder;
     if (checked) {
       for (TreeItem a = model.Parent(shown); a != kNoItem && a != root; a = model.Parent(a))
         model.SetItemChecked(a);
@@ -459,8 +485,13 @@ void ViewDataInControls::OnListActivated(wxListEvent& event) {
     return;
   }
   if (!r.folder || r.folder->treeItem == 0) return;
-  const auto item = static_cast<TreeItem>(r.folder->treeItem);
+  ShowFolderItem(static_cast<TreeItem>(r.folder->treeItem));
+}
+
+void ViewDataInControls::ShowFolderItem(TreeItem item) {
   FolderTreeModel& model = m_Tree->Model();
+  if (ClicksBlocked() || !model.IsValid(item)) return;
+  if (const TreeItem parent = model.Parent(item); parent != kNoItem) model.Expand(parent);
   m_Tree->SelectItem(m_Tree->ShowItem(item));
   model.Expand(item);
   model.ShowFolder(item);
@@ -483,6 +514,14 @@ void ViewDataInControls::OnSave() {
   }
   const FolderWalk walk = m_Tree->Model().TakeFolderWalk(g_SelectionMode.load());
   if (m_RunDataCopyPath) m_RunDataCopyPath(walk);
+  SetTitle(FromUtf8(g_AppTitle));
+  Refresh();
+}
+
+void ViewDataInControls::OnSearch() {
+  if (m_TreeFilling || m_SavingLog) return;
+  AdvanceSearchFile search(*this);
+  search.DoModal();
   SetTitle(FromUtf8(g_AppTitle));
   Refresh();
 }

@@ -80,6 +80,8 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
 
   void OnBack();
   void OnSave();
+  // The search dialog over this page's tree; while it is open no Back can free the lists.
+  void OnSearch();
   void OnSaveLog();
   void OnSaveLogEnded();
   void OnSwitchToFormatted();
@@ -87,6 +89,11 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
   // The check box of list row changed to checked (from the list, or a test).
   void OnRowChecked(long row, bool checked);
   void RenameListRow(long row, const std::string& text);
+  // A row's check as the list's rules apply it to the records and the tree; a file's folder is
+  // fileFolder (the list passes the folder it shows, the search a match's own folder).
+  void CheckRow(const ResultRow& r, bool checked, TreeItem fileFolder);
+  // Shows folder item in the tree and its contents in the list.
+  void ShowFolderItem(TreeItem item);
 
  protected:
   void OnInitPage() override;

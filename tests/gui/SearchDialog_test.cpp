@@ -1,0 +1,242 @@
+// The search dialog over a real deleted-data scan of the NTFS fixture, opened from the results
+// page's Search button: searches by pattern, by deleted state and by size list what the fixture
+// holds below the root; checking a match checks it on the results page; Save hands over only what
+// is checked; a stop asked and answered No lets the search go on.
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "PageTestFixture.h"
+#include "engine/records/ScanState.h"
+#include "pages/analysis/wx/RecoveryAnalysis.h"
+#include "pages/results/wx/AdvanceSearchFile.h"
+#include "pages/results/wx/ViewDataInControls.h"
+#include "storage/VolumeGeometry.h"
+#include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/HoverButton.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using guitest::Script;
+using Page = ViewDataInControls;
+using Dialog = AdvanceSearchFile;
+
+const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/ntfs/ntfs-c4096.img";
+
+class SearchDialogTest : public guitest::PageTest {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
+    StartPageEnvironment();
+    UseImageAsVolume(kImage, FileSystemKind::Ntfs);
+    ASSERT_EQ(DetectVolumeGeometry(), 1);
+  }
+
+  static Page* RunningPage() { return guitest::FindRunningPage<Page>(); }
+  static Dialog* Shown() { return guitest::FindShownDialog<Dialog>(); }
+
+  // Opens the search from the page's Search tool button once the page has settled.
+  static Script::Step OpenSearch(std::function<void(Page&)> before = {}) {
+    return [before] {
+      Page* p = RunningPage();
+      if (!p || p->Busy()) return false;
+      if (before) before(*p);
+      p->CallAfter([p] { guitest::ClickButton(*p, Page::kIdSearch); });
+      return true;
+    };
+  }
+  // Sets the criteria and presses Start; the step after it waits for the search to end.
+  static Script::Step Search(std::function<void(Dialog&)> criteria) {
+    auto started = std::make_shared<int>(0);
+    return [criteria, started] {
+      Dialog* d = Shown();
+      if (!d) return false;
+      if (*started == 0) {
+        if (++*started < 0) return false;
+        criteria(*d);
+        d->m_StartButton->Click();
+        *started = 1;
+        return false;
+      }
+      if (d->Searching()) return false;
+      *started = 0;
+      return true;
+    };
+  }
+  static Script::Step WhenIdle(std::function<void(Dialog&)> what) {
+    return [what] {
+      Dialog* d = Shown();
+      if (!d || d->Searching() || d->SelectingAll()) return false;
+      what(*d);
+      return true;
+    };
+  }
+  static Script::Step Screenshot(const std::string& name) { return guitest::ScreenshotStep(name); }
+  void RunScanToResults(Script& script) {
+    RecoveryAnalysis analysis;
+    analysis.DoModal();
+    EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  }
+};
+
+std::multiset<std::string> Names(const Dialog& d) {
+  std::multiset<std::string> names;
+  for (long i = 0; i < d.ShownRowCount(); ++i) {
+    const SearchMatch& m = d.ShownRow(i).match;
+    names.insert(RowName({.folder = m.folder, .file = m.file}));
+  }
+  return names;
+}
+
+void Reset(Dialog& d) {
+  d.m_TypeBox->SetValue(true);
+  d.m_DeletedRadios[0]->SetValue(true);
+  d.m_SizeBox->SetValue(false);
+  d.OnSizeCheck();
+}
+
+TEST_F(SearchDialogTest, SearchesByPatternDeletedStateAndSizeChecksAndSaves) {
+  std::multiset<std::string> byPattern, deletedOnly, bySize;
+  std::string pathOfGone;
+  bool lastFoundOnTop = false;
+  int countShown = -1;
+  SizeTotals savedTotals;
+  int saves = 0;
+  TreeItem docsItem = kNoItem;
+  int docsCheckBefore = -2, docsCheckAfter = -2;
+  Script script({
+      Told(),  // the deleted-data hint of the results page
+      OpenSearch([&](Page& p) {
+        p.m_RunDataCopyPath = [&](const FolderWalk& walk) {
+          savedTotals = SizeWalk(walk, {});
+          ++saves;
+          return 1;
+        };
+      }),
+      Screenshot("search-dialog"),
+      Search([](Dialog& d) { d.m_Pattern->ChangeValue("*.txt"); }),
+      WhenIdle([&](Dialog& d) {
+        byPattern = Names(d);
+        countShown = std::stoi(d.m_CountText->GetLabel().utf8_string());
+        for (long i = 0; i < d.ShownRowCount(); ++i)
+          if (RowName({.file = d.ShownRow(i).match.file}) == "gone.txt")
+            pathOfGone = d.ShownRow(i).path;
+        // Rows arrive at the top: the last file of the lists is the first row.
+        const SearchMatch& top = d.ShownRow(0).match;
+        const SearchMatch& last = d.ShownRow(d.ShownRowCount() - 1).match;
+        lastFoundOnTop = top.file && last.file && top.file->sequence > last.file->sequence;
+      }),
+      Screenshot("search-dialog-pattern"),
+      Search([](Dialog& d) {
+        d.m_Pattern->ChangeValue("*");
+        d.m_DeletedRadios[2]->SetValue(true);
+      }),
+      WhenIdle([&](Dialog& d) { deletedOnly = Names(d); }),
+      Search([](Dialog& d) {
+        Reset(d);
+        d.m_Pattern->ChangeValue("*");
+        d.m_SizeBox->SetValue(true);
+        d.OnSizeCheck();  // the unit goes back to Bytes
+        d.m_SizeFrom->ChangeValue("1000");
+        d.m_SizeTo->ChangeValue("4000");
+      }),
+      WhenIdle([&](Dialog& d) {
+        bySize = Names(d);
+        // Check gone.txt as a click on its check box does.
+        FolderTreeModel& model = RunningPage()->m_Tree->Model();
+        for (long i = 0; i < d.ShownRowCount(); ++i) {
+          const SearchMatch& m = d.ShownRow(i).match;
+          if (m.file && RowName({.file = m.file}) == "gone.txt") {
+            docsItem = static_cast<TreeItem>(m.treeItem);
+            docsCheckBefore = model.GetCheckState(docsItem);
+            d.ListControl()->CheckItem(i, true);
+            docsCheckAfter = model.GetCheckState(docsItem);
+          }
+        }
+      }),
+      Screenshot("search-dialog-checked"),
+      WhenIdle([](Dialog& d) { guitest::ClickButton(d, Dialog::kIdSave); }),
+      WhenIdle([](Dialog& d) { d.OnCancel(); }),
+      [] {
+        Page* p = RunningPage();
+        if (!p || Shown()) return false;
+        p->CallAfter([p] { p->OnBack(); });
+        return true;
+      },
+      Answer(wxID_OK),
+  });
+  RunScanToResults(script);
+
+  // Files directly in the root (resident.txt, empty.txt) are never listed.
+  EXPECT_EQ(byPattern.count("resident.txt"), 0u);
+  for (const char* name : {"gone.txt", "gone-small.txt", "Quarterly report.txt", "deep.txt",
+                           "old1.txt", "old3.txt", "orphan.txt"})
+    EXPECT_EQ(byPattern.count(name), 1u) << name;
+  EXPECT_EQ(byPattern.count("old2.bin"), 0u);
+  EXPECT_EQ(countShown, static_cast<int>(byPattern.size()));
+  EXPECT_EQ(pathOfGone, "Docs");
+  EXPECT_TRUE(lastFoundOnTop);
+
+  // Deleted only: the deleted folders and files, nothing present.
+  for (const char* name : {"OldDir", "gone.txt", "gone-small.txt", "old1.txt", "old2.bin"})
+    EXPECT_EQ(deletedOnly.count(name), 1u) << name;
+  for (const char* name : {"Docs", "Quarterly report.txt", "deep.txt"})
+    EXPECT_EQ(deletedOnly.count(name), 0u) << name;
+
+  // 1000 to 4000 bytes: files only.
+  EXPECT_EQ(bySize, (std::multiset<std::string>{"deep.txt", "gone.txt"}));
+
+  // The check reached the results tree, and Save took only the checked file.
+  EXPECT_EQ(docsCheckBefore, 0);
+  EXPECT_EQ(docsCheckAfter, 1);
+  ASSERT_EQ(saves, 1);
+  EXPECT_EQ(savedTotals.fileCount, 1);
+  EXPECT_EQ(savedTotals.byteTotal, 3000u);
+}
+
+TEST_F(SearchDialogTest, StopAnsweredNoGoesOnAndYesEndsTheSearch) {
+  int rowsAfterNo = -1;
+  Script script({
+      Told(),
+      OpenSearch(),
+      [] {
+        Dialog* d = Shown();
+        if (!d) return false;
+        d->m_Pattern->ChangeValue("*");
+        d->m_StartButton->Click();
+        // Asked at once, while the worker is paused at its gate or already done.
+        d->CallAfter([d] { d->OnOK(); });
+        return true;
+      },
+      Answer(wxID_CANCEL),
+      WhenIdle([&](Dialog& d) {
+        rowsAfterNo = static_cast<int>(d.ShownRowCount());
+        d.OnCancel();
+      }),
+      [] {
+        Page* p = RunningPage();
+        if (!p || Shown()) return false;
+        p->EndDialog(1);
+        return true;
+      },
+  });
+  RunScanToResults(script);
+  // A search that ended before the question leaves nothing to ask.
+  if (!m_Asked.empty()) {
+    EXPECT_EQ(m_Asked[0], "Do you want to stop data searching.");
+  }
+  EXPECT_GT(rowsAfterNo, 10);
+}
+
+}  // namespace
