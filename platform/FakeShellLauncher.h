@@ -1,4 +1,5 @@
-// A launcher for tests: records every address it is asked to open and answers as scripted.
+// A launcher for tests: records every address and file it is asked to open and answers as
+// scripted.
 #pragma once
 
 #include <string>
@@ -13,7 +14,13 @@ class FakeShellLauncher final : public ShellLauncher {
     return succeed && IsLaunchableAddress(address);
   }
 
+  bool OpenFile(const std::string& path) override {
+    openedFiles.push_back(path);
+    return succeed;
+  }
+
   std::vector<std::string> opened;
+  std::vector<std::string> openedFiles;
   bool succeed = true;
 };
 

@@ -10,6 +10,11 @@ bool WxShellLauncher::OpenAddress(std::string_view address) {
                                 wxBROWSER_NOBUSYCURSOR);
 }
 
+bool WxShellLauncher::OpenFile(const std::string& path) {
+  // The desktop's opener gets the path as one argument; no shell sees it.
+  return wxLaunchDefaultApplication(wxString::FromUTF8(path));
+}
+
 void InstallWxShellLauncher() {
   static WxShellLauncher launcher;
   SetShellLauncher(&launcher);

@@ -8,6 +8,7 @@
 class WxShellLauncher final : public ShellLauncher {
  public:
   bool OpenAddress(std::string_view address) override;
+  bool OpenFile(const std::string& path) override;
 };
 
 void InstallWxShellLauncher();

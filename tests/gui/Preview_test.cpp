@@ -17,6 +17,7 @@
 #include <wx/textctrl.h>
 
 #include "PageTestFixture.h"
+#include "platform/FakeShellLauncher.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/PreviewPane.h"
 #include "pages/results/wx/ViewDataInControls.h"
@@ -153,6 +154,13 @@ TEST_F(PreviewTest, EachKindPreviewsPresentAndDeleted) {
     if (key == "photo.png" || key == "notes.rtf" || key == "bundle.zip" || key == "readme.txt")
       steps.push_back(Screenshot("preview-" + key));
   }
+  // A double-click extracts the file and hands it to the desktop to open.
+  ScopedFakeLauncher launcher;
+  steps.push_back(WhenSettled([&](Page& p) {
+    for (size_t i = 0; i < p.m_List->Rows().size(); ++i)
+      if (RowName(p.m_List->Rows()[i]) == "notes.rtf") p.PreviewRow(static_cast<long>(i), true);
+  }));
+  steps.push_back(WhenSettled([](Page&) {}));
   // A quick run of selections: each stops and joins the one before; the last one shows.
   steps.push_back(WhenSettled([&](Page& p) {
     Select(p, "bundle.zip");
@@ -192,6 +200,8 @@ TEST_F(PreviewTest, EachKindPreviewsPresentAndDeleted) {
   EXPECT_EQ(zipSecondSize, std::to_string(fs::file_size(m_Dir / "photo.jpg")));
   EXPECT_TRUE(quickEndedOnLast) << quickState;
   EXPECT_EQ(folderMode, std::to_string(0700));
+  ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
+  EXPECT_EQ(fs::path(launcher.fake.openedFiles[0]).filename(), "notes.rtf");
 }
 
 }  // namespace

@@ -494,7 +494,13 @@ void AdvanceSearchFile::OnSave() {
 
 void AdvanceSearchFile::OnListDoubleClick(long row) {
   const Row* r = m_List->RowAt(row);
-  if (!r || !r->match.folder || Searching()) return;
+  if (!r || Searching()) return;
+  if (r->match.file) {
+    // A file is extracted and opened with its program by the results page's preview.
+    m_Page.PreviewFile(r->match.file, /*open=*/true);
+    return;
+  }
+  if (!r->match.folder) return;
   m_Page.ShowFolderItem(static_cast<TreeItem>(r->match.treeItem));
   OnCancel();
 }

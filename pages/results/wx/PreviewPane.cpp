@@ -10,6 +10,7 @@
 #include <wx/textctrl.h>
 
 #include "engine/records/RecordName.h"
+#include "platform/ShellLauncher.h"
 #include "prompts/UserPrompts.h"
 #include "results/RtfText.h"
 #include "widgets/AppGlobals.h"
@@ -44,6 +45,7 @@ class PreviewObserver final : public CopyObserver {
 PreviewPane::PreviewPane(wxWindow* parent, wxWindowID id)
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE) {
   SetBackgroundColour(*wxWHITE);
+  m_OpenFile = [](const std::string& path) { OpenFileWithShell(path); };
   m_Picture = new CPictureCtrl(this, 1189);
   m_Placeholder = new CPictureCtrl(this, 1191);
   m_NoPreview = new CPictureCtrl(this, 1193);

@@ -55,7 +55,8 @@ class PreviewPane : public wxPanel {
 
   // Told when a preview starts (true) and ends (false): the page disables Back and Save.
   std::function<void(bool)> m_OnRunning;
-  // Called with the extracted file for a preview started with open.
+  // Called with the extracted file for a preview started with open; by default it opens the file
+  // with its program (OpenFileWithShell).
   std::function<void(const std::string&)> m_OpenFile;
 
   CPictureCtrl* m_Picture = nullptr;

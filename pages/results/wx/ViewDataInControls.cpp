@@ -500,8 +500,11 @@ void ViewDataInControls::ShowFolderItem(TreeItem item) {
 void ViewDataInControls::PreviewRow(long row, bool open) {
   if (m_ListFilling || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
-  if (!r.file) return;
-  m_PreviewArea->Start(r.file, g_FileSystemName,
+  if (r.file) PreviewFile(r.file, open);
+}
+
+void ViewDataInControls::PreviewFile(const FileRecord* file, bool open) {
+  m_PreviewArea->Start(file, g_FileSystemName,
                        g_FormattedMode.load() != 0 || g_PartitionMode.load() != 0, open);
 }
 

@@ -76,6 +76,8 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
   bool Busy() const;
   // Previews the file of list row (open: extracts it and opens it with its program).
   void PreviewRow(long row, bool open);
+  // Previews a found file (and, with open, opens it with its program once extracted).
+  void PreviewFile(const FileRecord* file, bool open);
   bool SortDescending() const { return m_SortDescending; }
 
   void OnBack();
