@@ -114,21 +114,36 @@ bool BCMenu::IsMenuHandleRegistered(MenuHandle handle) {
   return std::find(handles.begin(), handles.end(), handle) != handles.end();
 }
 
-static int GlobalImageListOffset(std::uintptr_t id) {
-  const std::vector<int>& ids = GetMenuGlobals().imageIds;
-  for (std::size_t i = 0; i < ids.size(); ++i)
-    if (static_cast<std::uintptr_t>(ids[i]) == id) return static_cast<int>(i);
-  return -1;
+int BCMenu::SharedSlot(std::uintptr_t id, ItemImage image) const {
+  MenuGlobals& globals = GetMenuGlobals();
+  if (!image.list) return GlobalImageListOffset(globals.imageList, static_cast<int>(id));
+  const bool shaded = IsFlatDrawMode() && g_MenuShadedImages;
+  return AddToGlobalImageList(globals.imageList, *image.list, image.index, static_cast<int>(id),
+                              shaded, globals.colours.btnShadow);
+}
+
+std::unique_ptr<MenuImageList> BCMenu::CopyImageListIcon(const MenuImageList& list,
+                                                         int index) const {
+  const PixelSurface* image = list.Image(index);
+  if (!image) return nullptr;
+  auto own = std::make_unique<MenuImageList>(list.Width(), list.Height());
+  own->Add(*image);
+  // The flat style draws the faded and shadow copies kept after the image.
+  if (IsFlatDrawMode() && g_MenuShadedImages) {
+    own->Add(MakeFadedImage(*image));
+    own->Add(MakeShadowImage(*image, GetMenuGlobals().colours.btnShadow));
+  }
+  return own;
 }
 
 bool BCMenu::AddItem(bool insert, unsigned position, std::u16string_view text, unsigned flags,
-                     std::uintptr_t id, int toolbarId) {
+                     std::uintptr_t id, ItemImage image) {
   if (insert && !(flags & MF_BYPOSITION)) {
     int found = -1;
     BCMenu* menu = FindMenuOption(position, found);
     if (!menu) return false;
     return menu->AddItem(true, static_cast<unsigned>(found), text, flags | MF_BYPOSITION, id,
-                         toolbarId);
+                         image);
   }
   if (id == 0)
     flags = MF_SEPARATOR | MF_OWNERDRAW | (flags & MF_BYPOSITION);
@@ -148,8 +163,15 @@ bool BCMenu::AddItem(bool insert, unsigned position, std::u16string_view text, u
 
   auto record = std::make_unique<BCMenuData>();
   record->SetString(text);
-  (void)toolbarId;
-  record->sharedImageIndex = GlobalImageListOffset(id);
+  if (image.own) {
+    if (image.list) record->ownImages = CopyImageListIcon(*image.list, image.index);
+    if (record->ownImages) {
+      record->imageResourceId = 0;
+      record->imageIndex = 0;
+    }
+  } else {
+    record->sharedImageIndex = SharedSlot(id, image);
+  }
   record->flags = flags;
   record->commandId = id;
   BCMenuData* data = record.get();
@@ -171,16 +193,37 @@ bool BCMenu::AddItem(bool insert, unsigned position, std::u16string_view text, u
 
 bool BCMenu::AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
                           int toolbarId) {
-  return AddItem(false, kMenuEnd, text, flags, id, toolbarId);
+  (void)toolbarId;  // toolbar images come through the image-list forms
+  return AddItem(false, kMenuEnd, text, flags, id, {});
+}
+
+bool BCMenu::AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
+                          const MenuImageList* list, int index) {
+  return AddItem(false, kMenuEnd, text, flags, id, {list, index, true});
+}
+
+bool BCMenu::InsertODMenu(unsigned position, std::u16string_view text, unsigned flags,
+                          std::uintptr_t id, const MenuImageList* list, int index) {
+  return AddItem(true, position, text, flags, id, {list, index, false});
 }
 
 bool BCMenu::InsertODMenu(unsigned position, std::u16string_view text, unsigned flags,
                           std::uintptr_t id, int toolbarId) {
-  return AddItem(true, position, text, flags, id, toolbarId);
+  (void)toolbarId;
+  return AddItem(true, position, text, flags, id, {});
 }
 
 bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId) {
   (void)toolbarId;
+  return Modify(text, id, {});
+}
+
+bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, const MenuImageList* list,
+                          int index) {
+  return Modify(text, id, {list, index, false});
+}
+
+bool BCMenu::Modify(const char16_t* text, std::uintptr_t id, ItemImage image) {
   std::vector<BCMenu*> menus;
   std::vector<int> positions;
   BCMenuData* last = nullptr;
@@ -194,7 +237,8 @@ bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId
     if (text) record->SetWideString(text);
     record->imageResourceId = -1;
     record->imageIndex = -1;
-    record->sharedImageIndex = GlobalImageListOffset(id);
+    record->ownImages.reset();
+    record->sharedImageIndex = SharedSlot(id, image);
     record->flags = (record->flags & ~MF_BYPOSITION) | MF_OWNERDRAW;
     record->commandId = id;
     last = record;

@@ -59,6 +59,13 @@ class BCMenu {
                     int toolbarId = -1);
   bool InsertODMenu(unsigned position, std::u16string_view text, unsigned flags, std::uintptr_t id,
                     int toolbarId = -1);
+  // The image-list forms: append copies the image into the record's own list, insert and
+  // modify register it in the shared list under the command.
+  bool AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index);
+  bool InsertODMenu(unsigned position, std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index);
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, const MenuImageList* list, int index);
   // Changes every item of the command in the menu tree; false, and nothing added, when the
   // command is in none of them.
   bool ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId = -1);
@@ -125,8 +132,18 @@ class BCMenu {
   int m_CheckedId = -1;
 
  private:
+  // Where an item's image comes from: the shared slot of its command, a list's image copied
+  // into the record's own list, or a list's image registered in the shared list.
+  struct ItemImage {
+    const MenuImageList* list = nullptr;
+    int index = -1;
+    bool own = false;
+  };
   bool AddItem(bool insert, unsigned position, std::u16string_view text, unsigned flags,
-               std::uintptr_t id, int toolbarId);
+               std::uintptr_t id, ItemImage image);
+  bool Modify(const char16_t* text, std::uintptr_t id, ItemImage image);
+  int SharedSlot(std::uintptr_t id, ItemImage image) const;
+  std::unique_ptr<MenuImageList> CopyImageListIcon(const MenuImageList& list, int index) const;
   BCMenu* FindOption(std::uintptr_t id, int& position, const std::vector<BCMenu*>* menus,
                      const std::vector<int>* positions);
   bool RemoveItem(unsigned position, unsigned flags, bool destroy);

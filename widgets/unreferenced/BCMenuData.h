@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "widgets/unreferenced/MenuImages.h"
 
 struct BCMenuData {
   // Null text and empty text read the same; both mean no label.
@@ -20,6 +23,7 @@ struct BCMenuData {
   // A command id, or the submenu handle of a popup item.
   std::uintptr_t commandId = 0;
   int mark = 0;
+  std::unique_ptr<MenuImageList> ownImages;
 
  private:
   std::u16string m_Text;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "widgets/unreferenced/MenuImages.h"
 #include "widgets/unreferenced/NativeMenus.h"
 
 struct WindowsVersionInfo {
@@ -20,8 +21,8 @@ struct WindowsVersionInfo {
 int ClassifyWindowsVersion(const WindowsVersionInfo& version);
 
 struct MenuGlobals {
-  // The command id of each image of the shared image list, slot for slot.
-  std::vector<int> imageIds;
+  // The shared image list and the command id of each of its slots.
+  SharedMenuImages imageList;
   // This program runs on a system newer than any the menus tell apart.
   int windowsVersion = ClassifyWindowsVersion({false, 6, 1, true});
   std::vector<MenuHandle> menuHandles;
@@ -30,6 +31,7 @@ struct MenuGlobals {
   // The desktop theme's file name; the classic theme is judged from it once.
   std::u16string themeName;
   std::optional<bool> classicTheme;
+  MenuSysColours colours;
 };
 
 inline constexpr int g_MenuSelectDisabledClassic = 1;
