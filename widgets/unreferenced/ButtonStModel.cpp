@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "widgets/unreferenced/DrawManager.h"
+#include "widgets/unreferenced/MenuImages.h"
+
 ButtonStModel::ButtonStModel() {
   SetDefaultColors(0xF0F0F0, 0x000000);
 }
@@ -144,20 +147,10 @@ SurfaceRect ButtonStModel::PrepareImageRect(bool hasCaption, const SurfaceRect& 
   return image;
 }
 
-ColorRef ButtonGrayColor(ColorRef c) {
-  const auto grey = static_cast<std::uint8_t>(0.299 * ColorRefRed(c) + 0.587 * ColorRefGreen(c) +
-                                              0.114 * ColorRefBlue(c));
-  return MakeColorRef(grey, grey, grey);
-}
-
-ColorRef ButtonDarkerColor(ColorRef c) {
-  auto darker = [](std::uint8_t v) { return static_cast<std::uint8_t>(v - 0.25 * v); };
-  return MakeColorRef(darker(ColorRefRed(c)), darker(ColorRefGreen(c)), darker(ColorRefBlue(c)));
-}
-
 namespace {
 
-PixelSurface MapPixels(const PixelSurface& image, ColorRef transparent, ColorRef (*map)(ColorRef)) {
+template <typename Map>
+PixelSurface MapPixels(const PixelSurface& image, ColorRef transparent, Map map) {
   PixelSurface out = image;
   for (DibPixel& p : out.Pixels()) {
     const ColorRef colour = SwapRedBlue(p) & 0xFFFFFFu;
@@ -169,9 +162,9 @@ PixelSurface MapPixels(const PixelSurface& image, ColorRef transparent, ColorRef
 }  // namespace
 
 PixelSurface CreateGrayscaleImage(const PixelSurface& image, ColorRef transparent) {
-  return MapPixels(image, transparent, ButtonGrayColor);
+  return MapPixels(image, transparent, CPPDrawManager::GrayColor);
 }
 
 PixelSurface CreateDarkerImage(const PixelSurface& image, ColorRef transparent) {
-  return MapPixels(image, transparent, ButtonDarkerColor);
+  return MapPixels(image, transparent, [](ColorRef c) { return DarkenColor(c, 0.25); });
 }

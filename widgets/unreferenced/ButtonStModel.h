@@ -112,10 +112,7 @@ class ButtonStModel {
   std::u16string m_Link;
 };
 
-// A pixel's grey: the integer part of 0.299 R + 0.587 G + 0.114 B in every channel.
-ColorRef ButtonGrayColor(ColorRef colour);
-// Each channel less a quarter.
-ColorRef ButtonDarkerColor(ColorRef colour);
-// Copies with every pixel but the transparent colour made grey or darker.
+// Copies with every pixel but the transparent colour made grey (0.299 R + 0.587 G + 0.114 B)
+// or darker by a quarter.
 PixelSurface CreateGrayscaleImage(const PixelSurface& image, ColorRef transparent);
 PixelSurface CreateDarkerImage(const PixelSurface& image, ColorRef transparent);

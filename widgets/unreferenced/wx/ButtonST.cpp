@@ -6,6 +6,7 @@
 #include <wx/utils.h>
 
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
+#include "widgets/unreferenced/wx/WxText.h"
 
 namespace {
 
@@ -15,12 +16,6 @@ wxColour ToColour(ColorRef c) {
 
 ColorRef FromColour(const wxColour& c) {
   return MakeColorRef(c.Red(), c.Green(), c.Blue());
-}
-
-std::u16string ToU16(const wxString& text) {
-  std::u16string out;
-  for (wxUniChar c : text) out.push_back(static_cast<char16_t>(c.GetValue()));
-  return out;
 }
 
 // The bitmap with its transparent colour masked out.
@@ -144,12 +139,12 @@ void CButtonST::SetCheck(bool checked, bool repaint) {
 }
 
 int CButtonST::SetURL(const wxString& link) {
-  return m_Model.SetURL(ToU16(link));
+  return m_Model.SetURL(ToU16String(link));
 }
 
 int CButtonST::SetSound(const wxString& name, bool resource, bool onClick, bool async) {
   if (name.empty()) return m_Model.SetSound(nullptr, resource, onClick, async);
-  std::u16string text = ToU16(name);
+  std::u16string text = ToU16String(name);
   return m_Model.SetSound(text.c_str(), resource, onClick, async);
 }
 
@@ -248,7 +243,7 @@ void CButtonST::OnClicked() {
     return;
   } else if (!m_Model.URL().empty()) {
     const std::u16string& link = m_Model.URL();
-    m_LinkOpener(wxString(std::wstring(link.begin(), link.end())));
+    m_LinkOpener(ToWxString(link));
   }
   wxCommandEvent clicked(wxEVT_BUTTON, GetId());
   clicked.SetEventObject(this);

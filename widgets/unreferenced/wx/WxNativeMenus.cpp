@@ -4,15 +4,7 @@
 #include <wx/settings.h>
 
 #include "widgets/unreferenced/BCMenuData.h"
-
-namespace {
-
-wxString ToWx(std::u16string_view text) {
-  std::wstring wide(text.begin(), text.end());
-  return wxString(wide);
-}
-
-}  // namespace
+#include "widgets/unreferenced/wx/WxText.h"
 
 WxNativeMenus::~WxNativeMenus() {
   for (auto& [handle, menu] : m_Menus) Detach(*menu);
@@ -58,9 +50,9 @@ void WxNativeMenus::Refresh() {
         label = item.data ? static_cast<const BCMenuData*>(item.data)->Text() : u"";
       wxMenuItem* added = nullptr;
       if (item.flags & MF_POPUP) {
-        added = menu->AppendSubMenu(Menu(item.id), ToWx(label));
+        added = menu->AppendSubMenu(Menu(item.id), ToWxString(label));
       } else {
-        added = menu->Append(static_cast<int>(item.id), ToWx(label), wxString(),
+        added = menu->Append(static_cast<int>(item.id), ToWxString(label), wxString(),
                              (item.flags & MF_CHECKED) ? wxITEM_CHECK : wxITEM_NORMAL);
         if (item.flags & MF_CHECKED) added->Check(true);
       }
@@ -125,5 +117,5 @@ bool WxNativeMenus::DeleteMenu(MenuHandle menu, unsigned position, unsigned flag
 int WxNativeMenus::MenuTextWidth(std::u16string_view text) const {
   wxScreenDC dc;
   dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
-  return dc.GetTextExtent(ToWx(text)).GetWidth();
+  return dc.GetTextExtent(ToWxString(text)).GetWidth();
 }
