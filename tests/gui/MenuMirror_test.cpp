@@ -1,11 +1,16 @@
 // The owner-drawn menu over the toolkit's menus: a loaded template, its changes and removals
 // show in the wxMenu mirrors.
 #include <gtest/gtest.h>
+#include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/statbmp.h>
 
 #include <vector>
 
+#include "GuiTestUtil.h"
 #include "widgets/unreferenced/BCMenu.h"
+#include "widgets/unreferenced/BCMenuPainter.h"
+#include "widgets/unreferenced/wx/MenuRender.h"
 #include "widgets/unreferenced/wx/WxNativeMenus.h"
 
 namespace {
@@ -59,6 +64,45 @@ TEST(MenuMirror, LoadedMenuShowsInTheToolkit) {
     ASSERT_TRUE(menu.DeleteMenu(0, MF_BYPOSITION));
     EXPECT_EQ(bar->GetMenuItemCount(), 0u);
   }
+  ResetMenuGlobals();
+}
+
+}  // namespace
+
+namespace {
+
+// The owner-drawn look in both styles: normal, selected, greyed, checked and separator items,
+// shown in a window for the screenshot.
+TEST(MenuMirror, OwnerDrawnItemsRenderedOffScreen) {
+  ResetMenuGlobals();
+  WxNativeMenus native;
+  BCMenu menu(native);
+  ASSERT_TRUE(menu.Attach(native.CreatePopupMenu()));
+  ASSERT_TRUE(menu.AppendODMenu(u"&Open folder...\tCtrl+O", 0, 1));
+  ASSERT_TRUE(menu.AppendODMenu(u"&Save recovered files\tCtrl+S", 0, 2));
+  ASSERT_TRUE(menu.AppendODMenu(u"Save scan &log", MF_GRAYED, 3));
+  ASSERT_TRUE(menu.AppendODMenu(u"", 0, 0));
+  ASSERT_TRUE(menu.AppendODMenu(u"Show &deleted files", MF_CHECKED, 4));
+  ASSERT_TRUE(menu.AppendODMenu(u"R&&D notes", 0, 5));
+  menu.PadAccelerators();
+  const unsigned states[] = {0, ODS_SELECTED, ODS_GRAYED, 0, ODS_CHECKED, 0};
+
+  auto* frame =
+      new wxFrame(nullptr, wxID_ANY, "Owner-drawn menus", wxDefaultPosition, wxSize(640, 260));
+  frame->SetBackgroundColour(*wxWHITE);
+  const wxBitmap classic = RenderMenuItems(menu, states);
+  GetMenuGlobals().windowsVersion = 7;
+  BCMenu::SetMenuDrawMode(1);
+  const wxBitmap flat = RenderMenuItems(menu, states);
+  ASSERT_TRUE(classic.IsOk() && flat.IsOk());
+  EXPECT_GT(classic.GetWidth(), native.MenuTextWidth(u"&Save recovered files\tCtrl+S"));
+  new wxStaticBitmap(frame, wxID_ANY, classic, wxPoint(10, 10));
+  new wxStaticBitmap(frame, wxID_ANY, flat, wxPoint(30 + classic.GetWidth(), 10));
+  frame->Show();
+  guitest::Pump();
+  guitest::SaveScreenshot("owner_drawn_menus");
+  frame->Destroy();
+  guitest::Pump(3);
   ResetMenuGlobals();
 }
 

@@ -16,6 +16,10 @@
 #include "widgets/unreferenced/NativeMenus.h"
 #include "widgets/unreferenced/PixelSurface.h"
 
+// The label as a menu shows it ("&&" becomes "&", a single "&" is dropped) and the index in it of
+// the key the single ampersand marks, or -1.
+int MenuLabelMnemonic(std::u16string_view text, std::u16string& shown);
+
 // The answer to a menu key that runs the item at a position.
 inline constexpr long kMenuCharExecute = 0x20000;
 

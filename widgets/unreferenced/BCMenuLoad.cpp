@@ -31,20 +31,22 @@ char16_t Lower(char16_t c) {
   return static_cast<char16_t>(std::towlower(static_cast<std::wint_t>(c)));
 }
 
-// True when the text's mnemonic (an ampersand not doubled) is the character, in any case.
-bool HasMnemonic(std::u16string_view text, char16_t key) {
-  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] == u'&') {
-      ++i;  // "&&" shows one ampersand and marks no key
+}  // namespace
+
+int MenuLabelMnemonic(std::u16string_view text, std::u16string& shown) {
+  shown.clear();
+  int key = -1;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'&' || i + 1 == text.size()) {
+      shown.push_back(text[i]);
       continue;
     }
-    if (Lower(text[i + 1]) == Lower(key)) return true;
+    ++i;  // "&&" shows one ampersand and marks no key
+    if (text[i] != u'&' && key < 0) key = static_cast<int>(shown.size());
+    shown.push_back(text[i]);
   }
-  return false;
+  return key;
 }
-
-}  // namespace
 
 bool BCMenu::LoadMenu(std::span<const std::byte> menuTemplate) {
   ReleaseMenu();
@@ -231,7 +233,10 @@ long BCMenu::FindKeyboardShortcut(char16_t character, unsigned flags, BCMenu* me
   if (!menu || !(flags & MF_POPUP)) return 0;
   if (menu->m_Native.GetMenuItemCount(menu->m_Handle) != menu->RecordCount())
     menu->SynchronizeMenu();
-  for (int i = 0; i < menu->RecordCount(); ++i)
-    if (HasMnemonic(menu->m_Records[i]->Text(), character)) return kMenuCharExecute + i;
+  for (int i = 0; i < menu->RecordCount(); ++i) {
+    std::u16string shown;
+    const int key = MenuLabelMnemonic(menu->m_Records[i]->Text(), shown);
+    if (key >= 0 && Lower(shown[key]) == Lower(character)) return kMenuCharExecute + i;
+  }
   return 0;
 }

@@ -325,6 +325,12 @@ TEST_F(BCMenuTest, KeyboardShortcutsFindTheMnemonicOnly) {
     EXPECT_EQ(BCMenu::FindKeyboardShortcut(c.key, c.flags, &menu), c.expected);
   }
   EXPECT_EQ(BCMenu::FindKeyboardShortcut(u'f', MF_POPUP, nullptr), 0);
+
+  std::u16string shown;
+  EXPECT_EQ(MenuLabelMnemonic(u"Fish && &Chips", shown), 7);
+  EXPECT_EQ(shown, u"Fish & Chips");
+  EXPECT_EQ(MenuLabelMnemonic(u"R&&D&", shown), -1);
+  EXPECT_EQ(shown, u"R&D&");
 }
 
 TEST(MenuGlobalsTest, VersionClassesAndDrawModes) {
