@@ -1,0 +1,170 @@
+// A menu whose items are owner-drawn from records (BCMenuData) kept in menu-position order, over
+// a native menu. It adds, inserts, changes, finds and removes items together with their records,
+// loads a menu template, keeps its records in step with the native menu, pads accelerator
+// columns and answers menu keys.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/unreferenced/BCMenuData.h"
+#include "widgets/unreferenced/MenuGlobals.h"
+#include "widgets/unreferenced/NativeMenus.h"
+#include "widgets/unreferenced/PixelSurface.h"
+
+// The label as a menu shows it ("&&" becomes "&", a single "&" is dropped) and the index in it of
+// the key the single ampersand marks, or -1.
+int MenuLabelMnemonic(std::u16string_view text, std::u16string& shown);
+
+// The answer to a menu key that runs the item at a position.
+inline constexpr long kMenuCharExecute = 0x20000;
+
+class BCMenu {
+ public:
+  explicit BCMenu(NativeMenus& menus);
+  virtual ~BCMenu();
+  BCMenu(const BCMenu&) = delete;
+  BCMenu& operator=(const BCMenu&) = delete;
+
+  NativeMenus& Native() const { return m_Native; }
+  MenuHandle GetHandle() const { return m_Handle; }
+  bool Attach(MenuHandle handle);
+  // The menu whose handle this is, when one is attached to it.
+  static BCMenu* FromHandle(MenuHandle handle);
+  // Kept for callers that release a menu before reloading it; it does nothing.
+  virtual bool ReleaseMenu() { return true; }
+
+  // Settings.
+  void SetIconSize(int width, int height);
+  int IconWidth() const { return m_IconWidth; }
+  int IconHeight() const { return m_IconHeight; }
+  void SetBitmapBackground(ColorRef colour);
+  void UnSetBitmapBackground() { m_UseBitmapBackground = false; }
+  void SetDisableOldStyle() { m_DisableOldStyle = true; }
+  void UnSetDisableOldStyle() { m_DisableOldStyle = false; }
+  bool GetDisableOldStyle() const { return m_DisableOldStyle; }
+  static void SetMenuDrawMode(int mode);
+
+  // Class-wide judgements of the system and the draw mode.
+  static bool IsNewShell();
+  static bool IsClassicTheme();
+  static bool UseFlatStyle();
+  static int GetMenuDrawMode();
+  static bool IsFlatDrawMode() { return GetMenuDrawMode() == 1; }
+  static int GetSelectDisabledMode();
+
+  // Adding and changing items. An id of 0 makes an owner-drawn separator. A toolbar id of -1
+  // takes the image already registered for the command, if any.
+  bool AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    int toolbarId = -1);
+  bool InsertODMenu(unsigned position, std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    int toolbarId = -1);
+  // The image-list forms: append copies the image into the record's own list, insert and
+  // modify register it in the shared list under the command.
+  bool AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index);
+  bool InsertODMenu(unsigned position, std::u16string_view text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index);
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, const MenuImageList* list, int index);
+  // Changes every item of the command in the menu tree; false, and nothing added, when the
+  // command is in none of them.
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId = -1);
+  // Renames the record found by its current text; false when no record has it.
+  bool ModifyODMenu(const char16_t* newText, std::u16string_view currentText);
+  bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text, int toolbarId = -1) {
+    return AppendODMenu(text, flags, id, toolbarId);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  int toolbarId = -1) {
+    return InsertODMenu(position, text, flags, id, toolbarId);
+  }
+  // A new child menu appended as a popup; the tree owns it.
+  BCMenu* AppendODPopupMenu(std::u16string_view text);
+
+  // Lookups.
+  BCMenu* FindMenuOption(std::uintptr_t id, int& position);
+  BCMenu* FindAnotherMenuOption(std::uintptr_t id, int& position, std::vector<BCMenu*>& menus,
+                                std::vector<int>& positions);
+  BCMenuData* FindMenuItem(std::u16string_view text);
+  BCMenuData* FindMenuData(std::uintptr_t id);
+  BCMenu* GetSubBCMenu(std::u16string_view text);
+  MenuHandle GetSubMenuByText(std::u16string_view text) const;
+  int GetMenuPosition(std::u16string_view text) const;
+  bool IsMenuRegistered() const { return IsMenuHandleRegistered(m_Handle); }
+  static bool IsMenuHandleRegistered(MenuHandle handle);
+
+  bool SetMenuText(std::uintptr_t id, std::u16string_view text, unsigned flags);
+  bool GetMenuText(std::uintptr_t id, std::u16string& text, unsigned flags);
+
+  // Removal; an invalid position or a missing command is false.
+  bool RemoveMenu(unsigned position, unsigned flags);
+  bool DeleteMenu(unsigned position, unsigned flags);
+  // kind 1 or 2 also removes the item before the text, kind 3 the one before and the one after.
+  int RemoveMenuByText(std::u16string_view text, int kind);
+  int DeleteMenuByText(std::u16string_view text, int kind);
+
+  // Whole-menu operations. LoadMenu reads a menu template (version, header offset, items) and
+  // makes the top level a plain menu bar over owner-drawn submenus; false for a damaged
+  // template, which leaves the menu empty.
+  bool LoadMenu(std::span<const std::byte> menuTemplate);
+  void SynchronizeMenu();
+  static bool UpdateMenu(BCMenu* menu);
+  // The answer to a menu key: kMenuCharExecute plus the position of the first item whose
+  // mnemonic is the character, else 0.
+  static long FindKeyboardShortcut(char16_t character, unsigned flags, BCMenu* menu);
+  void PadAccelerators();
+  int GetMenuStart() const;
+  void MakeMenuBarPlain();
+
+  int RecordCount() const { return static_cast<int>(m_Records.size()); }
+  BCMenuData* Record(int index) {
+    return index >= 0 && index < RecordCount() ? m_Records[index].get() : nullptr;
+  }
+  bool LoadedAsMenuBar() const { return m_LoadedAsMenuBar; }
+
+ protected:
+  int m_IconWidth = 16;
+  int m_IconHeight = 15;
+  ColorRef m_BitmapBackground = 0xC0C0C0;
+  bool m_UseBitmapBackground = false;
+  bool m_DisableOldStyle = false;
+  int m_CheckedSelectedId = -1;
+  int m_CheckedId = -1;
+
+ private:
+  // Where an item's image comes from: the shared slot of its command, a list's image copied
+  // into the record's own list, or a list's image registered in the shared list.
+  struct ItemImage {
+    const MenuImageList* list = nullptr;
+    int index = -1;
+    bool own = false;
+  };
+  bool AddItem(bool insert, unsigned position, std::u16string_view text, unsigned flags,
+               std::uintptr_t id, ItemImage image);
+  bool Modify(const char16_t* text, std::uintptr_t id, ItemImage image);
+  int SharedSlot(std::uintptr_t id, ItemImage image) const;
+  std::unique_ptr<MenuImageList> CopyImageListIcon(const MenuImageList& list, int index) const;
+  BCMenu* FindOption(std::uintptr_t id, int& position, const std::vector<BCMenu*>* menus,
+                     const std::vector<int>* positions);
+  bool RemoveItem(unsigned position, unsigned flags, bool destroy);
+  int RemoveByText(std::u16string_view text, int kind, bool destroy);
+  void ForgetSubmenu(MenuHandle submenu);
+  void DeleteChild(MenuHandle submenu);
+  BCMenu* NewChild();
+  int IndexOfRecord(const BCMenuData* record) const;
+  std::unique_ptr<BCMenuData> NewODMenu(unsigned position, unsigned flags, std::uintptr_t id,
+                                        std::u16string_view text);
+  BCMenuData* FindMenuList(std::uintptr_t id);
+  void Clear();
+
+  NativeMenus& m_Native;
+  MenuHandle m_Handle = 0;
+  std::vector<std::unique_ptr<BCMenuData>> m_Records;
+  std::vector<MenuHandle> m_SubmenuHandles;
+  std::vector<std::unique_ptr<BCMenu>> m_Children;
+  bool m_LoadedAsMenuBar = false;
+};
