@@ -6,6 +6,7 @@
 #include "dialogs/HelpPage.h"
 #include "dialogs/wx/AboutDlg.h"
 #include "pages/mode/wx/RecoveryMode.h"
+#include "widgets/unreferenced/MenuGlobals.h"
 #include "widgets/wx/SystemImageList.h"
 #include "dialogs/wx/SectorsBadStatusAction.h"
 #include "widgets/LinkClick.h"
@@ -22,6 +23,8 @@ void StartUpApplication() {
   InstallWxShellLauncher();
   SetLinkCommands({[] { ShowAboutDialog(); }, [] { OpenHelpWebPage(); }});
   InitSystemImageLists();
+  // The owner-drawn menus' class-wide state is set up with the program, as it always has been.
+  GetMenuGlobals();
 }
 
 int RunRecoveryModePage() {
