@@ -3,16 +3,45 @@
 // markup out through a text measurer into a display list that a device context replays.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "widgets/unreferenced/HtmlDisplayList.h"
 #include "widgets/unreferenced/HtmlResources.h"
 #include "widgets/unreferenced/HtmlStyle.h"
 #include "widgets/unreferenced/HtmlValueParser.h"
 #include "widgets/unreferenced/HtmlVocabulary.h"
+
+struct HtmlLineInfo {
+  int width = 0;    // content width in pixels
+  int height = 0;   // largest ascent while measuring, then ascent + descent
+  int descent = 0;
+  int percent = 0;  // percent widths of the rules on the line
+  int align = 0;
+  int spaces = 0;
+  int wrapped = 0;  // the line ended because text wrapped
+};
+
+struct HtmlLinkArea {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int kind = 0;  // 1 address, 2 message
+  int link = 0;
+  std::u16string target;
+};
+
+struct HtmlAnimation {
+  int frame = 0;
+  int frameCount = 0;
+  int tick = 0;
+  int ticksPerFrame = 0;
+};
 
 struct HtmlTagEntry {
   int id = 0;
@@ -58,7 +87,39 @@ class CPPHtmlDrawer : public HtmlValueParser {
   // The table markup names resolve through; the caller keeps it alive. nullptr: nothing.
   void SetResources(const HtmlResourceTable* resources) { m_Resources = resources; }
 
-  void SetTextMeasurer(HtmlTextMeasurer* measurer) { m_Measurer = measurer; }
+  // Measuring pass: the size the markup needs (0 by 0 for nothing), plus one each way.
+  HtmlExtent PrepareToDraw(HtmlTextMeasurer& measurer, std::u16string_view markup);
+  // Drawing pass of the prepared markup into rect; needs the measuring pass before it.
+  HtmlDisplayList DrawPrepared(HtmlTextMeasurer& measurer, const HtmlRect& rect);
+  HtmlDisplayList Draw(HtmlTextMeasurer& measurer, std::u16string_view markup, int x, int y);
+
+  // 0: no wrapping.
+  void SetMaxWidth(int width) { m_MaxWidth = width; }
+  void SetTabSize(int size) { m_TabSize = size; }
+  // Told the hovered link's number (-2 for none) when it changes; the owner repaints.
+  void SetCallbackRepaint(std::function<void(int)> callback) { m_Repaint = std::move(callback); }
+  // Told the target of a clicked message link.
+  void SetCallbackHyperlink(std::function<void(const std::u16string&)> callback) {
+    m_Hyperlink = std::move(callback);
+  }
+  void SetImageShadow(int offsetX, int offsetY, int darkness, bool gradient, int blurX, int blurY);
+  // The strip of cells the ilst tag's bare index draws from; an empty strip releases it.
+  void SetImageList(PixelSurface strip, int cellWidth, int cellHeight, int count, ColorRef mask);
+  // The library whose ids "iddll" names when the tag names none.
+  void SetResourceLibrary(std::u16string_view library) { m_ResourceLibrary = library; }
+
+  // True when the point is on a link with a target (the owner shows the hand cursor).
+  bool OnSetCursor(int x, int y);
+  void OnLButtonDown(int x, int y);
+  // Advances the animations; true when a frame changed.
+  bool AnimationTick();
+  // Opens http, https and mailto addresses with the desktop's programs; any other is refused.
+  static bool OpenUrl(std::u16string_view url);
+  int HitTestLink(int x, int y) const;
+  const std::vector<HtmlLinkArea>& LinkAreas() const { return m_Links; }
+  const std::vector<HtmlLineInfo>& Lines() const { return m_Lines; }
+  const std::vector<HtmlAnimation>& Animations() const { return m_Animations; }
+  int HoveredLink() const { return m_HoverLink; }
 
  protected:
   void AddTag(std::u16string_view name, int id, std::u16string_view styleName);
@@ -71,6 +132,26 @@ class CPPHtmlDrawer : public HtmlValueParser {
   std::u16string m_ResourceLibrary;  // the drawer's own resource library, "" none
 
  private:
+  HtmlExtent DrawSegments(const HtmlRect& rect);
+  HtmlExtent DrawHtml(std::u16string_view text, const HtmlRect& rect);
+  void ApplyOpeningTag(int id, const std::u16string& name, std::u16string_view attributes);
+  void DrawRule(std::u16string_view attributes);
+  void DrawString(std::u16string_view attributes);
+  void DrawImage(int id, std::u16string_view attributes);
+  void PlaceText(std::u16string_view text, int width, int height);
+  void PlaceImage(HtmlDrawItem item, int width, int height, int space);
+  HtmlLineInfo& Line();
+  int StartLine(int x);
+  void BeginLine();
+  void NewLine(int count);
+  int VAlignText(int y, int textHeight);
+  int VAlignImage(int y, int imageHeight);
+  void Tab(int count);
+  std::u16string BreakText(std::u16string& text, int remaining);
+  void AddLinkArea(int left, int top, int right, int bottom);
+  void ActivateLink(int index);
+  void SelectStyleFont();
+  HtmlExtent Measure(std::u16string_view text);
   void InitTags();
   void InitEntities();
   void InitColorNames(const HtmlSystemColors& systemColors);
@@ -80,6 +161,42 @@ class CPPHtmlDrawer : public HtmlValueParser {
   std::map<std::u16string, std::u16string> m_CssStyles;
   std::u16string m_StyleSheetText;
   bool m_TagsForNewLine = true;
+
+  // Layout state of the pass that runs.
+  std::vector<HtmlLineInfo> m_Lines;
+  std::vector<HtmlLinkArea> m_Links;
+  std::vector<HtmlAnimation> m_Animations;
+  HtmlDisplayList* m_List = nullptr;
+  std::u16string m_Text;
+  bool m_Measuring = true;
+  int m_MaxWidth = 0;
+  int m_TabSize = 32;
+  int m_LineIndex = 0;
+  int m_HoverLink = -2;
+  int m_LinkCounter = -1;
+  int m_AnimationCounter = -1;
+  int m_TableCounter = -1;
+  HtmlRect m_Rect;
+  int m_Available = 0;
+  int m_X = 0;
+  int m_Y = 0;
+  int m_LineStartX = 0;
+  bool m_LineEmpty = true;  // nothing placed on the current line yet
+  int m_JustifyExtra = 0;   // pixels still to share among the line's spaces
+  int m_JustifySpaces = 0;
+  HtmlTextMetrics m_Metrics;
+  HtmlExtent m_Size;  // of the DrawHtml call that runs
+  std::function<void(int)> m_Repaint;
+  std::function<void(const std::u16string&)> m_Hyperlink;
+  PixelSurface m_ImageList;
+  int m_ImageListCx = 0;
+  int m_ImageListCy = 0;
+  int m_ImageListCount = 0;
+  ColorRef m_ImageListMask = 0;
+  int m_ShadowDarkness = 50;
+  int m_BlurX = 7;
+  int m_BlurY = 7;
+  ColorRef m_ShadowColor = 0x00808080;
 };
 
 // ASCII letters lowered; every other character kept.
