@@ -17,8 +17,8 @@
 #include "widgets/unreferenced/HtmlVocabulary.h"
 
 struct HtmlLineInfo {
-  int width = 0;    // content width in pixels
-  int height = 0;   // largest ascent while measuring, then ascent + descent
+  int width = 0;   // content width in pixels
+  int height = 0;  // largest ascent while measuring, then ascent + descent
   int descent = 0;
   int percent = 0;  // percent widths of the rules on the line
   int align = 0;

@@ -151,11 +151,14 @@ HtmlExtent CPPHtmlDrawer::DrawHtml(std::u16string_view text, const HtmlRect& rec
       continue;
     }
     switch (id) {
-      case kTagRule: DrawRule(attributes); break;
+      case kTagRule:
+        DrawRule(attributes);
+        break;
       case kTagBreak:
       case kTagTab: {
-        const int count =
-            attributes.empty() ? 1 : ParseLength(std::u16string_view(attributes).substr(1), 1, false);
+        const int count = attributes.empty()
+                              ? 1
+                              : ParseLength(std::u16string_view(attributes).substr(1), 1, false);
         if (id == kTagTab) {
           Tab(count);
         } else {
@@ -164,8 +167,12 @@ HtmlExtent CPPHtmlDrawer::DrawHtml(std::u16string_view text, const HtmlRect& rec
         }
         break;
       }
-      case kTagString: DrawString(attributes); break;
-      default: DrawImage(id, attributes); break;
+      case kTagString:
+        DrawString(attributes);
+        break;
+      default:
+        DrawImage(id, attributes);
+        break;
     }
   }
   if (!m_LineEmpty || m_X != m_LineStartX) {
@@ -237,7 +244,8 @@ int CPPHtmlDrawer::StartLine(int x) {
   }
   HtmlLineInfo& line = Line();
   int width = line.width;
-  if (line.percent != 0) width = SaturateInt32(std::int64_t{width} + MulDiv(m_Available, line.percent, 100));
+  if (line.percent != 0)
+    width = SaturateInt32(std::int64_t{width} + MulDiv(m_Available, line.percent, 100));
   m_JustifyExtra = m_JustifySpaces = 0;
   if (line.align == 3 && line.wrapped && line.spaces > 0) {
     m_JustifyExtra = std::max(0, m_Available - width);
@@ -275,10 +283,14 @@ int CPPHtmlDrawer::VAlignText(int y, int textHeight) {
     return y;
   }
   switch (m_Style.valign) {
-    case 1: return y + (line.height - m_Metrics.height) / 2;
-    case 2: return y + line.height - m_Metrics.ascent;
-    case 3: return y + line.height - m_Metrics.ascent - line.descent;
-    default: return y;
+    case 1:
+      return y + (line.height - m_Metrics.height) / 2;
+    case 2:
+      return y + line.height - m_Metrics.ascent;
+    case 3:
+      return y + line.height - m_Metrics.ascent - line.descent;
+    default:
+      return y;
   }
 }
 
@@ -289,10 +301,14 @@ int CPPHtmlDrawer::VAlignImage(int y, int imageHeight) {
     return y;
   }
   switch (m_Style.valign) {
-    case 1: return y + (line.height - imageHeight) / 2;
-    case 2: return y + line.height - imageHeight;
-    case 3: return y + line.height - line.descent - imageHeight;
-    default: return y;
+    case 1:
+      return y + (line.height - imageHeight) / 2;
+    case 2:
+      return y + line.height - imageHeight;
+    case 3:
+      return y + line.height - line.descent - imageHeight;
+    default:
+      return y;
   }
 }
 
@@ -329,7 +345,8 @@ std::u16string CPPHtmlDrawer::BreakText(std::u16string& text, int remaining) {
   // Nothing fits at a break and nothing is on the line yet: cut inside the word, keeping at
   // least one character so the line always moves on.
   std::size_t n = 1;
-  while (n < text.size() && Measure(std::u16string_view(text).substr(0, n + 1)).cx <= remaining) ++n;
+  while (n < text.size() && Measure(std::u16string_view(text).substr(0, n + 1)).cx <= remaining)
+    ++n;
   piece = text.substr(0, n);
   text.erase(0, n);
   return piece;

@@ -15,7 +15,9 @@ int DigitValue(char16_t c) {
   return 99;
 }
 
-bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsSpace(char16_t c) {
+  return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 }  // namespace
 

@@ -3,8 +3,12 @@
 namespace {
 
 // Files and handles share the keyed maps under names no library can have.
-constexpr std::u16string_view kFileSpace = u"\x01" u"file";
-constexpr std::u16string_view kHandleSpace = u"\x01" u"handle";
+constexpr std::u16string_view kFileSpace =
+    u"\x01"
+    u"file";
+constexpr std::u16string_view kHandleSpace =
+    u"\x01"
+    u"handle";
 
 template <typename Map>
 const typename Map::mapped_type* Find(const Map& map, std::u16string_view library, int id) {

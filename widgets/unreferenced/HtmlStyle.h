@@ -8,7 +8,7 @@
 #include "widgets/unreferenced/PixelSurface.h"
 
 struct HtmlStyle {
-  std::u16string name;  // style name of the tag that opened this style (pairs it with its close)
+  std::u16string name;     // style name of the tag that opened this style (pairs it with its close)
   std::int32_t size = 16;  // font height in pixels
   std::int32_t weight = 400;
   std::int32_t italic = 0;
@@ -29,8 +29,8 @@ struct HtmlStyle {
   std::int32_t valign = 3;     // 0 top, 1 middle, 2 bottom, 3 baseline
   std::int32_t borderStyle = 0;
   std::int32_t borderWidth = 0;
-  std::int32_t width = 0;   // of a table or cell, 0 automatic
-  std::int32_t height = 0;  // of a table or cell, 0 automatic
+  std::int32_t width = 0;      // of a table or cell, 0 automatic
+  std::int32_t height = 0;     // of a table or cell, 0 automatic
   std::int32_t transform = 0;  // 0 none, 1 upper, 2 lower, 3 capitalize
   std::int32_t margin = 0;     // a table's cell padding
   std::int32_t padding = 0;    // a table's cell spacing

@@ -40,8 +40,7 @@ std::u16string LowerAscii(std::u16string_view text) {
   return out;
 }
 
-int CPPHtmlDrawer::LookupTag(std::u16string& tag, std::u16string& styleName,
-                             bool& closing) const {
+int CPPHtmlDrawer::LookupTag(std::u16string& tag, std::u16string& styleName, bool& closing) const {
   closing = !tag.empty() && tag[0] == u'/';
   if (closing) tag.erase(0, 1);
   const auto it = m_Tags.find(tag);
@@ -104,8 +103,7 @@ void CPPHtmlDrawer::RemoveCssStyle(std::u16string_view selector) {
   m_CssStyles.erase(LowerAscii(selector));
 }
 
-void CPPHtmlDrawer::ParseCssDeclarations(std::u16string_view declarations,
-                                         HtmlStyle& s) const {
+void CPPHtmlDrawer::ParseCssDeclarations(std::u16string_view declarations, HtmlStyle& s) const {
   const std::u16string text = LowerAscii(declarations);
   std::size_t pos = 0;
   while (SkipToToken(text, pos)) {
@@ -142,8 +140,10 @@ void CPPHtmlDrawer::ParseCssDeclarations(std::u16string_view declarations,
       s.borderLight = s.borderDark = m_Enabled ? ParseColor(value, s.borderLight) : m_DisabledColor;
     } else if (property == u"border-width" || property == u"size") {
       s.borderWidth = ParseBorderWidth(value, s.borderWidth);
-      if (s.borderWidth == 0) s.borderStyle = 0;
-      else if (s.borderStyle == 0) s.borderStyle = 1;
+      if (s.borderWidth == 0)
+        s.borderStyle = 0;
+      else if (s.borderStyle == 0)
+        s.borderStyle = 1;
     } else if (property == u"border-style") {
       s.borderStyle = ParseBorderStyle(value, s.borderStyle);
       if (s.borderStyle != 0 && s.borderWidth == 0) s.borderWidth = 1;

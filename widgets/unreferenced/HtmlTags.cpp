@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/ShellLauncher.h"
+#include "platform/TextCodec.h"
 #include "widgets/unreferenced/HtmlDrawer.h"
 #include "widgets/unreferenced/HtmlNumbers.h"
 #include "widgets/unreferenced/HtmlTokenizer.h"
@@ -10,102 +11,89 @@ namespace {
 
 constexpr int kIconSize = 32;  // the desktop's standard icon size
 
-std::string Utf8(std::u16string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 void CPPHtmlDrawer::ApplyOpeningTag(int id, const std::u16string& name,
                                     std::u16string_view attributes) {
   HtmlStyle& s = m_Style;
-  std::size_t pos = 0;
-  std::u16string attribute;
   switch (id) {
-    case kTagBold: s.weight = std::min(s.weight * 2, 900); break;
-    case kTagItalic: s.italic = !s.italic; break;
-    case kTagUnderline: s.underline = !s.underline; break;
-    case kTagStrikeout: s.strikeout = !s.strikeout; break;
+    case kTagBold:
+      s.weight = std::min(s.weight * 2, 900);
+      break;
+    case kTagItalic:
+      s.italic = !s.italic;
+      break;
+    case kTagUnderline:
+      s.underline = !s.underline;
+      break;
+    case kTagStrikeout:
+      s.strikeout = !s.strikeout;
+      break;
     case kTagFont:
-      while (pos < attributes.size()) {
-        const std::size_t before = pos;
-        const std::u16string value = NextAttribute(attributes, pos, attribute);
-        if (pos == before) ++pos;
-        if (attribute == u"face") {
-          s.face = value;
-        } else if (attribute == u"size") {
-          s.size = ParseLength(value, s.size, true);
-        } else if (attribute == u"color") {
-          s.color = m_Enabled ? ParseColor(value, s.color) : m_DisabledColor;
-        } else if (attribute == u"style") {
-          ParseStyleLetters(value, s);
-        } else if (attribute == u"weight") {
-          s.weight = ParseFontWeight(value);
-        } else if (attribute == u"bkgnd") {
-          if (value == u"transparent" || value.empty() || !m_Enabled) {
-            s.bkMode = 1;
-          } else {
-            s.bkMode = 2;
-            s.bkColor = ParseColor(value, s.bkColor);
-          }
-        }
-      }
+      ForEachAttribute(attributes,
+                       [&](const std::u16string& attribute, const std::u16string& value) {
+                         if (attribute == u"face") {
+                           s.face = value;
+                         } else if (attribute == u"size") {
+                           s.size = ParseLength(value, s.size, true);
+                         } else if (attribute == u"color") {
+                           s.color = m_Enabled ? ParseColor(value, s.color) : m_DisabledColor;
+                         } else if (attribute == u"style") {
+                           ParseStyleLetters(value, s);
+                         } else if (attribute == u"weight") {
+                           s.weight = ParseFontWeight(value);
+                         } else if (attribute == u"bkgnd") {
+                           if (value == u"transparent" || value.empty() || !m_Enabled) {
+                             s.bkMode = 1;
+                           } else {
+                             s.bkMode = 2;
+                             s.bkColor = ParseColor(value, s.bkColor);
+                           }
+                         }
+                       });
       break;
     case kTagLeft:
     case kTagCenter:
     case kTagRight:
-    case kTagJustify: s.align = id - kTagLeft; break;
-    case kTagBaseline: s.valign = 3; break;
-    case kTagTop: s.valign = 0; break;
-    case kTagVCenter: s.valign = 1; break;
-    case kTagBottom: s.valign = 2; break;
-    case kTagStyleSheet: ApplyCssStyle(name, s); break;
+    case kTagJustify:
+      s.align = id - kTagLeft;
+      break;
+    case kTagBaseline:
+      s.valign = 3;
+      break;
+    case kTagTop:
+      s.valign = 0;
+      break;
+    case kTagVCenter:
+      s.valign = 1;
+      break;
+    case kTagBottom:
+      s.valign = 2;
+      break;
+    case kTagStyleSheet:
+      ApplyCssStyle(name, s);
+      break;
     case kTagSpan:
-      while (pos < attributes.size()) {
-        const std::size_t before = pos;
-        const std::u16string value = NextAttribute(attributes, pos, attribute);
-        if (pos == before) ++pos;
-        if (attribute == u"class") ApplyCssStyle(u"." + value, s);
-      }
+      ForEachAttribute(attributes,
+                       [&](const std::u16string& attribute, const std::u16string& value) {
+                         if (attribute == u"class") ApplyCssStyle(u"." + value, s);
+                       });
       break;
     case kTagLink:
       s.linkKind = 2;
       s.linkTarget.clear();
-      while (pos < attributes.size()) {
-        const std::size_t before = pos;
-        const std::u16string value = NextAttribute(attributes, pos, attribute);
-        if (pos == before) ++pos;
-        if (attribute == u"href" || attribute == u"msg") {
-          s.linkKind = attribute == u"href" ? 1 : 2;
-          s.linkTarget = value;
-        }
-      }
+      ForEachAttribute(attributes,
+                       [&](const std::u16string& attribute, const std::u16string& value) {
+                         if (attribute == u"href" || attribute == u"msg") {
+                           s.linkKind = attribute == u"href" ? 1 : 2;
+                           s.linkTarget = value;
+                         }
+                       });
       ++m_LinkCounter;
       ApplyCssStyle(m_LinkCounter == m_HoverLink ? u"a:hover" : u"a:link", s);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -115,12 +103,7 @@ void CPPHtmlDrawer::DrawRule(std::u16string_view attributes) {
   ApplyCssStyle(u"hr", rule);
   int width = 100;
   bool percent = true;
-  std::size_t pos = 0;
-  std::u16string name;
-  while (pos < attributes.size()) {
-    const std::size_t before = pos;
-    const std::u16string value = NextAttribute(attributes, pos, name);
-    if (pos == before) ++pos;
+  ForEachAttribute(attributes, [&](const std::u16string& name, const std::u16string& value) {
     if (name == u"width") {
       percent = IsPercent(value);
       width = percent ? LeadingInt(value) : ParseLength(value, 100, false);
@@ -129,7 +112,7 @@ void CPPHtmlDrawer::DrawRule(std::u16string_view attributes) {
     } else if (name == u"color") {
       rule.color = m_Enabled ? ParseColor(value, rule.color) : m_DisabledColor;
     }
-  }
+  });
   if (percent) {
     if (m_Measuring) {
       Line().percent = SaturateInt32(std::int64_t{Line().percent} + width);
@@ -159,15 +142,12 @@ void CPPHtmlDrawer::DrawRule(std::u16string_view attributes) {
 void CPPHtmlDrawer::DrawString(std::u16string_view attributes) {
   int id = 0;
   std::u16string library;
-  std::size_t pos = 0;
-  std::u16string name;
-  while (pos < attributes.size()) {
-    const std::size_t before = pos;
-    const std::u16string value = NextAttribute(attributes, pos, name);
-    if (pos == before) ++pos;
-    if (name == u"idres" || name == u"iddll") id = ParseLength(value, id, false);
-    else if (name == u"srcdll") library = value;
-  }
+  ForEachAttribute(attributes, [&](const std::u16string& name, const std::u16string& value) {
+    if (name == u"idres" || name == u"iddll")
+      id = ParseLength(value, id, false);
+    else if (name == u"srcdll")
+      library = value;
+  });
   const std::u16string text = LoadResourceString(id, library);
   if (text.empty()) return;
   const HtmlExtent extent = Measure(text);
@@ -192,10 +172,14 @@ void CPPHtmlDrawer::DrawImage(int id, std::u16string_view attributes) {
   };
   const PixelSurface* bitmap = nullptr;
   if (m_Resources != nullptr) {
-    if (a.idres != 0) bitmap = m_Resources->Bitmap(u"", a.idres);
-    else if (!a.file.empty()) bitmap = m_Resources->BitmapFile(a.file);
-    else if (a.iddll != 0) bitmap = m_Resources->Bitmap(library, a.iddll);
-    else if (a.handle != 0) bitmap = m_Resources->BitmapHandle(a.handle);
+    if (a.idres != 0)
+      bitmap = m_Resources->Bitmap(u"", a.idres);
+    else if (!a.file.empty())
+      bitmap = m_Resources->BitmapFile(a.file);
+    else if (a.iddll != 0)
+      bitmap = m_Resources->Bitmap(library, a.iddll);
+    else if (a.handle != 0)
+      bitmap = m_Resources->BitmapHandle(a.handle);
   }
   if (id == kTagBitmap) {
     if (bitmap == nullptr) return;
@@ -206,10 +190,14 @@ void CPPHtmlDrawer::DrawImage(int id, std::u16string_view attributes) {
   } else if (id == kTagIcon) {
     const IconImage* icon = nullptr;
     if (m_Resources != nullptr) {
-      if (a.idres != 0) icon = m_Resources->Icon(u"", a.idres);
-      else if (!a.file.empty()) icon = m_Resources->IconFile(a.file);
-      else if (a.iddll != 0) icon = m_Resources->Icon(library, a.iddll);
-      else if (a.handle != 0) icon = m_Resources->IconHandle(a.handle);
+      if (a.idres != 0)
+        icon = m_Resources->Icon(u"", a.idres);
+      else if (!a.file.empty())
+        icon = m_Resources->IconFile(a.file);
+      else if (a.iddll != 0)
+        icon = m_Resources->Icon(library, a.iddll);
+      else if (a.handle != 0)
+        icon = m_Resources->IconHandle(a.handle);
     }
     if (icon == nullptr) return;
     item.kind = HtmlDrawItem::Kind::Icon;
@@ -283,8 +271,8 @@ void CPPHtmlDrawer::DrawImage(int id, std::u16string_view attributes) {
   m_LineEmpty = false;
 }
 
-void CPPHtmlDrawer::SetImageShadow(int offsetX, int offsetY, int darkness, bool gradient,
-                                   int blurX, int blurY) {
+void CPPHtmlDrawer::SetImageShadow(int offsetX, int offsetY, int darkness, bool gradient, int blurX,
+                                   int blurY) {
   m_ShadowOffsetX = offsetX;
   m_ShadowOffsetY = offsetY;
   m_ShadowDarkness = std::clamp(darkness, 0, 100);
@@ -301,14 +289,16 @@ void CPPHtmlDrawer::SetImageList(PixelSurface strip, int cellWidth, int cellHeig
   const bool valid = !m_ImageList.IsEmpty() && cellWidth > 0 && cellHeight > 0;
   m_ImageListCx = valid ? cellWidth : 0;
   m_ImageListCy = valid ? cellHeight : 0;
-  const int cells = valid ? (m_ImageList.Width() / cellWidth) * (m_ImageList.Height() / cellHeight) : 0;
+  const int cells =
+      valid ? (m_ImageList.Width() / cellWidth) * (m_ImageList.Height() / cellHeight) : 0;
   m_ImageListCount = std::clamp(count, 0, cells);
   m_ImageListMask = mask;
 }
 
 void CPPHtmlDrawer::AddLinkArea(int left, int top, int right, int bottom) {
   if (m_Style.linkKind == 0) return;
-  m_Links.push_back({left, top, right, bottom, m_Style.linkKind, m_LinkCounter, m_Style.linkTarget});
+  m_Links.push_back(
+      {left, top, right, bottom, m_Style.linkKind, m_LinkCounter, m_Style.linkTarget});
 }
 
 int CPPHtmlDrawer::HitTestLink(int x, int y) const {
@@ -344,12 +334,14 @@ void CPPHtmlDrawer::OnLButtonDown(int x, int y) {
 void CPPHtmlDrawer::ActivateLink(int index) {
   const HtmlLinkArea area = m_Links[index];
   if (area.target.empty()) return;
-  if (area.kind == 1) OpenUrl(area.target);
-  else if (area.kind == 2 && m_Hyperlink) m_Hyperlink(area.target);
+  if (area.kind == 1)
+    OpenUrl(area.target);
+  else if (area.kind == 2 && m_Hyperlink)
+    m_Hyperlink(area.target);
 }
 
 bool CPPHtmlDrawer::OpenUrl(std::u16string_view url) {
-  const std::string address = Utf8(url);
+  const std::string address = Utf16ToUtf8(url);
   const std::string scheme = UrlScheme(address);
   if (scheme != "http" && scheme != "https" && scheme != "mailto") return false;
   if (!IsLaunchableAddress(address)) return false;

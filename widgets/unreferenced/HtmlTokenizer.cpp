@@ -3,8 +3,7 @@
 namespace {
 
 bool IsTokenChar(char16_t c, bool operators) {
-  if ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-      c == u'.')
+  if ((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.')
     return true;
   return operators && (c == u'*' || c == u'+' || c == u'-' || c == u'/');
 }

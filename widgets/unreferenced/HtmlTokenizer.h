@@ -23,6 +23,18 @@ std::u16string ReadPropertyValue(std::u16string_view text, std::size_t& pos, cha
                                  std::u16string_view delimiters);
 // One name=value attribute; the value may be quoted with ' or ". Empty value without "=".
 std::u16string NextAttribute(std::u16string_view text, std::size_t& pos, std::u16string& name);
+// Calls f(name, value) for each attribute of text in order.
+template <typename F>
+void ForEachAttribute(std::u16string_view text, F f) {
+  std::size_t pos = 0;
+  std::u16string name;
+  while (pos < text.size()) {
+    const std::size_t before = pos;
+    const std::u16string value = NextAttribute(text, pos, name);
+    if (pos == before) ++pos;
+    f(name, value);
+  }
+}
 // Skips spaces and reads up to the next " " or "=".
 std::u16string ReadWordAfterSpaces(std::u16string_view text, std::size_t& pos);
 // The text between the "<" at pos and the next ">", pos past the ">"; empty (pos moved by one)

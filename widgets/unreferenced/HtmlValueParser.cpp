@@ -86,15 +86,13 @@ std::int32_t HtmlValueParser::ParseTextAlign(std::u16string_view value, std::int
   return Lookup(kWords, value, previous);
 }
 
-std::int32_t HtmlValueParser::ParseVerticalAlign(std::u16string_view value,
-                                                 std::int32_t previous) {
+std::int32_t HtmlValueParser::ParseVerticalAlign(std::u16string_view value, std::int32_t previous) {
   static constexpr Keyword kWords[] = {
       {u"baseline", 3}, {u"middle", 1}, {u"vcenter", 1}, {u"top", 0}, {u"bottom", 2}};
   return Lookup(kWords, value, previous);
 }
 
-std::int32_t HtmlValueParser::ParseTextTransform(std::u16string_view value,
-                                                 std::int32_t previous) {
+std::int32_t HtmlValueParser::ParseTextTransform(std::u16string_view value, std::int32_t previous) {
   static constexpr Keyword kWords[] = {
       {u"none", 0}, {u"uppercase", 1}, {u"lowercase", 2}, {u"capitalize", 3}};
   return Lookup(kWords, value, previous);
@@ -135,12 +133,12 @@ std::int32_t HtmlValueParser::ParseBorderWidth(std::u16string_view value,
 
 std::int32_t HtmlValueParser::ParseBackgroundEffect(std::u16string_view value,
                                                     std::int32_t previous) const {
-  static constexpr Keyword kWords[] = {
-      {u"transparent", -1}, {u"solid", 0},      {u"hgradient", 1},  {u"vgradient", 2},
-      {u"hcgradient", 3},   {u"vcgradient", 4}, {u"3hgradient", 5}, {u"3vgradient", 6},
-      {u"noise", 7},        {u"diagshade", 8},  {u"hshade", 9},     {u"vshade", 10},
-      {u"hbump", 11},       {u"vbump", 12},     {u"softbump", 13},  {u"hardbump", 14},
-      {u"metal", 15}};
+  static constexpr Keyword kWords[] = {{u"transparent", -1}, {u"solid", 0},      {u"hgradient", 1},
+                                       {u"vgradient", 2},    {u"hcgradient", 3}, {u"vcgradient", 4},
+                                       {u"3hgradient", 5},   {u"3vgradient", 6}, {u"noise", 7},
+                                       {u"diagshade", 8},    {u"hshade", 9},     {u"vshade", 10},
+                                       {u"hbump", 11},       {u"vbump", 12},     {u"softbump", 13},
+                                       {u"hardbump", 14},    {u"metal", 15}};
   if (value.empty()) return previous;
   for (const Keyword& k : kWords)
     if (k.word == value) return k.value;
@@ -151,14 +149,29 @@ void HtmlValueParser::ParseStyleLetters(std::u16string_view value, HtmlStyle& st
   bool on = true;
   for (const char16_t c : value) {
     switch (c) {
-      case u'-': on = false; continue;
-      case u'+': on = true; continue;
-      case u'b': style.weight = on ? 700 : 400; break;
-      case u'i': style.italic = on; break;
-      case u'u': style.underline = on; break;
-      case u's': style.strikeout = on; break;
-      case u'o': style.overline = on; break;
-      default: continue;
+      case u'-':
+        on = false;
+        continue;
+      case u'+':
+        on = true;
+        continue;
+      case u'b':
+        style.weight = on ? 700 : 400;
+        break;
+      case u'i':
+        style.italic = on;
+        break;
+      case u'u':
+        style.underline = on;
+        break;
+      case u's':
+        style.strikeout = on;
+        break;
+      case u'o':
+        style.overline = on;
+        break;
+      default:
+        continue;
     }
     on = true;
   }
@@ -186,56 +199,63 @@ int HtmlValueParser::CountChar(std::u16string_view text, char16_t c) {
   return count;
 }
 
-void HtmlValueParser::ParseImageAttributes(std::u16string_view text,
-                                           HtmlImageAttributes& a) const {
-  std::size_t pos = 0;
-  std::u16string name;
-  while (pos < text.size()) {
-    const std::size_t before = pos;
-    const std::u16string value = NextAttribute(text, pos, name);
-    if (name == u"index") a.index = ParseLength(value, a.index, false);
-    else if (name == u"idres") a.idres = ParseLength(value, a.idres, false);
-    else if (name == u"iddll") a.iddll = ParseLength(value, a.iddll, false);
-    else if (name == u"handle") a.handle = ParseLength(value, a.handle, false);
-    else if (name == u"file") a.file = value;
-    else if (name == u"srcdll") a.dllFile = value;
+void HtmlValueParser::ParseImageAttributes(std::u16string_view text, HtmlImageAttributes& a) const {
+  ForEachAttribute(text, [&](const std::u16string& name, const std::u16string& value) {
+    if (name == u"index")
+      a.index = ParseLength(value, a.index, false);
+    else if (name == u"idres")
+      a.idres = ParseLength(value, a.idres, false);
+    else if (name == u"iddll")
+      a.iddll = ParseLength(value, a.iddll, false);
+    else if (name == u"handle")
+      a.handle = ParseLength(value, a.handle, false);
+    else if (name == u"file")
+      a.file = value;
+    else if (name == u"srcdll")
+      a.dllFile = value;
     else if (name == u"mask") {
       a.maskColor = ParseColor(value, a.maskColor);
       a.hasMask = 1;
-    } else if (name == u"style") a.styleFlags = a.hotStyleFlags = ParseImageStyle(value);
-    else if (name == u"hotstyle") a.hotStyleFlags = ParseImageStyle(value);
-    else if (name == u"cx") a.cx = ParseLength(value, a.cx, false);
-    else if (name == u"cy") a.cy = ParseLength(value, a.cy, false);
+    } else if (name == u"style")
+      a.styleFlags = a.hotStyleFlags = ParseImageStyle(value);
+    else if (name == u"hotstyle")
+      a.hotStyleFlags = ParseImageStyle(value);
+    else if (name == u"cx")
+      a.cx = ParseLength(value, a.cx, false);
+    else if (name == u"cy")
+      a.cy = ParseLength(value, a.cy, false);
     else if (name == u"width") {
       a.widthPercent = IsPercent(value);
       a.width = ParseLength(value, a.width, false);
     } else if (name == u"height") {
       a.heightPercent = IsPercent(value);
       a.height = ParseLength(value, a.height, false);
-    } else if (name == u"speed") a.speed = ParseLength(value, a.speed, false);
-    if (pos == before) ++pos;
-  }
+    } else if (name == u"speed")
+      a.speed = ParseLength(value, a.speed, false);
+  });
 }
 
 HtmlSpans HtmlValueParser::ParseTableAttributes(std::u16string_view text, HtmlStyle& s,
                                                 bool isTable) const {
   HtmlSpans spans;
   if (text.empty()) return spans;
-  std::size_t pos = 0;
-  std::u16string name;
-  while (pos < text.size()) {
-    const std::size_t before = pos;
-    const std::u16string value = NextAttribute(text, pos, name);
-    if (pos == before) ++pos;
-    if (name == u"cellpadding") s.margin = ParseLength(value, s.margin, false);
-    else if (name == u"cellspacing") s.padding = ParseLength(value, s.padding, false);
-    else if (name == u"background") s.bkImage = value;
-    else if (name == u"rowspan") spans.rowspan = ParseLength(value, spans.rowspan, false);
-    else if (name == u"colspan") spans.colspan = ParseLength(value, spans.colspan, false);
+  ForEachAttribute(text, [&](const std::u16string& name, const std::u16string& value) {
+    if (name == u"cellpadding")
+      s.margin = ParseLength(value, s.margin, false);
+    else if (name == u"cellspacing")
+      s.padding = ParseLength(value, s.padding, false);
+    else if (name == u"background")
+      s.bkImage = value;
+    else if (name == u"rowspan")
+      spans.rowspan = ParseLength(value, spans.rowspan, false);
+    else if (name == u"colspan")
+      spans.colspan = ParseLength(value, spans.colspan, false);
     else if (name == u"border") {
       s.borderWidth = ParseLength(value, s.borderWidth, false);
-      if (s.borderWidth == 0) s.borderStyle = 0;
-      else if (s.borderStyle == 0) s.borderStyle = 1;
+      if (s.borderWidth == 0)
+        s.borderStyle = 0;
+      else if (s.borderStyle == 0)
+        s.borderStyle = 1;
     } else if (name == u"borderstyle") {
       s.borderStyle = ParseBorderStyle(value, s.borderStyle);
       if (s.borderStyle != 0 && s.borderWidth == 0) s.borderWidth = 1;
@@ -246,18 +266,25 @@ HtmlSpans HtmlValueParser::ParseTableAttributes(std::u16string_view text, HtmlSt
     } else if (name == u"bordercolordark") {
       s.borderDark = m_Enabled ? ParseColor(value, s.borderDark) : m_DisabledColor;
     } else if (!m_Enabled && name.starts_with(u"bg")) {
-      continue;
+      return;
     } else if (name == u"bgcolor") {
       s.bkColor = ParseColor(value, s.bkColor);
       if (s.bkEffect == -1) s.bkEffect = 0;
-    } else if (name == u"bgmidcolor") s.bkMidColor = ParseColor(value, s.bkMidColor);
-    else if (name == u"bgendcolor") s.bkEndColor = ParseColor(value, s.bkEndColor);
-    else if (name == u"bgeffect") s.bkEffect = ParseBackgroundEffect(value, s.bkEffect);
-    else if (name == u"align") s.align = ParseTextAlign(value, s.align);
-    else if (name == u"valign") s.valign = ParseVerticalAlign(value, s.valign);
-    else if (name == u"width") s.width = ParseLength(value, s.width, false);
-    else if (name == u"height") s.height = ParseLength(value, s.height, false);
-  }
+    } else if (name == u"bgmidcolor")
+      s.bkMidColor = ParseColor(value, s.bkMidColor);
+    else if (name == u"bgendcolor")
+      s.bkEndColor = ParseColor(value, s.bkEndColor);
+    else if (name == u"bgeffect")
+      s.bkEffect = ParseBackgroundEffect(value, s.bkEffect);
+    else if (name == u"align")
+      s.align = ParseTextAlign(value, s.align);
+    else if (name == u"valign")
+      s.valign = ParseVerticalAlign(value, s.valign);
+    else if (name == u"width")
+      s.width = ParseLength(value, s.width, false);
+    else if (name == u"height")
+      s.height = ParseLength(value, s.height, false);
+  });
   if (s.borderStyle == 0 || s.borderWidth == 0) {
     s.borderStyle = s.borderWidth = 0;
   } else if (s.borderStyle != 1) {

@@ -19,7 +19,9 @@ class FixedWidthMeasurer final : public HtmlTextMeasurer {
   int DotsPerInchY() override { return 96; }
 };
 
-std::string Narrow(std::u16string_view s) { return std::string(s.begin(), s.end()); }
+std::string Narrow(std::u16string_view s) {
+  return std::string(s.begin(), s.end());
+}
 
 // "text@x,y" per text item.
 std::vector<std::string> Texts(const HtmlDisplayList& list) {
@@ -53,7 +55,7 @@ TEST(HtmlLayout, LinesBreakAtBreakCharactersAndCutLongWords) {
       {u"abc", 0, {"abc@0,0"}, 31, 11},
       {u"aaa bbb ccc", 0, {"aaa bbb ccc@0,0"}, 111, 11},
       {u"aaa bbb ccc", 50, {"aaa@0,0", "bbb@0,10", "ccc@0,20"}, 31, 31},
-      {u"abcdefgh", 50, {"abcde@0,0", "fgh@0,10"}, 51, 21},      // cut inside the word
+      {u"abcdefgh", 50, {"abcde@0,0", "fgh@0,10"}, 51, 21},  // cut inside the word
       {u"ab abcdefgh", 50, {"ab@0,0", "abcde@0,10", "fgh@0,20"}, 51, 31},
       {u"a<<b", 0, {"a<@0,0", "b@20,0"}, 31, 11},
       {u"x<", 0, {"x<@0,0"}, 21, 11},

@@ -68,10 +68,8 @@ TEST(HtmlTokenizer, PropertyValuesKeepTrailingSpacesAndNeedAClosingQuote) {
     std::u16string text, value;
     std::size_t pos;
   } cases[] = {
-      {u": red ;x", u"red ", 6},
-      {u":  \"Courier\"; y", u"Courier", 12},
-      {u": \"open", u"", 2},
-      {u" nothing", u"", 1},
+      {u": red ;x", u"red ", 6}, {u":  \"Courier\"; y", u"Courier", 12},
+      {u": \"open", u"", 2},     {u" nothing", u"", 1},
       {u":tail", u"tail", 5},
   };
   for (const auto& c : cases) {

@@ -41,12 +41,12 @@ TEST(HtmlValueParser, LengthsInEveryUnit) {
     bool html;
     int pixels;
   } cases[] = {
-      {u"", 11, false, 11},        {u"10pt", 0, false, 13},    {u"3", 0, true, 12},
-      {u"12", 0, true, 12},        {u"3", 0, false, 3},        {u"+2", 0, true, 10},
-      {u"150%", 16, true, 24},     {u"7px", 0, false, 7},      {u"2ex", 0, false, 14},
-      {u"1.5em", 0, false, 16},    {u"1in", 0, false, 96},     {u"1cm", 0, false, 37},
-      {u"10mm", 0, false, 37},     {u"2pc", 0, false, 32},     {u"0x10", 0, false, 16},
-      {u"-5px", 0, false, 5},      {u"abc", 9, false, 0},
+      {u"", 11, false, 11},     {u"10pt", 0, false, 13}, {u"3", 0, true, 12},
+      {u"12", 0, true, 12},     {u"3", 0, false, 3},     {u"+2", 0, true, 10},
+      {u"150%", 16, true, 24},  {u"7px", 0, false, 7},   {u"2ex", 0, false, 14},
+      {u"1.5em", 0, false, 16}, {u"1in", 0, false, 96},  {u"1cm", 0, false, 37},
+      {u"10mm", 0, false, 37},  {u"2pc", 0, false, 32},  {u"0x10", 0, false, 16},
+      {u"-5px", 0, false, 5},   {u"abc", 9, false, 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(p.ParseLength(c.value, c.base, c.html), c.pixels)
@@ -74,9 +74,17 @@ TEST(HtmlValueParser, Colours) {
     std::u16string value;
     ColorRef colour;
   } cases[] = {
-      {u"", 0x123}, {u"#fff", 0x123}, {u"#00ff00", 0x0000FF00}, {u"#ff9900", 0x000099FF},
-      {u"0x0000ff", 0x000000FF}, {u"255", 0x000000FF}, {u"0255", 173}, {u"red", 0x000000FF},
-      {u"red ", 0x123}, {u"nosuch", 0x123}, {u"#zz0000", 0},
+      {u"", 0x123},
+      {u"#fff", 0x123},
+      {u"#00ff00", 0x0000FF00},
+      {u"#ff9900", 0x000099FF},
+      {u"0x0000ff", 0x000000FF},
+      {u"255", 0x000000FF},
+      {u"0255", 173},
+      {u"red", 0x000000FF},
+      {u"red ", 0x123},
+      {u"nosuch", 0x123},
+      {u"#zz0000", 0},
   };
   for (const auto& c : cases)
     EXPECT_EQ(p.ParseColor(c.value, 0x123), c.colour)
@@ -187,8 +195,10 @@ TEST(HtmlValueParser, TableAttributesAndTheirBorderRules) {
     bool isTable;
     int width, style;
   } borders[] = {
-      {u"border=3", false, 1, 1},          {u"border=3 borderstyle=dotted", true, 1, 3},
-      {u"borderstyle=dashed", true, 1, 2}, {u"border=0 borderstyle=solid", true, 1, 1},
+      {u"border=3", false, 1, 1},
+      {u"border=3 borderstyle=dotted", true, 1, 3},
+      {u"borderstyle=dashed", true, 1, 2},
+      {u"border=0 borderstyle=solid", true, 1, 1},
       {u"border=4 borderstyle=none", true, 0, 0},
   };
   for (const auto& b : borders) {

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::string Narrow(std::u16string_view s) { return std::string(s.begin(), s.end()); }
+std::string Narrow(std::u16string_view s) {
+  return std::string(s.begin(), s.end());
+}
 
 TEST(HtmlVocabulary, TagsPairByStyleNameAndMatchExactly) {
   CPPHtmlDrawer d;
@@ -17,11 +19,16 @@ TEST(HtmlVocabulary, TagsPairByStyleNameAndMatchExactly) {
     std::u16string style;
     bool closing;
   } cases[] = {
-      {u"b", kTagBold, u"bold", false},        {u"/em", kTagItalic, u"italic", true},
-      {u"strike", kTagStrikeout, u"strikeout", false}, {u"middle", kTagVCenter, u"vcenter", false},
-      {u"\n", kTagBreak, u"", false},          {u"/br", kTagBreak, u"", true},
-      {u"h3", kTagStyleSheet, u"h3", false},   {u"a", kTagLink, u"link", false},
-      {u"B", 0, u"unchanged", false},          {u"/table", 0, u"unchanged", true},
+      {u"b", kTagBold, u"bold", false},
+      {u"/em", kTagItalic, u"italic", true},
+      {u"strike", kTagStrikeout, u"strikeout", false},
+      {u"middle", kTagVCenter, u"vcenter", false},
+      {u"\n", kTagBreak, u"", false},
+      {u"/br", kTagBreak, u"", true},
+      {u"h3", kTagStyleSheet, u"h3", false},
+      {u"a", kTagLink, u"link", false},
+      {u"B", 0, u"unchanged", false},
+      {u"/table", 0, u"unchanged", true},
   };
   for (const auto& c : cases) {
     std::u16string tag = c.tag, style = u"unchanged";
@@ -43,11 +50,20 @@ TEST(HtmlVocabulary, ColourNamesHoldTheTellingRowsAndTheSystemColours) {
     std::u16string name;
     ColorRef colour;
   } cases[] = {
-      {u"aqua", 0x00FFFF00},         {u"brown", 0x002A2AA5},     {u"gold", 0x0000D7FF},
-      {u"orange", 0x0000A5FF},       {u"green", 0x00008000},     {u"lime", 0x0000FF00},
-      {u"darkseagreen", 0x008BBC8F}, {u"lightgrey", 0x00D3D3D3}, {u"yellowgreen", 0x0032CD9A},
-      {u"infobackground", 0x00123456}, {u"buttonshadow", 0x00808080},
-      {u"lightgray", 7},             {u"grey", 7},               {u"Red", 7},
+      {u"aqua", 0x00FFFF00},
+      {u"brown", 0x002A2AA5},
+      {u"gold", 0x0000D7FF},
+      {u"orange", 0x0000A5FF},
+      {u"green", 0x00008000},
+      {u"lime", 0x0000FF00},
+      {u"darkseagreen", 0x008BBC8F},
+      {u"lightgrey", 0x00D3D3D3},
+      {u"yellowgreen", 0x0032CD9A},
+      {u"infobackground", 0x00123456},
+      {u"buttonshadow", 0x00808080},
+      {u"lightgray", 7},
+      {u"grey", 7},
+      {u"Red", 7},
   };
   for (const auto& c : cases) EXPECT_EQ(d.GetColorByName(c.name, 7), c.colour) << Narrow(c.name);
   std::set<std::u16string_view> names;
@@ -59,8 +75,7 @@ TEST(HtmlVocabulary, ColourNamesHoldTheTellingRowsAndTheSystemColours) {
 
 TEST(HtmlVocabulary, PreparedTextReplacesEntitiesInKeyOrder) {
   CPPHtmlDrawer d;
-  EXPECT_EQ(d.PrepareText(u"&amp;lt; &copy;&nbsp;&trade;\r\na\tb"),
-            u"<< \u00A9 \u2122<br>a<t>b");
+  EXPECT_EQ(d.PrepareText(u"&amp;lt; &copy;&nbsp;&trade;\r\na\tb"), u"<< \u00A9 \u2122<br>a<t>b");
   d.SetTagsForNewLine(false);
   EXPECT_EQ(d.PrepareText(u"a\r\n\tb &quot;&gt;"), u"ab \">");
 }
