@@ -39,33 +39,9 @@ void Place(wxWindow* window, const PixelRect& r) {
 
 }  // namespace
 
-wxMenuBar* CRecoveryMode::CreateMenu133() {
-  auto* data = new wxMenu;
-  data->Append(WxCommandId(kMenuFormatted), "&Formatted Data Recovery");
-  data->Append(WxCommandId(kMenuRecoverSelected), "&Recover Selected");
-  data->Append(WxCommandId(kMenuRecoveryFilter), "Recovery F&ilter");
-  data->Append(WxCommandId(kMenuSaveLog), "&Save Log");
-  data->Append(WxCommandId(kMenuLoadLog), "&Load Log");
-  data->Append(WxCommandId(kMenuSearch), "&Search Data");
-  data->Append(WxCommandId(kMenuRename), "R&ename Data");
-  data->Append(WxCommandId(kMenuExit), "E&xit");
-  auto* view = new wxMenu;
-  view->Append(WxCommandId(kMenuLargeIcons), "Large I&cons");
-  view->Append(WxCommandId(kMenuDetails), "&Details");
-  view->Append(WxCommandId(kMenuSmallIcons), "&Small Icons");
-  auto* help = new wxMenu;
-  help->Append(WxCommandId(kMenuViewHelp), "&View Help");
-  help->Append(WxCommandId(kMenuAbout), "&About");
-  auto* bar = new wxMenuBar;
-  bar->Append(data, "&Data");
-  bar->Append(view, "&View");
-  bar->Append(help, "&Help");
-  return bar;
-}
-
 CRecoveryMode::CRecoveryMode() : CWizardPage(nullptr, wxString()) {
   m_RunSourcePage = [] { return RunSourcePage(); };
-  SetMenuBar(CreateMenu133());
+  SetMenuBar(CreatePageMenu(ViewItems::Plain));
   SetMinSize(wxSize(280, 250));
   wxWindow* client = Client();
 

@@ -8,13 +8,14 @@
 #include <functional>
 
 #include "widgets/LookMetrics.h"
+#include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 
 class CHoverButton;
 class CLabel;
 class wxMenuBar;
 
-class CRecoveryMode : public CWizardPage {
+class CRecoveryMode : public CWizardPage, public PageMenuIds {
  public:
   // Control ids of the page and the command numbers of its menu (menu items carry
   // WxCommandId(number)).
@@ -27,19 +28,6 @@ class CRecoveryMode : public CWizardPage {
   static constexpr int kIdLine1206 = 1206;
   static constexpr int kIdLine1204 = 1204;
   static constexpr int kIdLine1212 = 1212;
-  static constexpr int kMenuFormatted = 32774;
-  static constexpr int kMenuRecoverSelected = 32790;
-  static constexpr int kMenuRecoveryFilter = 32782;
-  static constexpr int kMenuSaveLog = 32776;
-  static constexpr int kMenuLoadLog = 32777;
-  static constexpr int kMenuSearch = 32791;
-  static constexpr int kMenuRename = 32793;
-  static constexpr int kMenuExit = 32775;
-  static constexpr int kMenuLargeIcons = 32783;
-  static constexpr int kMenuDetails = 59411;
-  static constexpr int kMenuSmallIcons = 59408;
-  static constexpr int kMenuViewHelp = 32784;
-  static constexpr int kMenuAbout = 32785;
 
   CRecoveryMode();
 
@@ -60,7 +48,6 @@ class CRecoveryMode : public CWizardPage {
   wxWindow* m_Line1212 = nullptr;
 
   // The menu of the mode page and the source page (greyed items disabled).
-  static wxMenuBar* CreateMenu133();
 
  protected:
   void OnInitPage() override;

@@ -51,7 +51,7 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_StartSaveLog = [](ViewDataInControls& page) {
     return SaveScanLogThread(page, [&page] { page.OnSaveLogEnded(); });
   };
-  SetMenuBar(CreateMenu133());
+  SetMenuBar(CreatePageMenu(ViewItems::Radio));
   SetMinSize(wxSize(640, 480));
   wxWindow* client = Client();
   const char* const toolCaptions[5] = {"Save Log", "Load Log", "Search", "Settings", "Help"};
@@ -144,30 +144,6 @@ ViewDataInControls::~ViewDataInControls() {
   StopWorkers();
   JoinSaveLogThread();
   m_Tree->SetHooks(nullptr);
-}
-
-wxMenuBar* ViewDataInControls::CreateMenu133() {
-  auto* data = new wxMenu;
-  data->Append(WxCommandId(kMenuFormatted), "&Formatted Data Recovery");
-  data->Append(WxCommandId(kMenuRecoverSelected), "&Recover Selected");
-  data->Append(WxCommandId(kMenuRecoveryFilter), "Recovery F&ilter");
-  data->Append(WxCommandId(kMenuSaveLog), "&Save Log");
-  data->Append(WxCommandId(kMenuLoadLog), "&Load Log");
-  data->Append(WxCommandId(kMenuSearch), "&Search Data");
-  data->Append(WxCommandId(kMenuRename), "R&ename Data");
-  data->Append(WxCommandId(kMenuExit), "E&xit");
-  auto* view = new wxMenu;
-  view->AppendRadioItem(WxCommandId(kMenuLargeIcons), "Large I&cons");
-  view->AppendRadioItem(WxCommandId(kMenuDetails), "&Details");
-  view->AppendRadioItem(WxCommandId(kMenuSmallIcons), "&Small Icons");
-  auto* help = new wxMenu;
-  help->Append(WxCommandId(kMenuViewHelp), "&View Help");
-  help->Append(WxCommandId(kMenuAbout), "&About");
-  auto* bar = new wxMenuBar;
-  bar->Append(data, "&Data");
-  bar->Append(view, "&View");
-  bar->Append(help, "&Help");
-  return bar;
 }
 
 void ViewDataInControls::OnInitPage() {

@@ -12,6 +12,7 @@
 
 #include <wx/timer.h>
 
+#include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 #include "results/ResultRows.h"
 #include "saving/copywalk/FolderWalk.h"
@@ -25,7 +26,7 @@ class PreviewPane;
 class wxListEvent;
 class wxStaticText;
 
-class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
+class ViewDataInControls : public CWizardPage, public PageMenuIds, private FolderTreeHooks {
  public:
   static constexpr int kIdTree = 167;
   static constexpr int kIdList = 1002;
@@ -36,19 +37,6 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
   static constexpr int kIdRecover = 1131;
   static constexpr int kIdHelp = 1004;
   static constexpr int kIdParentFolder = 1155;
-  static constexpr int kMenuFormatted = 32774;
-  static constexpr int kMenuRecoverSelected = 32790;
-  static constexpr int kMenuRecoveryFilter = 32782;
-  static constexpr int kMenuSaveLog = 32776;
-  static constexpr int kMenuLoadLog = 32777;
-  static constexpr int kMenuSearch = 32791;
-  static constexpr int kMenuRename = 32793;
-  static constexpr int kMenuExit = 32775;
-  static constexpr int kMenuLargeIcons = 32783;
-  static constexpr int kMenuDetails = 59411;
-  static constexpr int kMenuSmallIcons = 59408;
-  static constexpr int kMenuViewHelp = 32784;
-  static constexpr int kMenuAbout = 32785;
 
   ViewDataInControls();
   ~ViewDataInControls() override;
@@ -114,7 +102,6 @@ class ViewDataInControls : public CWizardPage, private FolderTreeHooks {
   void SetListItemNameById(TreeItem item, const std::string& name) override;
   void ReportFillProgress(int percent) override;
 
-  wxMenuBar* CreateMenu133();
   void LayOut();
   void StartTreeFill();
   void StartMarking(bool selected, TreeItem item);

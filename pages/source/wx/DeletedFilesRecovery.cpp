@@ -45,36 +45,6 @@ wxString FromUtf8(std::string_view text) {
 
 }  // namespace
 
-wxMenuBar* DeletedFilesRecovery::CreateMenu133() {
-  // The menu the mode page has; here only Load Log, Exit, View Help and About act.
-  struct Item {
-    int command;
-    const char* text;
-    bool enabled;
-  };
-  const Item data[] = {{32774, "&Formatted Data Recovery", false},
-                       {32790, "&Recover Selected", false},
-                       {32782, "Recovery F&ilter", false},
-                       {32776, "&Save Log", false},
-                       {kMenuLoadLog, "&Load Log", true},
-                       {32791, "&Search Data", false},
-                       {32793, "R&ename Data", false},
-                       {kMenuExit, "E&xit", true}};
-  const Item view[] = {
-      {32783, "Large I&cons", false}, {59411, "&Details", false}, {59408, "&Small Icons", false}};
-  const Item help[] = {{kMenuViewHelp, "&View Help", true}, {kMenuAbout, "&About", true}};
-  auto* bar = new wxMenuBar;
-  const auto menu = [bar](const auto& items, const char* title) {
-    auto* m = new wxMenu;
-    for (const Item& i : items) m->Append(WxCommandId(i.command), i.text)->Enable(i.enabled);
-    bar->Append(m, title);
-  };
-  menu(data, "&Data");
-  menu(view, "&View");
-  menu(help, "&Help");
-  return bar;
-}
-
 DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drives)
     : CWizardPage(nullptr, wxString()), m_Drives(std::move(drives)) {
   m_RunAnalysisPage = [] { return RunAnalysisPage(); };
@@ -92,7 +62,9 @@ DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drive
     if (dialog.DoModal() != 1) return std::nullopt;
     return dialog.GetPathName();
   };
-  SetMenuBar(CreateMenu133());
+  // Here only Load Log, Exit, View Help and About act.
+  SetMenuBar(
+      CreatePageMenu(ViewItems::Plain, {kMenuLoadLog, kMenuExit, kMenuViewHelp, kMenuAbout}));
   SetMinSize(wxSize(640, 480));
   wxWindow* client = Client();
 

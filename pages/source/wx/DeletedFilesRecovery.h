@@ -16,6 +16,7 @@
 #include "pages/source/SourceNext.h"
 #include "pages/source/SourcePanels.h"
 #include "pages/source/SourceSelection.h"
+#include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 
 class CFolderTreeCtrl;
@@ -29,7 +30,7 @@ class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
 
-class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
+class DeletedFilesRecovery : public CWizardPage, public PageMenuIds, private SourcePageView {
  public:
   static constexpr int kIdNext = 1;  // IDOK
   static constexpr int kIdBack = 1100;
@@ -44,10 +45,6 @@ class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
   static constexpr int kIdEnd = 1030;
   static constexpr int kIdFileSystem = 1268;
   static constexpr int kIdSelectRange = 1267;
-  static constexpr int kMenuExit = 32775;
-  static constexpr int kMenuLoadLog = 32777;
-  static constexpr int kMenuViewHelp = 32784;
-  static constexpr int kMenuAbout = 32785;
 
   // drives: where the logical drives come from (the system's mounted volumes unless a test
   // gives its own).
@@ -105,7 +102,6 @@ class DeletedFilesRecovery : public CWizardPage, private SourcePageView {
   std::optional<std::string> ChooseImageFolder() override;
   std::optional<std::string> ChooseImageFile() override;
 
-  static wxMenuBar* CreateMenu133();
   void ShowPanel(const std::vector<std::string>& lines);
   void ShowRangeFields();
   void ShowPartitionChart(int disk, int selected);
