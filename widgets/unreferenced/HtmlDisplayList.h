@@ -16,7 +16,7 @@ struct HtmlRect {
 };
 
 struct HtmlDrawItem {
-  enum class Kind { Text, Line, Bitmap, Icon, StripFrame, Fill, Frame };
+  enum class Kind { Text, Line, Bitmap, Icon, StripFrame, Fill, Frame, Tile };
   Kind kind = Kind::Text;
   int x = 0;
   int y = 0;
@@ -33,7 +33,7 @@ struct HtmlDrawItem {
   ColorRef colour3 = 0;
   int lineStyle = kLineSolid;
   int lineWidth = 1;
-  // Fill: the effect number.
+  // Fill: the effect number. Tile: the bitmap repeated over the item's box.
   int effect = 0;
   // Pictures, owned by the resource table or the drawer.
   const PixelSurface* bitmap = nullptr;

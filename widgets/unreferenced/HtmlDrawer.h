@@ -13,6 +13,7 @@
 #include "widgets/unreferenced/HtmlDisplayList.h"
 #include "widgets/unreferenced/HtmlResources.h"
 #include "widgets/unreferenced/HtmlStyle.h"
+#include "widgets/unreferenced/HtmlTable.h"
 #include "widgets/unreferenced/HtmlValueParser.h"
 #include "widgets/unreferenced/HtmlVocabulary.h"
 
@@ -119,6 +120,14 @@ class CPPHtmlDrawer : public HtmlValueParser {
   const std::vector<HtmlLinkArea>& LinkAreas() const { return m_Links; }
   const std::vector<HtmlLineInfo>& Lines() const { return m_Lines; }
   const std::vector<HtmlAnimation>& Animations() const { return m_Animations; }
+  // One per table of the last measuring pass, in document order.
+  const std::vector<HtmlTableLayout>& Tables() const { return m_Tables; }
+  struct TableSize {
+    int columns = 0;
+    int rows = 0;
+  };
+  // Rows of the table (nested tables left out) and the largest sum of colspans of a row.
+  TableSize CountTableCells(std::u16string_view table) const;
   int HoveredLink() const { return m_HoverLink; }
 
  protected:
@@ -134,6 +143,22 @@ class CPPHtmlDrawer : public HtmlValueParser {
  private:
   HtmlExtent DrawSegments(const HtmlRect& rect);
   HtmlExtent DrawHtml(std::u16string_view text, const HtmlRect& rect);
+  // Text goes to DrawHtml and each table to DrawTable, one below the other.
+  HtmlExtent DrawTextAndTables(std::u16string_view text, HtmlRect rect);
+  // text runs from the table's opening tag up to its closing one.
+  HtmlExtent DrawTable(std::u16string_view text, const HtmlRect& rect);
+  void ProcessRow(std::u16string_view text, const HtmlRect& inner, HtmlTableLayout& layout,
+                  int row);
+  void ProcessCell(std::u16string_view text, const HtmlRect& rect, HtmlTableCell& cell);
+  // Opens the style of a table, row or cell from its rule and its tag's attributes.
+  void OpenTableStyle(std::u16string_view name, std::u16string_view text, bool isTable,
+                      HtmlSpans* spans);
+  // Back to the style before OpenTableStyle; depth is the style stack's size before it.
+  void CloseTableStyle(std::u16string_view name, std::size_t depth);
+  // image: "idres:N", "iddll:N" or "file:path", tiled over rect.
+  void DrawCellBackgroundImage(const HtmlRect& rect, std::u16string_view image);
+  void AddFill(const HtmlRect& rect, int effect, ColorRef colour, ColorRef middle, ColorRef end);
+  void AddFrame(const HtmlRect& rect, ColorRef first, ColorRef second, int style, int width);
   void ApplyOpeningTag(int id, const std::u16string& name, std::u16string_view attributes);
   void DrawRule(std::u16string_view attributes);
   void DrawString(std::u16string_view attributes);
@@ -166,6 +191,8 @@ class CPPHtmlDrawer : public HtmlValueParser {
   std::vector<HtmlLineInfo> m_Lines;
   std::vector<HtmlLinkArea> m_Links;
   std::vector<HtmlAnimation> m_Animations;
+  std::vector<HtmlTableLayout> m_Tables;
+  int m_TableDepth = 0;
   HtmlDisplayList* m_List = nullptr;
   std::u16string m_Text;
   bool m_Measuring = true;

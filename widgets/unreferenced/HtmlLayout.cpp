@@ -68,14 +68,16 @@ HtmlExtent CPPHtmlDrawer::DrawSegments(const HtmlRect& rect) {
   if (m_Measuring) {
     m_Lines.clear();
     m_Animations.clear();
+    m_Tables.clear();
   }
+  m_TableDepth = 0;
   m_LineIndex = 0;
   m_TableCounter = m_LinkCounter = m_AnimationCounter = -1;
   m_StyleStack.clear();
   m_Style = HtmlStyle();
   ApplyCssStyle(u"body", m_Style);
   SelectStyleFont();
-  const HtmlExtent size = DrawHtml(m_Text, rect);
+  const HtmlExtent size = DrawTextAndTables(m_Text, rect);
   m_StyleStack.clear();
   return size;
 }

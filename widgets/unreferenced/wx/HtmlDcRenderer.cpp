@@ -119,12 +119,16 @@ void ReplayHtml(wxDC& dc, const HtmlDisplayList& list, CPPDrawManager& drawManag
         }
         break;
       case HtmlDrawItem::Kind::Fill:
-      case HtmlDrawItem::Kind::Frame: {
+      case HtmlDrawItem::Kind::Frame:
+      case HtmlDrawItem::Kind::Tile: {
         if (item.width <= 0 || item.height <= 0) break;
         PixelSurface area = SurfaceFromDC(dc, item.x, item.y, item.width, item.height);
         const SurfaceRect rect{0, 0, item.width, item.height};
         if (item.kind == HtmlDrawItem::Kind::Fill)
           drawManager.FillEffect(area, item.effect, rect, item.colour, item.colour2, item.colour3);
+        else if (item.kind == HtmlDrawItem::Kind::Tile)
+          drawManager.TileBitmap(area, 0, 0, item.width, item.height, *item.bitmap, 0, 0,
+                                 item.bitmap->Width(), item.bitmap->Height());
         else
           drawManager.DrawRectangle(area, rect, item.colour, item.colour2, item.lineStyle,
                                     item.lineWidth);

@@ -4,46 +4,9 @@
 #include <vector>
 
 #include "platform/FakeShellLauncher.h"
-#include "widgets/unreferenced/HtmlDrawer.h"
+#include "tests/core/widgets/unreferenced/HtmlLayoutTestUtil.h"
 
 namespace {
-
-// Every character 10 pixels wide; lines 10 high (ascent 8, descent 2).
-class FixedWidthMeasurer final : public HtmlTextMeasurer {
- public:
-  void SelectFont(const HtmlStyle&) override {}
-  HtmlExtent TextExtent(std::u16string_view text) override {
-    return {static_cast<int>(text.size()) * 10, 10};
-  }
-  HtmlTextMetrics Metrics() override { return {10, 8, 2}; }
-  int DotsPerInchY() override { return 96; }
-};
-
-std::string Narrow(std::u16string_view s) {
-  return std::string(s.begin(), s.end());
-}
-
-// "text@x,y" per text item.
-std::vector<std::string> Texts(const HtmlDisplayList& list) {
-  std::vector<std::string> out;
-  for (const HtmlDrawItem& item : list)
-    if (item.kind == HtmlDrawItem::Kind::Text)
-      out.push_back(Narrow(item.text) + "@" + std::to_string(item.x) + "," +
-                    std::to_string(item.y));
-  return out;
-}
-
-struct Layout {
-  CPPHtmlDrawer drawer;
-  FixedWidthMeasurer measurer;
-  HtmlExtent size;
-  HtmlDisplayList Run(std::u16string_view markup, int maxWidth = 0, int drawWidth = -1) {
-    drawer.SetMaxWidth(maxWidth);
-    size = drawer.PrepareToDraw(measurer, markup);
-    const int width = drawWidth < 0 ? size.cx : drawWidth;
-    return drawer.DrawPrepared(measurer, {0, 0, width, size.cy});
-  }
-};
 
 TEST(HtmlLayout, LinesBreakAtBreakCharactersAndCutLongWords) {
   const struct {
@@ -63,7 +26,7 @@ TEST(HtmlLayout, LinesBreakAtBreakCharactersAndCutLongWords) {
       {u"", 0, {}, 0, 0},
   };
   for (const auto& c : cases) {
-    Layout l;
+    MarkupLayout l;
     const HtmlDisplayList list = l.Run(c.markup, c.maxWidth);
     EXPECT_EQ(Texts(list), c.texts) << Narrow(c.markup);
     EXPECT_EQ(l.size.cx, c.width) << Narrow(c.markup);
@@ -72,7 +35,7 @@ TEST(HtmlLayout, LinesBreakAtBreakCharactersAndCutLongWords) {
 }
 
 TEST(HtmlLayout, NarrowerDrawingRectanglesAndTinyWidthsEnd) {
-  Layout l;
+  MarkupLayout l;
   // Measured 50 wide, drawn into 20 and into 0: every pass ends, lines past the measured ones
   // take default records.
   l.Run(u"<center>aaaa bbbb cccc dddd</center>", 50, 20);
@@ -84,7 +47,7 @@ TEST(HtmlLayout, NarrowerDrawingRectanglesAndTinyWidthsEnd) {
 }
 
 TEST(HtmlLayout, JustifiedWrappedLinesShareTheSpareWidthAmongSpaces) {
-  Layout l;
+  MarkupLayout l;
   l.drawer.SetMaxWidth(90);
   l.size = l.drawer.PrepareToDraw(l.measurer, u"<justify>aa bb cc dd</justify>");
   const HtmlDisplayList list = l.drawer.DrawPrepared(l.measurer, {0, 0, 90, l.size.cy});
@@ -109,13 +72,13 @@ TEST(HtmlLayout, BreaksAndTabStops) {
       {u"a\tb", {"a@0,0", "b@32,0"}},
   };
   for (const auto& c : cases) {
-    Layout l;
+    MarkupLayout l;
     EXPECT_EQ(Texts(l.Run(c.markup)), c.texts) << Narrow(c.markup);
   }
 }
 
 TEST(HtmlLayout, StyleTagsNestAndToggle) {
-  Layout l;
+  MarkupLayout l;
   const HtmlDisplayList list = l.Run(u"<i>a<i>b</i>c</i>d<b>e</b><B>f</em>g<font color=red>h");
   ASSERT_EQ(list.size(), 8u);
   EXPECT_EQ(list[0].style.italic, 1);
@@ -129,21 +92,21 @@ TEST(HtmlLayout, StyleTagsNestAndToggle) {
 }
 
 TEST(HtmlLayout, RulesTakeTheirPercentOfTheWidth) {
-  Layout l;
+  MarkupLayout l;
   const HtmlDisplayList list = l.Run(u"abcdefghij<br><hr width=50% size=2>", 0, 100);
   EXPECT_EQ(l.size.cx, 101);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[1].kind, HtmlDrawItem::Kind::Line);
   EXPECT_EQ(list[1].width, 50);
   EXPECT_EQ(list[1].lineWidth, 2);
-  Layout alone;
+  MarkupLayout alone;
   alone.Run(u"<hr width=50%>");
   EXPECT_EQ(alone.size.cx, 3);  // 1 pixel measured, plus half of it rounded up, plus one
 }
 
 TEST(HtmlLayout, LinksHoverOpenAndReportMessages) {
   ScopedFakeLauncher launcher;
-  Layout l;
+  MarkupLayout l;
   std::vector<int> repaints;
   std::vector<std::u16string> messages;
   l.drawer.SetCallbackRepaint([&](int link) { repaints.push_back(link); });
@@ -180,7 +143,7 @@ TEST(HtmlLayout, PicturesComeOnlyFromTheResourceTable) {
   table.AddBitmap(u"pics.dll", 3, PixelSurface(8, 8));
   table.AddBitmapHandle(0x40, PixelSurface(40, 10));  // a strip of four 10 x 10 frames
   table.AddString(u"", 7, u"str");
-  Layout l;
+  MarkupLayout l;
   l.drawer.SetResources(&table);
   const HtmlDisplayList list = l.Run(
       u"<bmp idres=5><bmp idres=6><bmp iddll=3 srcdll=evil.dll><bmp iddll=3 srcdll=pics.dll>"
