@@ -27,7 +27,8 @@ struct HtmlDrawItem {
   std::u16string text;
   HtmlStyle style;
   int justifyExtra = 0;
-  // Line from (x, y) to (x + width, y); Frame around the item's box.
+  // Line from (x, y) to (x + width, y); Frame around the item's box, its right and bottom
+  // lines on x + width and y + height.
   ColorRef colour = 0;
   ColorRef colour2 = 0;
   ColorRef colour3 = 0;

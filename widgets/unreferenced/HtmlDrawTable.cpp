@@ -33,6 +33,16 @@ HtmlRect Shrink(const HtmlRect& r, int by) {
   return {r.left + by, r.top + by, r.right - by, r.bottom - by};
 }
 
+HtmlDrawItem BoxItem(HtmlDrawItem::Kind kind, const HtmlRect& rect) {
+  HtmlDrawItem item;
+  item.kind = kind;
+  item.x = rect.left;
+  item.y = rect.top;
+  item.width = rect.right - rect.left;
+  item.height = rect.bottom - rect.top;
+  return item;
+}
+
 }  // namespace
 
 CPPHtmlDrawer::TableSize CPPHtmlDrawer::CountTableCells(std::u16string_view table) const {
@@ -259,24 +269,14 @@ void CPPHtmlDrawer::DrawCellBackgroundImage(const HtmlRect& rect, std::u16string
   else if (name == u"file")
     bitmap = m_Resources->BitmapFile(value);
   if (bitmap == nullptr || bitmap->IsEmpty()) return;
-  HtmlDrawItem item;
-  item.kind = HtmlDrawItem::Kind::Tile;
-  item.x = rect.left;
-  item.y = rect.top;
-  item.width = rect.right - rect.left;
-  item.height = rect.bottom - rect.top;
+  HtmlDrawItem item = BoxItem(HtmlDrawItem::Kind::Tile, rect);
   item.bitmap = bitmap;
   m_List->push_back(item);
 }
 
 void CPPHtmlDrawer::AddFill(const HtmlRect& rect, int effect, ColorRef colour, ColorRef middle,
                             ColorRef end) {
-  HtmlDrawItem item;
-  item.kind = HtmlDrawItem::Kind::Fill;
-  item.x = rect.left;
-  item.y = rect.top;
-  item.width = rect.right - rect.left;
-  item.height = rect.bottom - rect.top;
+  HtmlDrawItem item = BoxItem(HtmlDrawItem::Kind::Fill, rect);
   item.effect = effect;
   item.colour = colour;
   item.colour2 = middle;
@@ -286,12 +286,7 @@ void CPPHtmlDrawer::AddFill(const HtmlRect& rect, int effect, ColorRef colour, C
 
 void CPPHtmlDrawer::AddFrame(const HtmlRect& rect, ColorRef first, ColorRef second, int style,
                              int width) {
-  HtmlDrawItem item;
-  item.kind = HtmlDrawItem::Kind::Frame;
-  item.x = rect.left;
-  item.y = rect.top;
-  item.width = rect.right - rect.left;
-  item.height = rect.bottom - rect.top;
+  HtmlDrawItem item = BoxItem(HtmlDrawItem::Kind::Frame, rect);
   item.colour = m_Enabled ? first : m_DisabledColor;
   item.colour2 = m_Enabled ? second : m_DisabledColor;
   item.lineStyle = style;

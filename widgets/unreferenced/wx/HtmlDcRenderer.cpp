@@ -122,7 +122,11 @@ void ReplayHtml(wxDC& dc, const HtmlDisplayList& list, CPPDrawManager& drawManag
       case HtmlDrawItem::Kind::Frame:
       case HtmlDrawItem::Kind::Tile: {
         if (item.width <= 0 || item.height <= 0) break;
-        PixelSurface area = SurfaceFromDC(dc, item.x, item.y, item.width, item.height);
+        // A frame's right and bottom lines lie on the box's right and bottom edges, one pixel
+        // past its last column and row.
+        const int grow = item.kind == HtmlDrawItem::Kind::Frame ? 1 : 0;
+        PixelSurface area =
+            SurfaceFromDC(dc, item.x, item.y, item.width + grow, item.height + grow);
         const SurfaceRect rect{0, 0, item.width, item.height};
         if (item.kind == HtmlDrawItem::Kind::Fill)
           drawManager.FillEffect(area, item.effect, rect, item.colour, item.colour2, item.colour3);
