@@ -1,7 +1,7 @@
 // Fuzzes the markup readers and the layout: the input, read as UTF-16 text, is walked run by run
 // and tag by tag as the drawer walks it, every attribute and value parser reads it, and the
 // drawer measures it and draws it into a narrower rectangle. Each walk must end with its
-// position inside the text, and every pass must end.
+// position inside the text, every pass must end, and table cells must span only their grid.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -82,6 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FixedWidthMeasurer measurer;
   drawer.SetMaxWidth(size > 0 ? data[0] % 64 : 0);
   const HtmlExtent extent = drawer.PrepareToDraw(measurer, text);
+  // Every table's cells keep inside its grid.
+  for (const HtmlTableLayout& t : drawer.Tables()) {
+    Check(t.grid.size() == static_cast<size_t>(t.columns) * t.rows);
+    for (int r = 0; r < t.rows; ++r)
+      for (int c = 0; c < t.columns; ++c) {
+        const HtmlTableCell& cell = t.grid[static_cast<size_t>(r) * t.columns + c];
+        if (cell.colspan > 0) Check(c + cell.colspan <= t.columns && r + cell.rowspan <= t.rows);
+      }
+  }
   drawer.DrawPrepared(measurer, {0, 0, extent.cx / 2, extent.cy});
   drawer.AnimationTick();
   drawer.DrawPrepared(measurer, {0, 0, extent.cx, extent.cy});

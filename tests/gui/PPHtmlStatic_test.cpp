@@ -85,8 +85,8 @@ TEST(PPHtmlStatic, ShowsMarkupAndFollowsLinks) {
   // Outside the rounded region the frame's white shows; its frame is black.
   EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, fancy, {1, 1}), *wxWHITE));
   EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, fancy, {110, 1}), *wxBLACK, 40));
-  EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, fancy, {110, 110}), wxColour(120, 160, 220),
-                            30));
+  EXPECT_TRUE(
+      guitest::Near(guitest::PixelAt(screen, fancy, {110, 110}), wxColour(120, 160, 220), 30));
 
   // Hover over the link: the drawer knows it; a click opens it through the launcher.
   ASSERT_EQ(text->GetDrawer().LinkAreas().size(), 1u);
@@ -128,7 +128,8 @@ TEST(PPHtmlStatic, ShowsMarkupAndFollowsLinks) {
   strip->SetAnimationTimer(20);
   EXPECT_TRUE(strip->IsAnimating());
   EXPECT_TRUE(guitest::PumpUntil([&] {
-    return !strip->GetDrawer().Animations().empty() && strip->GetDrawer().Animations()[0].frame != 0;
+    return !strip->GetDrawer().Animations().empty() &&
+           strip->GetDrawer().Animations()[0].frame != 0;
   }));
   strip->StopAnimation();
 

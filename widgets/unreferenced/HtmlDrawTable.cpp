@@ -53,8 +53,8 @@ CPPHtmlDrawer::TableSize CPPHtmlDrawer::CountTableCells(std::u16string_view tabl
       std::size_t pos = 0;
       HtmlStyle scratch;
       const HtmlSpans spans = ParseTableAttributes(OwnTagAttributes(cell, pos), scratch, false);
-      columns = std::min(columns + std::clamp(spans.colspan, 1, kMaxTableColumns),
-                         kMaxTableColumns);
+      columns =
+          std::min(columns + std::clamp(spans.colspan, 1, kMaxTableColumns), kMaxTableColumns);
       return true;
     });
     size.columns = std::max(size.columns, columns);
@@ -64,8 +64,8 @@ CPPHtmlDrawer::TableSize CPPHtmlDrawer::CountTableCells(std::u16string_view tabl
   return size;
 }
 
-void CPPHtmlDrawer::OpenTableStyle(std::u16string_view name, std::u16string_view text,
-                                   bool isTable, HtmlSpans* spans) {
+void CPPHtmlDrawer::OpenTableStyle(std::u16string_view name, std::u16string_view text, bool isTable,
+                                   HtmlSpans* spans) {
   m_Style.name = name;
   StoreRestoreStyle(false);
   ApplyCssStyle(name, m_Style);
@@ -138,7 +138,8 @@ HtmlExtent CPPHtmlDrawer::DrawTable(std::u16string_view text, const HtmlRect& re
       ShareSpareWidth(layout.columnWidths, layout.fixed, available - width);
       width = SaturateInt32(std::int64_t{TableExtent(layout.columnWidths, spacing)} + borders);
     }
-    const int height = SaturateInt32(std::int64_t{TableExtent(layout.rowHeights, spacing)} + borders);
+    const int height =
+        SaturateInt32(std::int64_t{TableExtent(layout.rowHeights, spacing)} + borders);
     int left = rect.left;
     if (width < available && s.align == 1) left += (available - width) / 2;
     if (width < available && s.align == 2) left += available - width;
@@ -227,11 +228,13 @@ void CPPHtmlDrawer::ProcessCell(std::u16string_view text, const HtmlRect& rect,
   const HtmlStyle& s = m_Style;
   const int border = s.borderWidth > 0 ? 1 : 0;
   const int inset = SaturateInt32(std::int64_t{s.margin} + border);
+  // The content may leave the style changed: the cell's own sizes are read now.
+  const int styleWidth = s.width;
+  const int styleHeight = s.height;
   HtmlRect content;
   if (m_Measuring) {
     cell = {spans.colspan, spans.rowspan, s.width, 0, 0, 0, s.width > 0 ? 1 : 0};
-    content = {rect.left, rect.top, SaturateInt32(std::int64_t{rect.left} + s.width),
-               rect.bottom};
+    content = {rect.left, rect.top, SaturateInt32(std::int64_t{rect.left} + s.width), rect.bottom};
   } else {
     if (s.bkEffect >= 0) AddFill(rect, s.bkEffect, s.bkColor, s.bkMidColor, s.bkEndColor);
     if (border > 0) AddFrame(rect, s.borderDark, s.borderLight, s.borderStyle, 1);
@@ -247,9 +250,9 @@ void CPPHtmlDrawer::ProcessCell(std::u16string_view text, const HtmlRect& rect,
   if (m_Measuring) {
     cell.contentWidth = std::max(cell.contentWidth, size.cx);
     cell.contentHeight = size.cy;
-    cell.minWidth = SaturateInt32(std::int64_t{std::max(s.width, cell.contentWidth)} +
+    cell.minWidth = SaturateInt32(std::int64_t{std::max(styleWidth, cell.contentWidth)} +
                                   2 * std::int64_t{inset});
-    cell.minHeight = SaturateInt32(std::int64_t{std::max(s.height, cell.contentHeight)} +
+    cell.minHeight = SaturateInt32(std::int64_t{std::max(styleHeight, cell.contentHeight)} +
                                    2 * std::int64_t{inset});
   }
   CloseTableStyle(u"td", depth);

@@ -42,22 +42,22 @@ HtmlRect HtmlStaticTextRect(int clientWidth, int clientHeight, int marginX, int 
   if (horizontal == kHtmlAlignDefault)
     horizontal = style.center ? kHtmlAlignCenter : style.right ? kHtmlAlignRight : kHtmlAlignLeft;
   int vertical = align & 12;
-  if (vertical == kHtmlAlignDefault) vertical = style.centerImage ? kHtmlAlignVCenter : kHtmlAlignTop;
+  if (vertical == kHtmlAlignDefault)
+    vertical = style.centerImage ? kHtmlAlignVCenter : kHtmlAlignTop;
   std::int64_t x = marginX;
   if (horizontal == kHtmlAlignRight) x = std::int64_t{clientWidth} - marginX - width;
   if (horizontal == kHtmlAlignCenter) x = (std::int64_t{clientWidth} - width) / 2;
   std::int64_t y = marginY;
   if (vertical == kHtmlAlignBottom) y = std::int64_t{clientHeight} - marginY - height;
   if (vertical == kHtmlAlignVCenter) y = (std::int64_t{clientHeight} - height) / 2;
-  return {SaturateInt32(x), SaturateInt32(y), SaturateInt32(x + width),
-          SaturateInt32(y + height)};
+  return {SaturateInt32(x), SaturateInt32(y), SaturateInt32(x + width), SaturateInt32(y + height)};
 }
 
 std::u16string HtmlImageTag(HtmlImageKind kind, HtmlImageSource source, int index, int cellWidth,
                             int cellHeight, ColorRef mask) {
-  const std::u16string from =
-      source.handle ? Format("handle=0x%X", static_cast<unsigned>(source.value))
-                    : Format("idres=%d", source.value);
+  const std::u16string from = source.handle
+                                  ? Format("handle=0x%X", static_cast<unsigned>(source.value))
+                                  : Format("idres=%d", source.value);
   if (kind == HtmlImageKind::Icon) return u"<icon " + from + u">";
   const std::u16string masked = mask == kHtmlNoColor ? u"" : u" mask=" + Hex6(mask);
   if (kind == HtmlImageKind::Bitmap) return u"<bmp " + from + masked + u">";
@@ -71,15 +71,15 @@ std::u16string HtmlImageTag(HtmlImageKind kind, HtmlImageSource source, int inde
 std::u16string HtmlZoomedImageTag(std::u16string_view tag, int widthPercent, int heightPercent,
                                   HtmlExtent natural, int clientWidth, int clientHeight,
                                   int marginX, int marginY) {
-  std::u16string out(tag.substr(0, tag.empty() || tag.back() != u'>' ? tag.size() : tag.size() - 1));
+  std::u16string out(
+      tag.substr(0, tag.empty() || tag.back() != u'>' ? tag.size() : tag.size() - 1));
   const auto side = [](const char* name, int percent, int natural, int fill) {
     if (percent == 0) return Format(" %s=%d", name, fill);
     if (natural > 0) return Format(" %s=%d", name, MulDiv(natural, percent, 100));
     return Format(" %s=%d%%", name, percent);
   };
   out += side("width", widthPercent, natural.cx, HtmlStaticInnerSize(clientWidth, marginX));
-  out += side("height", heightPercent, natural.cy,
-              HtmlStaticInnerSize(clientHeight, marginY));
+  out += side("height", heightPercent, natural.cy, HtmlStaticInnerSize(clientHeight, marginY));
   return out + u">";
 }
 

@@ -25,7 +25,8 @@ void GrowToCells(HtmlTableLayout& t, std::vector<int>& sizes, bool byColumn, Spa
     for (int c = 0; c < t.columns; ++c) {
       const HtmlTableCell& cell = t.Cell(r, c);
       if (span(cell) > 0)
-        cells.push_back({span(cell), byColumn ? c : r, static_cast<std::size_t>(r) * t.columns + c});
+        cells.push_back(
+            {span(cell), byColumn ? c : r, static_cast<std::size_t>(r) * t.columns + c});
     }
   std::stable_sort(cells.begin(), cells.end(),
                    [](const Placed& a, const Placed& b) { return a.span < b.span; });

@@ -25,8 +25,8 @@ ColorRef SystemColor(wxSystemColour index) {
 // The pixels of area within width (or height) of its outside.
 wxRegion FrameOf(const wxRegion& area, int width, int height) {
   wxRegion inner = area;
-  for (const wxPoint offset : {wxPoint(width, 0), wxPoint(-width, 0), wxPoint(0, height),
-                               wxPoint(0, -height)}) {
+  for (const wxPoint offset :
+       {wxPoint(width, 0), wxPoint(-width, 0), wxPoint(0, height), wxPoint(0, -height)}) {
     wxRegion shifted = area;
     shifted.Offset(offset);
     inner.Intersect(shifted);
@@ -128,16 +128,16 @@ void CPPHtmlStatic::SetHyperlink(const std::u16string& text, const std::u16strin
   SetText(HtmlHyperlinkMarkup(text, target, isMessage));
 }
 
-void CPPHtmlStatic::SetImage(HtmlImageKind kind, HtmlImageSource source, int index,
-                             int cellWidth, int cellHeight, ColorRef mask) {
+void CPPHtmlStatic::SetImage(HtmlImageKind kind, HtmlImageSource source, int index, int cellWidth,
+                             int cellHeight, ColorRef mask) {
   if (kind == HtmlImageKind::Animation)
     SetAnimationTimer(m_TimerInterval);
   else
     StopAnimation();
   m_ImageTag = HtmlImageTag(kind, source, index, cellWidth, cellHeight, mask);
   m_ImageMode = true;
-  m_NaturalSize = cellWidth > 0 && cellHeight > 0 ? HtmlExtent{cellWidth, cellHeight}
-                                                   : HtmlExtent{-1, -1};
+  m_NaturalSize =
+      cellWidth > 0 && cellHeight > 0 ? HtmlExtent{cellWidth, cellHeight} : HtmlExtent{-1, -1};
   SetImageZoom(m_ZoomWidth, m_ZoomHeight);
 }
 
@@ -345,9 +345,9 @@ void CPPHtmlStatic::OnPaint(wxPaintEvent&) {
       // Engraved: the markup in the highlight colour one pixel down and right, then in shadow.
       m_Drawer.SetDisabledColor(SystemColor(wxSYS_COLOUR_BTNHIGHLIGHT));
       const HtmlRect& r = m_TextRect;
-      ReplayHtml(mem, m_Drawer.DrawPrepared(measurer, {r.left + 1, r.top + 1, r.right + 1,
-                                                       r.bottom + 1}),
-                 m_DrawManager);
+      ReplayHtml(
+          mem, m_Drawer.DrawPrepared(measurer, {r.left + 1, r.top + 1, r.right + 1, r.bottom + 1}),
+          m_DrawManager);
       m_Drawer.SetDisabledColor(SystemColor(wxSYS_COLOUR_BTNSHADOW));
     }
     ReplayHtml(mem, m_Drawer.DrawPrepared(measurer, m_TextRect), m_DrawManager);

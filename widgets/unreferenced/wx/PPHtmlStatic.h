@@ -14,6 +14,7 @@
 #include "widgets/unreferenced/DrawManager.h"
 #include "widgets/unreferenced/HtmlDrawer.h"
 #include "widgets/unreferenced/HtmlStaticModel.h"
+#include "widgets/unreferenced/wx/WxText.h"
 
 // Sent to the parent when a message link ("<a msg=...>") is clicked: the id is the message set
 // with SetCallbackHyperlink, the string the link's target, the extra long its parameter.
@@ -34,6 +35,7 @@ class CPPHtmlStatic : public wxControl {
   const std::u16string& GetText() const { return m_Text; }
   // The label is the markup; setting it leaves image mode.
   void SetLabel(const wxString& label) override;
+  wxString GetLabel() const override { return ToWxString(m_Text); }
   bool SetFont(const wxFont& font) override;
   bool Enable(bool enable = true) override;
   bool Destroy() override;
@@ -46,8 +48,8 @@ class CPPHtmlStatic : public wxControl {
   void SetBitmap(HtmlImageSource source, ColorRef mask = kHtmlNoColor);
   void SetAnimation(HtmlImageSource source, int cellWidth = 0, int cellHeight = 0,
                     ColorRef mask = kHtmlNoColor);
-  void SetImageListImage(HtmlImageSource source, int index, int cellWidth = 0,
-                         int cellHeight = 0, ColorRef mask = kHtmlNoColor);
+  void SetImageListImage(HtmlImageSource source, int index, int cellWidth = 0, int cellHeight = 0,
+                         ColorRef mask = kHtmlNoColor);
   void SetImageZoom(int widthPercent, int heightPercent);
   void SetImageZoom(int percent) { SetImageZoom(percent, percent); }
   void SetAnimationTimer(int intervalMs);

@@ -65,7 +65,8 @@ TEST(HtmlStaticModel, SettersWriteTheirMarkup) {
        u"<ilst index=0 handle=0x40 mask=0x0000FF cx=16, cy=8 speed=1>"},
       {HtmlImageKind::ImageListImage, res, 3, 16, 16, kHtmlNoColor,
        u"<ilst index=3 idres=7 cx=16, cy=16>"},
-      {HtmlImageKind::ImageListImage, handle, 2, 0, 0, 0, u"<ilst index=2 handle=0x40 mask=0x000000>"},
+      {HtmlImageKind::ImageListImage, handle, 2, 0, 0, 0,
+       u"<ilst index=2 handle=0x40 mask=0x000000>"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(HtmlImageTag(c.kind, c.source, c.index, c.cx, c.cy, c.mask), c.tag) << Narrow(c.tag);
@@ -80,8 +81,8 @@ TEST(HtmlStaticModel, SettersWriteTheirMarkup) {
       {0, 0, {32, 32}, u"<icon idres=7 width=89 height=37>"},  // client 100 x 50, margins 5, 6
   };
   for (const auto& z : zooms)
-    EXPECT_EQ(HtmlZoomedImageTag(u"<icon idres=7>", z.widthPercent, z.heightPercent, z.natural,
-                                 100, 50, 5, 6),
+    EXPECT_EQ(HtmlZoomedImageTag(u"<icon idres=7>", z.widthPercent, z.heightPercent, z.natural, 100,
+                                 50, 5, 6),
               z.markup)
         << Narrow(z.markup);
 
@@ -99,9 +100,8 @@ TEST(HtmlStaticModel, WrittenMarkupReadsBackThroughTheDrawer) {
   // The setters' rules and tags are what the drawer understands.
   MarkupLayout l;
   l.drawer.SetCssStyle(u"a:link", HtmlLinkRule(0x00FF0000, true));
-  const HtmlDisplayList list =
-      l.Run(HtmlColoredMarkup(HtmlHyperlinkMarkup(u"go", u"https://example.org/", false) + u"!",
-                              0x000000FF));
+  const HtmlDisplayList list = l.Run(HtmlColoredMarkup(
+      HtmlHyperlinkMarkup(u"go", u"https://example.org/", false) + u"!", 0x000000FF));
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].style.color, 0x00FF0000u);
   EXPECT_EQ(list[0].style.underline, 1);

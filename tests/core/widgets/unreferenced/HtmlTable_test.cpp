@@ -39,8 +39,7 @@ TEST(HtmlTable, TagFindersStopAtTheEndOfTheText) {
       {FindCellEnd, u"<td", 0, 3},
       {FindCellEnd, u"<td><table></td>", 0, 16},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.find(c.text, c.from), c.end) << Narrow(c.text);
+  for (const auto& c : cases) EXPECT_EQ(c.find(c.text, c.from), c.end) << Narrow(c.text);
 
   std::size_t pos = 0;
   EXPECT_FALSE(FindTag(u"<<table", pos, u"table"));  // a literal "<"
@@ -117,10 +116,14 @@ TEST(HtmlTable, SpansAreClampedToTheGridAndToAtLeastOne) {
   ASSERT_EQ(t.rows, 2);
   const struct {
     int row, column, colspan, rowspan;
-  } cells[] = {{0, 0, 1, 2}, {0, 1, 1, 1}, {0, 2, 1, 1},
-               {1, 0, -1, -1},  // under "a"
-               {1, 1, 2, 1},    // "d" pushed right by "a" keeps to the last column
-               {1, 2, -1, -1}};
+  } cells[] = {
+      {0, 0, 1, 2},    // "a" reaches down to the last row
+      {0, 1, 1, 1},    // "b": both spans raised to 1
+      {0, 2, 1, 1},    // "c"
+      {1, 0, -1, -1},  // under "a"
+      {1, 1, 2, 1},    // "d", pushed right by "a", keeps to the last column
+      {1, 2, -1, -1},  // under "d"
+  };
   for (const auto& c : cells) {
     EXPECT_EQ(t.Cell(c.row, c.column).colspan, c.colspan) << c.row << "," << c.column;
     EXPECT_EQ(t.Cell(c.row, c.column).rowspan, c.rowspan) << c.row << "," << c.column;
@@ -137,7 +140,9 @@ TEST(HtmlTable, NestedUnclosedAndStrayTables) {
   } cases[] = {
       // The nested table lies inside the cell's content, below the cell's text.
       {u"<table cellpadding=3><tr><td>x<table><tr><td>yy</td></tr></table></td></tr></table>",
-       100, {"x@3,3", "yy@6,16"}, 2},
+       100,
+       {"x@3,3", "yy@6,16"},
+       2},
       // An unclosed table runs to the end of the text.
       {u"w<table><tr><td>a</td><td>b", 50, {"w@0,0", "a@0,10", "b@25,10"}, 1},
       {u"<table><tr><td>a</td></tr></table>z", 20, {"a@0,0", "z@0,10"}, 1},
@@ -187,6 +192,26 @@ TEST(HtmlTable, BackgroundsAndFrames) {
   EXPECT_EQ(list[1].lineWidth, 2);
   // The frame's 2 pixels and the cell's own 1-pixel frame inset the text.
   EXPECT_EQ(Texts(list).back(), "aa@3,3");
+
+  // A disabled drawer frames in its disabled colour and draws no pictures.
+  MarkupLayout off;
+  off.drawer.SetResources(&resources);
+  off.drawer.SetEnabled(false);
+  off.drawer.SetDisabledColor(0x00808080);
+  const HtmlDisplayList grey = DrawInto(
+      off, u"<table border=1 bordercolor=red background=\"idres:5\"><tr><td>a</td></tr></table>",
+      50);
+  EXPECT_EQ(Kinds(grey), (std::vector<Kind>{Kind::Frame, Kind::Frame, Kind::Text}));
+  EXPECT_EQ(grey[0].colour, 0x00808080u);
+  EXPECT_EQ(grey[1].colour2, 0x00808080u);
+}
+
+TEST(HtmlTable, CellContentMovesDownByItsVerticalAlignment) {
+  MarkupLayout l;
+  const HtmlDisplayList list =
+      DrawInto(l, u"<table><tr><td height=40 valign=middle>a</td><td>b</td></tr></table>", 21);
+  // Middle: (40 - 10) / 2 down; the second cell keeps to the top.
+  EXPECT_EQ(Texts(list), (std::vector<std::string>{"a@0,15", "b@11,0"}));
 }
 
 }  // namespace
