@@ -66,6 +66,15 @@ void DrawImage(PixelSurface& dc, const PixelSurface& image, int x, int y) {
       if (image.GetPixel(col, row) >> 24) dc.SetPixel(x + col, y + row, image.GetPixel(col, row));
 }
 
+// The image rendered on the button face, drawn disabled in the menu's style on the background.
+void DrawDisabled(PixelSurface& dc, const BCMenu& menu, const PixelSurface& image, int x, int y,
+                  ColorRef background) {
+  const MenuSysColours& c = GetMenuGlobals().colours;
+  const PixelSurface rendered = ImageOnBackground(image, c.btnFace);
+  const auto draw = menu.GetDisableOldStyle() ? DrawDisabledMono : DrawDisabledEmbossed;
+  draw(dc, x, y, rendered.Width(), rendered.Height(), rendered, 0, 0, background, c);
+}
+
 // The label before the first tab and the accelerator after the last.
 void DrawTexts(PixelSurface& dc, MenuTextDrawer& drawer, const std::u16string& text,
                SurfaceRect rect, int iconWidth, ColorRef colour) {
@@ -114,7 +123,7 @@ void DrawClassic(PixelSurface& dc, const BCMenu& menu, const BCMenuData& record,
     Frame(dc, cellA, b);
     if (grayed) {
       Frame(dc, cellB, b);
-      DrawDisabledImage(dc, ix, iy, ImageOnBackground(*image.image, b), c);
+      DrawDisabled(dc, menu, *image.image, ix, iy, b);
     } else if (selected) {
       Fill(dc, cellA, b);
       if (BCMenu::IsNewShell()) {
@@ -192,7 +201,7 @@ void DrawFlat(PixelSurface& dc, const BCMenu& menu, const BCMenuData& record, Me
   const SurfaceRect cell{r.left + 1, r.top + 1, r.left + W - 1, r.bottom - 1};
   if (image.image) {
     if (grayed) {
-      DrawDisabledImage(dc, x, y, ImageOnBackground(*image.image, k), c);
+      DrawDisabled(dc, menu, *image.image, x, y, k);
     } else if (selected) {
       Fill(dc, cell, f);
       if (checked) {

@@ -83,7 +83,16 @@ bool CanDraw3DImageList(const SharedMenuImages& shared, int slot);
 // the sizes differ, drawn with a 1-pixel border.
 PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeight, ColorRef fill,
                               ColorRef border, ColorRef background);
-// A disabled image: its shape in the highlight colour one pixel down and right, then in the
-// shadow colour in place.
-void DrawDisabledImage(PixelSurface& dc, int x, int y, const PixelSurface& image,
-                       const MenuSysColours& colours);
+// Disabled images, drawn from an image rendered on the button face (ImageOnBackground with
+// btnFace). Both leave the background colour around the image's shape, the shape in the
+// highlight colour one pixel down and right, and the shape in the shadow colour in place.
+// Embossed: the shape is every pixel that is neither the button face nor the highlight colour;
+// the background covers the image's area and the row and column after it.
+void DrawDisabledEmbossed(PixelSurface& dc, int x, int y, int width, int height,
+                          const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                          const MenuSysColours& colours);
+// Mono (the old style): the shape is every pixel that is not the button face; the background
+// covers the image's area only.
+void DrawDisabledMono(PixelSurface& dc, int x, int y, int width, int height,
+                      const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                      const MenuSysColours& colours);
