@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "widgets/unreferenced/BCMenuData.h"
+#include "widgets/unreferenced/MenuAnsiText.h"
 #include "widgets/unreferenced/MenuGlobals.h"
 #include "widgets/unreferenced/NativeMenus.h"
 #include "widgets/unreferenced/PixelSurface.h"
@@ -119,6 +120,44 @@ class BCMenu {
   void PadAccelerators();
   int GetMenuStart() const;
   void MakeMenuBarPlain();
+
+  // The same operations taking narrow texts.
+  bool AppendODMenu(AnsiText text, unsigned flags, std::uintptr_t id, int toolbarId = -1) {
+    return AppendODMenu(text.View(), flags, id, toolbarId);
+  }
+  bool AppendODMenu(AnsiText text, unsigned flags, std::uintptr_t id, const MenuImageList* list,
+                    int index) {
+    return AppendODMenu(text.View(), flags, id, list, index);
+  }
+  bool InsertODMenu(unsigned position, AnsiText text, unsigned flags, std::uintptr_t id,
+                    int toolbarId = -1) {
+    return InsertODMenu(position, text.View(), flags, id, toolbarId);
+  }
+  bool InsertODMenu(unsigned position, AnsiText text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index) {
+    return InsertODMenu(position, text.View(), flags, id, list, index);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, const MenuImageList* list, int index) {
+    return ModifyODMenu(text.Ptr(), id, list, index);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, int toolbarId = -1) {
+    return ModifyODMenu(text.Ptr(), id, toolbarId);
+  }
+  bool ModifyODMenu(AnsiText newText, AnsiText currentText) {
+    return ModifyODMenu(newText.Ptr(), currentText.View());
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, int toolbarId = -1) {
+    return AppendODMenu(text.View(), flags, id, toolbarId);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  int toolbarId = -1) {
+    return InsertODMenu(position, text.View(), flags, id, toolbarId);
+  }
+  BCMenu* AppendODPopupMenu(AnsiText text) { return AppendODPopupMenu(text.View()); }
+  int RemoveMenuByText(AnsiText text, int kind) { return RemoveMenuByText(text.View(), kind); }
+  int DeleteMenuByText(AnsiText text, int kind) { return DeleteMenuByText(text.View(), kind); }
+  BCMenu* GetSubBCMenu(AnsiText text) { return GetSubBCMenu(text.View()); }
+  int GetMenuPosition(AnsiText text) const { return GetMenuPosition(text.View()); }
 
   int RecordCount() const { return static_cast<int>(m_Records.size()); }
   BCMenuData* Record(int index) {
