@@ -108,6 +108,30 @@ class BCMenu {
   int RemoveMenuByText(std::u16string_view text, int kind);
   int DeleteMenuByText(std::u16string_view text, int kind);
 
+  // Images loaded from the resource table of the menus' globals. The mask colour is the bitmap
+  // background when one is set, else the button face.
+  ColorRef MaskColour() const;
+  // Adds the bitmap's cells (a 16-colour bitmap in the system's button colours) with the mask
+  // colour, then in the flat style the faded and shadow copies of image 0; false when the
+  // bitmap did not load or is narrower than one image.
+  bool AddBitmapToImageList(MenuImageList& list, int bitmapId) const;
+  // The image index of the command's button; false when the toolbar did not load or has none.
+  static bool GetToolbarImageIndex(unsigned command, int toolbarId, int& index);
+  // Grows the icon size to the toolbar's image size and registers the image of every button
+  // whose command the menu holds; false when the toolbar or its bitmap did not load.
+  bool AddToolbarImages(int toolbarId);
+  // True only when every toolbar loaded.
+  bool LoadToolbars(std::span<const int> toolbarIds);
+  // Gives each item of a button's command its own list loaded from the bitmap, showing the
+  // button's image; an item whose bitmap does not load keeps no image.
+  void LoadFromToolBar(const MenuToolbar& toolbar, int bitmapId);
+  // The images of checked items (0) and checked items under the cursor (1). Both ids must be
+  // above 0; when either bitmap does not load the menu has no check-mark images.
+  void SetCheckmarkBitmaps(int checkedId, int checkedSelectedId);
+  const MenuImageList* CheckmarkImages() const { return m_CheckmarkImages.get(); }
+  int CheckedId() const { return m_CheckedId; }
+  int CheckedSelectedId() const { return m_CheckedSelectedId; }
+
   // Whole-menu operations. LoadMenu reads a menu template (version, header offset, items) and
   // makes the top level a plain menu bar over owner-drawn submenus; false for a damaged
   // template, which leaves the menu empty.
@@ -181,11 +205,16 @@ class BCMenu {
     const MenuImageList* list = nullptr;
     int index = -1;
     bool own = false;
+    int toolbarId = -1;
   };
   bool AddItem(bool insert, unsigned position, std::u16string_view text, unsigned flags,
                std::uintptr_t id, ItemImage image);
   bool Modify(const char16_t* text, std::uintptr_t id, ItemImage image);
   int SharedSlot(std::uintptr_t id, ItemImage image) const;
+  int ToolbarSlot(std::uintptr_t id, int toolbarId) const;
+  void AddShadedCopies(MenuImageList& list) const;
+  // The colour of the flat style's shadow copies.
+  static ColorRef ShadowColour();
   std::unique_ptr<MenuImageList> CopyImageListIcon(const MenuImageList& list, int index) const;
   BCMenu* FindOption(std::uintptr_t id, int& position, const std::vector<BCMenu*>* menus,
                      const std::vector<int>* positions);
@@ -206,4 +235,6 @@ class BCMenu {
   std::vector<MenuHandle> m_SubmenuHandles;
   std::vector<std::unique_ptr<BCMenu>> m_Children;
   bool m_LoadedAsMenuBar = false;
+  // Shared with the child menus made by this one.
+  std::shared_ptr<MenuImageList> m_CheckmarkImages;
 };

@@ -18,6 +18,7 @@ struct MenuSysColours {
   ColorRef grayText = 0x808080;
   ColorRef btnHighlight = 0xFFFFFF;
   ColorRef btnShadow = 0x808080;
+  ColorRef btnText = 0x000000;
 };
 
 // Each channel c becomes the integer part of c + f x (255 - c); unchanged unless 0 < f <= 1.
