@@ -4,6 +4,8 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
 
 #include <vector>
 
@@ -156,6 +158,69 @@ TEST(ButtonST, StatesMenuLinkAndSounds) {
   open->GetEventHandler()->ProcessEvent(enter);
   guitest::Pump();
   guitest::SaveScreenshot("bitmap_buttons");
+  frame->Destroy();
+  guitest::Pump(3);
+}
+
+ColorRef Sys(wxSystemColour which) {
+  const wxColour c = wxSystemSettings::GetColour(which);
+  return MakeColorRef(c.Red(), c.Green(), c.Blue());
+}
+
+TEST(ButtonST, TransparentBackgroundsAndBorders) {
+  auto* frame =
+      new wxFrame(nullptr, wxID_ANY, "Transparent buttons", wxDefaultPosition, wxSize(460, 220));
+  auto* panel = new wxPanel(frame);
+  // Stripes 10 pixels wide, red and green, so that a copied background shows where it came from.
+  panel->Bind(wxEVT_PAINT, [panel](wxPaintEvent&) {
+    wxPaintDC dc(panel);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    const wxSize size = panel->GetClientSize();
+    for (int x = 0; x < size.x; x += 10) {
+      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
+      dc.DrawRectangle(x, 0, 10, size.y);
+    }
+  });
+  auto* glass = new CButtonST(panel, wxID_ANY, "See-through", wxPoint(20, 20), wxSize(140, 44));
+  glass->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
+  EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
+  glass->DrawTransparent();
+  EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
+  auto* given = new CButtonST(panel, wxID_ANY, "Given background", wxPoint(200, 20),
+                              wxSize(160, 44));
+  given->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
+  given->DrawTransparent();
+  auto* raised = new CButtonST(panel, wxID_ANY, "Raised", wxPoint(20, 100), wxSize(140, 44));
+  raised->SetColor(BTNST_COLOR_BK_IN, kIn);
+  frame->Show();
+  guitest::Pump();
+
+  // The parent's stripes show through, each where it lies behind the button: the button starts
+  // at x 20, on a red stripe, and x 31 of the button is on a green one.
+  EXPECT_EQ(Pixel(glass, 5, 3), 0x0000C8u);
+  EXPECT_EQ(Pixel(glass, 15, 3), 0x00A000u);
+
+  // A background given from a picture of the parent's client area.
+  wxBitmap blue(panel->GetClientSize(), 24);
+  {
+    wxMemoryDC dc(blue);
+    dc.SetBackground(wxBrush(wxColour(0, 0, 255)));
+    dc.Clear();
+  }
+  wxMemoryDC picture(blue);
+  EXPECT_EQ(given->SetBk(&picture), BTNST_OK);
+  picture.SelectObject(wxNullBitmap);
+  EXPECT_EQ(Pixel(given, 5, 3), 0xFF0000u);
+
+  // A flat button gets a raised border while the mouse is over it.
+  EXPECT_EQ(Pixel(raised, 0, 0), Pixel(raised, 10, 10));
+  wxMouseEvent enter(wxEVT_ENTER_WINDOW);
+  raised->GetEventHandler()->ProcessEvent(enter);
+  EXPECT_EQ(Pixel(raised, 0, 0), Sys(wxSYS_COLOUR_BTNHIGHLIGHT));
+  EXPECT_EQ(Pixel(raised, 139, 43), Sys(wxSYS_COLOUR_BTNSHADOW));
+  EXPECT_EQ(Pixel(raised, 10, 10), kIn);
+
+  guitest::SaveScreenshot("transparent_buttons");
   frame->Destroy();
   guitest::Pump(3);
 }

@@ -34,7 +34,16 @@ class CButtonST : public wxControl {
                  ColorRef outTransparent, int outKind = 0);
   void SizeToContent();
 
+  // The system's button face and text colours for all six colours.
+  void SetDefaultColors(bool repaint = true);
   void SetFlat(bool flat, bool repaint = true);
+  // Transparent mode: the button's background is the parent's pixels behind it, taken on the
+  // next paint and kept until the mode is set again or the system colours change.
+  void DrawTransparent(bool repaint = false);
+  bool IsTransparent() const { return m_Transparent; }
+  // Takes the background anew from a device context of the parent's client area (a memory DC
+  // holding the parent's picture, say); BTNST_BADPARAM outside transparent mode or without one.
+  int SetBk(wxDC* parentDc);
   int SetAlign(int align, bool repaint = true);
   int SetColor(int index, ColorRef colour, bool repaint = true);
   int OffsetColor(int index, int shade, bool repaint = true);
@@ -67,10 +76,15 @@ class CButtonST : public wxControl {
   // Shows the popup at a point of the button and returns the chosen command, 0 for none.
   virtual int TrackPopupMenu(wxMenu& menu, const wxPoint& at);
   wxSize DoGetBestClientSize() const override;
+  // The 3-D border for the paint's state; a flat button's paint draws it.
+  virtual void DrawBorder(wxDC& dc, const wxRect& rect);
 
  private:
   ButtonStModel::PaintState State() const;
   void OnPaint(wxPaintEvent& event);
+  // Copies the background taken from the parent, taking it first when there is none.
+  void PaintBk(wxDC& dc);
+  void CaptureBk(wxDC& parentDc);
   void OnEnter(wxMouseEvent& event);
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftUp(wxMouseEvent& event);
@@ -84,6 +98,8 @@ class CButtonST : public wxControl {
   bool m_Hovering = false;
   bool m_Selected = false;
   bool m_MenuShowing = false;
+  bool m_Transparent = false;
+  wxBitmap m_BkCache;
   wxBitmap m_In;
   wxBitmap m_Out;
   ButtonSoundPlayer* m_Sounds = nullptr;
