@@ -231,6 +231,39 @@ bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, const MenuIma
   return Modify(text, id, {list, index, false});
 }
 
+MenuImageList BCMenu::BitmapList(const PixelSurface* bitmap) const {
+  MenuImageList cells(m_IconWidth, m_IconHeight);
+  MenuImageList list(m_IconWidth, m_IconHeight);
+  if (bitmap && cells.AddMasked(*bitmap, MaskColour()) >= 0) list.Add(*cells.Image(0));
+  return list;
+}
+
+bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return ModifyODMenu(text, id, &list, 0);
+}
+
+bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                          int hatchStyle, int swatchWidth, int swatchHeight) {
+  const MenuSysColours& colours = GetMenuGlobals().colours;
+  const PixelSurface swatch =
+      MakeColourSwatch(swatchWidth, swatchHeight, m_IconWidth, m_IconHeight, fill, border,
+                       UseFlatStyle() ? colours.btnFace : colours.menu, hatchStyle);
+  return ModifyODMenu(text, id, &swatch);
+}
+
+bool BCMenu::AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                        const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return AppendODMenu(text, flags, id, &list, 0);
+}
+
+bool BCMenu::InsertMenu(unsigned position, unsigned flags, std::uintptr_t id,
+                        std::u16string_view text, const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return InsertODMenu(position, text, flags, id, &list, 0);
+}
+
 bool BCMenu::Modify(const char16_t* text, std::uintptr_t id, ItemImage image) {
   std::vector<BCMenu*> menus;
   std::vector<int> positions;

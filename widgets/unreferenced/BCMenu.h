@@ -74,6 +74,13 @@ class BCMenu {
   // Changes every item of the command in the menu tree; false, and nothing added, when the
   // command is in none of them.
   bool ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId = -1);
+  // The bitmap forms register the bitmap's first cell, its mask-coloured pixels transparent, as
+  // the image-list forms do; a null bitmap gives the item no image.
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, const PixelSurface* bitmap);
+  // A colour swatch of the given size centred in an icon-sized cell on the menu's face colour,
+  // as the bitmap form.
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                    int hatchStyle, int swatchWidth, int swatchHeight);
   // Renames the record found by its current text; false when no record has it.
   bool ModifyODMenu(const char16_t* newText, std::u16string_view currentText);
   bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text, int toolbarId = -1) {
@@ -83,6 +90,18 @@ class BCMenu {
                   int toolbarId = -1) {
     return InsertODMenu(position, text, flags, id, toolbarId);
   }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const MenuImageList* list, int index) {
+    return AppendODMenu(text, flags, id, list, index);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const PixelSurface* bitmap);
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const MenuImageList* list, int index) {
+    return InsertODMenu(position, text, flags, id, list, index);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const PixelSurface* bitmap);
   // A new child menu appended as a popup; the tree owns it.
   BCMenu* AppendODPopupMenu(std::u16string_view text);
 
@@ -167,6 +186,13 @@ class BCMenu {
   bool ModifyODMenu(AnsiText text, std::uintptr_t id, int toolbarId = -1) {
     return ModifyODMenu(text.Ptr(), id, toolbarId);
   }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, const PixelSurface* bitmap) {
+    return ModifyODMenu(text.Ptr(), id, bitmap);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                    int hatchStyle, int swatchWidth, int swatchHeight) {
+    return ModifyODMenu(text.Ptr(), id, fill, border, hatchStyle, swatchWidth, swatchHeight);
+  }
   bool ModifyODMenu(AnsiText newText, AnsiText currentText) {
     return ModifyODMenu(newText.Ptr(), currentText.View());
   }
@@ -176,6 +202,21 @@ class BCMenu {
   bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
                   int toolbarId = -1) {
     return InsertODMenu(position, text.View(), flags, id, toolbarId);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, const MenuImageList* list,
+                  int index) {
+    return AppendODMenu(text.View(), flags, id, list, index);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, const PixelSurface* bitmap) {
+    return AppendMenu(flags, id, text.View(), bitmap);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  const MenuImageList* list, int index) {
+    return InsertODMenu(position, text.View(), flags, id, list, index);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  const PixelSurface* bitmap) {
+    return InsertMenu(position, flags, id, text.View(), bitmap);
   }
   BCMenu* AppendODPopupMenu(AnsiText text) { return AppendODPopupMenu(text.View()); }
   int RemoveMenuByText(AnsiText text, int kind) { return RemoveMenuByText(text.View(), kind); }
@@ -215,6 +256,8 @@ class BCMenu {
   void AddShadedCopies(MenuImageList& list) const;
   // The colour of the flat style's shadow copies.
   static ColorRef ShadowColour();
+  // An icon-sized list holding the bitmap's first cell; empty for a null bitmap.
+  MenuImageList BitmapList(const PixelSurface* bitmap) const;
   std::unique_ptr<MenuImageList> CopyImageListIcon(const MenuImageList& list, int index) const;
   BCMenu* FindOption(std::uintptr_t id, int& position, const std::vector<BCMenu*>* menus,
                      const std::vector<int>* positions);

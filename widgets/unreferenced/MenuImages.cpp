@@ -134,8 +134,28 @@ int AddToGlobalImageList(SharedMenuImages& shared, const MenuImageList& list, in
   return slot;
 }
 
+namespace {
+
+// Whether the hatch style draws its line at the pixel; the pattern starts at the bitmap's
+// corner.
+bool OnHatch(int style, int x, int y) {
+  const bool horizontal = y % 8 == 0, vertical = x % 8 == 0;
+  const bool forward = (x - y) % 8 == 0, backward = (x + y) % 8 == 7;
+  switch (style) {
+    case HS_HORIZONTAL: return horizontal;
+    case HS_VERTICAL: return vertical;
+    case HS_FDIAGONAL: return forward;
+    case HS_BDIAGONAL: return backward;
+    case HS_CROSS: return horizontal || vertical;
+    case HS_DIAGCROSS: return forward || backward;
+    default: return true;
+  }
+}
+
+}  // namespace
+
 PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeight, ColorRef fill,
-                              ColorRef border, ColorRef background) {
+                              ColorRef border, ColorRef background, int hatchStyle) {
   PixelSurface cell(cellWidth, cellHeight, OpaquePixel(background));
   SurfaceRect swatch{0, 0, cellWidth, cellHeight};
   if (width != cellWidth || height != cellHeight) {
@@ -145,8 +165,9 @@ PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeig
     swatch.bottom = swatch.top + height;
   }
   cell.FillRect(swatch, OpaquePixel(border));
-  cell.FillRect({swatch.left + 1, swatch.top + 1, swatch.right - 1, swatch.bottom - 1},
-                OpaquePixel(fill));
+  for (int y = std::max(swatch.top + 1, 0); y < swatch.bottom - 1; ++y)
+    for (int x = std::max(swatch.left + 1, 0); x < swatch.right - 1; ++x)
+      cell.SetPixel(x, y, OpaquePixel(OnHatch(hatchStyle, x, y) ? fill : 0xFFFFFF));
   return cell;
 }
 
