@@ -5,12 +5,14 @@
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
+#include <wx/statbmp.h>
 #include <wx/settings.h>
 
 #include <vector>
 
 #include "GuiTestUtil.h"
 #include "widgets/unreferenced/wx/ButtonST.h"
+#include "widgets/unreferenced/wx/MenuRender.h"
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
 
 namespace {
@@ -160,6 +162,73 @@ TEST(ButtonST, StatesMenuLinkAndSounds) {
   guitest::SaveScreenshot("bitmap_buttons");
   frame->Destroy();
   guitest::Pump(3);
+}
+
+// The button's drop-down menu takes its images from a toolbar: each item rendered normal,
+// selected and greyed (embossed and in the old mono style), in the classic and flat styles.
+TEST(ButtonST, MenuImagesFromAToolbar) {
+  ResetMenuGlobals();
+  constexpr int kToolbar = 700;
+  PixelSurface strip(32, 16, OpaquePixel(0xC0C0C0));
+  strip.FillRect({3, 3, 13, 13}, OpaquePixel(0x0000DC));
+  strip.FillRect({19, 5, 29, 11}, OpaquePixel(0xB06000));
+  strip.FillRect({22, 2, 26, 14}, OpaquePixel(0xB06000));
+  MenuResourceTable& resources = GetMenuGlobals().resources;
+  resources.AddBitmap(kToolbar, strip);
+  resources.AddToolbar(kToolbar, {std::byte{1}, std::byte{0}, std::byte{16}, std::byte{0},
+                                  std::byte{16}, std::byte{0}, std::byte{2}, std::byte{0},
+                                  std::byte{301 & 0xFF}, std::byte{301 >> 8},
+                                  std::byte{302 & 0xFF}, std::byte{302 >> 8}});
+
+  auto* frame =
+      new wxFrame(nullptr, wxID_ANY, "Menu images", wxDefaultPosition, wxSize(900, 160));
+  frame->SetBackgroundColour(*wxWHITE);
+  auto* tools = new CButtonST(frame, wxID_ANY, "Tools", wxPoint(10, 10), wxSize(120, 40));
+  EXPECT_EQ(tools->SetMenu(ToolsTemplate(), frame, 0, 99, wxSize(16, 16)), BTNST_INVALIDRESOURCE);
+  EXPECT_EQ(tools->GetButtonMenu(), nullptr);
+  ASSERT_EQ(tools->SetMenu(ToolsTemplate(), frame, 0, kToolbar, wxSize(16, 16)), BTNST_OK);
+  BCMenu* popup = tools->GetButtonMenu()->GetSubBCMenu(u"Tools");
+  ASSERT_NE(popup, nullptr);
+
+  const unsigned states[][2] = {{0, 0}, {ODS_SELECTED, ODS_GRAYED}};
+  std::vector<wxBitmap> renders;
+  for (int style = 0; style < 3; ++style) {
+    if (style == 1) popup->SetDisableOldStyle();
+    if (style == 2) {
+      popup->UnSetDisableOldStyle();
+      GetMenuGlobals().windowsVersion = 7;
+      BCMenu::SetMenuDrawMode(1);
+    }
+    for (const auto& s : states) renders.push_back(RenderMenuItems(*popup, s));
+  }
+  int x = 10;
+  for (const wxBitmap& render : renders) {
+    ASSERT_TRUE(render.IsOk());
+    new wxStaticBitmap(frame, wxID_ANY, render, wxPoint(x, 70));
+    x += render.GetWidth() + 8;
+  }
+  EXPECT_LE(x, 900);
+  frame->Show();
+  guitest::Pump();
+
+  // Classic items are 20 high with the image at (2, 2): the selected red square, then the
+  // greyed blue cross in the shadow colour with its highlight one pixel down and right.
+  const MenuSysColours& colours = GetMenuGlobals().colours;
+  auto at = [](const wxBitmap& bitmap, int px, int py) {
+    wxMemoryDC dc(const_cast<wxBitmap&>(bitmap));
+    return SwapRedBlue(SurfaceFromDC(dc, px, py, 1, 1).GetPixel(0, 0)) & 0xFFFFFFu;
+  };
+  EXPECT_EQ(at(renders[1], 8, 8), 0x0000DCu);
+  EXPECT_EQ(at(renders[1], 9, 29), colours.btnShadow);
+  EXPECT_EQ(at(renders[1], 12, 36), colours.btnHighlight);
+  // Mono: the same shape; the flat style's greyed item sits on its bar.
+  EXPECT_EQ(at(renders[3], 9, 29), colours.btnShadow);
+  EXPECT_EQ(at(renders[0], 8, 8), 0x0000DCu);
+
+  guitest::SaveScreenshot("toolbar_menu_images");
+  frame->Destroy();
+  guitest::Pump(3);
+  ResetMenuGlobals();
 }
 
 ColorRef Sys(wxSystemColour which) {

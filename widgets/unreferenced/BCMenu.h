@@ -253,6 +253,8 @@ class BCMenu {
   bool Modify(const char16_t* text, std::uintptr_t id, ItemImage image);
   int SharedSlot(std::uintptr_t id, ItemImage image) const;
   int ToolbarSlot(std::uintptr_t id, int toolbarId) const;
+  // At least this size for the menu and every submenu it made.
+  void GrowIconSize(int width, int height);
   void AddShadedCopies(MenuImageList& list) const;
   // The colour of the flat style's shadow copies.
   static ColorRef ShadowColour();

@@ -43,12 +43,18 @@ int BCMenu::ToolbarSlot(std::uintptr_t id, int toolbarId) const {
                               shaded, ShadowColour());
 }
 
+void BCMenu::GrowIconSize(int width, int height) {
+  m_IconWidth = std::max(m_IconWidth, width);
+  m_IconHeight = std::max(m_IconHeight, height);
+  // The submenus draw the same shared images, so their items must make room for them too.
+  for (const std::unique_ptr<BCMenu>& child : m_Children) child->GrowIconSize(width, height);
+}
+
 bool BCMenu::AddToolbarImages(int toolbarId) {
   const std::optional<MenuToolbar> toolbar =
       ParseToolbarResource(GetMenuGlobals().resources.Toolbar(toolbarId));
   if (!toolbar) return false;
-  m_IconWidth = std::max(m_IconWidth, toolbar->imageWidth);
-  m_IconHeight = std::max(m_IconHeight, toolbar->imageHeight);
+  GrowIconSize(toolbar->imageWidth, toolbar->imageHeight);
   MenuImageList images(m_IconWidth, m_IconHeight);
   if (!AddBitmapToImageList(images, toolbarId)) return false;
   for (unsigned command : toolbar->commands) {

@@ -131,6 +131,30 @@ PixelSurface DecodePackedDib(const PackedDib& dib) {
   return out;
 }
 
+std::vector<std::byte> PackDib(const PixelSurface& picture) {
+  const int width = picture.Width(), height = picture.Height();
+  const std::size_t stride = (static_cast<std::size_t>(width) * 24 + 31) / 32 * 4;
+  std::vector<std::byte> bytes(kBitmapInfoHeaderSize + stride * static_cast<std::size_t>(height));
+  bo::StoreLe<std::uint32_t>(bytes, 0, kBitmapInfoHeaderSize);
+  bo::StoreLe<std::int32_t>(bytes, 4, width);
+  bo::StoreLe<std::int32_t>(bytes, 8, height);
+  bo::StoreLe<std::uint16_t>(bytes, 12, 1);
+  bo::StoreLe<std::uint16_t>(bytes, 14, 24);
+  for (int y = 0; y < height; ++y) {
+    const std::size_t row = kBitmapInfoHeaderSize + (height - 1 - y) * stride;
+    for (int x = 0; x < width; ++x) {
+      const DibPixel p = picture.GetPixel(x, y);
+      for (int c = 0; c < 3; ++c)
+        bytes[row + 3 * static_cast<std::size_t>(x) + c] = std::byte((p >> (8 * c)) & 0xFF);
+    }
+  }
+  return bytes;
+}
+
+void MenuResourceTable::AddBitmap(int id, const PixelSurface& picture) {
+  AddBitmap(id, PackDib(picture));
+}
+
 void MenuResourceTable::AddBitmap(int id, std::vector<std::byte> packedDib) {
   m_Bitmaps.insert_or_assign(id, std::move(packedDib));
 }

@@ -44,10 +44,14 @@ struct PackedDib {
 std::optional<PackedDib> ReadPackedDib(std::span<const std::byte> bytes);
 // Every pixel opaque; a palette index beyond the palette is black.
 PixelSurface DecodePackedDib(const PackedDib& dib);
+// The picture as a 24-bit packed bitmap, rows bottom-up.
+std::vector<std::byte> PackDib(const PixelSurface& picture);
 
 class MenuResourceTable {
  public:
   void AddBitmap(int id, std::vector<std::byte> packedDib);
+  // A picture the program drew, kept as a 24-bit packed bitmap.
+  void AddBitmap(int id, const PixelSurface& picture);
   void AddToolbar(int id, std::vector<std::byte> record);
   // Empty when the table has no such resource.
   std::span<const std::byte> Bitmap(int id) const;

@@ -179,7 +179,8 @@ int CButtonST::SetBtnCursor(int stockCursor, bool repaint) {
 }
 
 int CButtonST::SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* commandHandler,
-                       int drawMode, bool repaint) {
+                       int drawMode, int toolbarId, wxSize toolbarIconSize,
+                       ColorRef toolbarBackground, bool repaint) {
   m_Menu.reset();
   m_CommandHandler = nullptr;
   m_MenuShowing = false;
@@ -187,6 +188,11 @@ int CButtonST::SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* co
   BCMenu::SetMenuDrawMode(drawMode);
   auto menu = std::make_unique<BCMenu>(m_Native);
   if (!menu->LoadMenu(menuTemplate)) return BTNST_INVALIDRESOURCE;
+  if (toolbarId != 0) {
+    menu->SetBitmapBackground(toolbarBackground);
+    menu->SetIconSize(toolbarIconSize.x, toolbarIconSize.y);
+    if (!menu->AddToolbarImages(toolbarId)) return BTNST_INVALIDRESOURCE;
+  }
   m_Menu = std::move(menu);
   m_CommandHandler = commandHandler;
   Repaint(repaint);

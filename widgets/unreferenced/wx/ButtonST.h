@@ -58,9 +58,13 @@ class CButtonST : public wxControl {
   // A stock cursor number; 0 takes the cursor away. BTNST_INVALIDRESOURCE for an unknown one.
   int SetBtnCursor(int stockCursor, bool repaint = true);
   // Loads the menu template whose first submenu drops down on a click; its chosen command goes
-  // to the command handler as a menu event. An empty template only removes the menu.
+  // to the command handler as a menu event. An empty template only removes the menu. A toolbar
+  // id other than 0 gives the menu the images of that toolbar of the menus' resources, at the
+  // icon size with the background colour as the mask colour; a toolbar that does not load
+  // leaves no menu and gives BTNST_INVALIDRESOURCE.
   int SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* commandHandler,
-              int drawMode = 1, bool repaint = true);
+              int drawMode = 1, int toolbarId = 0, wxSize toolbarIconSize = wxSize(16, 15),
+              ColorRef toolbarBackground = 0xC0C0C0, bool repaint = true);
   BCMenu* GetButtonMenu() { return m_Menu.get(); }
   // Opens links; the program's default opens the browser.
   void SetLinkOpener(std::function<void(const wxString&)> opener) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -70,16 +71,14 @@ Bytes Dib(int width, int height, const std::vector<ColorRef>& palette,
 }
 
 // A strip of cells, each a square of the colour inside a button-face border of one pixel.
-Bytes Strip(int cell, std::initializer_list<ColorRef> colours) {
-  const int width = cell * static_cast<int>(colours.size());
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * cell, 0xC0C0C0);
+PixelSurface Strip(int cell, std::initializer_list<ColorRef> colours) {
+  PixelSurface strip(cell * static_cast<int>(colours.size()), cell, OpaquePixel(0xC0C0C0));
   int n = 0;
   for (ColorRef c : colours) {
-    for (int y = 1; y < cell - 1; ++y)
-      for (int x = 1; x < cell - 1; ++x) pixels[static_cast<std::size_t>(y) * width + n * cell + x] = c;
+    strip.FillRect({n * cell + 1, 1, (n + 1) * cell - 1, cell - 1}, OpaquePixel(c));
     ++n;
   }
-  return Dib(width, cell, {}, pixels);
+  return strip;
 }
 
 ColorRef At(const PixelSurface& s, int x, int y) {
@@ -153,6 +152,15 @@ TEST(MenuResourcesTest, BitmapsWithAndWithoutSystemColours) {
   table.AddBitmap(3, Dib(2, 1, palette, {0, 3}, 5));
   EXPECT_FALSE(LoadSysColorBitmap16(table, 3, colours));
   EXPECT_FALSE(LoadMenuBitmap(table, 99));
+
+  // A picture the program drew comes back as it was, with an odd width's row padding.
+  PixelSurface picture = Strip(5, {0x123456, 0xABCDEF});
+  picture.SetPixel(9, 4, OpaquePixel(0x010203));
+  table.AddBitmap(4, picture);
+  std::optional<PixelSurface> back = LoadMenuBitmap(table, 4);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(std::equal(back->Pixels().begin(), back->Pixels().end(), picture.Pixels().begin(),
+                         picture.Pixels().end()));
 }
 
 TEST(MenuResourcesTest, DamagedBitmapsLoadNothing) {
@@ -235,9 +243,14 @@ class MenuToolbarTest : public ::testing::Test {
 };
 
 TEST_F(MenuToolbarTest, AddToolbarImagesRegistersEachButtonsImage) {
+  BCMenu* more = menu.AppendODPopupMenu(u"More");
+  ASSERT_NE(more, nullptr);
   ASSERT_TRUE(menu.AddToolbarImages(kToolbar));
   EXPECT_GE(menu.IconWidth(), 24);
   EXPECT_GE(menu.IconHeight(), 24);
+  // The submenu makes room for the same images.
+  EXPECT_GE(more->IconWidth(), 24);
+  EXPECT_GE(more->IconHeight(), 24);
   EXPECT_EQ(SharedCentre(0), 0x0000FFu);
   EXPECT_EQ(SharedCentre(1), 0xFF0000u);
   EXPECT_EQ(SharedCentre(2), 0xFFFFFFFFu);  // no button for it
