@@ -9,6 +9,7 @@ namespace {
 constexpr unsigned kToolbarVersion = 1;
 constexpr std::size_t kToolbarHeaderSize = 8;
 constexpr std::int32_t kLargestSide = 4096;
+constexpr int kLargestToolbarImage = 256;
 
 std::span<const std::byte> Find(const std::map<int, std::vector<std::byte>>& map, int id) {
   const auto it = map.find(id);
@@ -50,7 +51,9 @@ std::optional<MenuToolbar> ParseToolbarResource(std::span<const std::byte> recor
   toolbar.imageWidth = bo::LoadLe16(record, 2);
   toolbar.imageHeight = bo::LoadLe16(record, 4);
   const std::size_t count = bo::LoadLe16(record, 6);
-  if (toolbar.imageWidth == 0 || toolbar.imageHeight == 0) return std::nullopt;
+  if (toolbar.imageWidth == 0 || toolbar.imageHeight == 0 ||
+      toolbar.imageWidth > kLargestToolbarImage || toolbar.imageHeight > kLargestToolbarImage)
+    return std::nullopt;
   if (!bo::Fits(record, kToolbarHeaderSize, 2 * count)) return std::nullopt;
   for (std::size_t i = 0; i < count; ++i)
     toolbar.commands.push_back(bo::LoadLe16(record, kToolbarHeaderSize + 2 * i));

@@ -25,7 +25,8 @@ struct MenuToolbar {
   int ImageIndex(unsigned command) const;
 };
 
-// Nothing for a record that is truncated, of another version, or with an image size of 0.
+// Nothing for a record that is truncated, of another version, or with an image side of 0 or
+// above 256 pixels.
 std::optional<MenuToolbar> ParseToolbarResource(std::span<const std::byte> record);
 
 // The palette length a bitmap header gives: its colours-used field when not 0, else 2, 16 or 256

@@ -102,6 +102,7 @@ TEST(MenuResourcesTest, ToolbarRecords) {
   odd.push_back(std::byte{1});  // a stray byte after the ids is not read
   EXPECT_TRUE(ParseToolbarResource(odd));
   EXPECT_TRUE(ParseToolbarResource(Toolbar(16, 15, {})));
+  EXPECT_TRUE(ParseToolbarResource(Toolbar(256, 256, {1})));
 
   Bytes shortIds = good;
   shortIds.pop_back();
@@ -116,6 +117,8 @@ TEST(MenuResourcesTest, ToolbarRecords) {
       {"other version", Toolbar(16, 15, {1}, 2)},
       {"no width", Toolbar(0, 15, {1})},
       {"no height", Toolbar(16, 0, {1})},
+      {"image too wide", Toolbar(257, 16, {1})},
+      {"image too high", Toolbar(16, 60000, {1})},
   };
   for (const auto& d : damaged) {
     SCOPED_TRACE(d.name);
