@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::optional<PackedDib> dib = ReadPackedDib(bytes)) {
     Check(dib->rows.data() >= bytes.data() &&
           dib->rows.data() + dib->rows.size() <= bytes.data() + bytes.size());
-    const std::int64_t height = dib->header.height < 0 ? -std::int64_t{dib->header.height}
-                                                       : dib->header.height;
+    const std::int64_t height =
+        dib->header.height < 0 ? -std::int64_t{dib->header.height} : dib->header.height;
     // Large pictures only cost time; their reading was checked above.
     if (std::int64_t{dib->header.width} * height <= 256 * 256) {
       const PixelSurface image = DecodePackedDib(*dib);

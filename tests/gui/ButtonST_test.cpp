@@ -5,8 +5,8 @@
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
-#include <wx/statbmp.h>
 #include <wx/settings.h>
+#include <wx/statbmp.h>
 
 #include <vector>
 
@@ -175,13 +175,12 @@ TEST(ButtonST, MenuImagesFromAToolbar) {
   strip.FillRect({22, 2, 26, 14}, OpaquePixel(0xB06000));
   MenuResourceTable& resources = GetMenuGlobals().resources;
   resources.AddBitmap(kToolbar, strip);
-  resources.AddToolbar(kToolbar, {std::byte{1}, std::byte{0}, std::byte{16}, std::byte{0},
-                                  std::byte{16}, std::byte{0}, std::byte{2}, std::byte{0},
-                                  std::byte{301 & 0xFF}, std::byte{301 >> 8},
-                                  std::byte{302 & 0xFF}, std::byte{302 >> 8}});
+  resources.AddToolbar(kToolbar,
+                       {std::byte{1}, std::byte{0}, std::byte{16}, std::byte{0}, std::byte{16},
+                        std::byte{0}, std::byte{2}, std::byte{0}, std::byte{301 & 0xFF},
+                        std::byte{301 >> 8}, std::byte{302 & 0xFF}, std::byte{302 >> 8}});
 
-  auto* frame =
-      new wxFrame(nullptr, wxID_ANY, "Menu images", wxDefaultPosition, wxSize(900, 160));
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "Menu images", wxDefaultPosition, wxSize(900, 160));
   frame->SetBackgroundColour(*wxWHITE);
   auto* tools = new CButtonST(frame, wxID_ANY, "Tools", wxPoint(10, 10), wxSize(120, 40));
   EXPECT_EQ(tools->SetMenu(ToolsTemplate(), frame, 0, 99, wxSize(16, 16)), BTNST_INVALIDRESOURCE);
@@ -255,8 +254,8 @@ TEST(ButtonST, TransparentBackgroundsAndBorders) {
   EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
   glass->DrawTransparent();
   EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
-  auto* given = new CButtonST(panel, wxID_ANY, "Given background", wxPoint(200, 20),
-                              wxSize(160, 44));
+  auto* given =
+      new CButtonST(panel, wxID_ANY, "Given background", wxPoint(200, 20), wxSize(160, 44));
   given->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
   given->DrawTransparent();
   auto* raised = new CButtonST(panel, wxID_ANY, "Raised", wxPoint(20, 100), wxSize(140, 44));

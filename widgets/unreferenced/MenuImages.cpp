@@ -142,13 +142,20 @@ bool OnHatch(int style, int x, int y) {
   const bool horizontal = y % 8 == 0, vertical = x % 8 == 0;
   const bool forward = (x - y) % 8 == 0, backward = (x + y) % 8 == 7;
   switch (style) {
-    case HS_HORIZONTAL: return horizontal;
-    case HS_VERTICAL: return vertical;
-    case HS_FDIAGONAL: return forward;
-    case HS_BDIAGONAL: return backward;
-    case HS_CROSS: return horizontal || vertical;
-    case HS_DIAGCROSS: return forward || backward;
-    default: return true;
+    case HS_HORIZONTAL:
+      return horizontal;
+    case HS_VERTICAL:
+      return vertical;
+    case HS_FDIAGONAL:
+      return forward;
+    case HS_BDIAGONAL:
+      return backward;
+    case HS_CROSS:
+      return horizontal || vertical;
+    case HS_DIAGCROSS:
+      return forward || backward;
+    default:
+      return true;
   }
 }
 

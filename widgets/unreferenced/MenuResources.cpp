@@ -63,10 +63,14 @@ std::optional<MenuToolbar> ParseToolbarResource(std::span<const std::byte> recor
 unsigned DibColourCount(const BitmapInfoHeader& header) {
   if (header.clrUsed != 0) return header.clrUsed;
   switch (header.bitCount) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
+    case 1:
+      return 2;
+    case 4:
+      return 16;
+    case 8:
+      return 256;
+    default:
+      return 0;
   }
 }
 
@@ -94,8 +98,10 @@ std::optional<PackedDib> ReadPackedDib(std::span<const std::byte> bytes) {
                              bo::Load8(bytes, at + 2), bo::Load8(bytes, at + 3)});
     }
   }
-  const std::uint64_t stride = (std::uint64_t{static_cast<std::uint32_t>(h.width)} * bits + 31) / 32 * 4;
-  const std::uint64_t rows = static_cast<std::uint64_t>(h.height < 0 ? -std::int64_t{h.height} : h.height);
+  const std::uint64_t stride =
+      (std::uint64_t{static_cast<std::uint32_t>(h.width)} * bits + 31) / 32 * 4;
+  const std::uint64_t rows =
+      static_cast<std::uint64_t>(h.height < 0 ? -std::int64_t{h.height} : h.height);
   const std::size_t rowsOffset = paletteOffset + 4 * colours;
   if (!bo::Fits(bytes, rowsOffset, stride * rows)) return std::nullopt;
   dib.rows = bytes.subspan(rowsOffset, stride * rows);

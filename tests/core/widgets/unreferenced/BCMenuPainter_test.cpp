@@ -271,12 +271,9 @@ TEST_F(BCMenuPainterTest, BitmapAndSwatchFormsRegisterOneImage) {
   struct Case {
     int hatch;
     ColorRef at88, at99;
-  } cases[] = {{HS_SOLID, 0x00FF00, 0x00FF00},
-               {HS_CROSS, 0x00FF00, 0xFFFFFF},
-               {HS_FDIAGONAL, 0x00FF00, 0x00FF00},
-               {HS_HORIZONTAL, 0x00FF00, 0xFFFFFF},
-               {HS_BDIAGONAL, 0xFFFFFF, 0xFFFFFF},
-               {99, 0x00FF00, 0x00FF00}};
+  } cases[] = {{HS_SOLID, 0x00FF00, 0x00FF00},     {HS_CROSS, 0x00FF00, 0xFFFFFF},
+               {HS_FDIAGONAL, 0x00FF00, 0x00FF00}, {HS_HORIZONTAL, 0x00FF00, 0xFFFFFF},
+               {HS_BDIAGONAL, 0xFFFFFF, 0xFFFFFF}, {99, 0x00FF00, 0x00FF00}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hatch);
     ASSERT_TRUE(menu.ModifyODMenu("Green", 5, 0x00FF00, 0x000080, c.hatch, 10, 10));

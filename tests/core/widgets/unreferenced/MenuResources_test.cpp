@@ -209,7 +209,8 @@ TEST(MenuResourcesTest, DamagedBitmapsLoadNothing) {
     std::uint16_t bits;
     std::uint32_t used;
     unsigned count;
-  } counts[] = {{1, 0, 2}, {4, 0, 16}, {8, 0, 256}, {24, 0, 0}, {32, 0, 0}, {8, 20, 20}, {24, 3, 3}};
+  } counts[] = {{1, 0, 2},  {4, 0, 16},  {8, 0, 256}, {24, 0, 0},
+                {32, 0, 0}, {8, 20, 20}, {24, 3, 3}};
   for (const auto& c : counts) {
     header.bitCount = c.bits;
     header.clrUsed = c.used;
