@@ -33,11 +33,12 @@ Bytes Toolbar(unsigned width, unsigned height, std::initializer_list<unsigned> c
   return b;
 }
 
-// A packed bitmap stored bottom-up: 4 bits a pixel with the palette given, or 24 bits when the
-// palette is empty. pixels holds palette indices, or colours for 24 bits, top row first.
+// A packed bitmap stored bottom-up: 1, 4 or 8 bits a pixel with the palette given (4 unless
+// said), or 24 bits when the palette is empty. pixels holds palette indices, or colours for 24
+// bits, top row first.
 Bytes Dib(int width, int height, const std::vector<ColorRef>& palette,
-          const std::vector<std::uint32_t>& pixels, std::uint32_t clrUsed = 0) {
-  const unsigned bits = palette.empty() ? 24 : 4;
+          const std::vector<std::uint32_t>& pixels, std::uint32_t clrUsed = 0, unsigned bits = 4) {
+  if (palette.empty()) bits = 24;
   Bytes b;
   Put32(b, 40);
   Put32(b, static_cast<std::uint32_t>(width));
@@ -51,7 +52,8 @@ Bytes Dib(int width, int height, const std::vector<ColorRef>& palette,
     for (std::uint8_t v : {ColorRefBlue(c), ColorRefGreen(c), ColorRefRed(c), std::uint8_t{0}})
       b.push_back(std::byte(v));
   }
-  for (std::size_t i = palette.size(); !palette.empty() && i < 16; ++i) Put32(b, 0);
+  const std::size_t entries = bits == 24 ? 0 : clrUsed ? clrUsed : 1u << bits;
+  for (std::size_t i = palette.size(); i < entries; ++i) Put32(b, 0);
   const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
   for (int y = height - 1; y >= 0; --y) {
     Bytes row(stride);
@@ -62,7 +64,9 @@ Bytes Dib(int width, int height, const std::vector<ColorRef>& palette,
         row[3 * x + 1] = std::byte(ColorRefGreen(p));
         row[3 * x + 2] = std::byte(ColorRefRed(p));
       } else {
-        row[x / 2] |= std::byte((p & 0xF) << (x % 2 ? 0 : 4));
+        // The leftmost pixel in the high bits of its byte.
+        const std::size_t bit = static_cast<std::size_t>(x) * bits;
+        row[bit / 8] |= std::byte((p << (8 - bits - bit % 8)) & 0xFF);
       }
     }
     b.insert(b.end(), row.begin(), row.end());
@@ -152,6 +156,17 @@ TEST(MenuResourcesTest, BitmapsWithAndWithoutSystemColours) {
   EXPECT_FALSE(LoadSysColorBitmap16(table, 2, colours));
   ASSERT_TRUE(LoadMenuBitmap(table, 2));
   EXPECT_EQ(At(*LoadMenuBitmap(table, 2), 1, 0), 0x123456u);
+  // Nor is a 256-colour one, black included; 1-bit pixels are read from the high bit down.
+  table.AddBitmap(5, Dib(3, 1, {0x000000, 0x00FF00, 0xC0C0C0}, {2, 1, 0}, 0, 8));
+  EXPECT_FALSE(LoadSysColorBitmap16(table, 5, colours));
+  ASSERT_TRUE(LoadMenuBitmap(table, 5));
+  EXPECT_EQ(At(*LoadMenuBitmap(table, 5), 0, 0), 0xC0C0C0u);
+  EXPECT_EQ(At(*LoadMenuBitmap(table, 5), 2, 0), 0x000000u);
+  table.AddBitmap(6, Dib(9, 1, {0x000000, 0xFFFFFF}, {1, 0, 0, 1, 1, 0, 0, 0, 1}, 0, 1));
+  std::optional<PixelSurface> mono = LoadMenuBitmap(table, 6);
+  ASSERT_TRUE(mono);
+  for (int x : {0, 3, 4, 8}) EXPECT_EQ(At(*mono, x, 0), 0xFFFFFFu) << x;
+  for (int x : {1, 2, 5, 6, 7}) EXPECT_EQ(At(*mono, x, 0), 0x000000u) << x;
   table.AddBitmap(3, Dib(2, 1, palette, {0, 3}, 5));
   EXPECT_FALSE(LoadSysColorBitmap16(table, 3, colours));
   EXPECT_FALSE(LoadMenuBitmap(table, 99));
