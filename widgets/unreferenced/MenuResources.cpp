@@ -62,16 +62,8 @@ std::optional<MenuToolbar> ParseToolbarResource(std::span<const std::byte> recor
 
 unsigned DibColourCount(const BitmapInfoHeader& header) {
   if (header.clrUsed != 0) return header.clrUsed;
-  switch (header.bitCount) {
-    case 1:
-      return 2;
-    case 4:
-      return 16;
-    case 8:
-      return 256;
-    default:
-      return 0;
-  }
+  const unsigned bits = header.bitCount;
+  return bits == 1 || bits == 4 || bits == 8 ? 1u << bits : 0;
 }
 
 std::optional<PackedDib> ReadPackedDib(std::span<const std::byte> bytes) {
