@@ -4,11 +4,15 @@
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
 
 #include <vector>
 
 #include "GuiTestUtil.h"
 #include "widgets/unreferenced/wx/ButtonST.h"
+#include "widgets/unreferenced/wx/MenuRender.h"
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
 
 namespace {
@@ -156,6 +160,135 @@ TEST(ButtonST, StatesMenuLinkAndSounds) {
   open->GetEventHandler()->ProcessEvent(enter);
   guitest::Pump();
   guitest::SaveScreenshot("bitmap_buttons");
+  frame->Destroy();
+  guitest::Pump(3);
+}
+
+// The button's drop-down menu takes its images from a toolbar: each item rendered normal,
+// selected and greyed (embossed and in the old mono style), in the classic and flat styles.
+TEST(ButtonST, MenuImagesFromAToolbar) {
+  ResetMenuGlobals();
+  constexpr int kToolbar = 700;
+  PixelSurface strip(32, 16, OpaquePixel(0xC0C0C0));
+  strip.FillRect({3, 3, 13, 13}, OpaquePixel(0x0000DC));
+  strip.FillRect({19, 5, 29, 11}, OpaquePixel(0xB06000));
+  strip.FillRect({22, 2, 26, 14}, OpaquePixel(0xB06000));
+  MenuResourceTable& resources = GetMenuGlobals().resources;
+  resources.AddBitmap(kToolbar, strip);
+  resources.AddToolbar(kToolbar,
+                       {std::byte{1}, std::byte{0}, std::byte{16}, std::byte{0}, std::byte{16},
+                        std::byte{0}, std::byte{2}, std::byte{0}, std::byte{301 & 0xFF},
+                        std::byte{301 >> 8}, std::byte{302 & 0xFF}, std::byte{302 >> 8}});
+
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "Menu images", wxDefaultPosition, wxSize(900, 160));
+  frame->SetBackgroundColour(*wxWHITE);
+  auto* tools = new CButtonST(frame, wxID_ANY, "Tools", wxPoint(10, 10), wxSize(120, 40));
+  EXPECT_EQ(tools->SetMenu(ToolsTemplate(), frame, 0, 99, wxSize(16, 16)), BTNST_INVALIDRESOURCE);
+  EXPECT_EQ(tools->GetButtonMenu(), nullptr);
+  ASSERT_EQ(tools->SetMenu(ToolsTemplate(), frame, 0, kToolbar, wxSize(16, 16)), BTNST_OK);
+  BCMenu* popup = tools->GetButtonMenu()->GetSubBCMenu(u"Tools");
+  ASSERT_NE(popup, nullptr);
+
+  const unsigned states[][2] = {{0, 0}, {ODS_SELECTED, ODS_GRAYED}};
+  std::vector<wxBitmap> renders;
+  for (int style = 0; style < 3; ++style) {
+    if (style == 1) popup->SetDisableOldStyle();
+    if (style == 2) {
+      popup->UnSetDisableOldStyle();
+      GetMenuGlobals().windowsVersion = 7;
+      BCMenu::SetMenuDrawMode(1);
+    }
+    for (const auto& s : states) renders.push_back(RenderMenuItems(*popup, s));
+  }
+  int x = 10;
+  for (const wxBitmap& render : renders) {
+    ASSERT_TRUE(render.IsOk());
+    new wxStaticBitmap(frame, wxID_ANY, render, wxPoint(x, 70));
+    x += render.GetWidth() + 8;
+  }
+  EXPECT_LE(x, 900);
+  frame->Show();
+  guitest::Pump();
+
+  // Classic items are 20 high with the image at (2, 2): the selected red square, then the
+  // greyed blue cross in the shadow colour with its highlight one pixel down and right.
+  const MenuSysColours& colours = GetMenuGlobals().colours;
+  auto at = [](const wxBitmap& bitmap, int px, int py) {
+    wxMemoryDC dc(const_cast<wxBitmap&>(bitmap));
+    return SwapRedBlue(SurfaceFromDC(dc, px, py, 1, 1).GetPixel(0, 0)) & 0xFFFFFFu;
+  };
+  EXPECT_EQ(at(renders[1], 8, 8), 0x0000DCu);
+  EXPECT_EQ(at(renders[1], 9, 29), colours.btnShadow);
+  EXPECT_EQ(at(renders[1], 12, 36), colours.btnHighlight);
+  // Mono: the same shape; the flat style's greyed item sits on its bar.
+  EXPECT_EQ(at(renders[3], 9, 29), colours.btnShadow);
+  EXPECT_EQ(at(renders[0], 8, 8), 0x0000DCu);
+
+  guitest::SaveScreenshot("toolbar_menu_images");
+  frame->Destroy();
+  guitest::Pump(3);
+  ResetMenuGlobals();
+}
+
+ColorRef Sys(wxSystemColour which) {
+  const wxColour c = wxSystemSettings::GetColour(which);
+  return MakeColorRef(c.Red(), c.Green(), c.Blue());
+}
+
+TEST(ButtonST, TransparentBackgroundsAndBorders) {
+  auto* frame =
+      new wxFrame(nullptr, wxID_ANY, "Transparent buttons", wxDefaultPosition, wxSize(460, 220));
+  auto* panel = new wxPanel(frame);
+  // Stripes 10 pixels wide, red and green, so that a copied background shows where it came from.
+  panel->Bind(wxEVT_PAINT, [panel](wxPaintEvent&) {
+    wxPaintDC dc(panel);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    const wxSize size = panel->GetClientSize();
+    for (int x = 0; x < size.x; x += 10) {
+      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
+      dc.DrawRectangle(x, 0, 10, size.y);
+    }
+  });
+  auto* glass = new CButtonST(panel, wxID_ANY, "See-through", wxPoint(20, 20), wxSize(140, 44));
+  glass->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
+  EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
+  glass->DrawTransparent();
+  EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);
+  auto* given =
+      new CButtonST(panel, wxID_ANY, "Given background", wxPoint(200, 20), wxSize(160, 44));
+  given->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
+  given->DrawTransparent();
+  auto* raised = new CButtonST(panel, wxID_ANY, "Raised", wxPoint(20, 100), wxSize(140, 44));
+  raised->SetColor(BTNST_COLOR_BK_IN, kIn);
+  frame->Show();
+  guitest::Pump();
+
+  // The parent's stripes show through, each where it lies behind the button: the button starts
+  // at x 20, on a red stripe, and x 31 of the button is on a green one.
+  EXPECT_EQ(Pixel(glass, 5, 3), 0x0000C8u);
+  EXPECT_EQ(Pixel(glass, 15, 3), 0x00A000u);
+
+  // A background given from a picture of the parent's client area.
+  wxBitmap blue(panel->GetClientSize(), 24);
+  {
+    wxMemoryDC dc(blue);
+    dc.SetBackground(wxBrush(wxColour(0, 0, 255)));
+    dc.Clear();
+  }
+  wxMemoryDC picture(blue);
+  EXPECT_EQ(given->SetBk(&picture), BTNST_OK);
+  picture.SelectObject(wxNullBitmap);
+  EXPECT_EQ(Pixel(given, 5, 3), 0xFF0000u);
+
+  // A flat button gets a raised border while the mouse is over it.
+  EXPECT_EQ(Pixel(raised, 0, 0), Pixel(raised, 10, 10));
+  wxMouseEvent enter(wxEVT_ENTER_WINDOW);
+  raised->GetEventHandler()->ProcessEvent(enter);
+  EXPECT_EQ(Pixel(raised, 0, 0), Sys(wxSYS_COLOUR_BTNHIGHLIGHT));
+  EXPECT_EQ(Pixel(raised, 139, 43), Sys(wxSYS_COLOUR_BTNSHADOW));
+  EXPECT_EQ(Pixel(raised, 10, 10), kIn);
+
+  guitest::SaveScreenshot("transparent_buttons");
   frame->Destroy();
   guitest::Pump(3);
 }

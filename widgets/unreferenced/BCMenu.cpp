@@ -50,6 +50,7 @@ BCMenu* BCMenu::NewChild() {
   auto child = std::make_unique<BCMenu>(m_Native);
   child->m_CheckedId = m_CheckedId;
   child->m_CheckedSelectedId = m_CheckedSelectedId;
+  child->m_CheckmarkImages = m_CheckmarkImages;
   child->m_IconWidth = m_IconWidth;
   child->m_IconHeight = m_IconHeight;
   m_Children.push_back(std::move(child));
@@ -114,12 +115,26 @@ bool BCMenu::IsMenuHandleRegistered(MenuHandle handle) {
   return std::find(handles.begin(), handles.end(), handle) != handles.end();
 }
 
+ColorRef BCMenu::ShadowColour() {
+  const ColorRef shadow = GetMenuGlobals().colours.btnShadow;
+  return UseFlatStyle() ? shadow : LightenColor(shadow, 0.49);
+}
+
 int BCMenu::SharedSlot(std::uintptr_t id, ItemImage image) const {
   MenuGlobals& globals = GetMenuGlobals();
+  if (!image.list && image.toolbarId != -1) return ToolbarSlot(id, image.toolbarId);
   if (!image.list) return GlobalImageListOffset(globals.imageList, static_cast<int>(id));
   const bool shaded = IsFlatDrawMode() && g_MenuShadedImages;
   return AddToGlobalImageList(globals.imageList, *image.list, image.index, static_cast<int>(id),
-                              shaded, globals.colours.btnShadow);
+                              shaded, ShadowColour());
+}
+
+void BCMenu::AddShadedCopies(MenuImageList& list) const {
+  // The flat style draws the faded and shadow copies kept after the image.
+  if (!IsFlatDrawMode() || !g_MenuShadedImages || !list.Image(0)) return;
+  const PixelSurface image = *list.Image(0);
+  list.Add(MakeFadedImage(image));
+  list.Add(MakeShadowImage(image, ShadowColour()));
 }
 
 std::unique_ptr<MenuImageList> BCMenu::CopyImageListIcon(const MenuImageList& list,
@@ -128,11 +143,7 @@ std::unique_ptr<MenuImageList> BCMenu::CopyImageListIcon(const MenuImageList& li
   if (!image) return nullptr;
   auto own = std::make_unique<MenuImageList>(list.Width(), list.Height());
   own->Add(*image);
-  // The flat style draws the faded and shadow copies kept after the image.
-  if (IsFlatDrawMode() && g_MenuShadedImages) {
-    own->Add(MakeFadedImage(*image));
-    own->Add(MakeShadowImage(*image, GetMenuGlobals().colours.btnShadow));
-  }
+  AddShadedCopies(*own);
   return own;
 }
 
@@ -193,8 +204,7 @@ bool BCMenu::AddItem(bool insert, unsigned position, std::u16string_view text, u
 
 bool BCMenu::AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
                           int toolbarId) {
-  (void)toolbarId;  // toolbar images come through the image-list forms
-  return AddItem(false, kMenuEnd, text, flags, id, {});
+  return AddItem(false, kMenuEnd, text, flags, id, {.toolbarId = toolbarId});
 }
 
 bool BCMenu::AppendODMenu(std::u16string_view text, unsigned flags, std::uintptr_t id,
@@ -209,18 +219,49 @@ bool BCMenu::InsertODMenu(unsigned position, std::u16string_view text, unsigned 
 
 bool BCMenu::InsertODMenu(unsigned position, std::u16string_view text, unsigned flags,
                           std::uintptr_t id, int toolbarId) {
-  (void)toolbarId;
-  return AddItem(true, position, text, flags, id, {});
+  return AddItem(true, position, text, flags, id, {.toolbarId = toolbarId});
 }
 
 bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId) {
-  (void)toolbarId;
-  return Modify(text, id, {});
+  return Modify(text, id, {.toolbarId = toolbarId});
 }
 
 bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, const MenuImageList* list,
                           int index) {
   return Modify(text, id, {list, index, false});
+}
+
+MenuImageList BCMenu::BitmapList(const PixelSurface* bitmap) const {
+  MenuImageList cells(m_IconWidth, m_IconHeight);
+  MenuImageList list(m_IconWidth, m_IconHeight);
+  if (bitmap && cells.AddMasked(*bitmap, MaskColour()) >= 0) list.Add(*cells.Image(0));
+  return list;
+}
+
+bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return ModifyODMenu(text, id, &list, 0);
+}
+
+bool BCMenu::ModifyODMenu(const char16_t* text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                          int hatchStyle, int swatchWidth, int swatchHeight) {
+  const MenuSysColours& colours = GetMenuGlobals().colours;
+  const PixelSurface swatch =
+      MakeColourSwatch(swatchWidth, swatchHeight, m_IconWidth, m_IconHeight, fill, border,
+                       UseFlatStyle() ? colours.btnFace : colours.menu, hatchStyle);
+  return ModifyODMenu(text, id, &swatch);
+}
+
+bool BCMenu::AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                        const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return AppendODMenu(text, flags, id, &list, 0);
+}
+
+bool BCMenu::InsertMenu(unsigned position, unsigned flags, std::uintptr_t id,
+                        std::u16string_view text, const PixelSurface* bitmap) {
+  const MenuImageList list = BitmapList(bitmap);
+  return InsertODMenu(position, text, flags, id, &list, 0);
 }
 
 bool BCMenu::Modify(const char16_t* text, std::uintptr_t id, ItemImage image) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "widgets/unreferenced/BCMenuData.h"
+#include "widgets/unreferenced/MenuAnsiText.h"
 #include "widgets/unreferenced/MenuGlobals.h"
 #include "widgets/unreferenced/NativeMenus.h"
 #include "widgets/unreferenced/PixelSurface.h"
@@ -73,6 +74,13 @@ class BCMenu {
   // Changes every item of the command in the menu tree; false, and nothing added, when the
   // command is in none of them.
   bool ModifyODMenu(const char16_t* text, std::uintptr_t id, int toolbarId = -1);
+  // The bitmap forms register the bitmap's first cell, its mask-coloured pixels transparent, as
+  // the image-list forms do; a null bitmap gives the item no image.
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, const PixelSurface* bitmap);
+  // A colour swatch of the given size centred in an icon-sized cell on the menu's face colour,
+  // as the bitmap form.
+  bool ModifyODMenu(const char16_t* text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                    int hatchStyle, int swatchWidth, int swatchHeight);
   // Renames the record found by its current text; false when no record has it.
   bool ModifyODMenu(const char16_t* newText, std::u16string_view currentText);
   bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text, int toolbarId = -1) {
@@ -82,6 +90,18 @@ class BCMenu {
                   int toolbarId = -1) {
     return InsertODMenu(position, text, flags, id, toolbarId);
   }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const MenuImageList* list, int index) {
+    return AppendODMenu(text, flags, id, list, index);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const PixelSurface* bitmap);
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const MenuImageList* list, int index) {
+    return InsertODMenu(position, text, flags, id, list, index);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, std::u16string_view text,
+                  const PixelSurface* bitmap);
   // A new child menu appended as a popup; the tree owns it.
   BCMenu* AppendODPopupMenu(std::u16string_view text);
 
@@ -107,6 +127,30 @@ class BCMenu {
   int RemoveMenuByText(std::u16string_view text, int kind);
   int DeleteMenuByText(std::u16string_view text, int kind);
 
+  // Images loaded from the resource table of the menus' globals. The mask colour is the bitmap
+  // background when one is set, else the button face.
+  ColorRef MaskColour() const;
+  // Adds the bitmap's cells (a 16-colour bitmap in the system's button colours) with the mask
+  // colour, then in the flat style the faded and shadow copies of image 0; false when the
+  // bitmap did not load or is narrower than one image.
+  bool AddBitmapToImageList(MenuImageList& list, int bitmapId) const;
+  // The image index of the command's button; false when the toolbar did not load or has none.
+  static bool GetToolbarImageIndex(unsigned command, int toolbarId, int& index);
+  // Grows the icon size to the toolbar's image size and registers the image of every button
+  // whose command the menu holds; false when the toolbar or its bitmap did not load.
+  bool AddToolbarImages(int toolbarId);
+  // True only when every toolbar loaded.
+  bool LoadToolbars(std::span<const int> toolbarIds);
+  // Gives each item of a button's command its own list loaded from the bitmap, showing the
+  // button's image; an item whose bitmap does not load keeps no image.
+  void LoadFromToolBar(const MenuToolbar& toolbar, int bitmapId);
+  // The images of checked items (0) and checked items under the cursor (1). Both ids must be
+  // above 0; when either bitmap does not load the menu has no check-mark images.
+  void SetCheckmarkBitmaps(int checkedId, int checkedSelectedId);
+  const MenuImageList* CheckmarkImages() const { return m_CheckmarkImages.get(); }
+  int CheckedId() const { return m_CheckedId; }
+  int CheckedSelectedId() const { return m_CheckedSelectedId; }
+
   // Whole-menu operations. LoadMenu reads a menu template (version, header offset, items) and
   // makes the top level a plain menu bar over owner-drawn submenus; false for a damaged
   // template, which leaves the menu empty.
@@ -119,6 +163,66 @@ class BCMenu {
   void PadAccelerators();
   int GetMenuStart() const;
   void MakeMenuBarPlain();
+
+  // The same operations taking narrow texts.
+  bool AppendODMenu(AnsiText text, unsigned flags, std::uintptr_t id, int toolbarId = -1) {
+    return AppendODMenu(text.View(), flags, id, toolbarId);
+  }
+  bool AppendODMenu(AnsiText text, unsigned flags, std::uintptr_t id, const MenuImageList* list,
+                    int index) {
+    return AppendODMenu(text.View(), flags, id, list, index);
+  }
+  bool InsertODMenu(unsigned position, AnsiText text, unsigned flags, std::uintptr_t id,
+                    int toolbarId = -1) {
+    return InsertODMenu(position, text.View(), flags, id, toolbarId);
+  }
+  bool InsertODMenu(unsigned position, AnsiText text, unsigned flags, std::uintptr_t id,
+                    const MenuImageList* list, int index) {
+    return InsertODMenu(position, text.View(), flags, id, list, index);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, const MenuImageList* list, int index) {
+    return ModifyODMenu(text.Ptr(), id, list, index);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, int toolbarId = -1) {
+    return ModifyODMenu(text.Ptr(), id, toolbarId);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, const PixelSurface* bitmap) {
+    return ModifyODMenu(text.Ptr(), id, bitmap);
+  }
+  bool ModifyODMenu(AnsiText text, std::uintptr_t id, ColorRef fill, ColorRef border,
+                    int hatchStyle, int swatchWidth, int swatchHeight) {
+    return ModifyODMenu(text.Ptr(), id, fill, border, hatchStyle, swatchWidth, swatchHeight);
+  }
+  bool ModifyODMenu(AnsiText newText, AnsiText currentText) {
+    return ModifyODMenu(newText.Ptr(), currentText.View());
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, int toolbarId = -1) {
+    return AppendODMenu(text.View(), flags, id, toolbarId);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  int toolbarId = -1) {
+    return InsertODMenu(position, text.View(), flags, id, toolbarId);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, const MenuImageList* list,
+                  int index) {
+    return AppendODMenu(text.View(), flags, id, list, index);
+  }
+  bool AppendMenu(unsigned flags, std::uintptr_t id, AnsiText text, const PixelSurface* bitmap) {
+    return AppendMenu(flags, id, text.View(), bitmap);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  const MenuImageList* list, int index) {
+    return InsertODMenu(position, text.View(), flags, id, list, index);
+  }
+  bool InsertMenu(unsigned position, unsigned flags, std::uintptr_t id, AnsiText text,
+                  const PixelSurface* bitmap) {
+    return InsertMenu(position, flags, id, text.View(), bitmap);
+  }
+  BCMenu* AppendODPopupMenu(AnsiText text) { return AppendODPopupMenu(text.View()); }
+  int RemoveMenuByText(AnsiText text, int kind) { return RemoveMenuByText(text.View(), kind); }
+  int DeleteMenuByText(AnsiText text, int kind) { return DeleteMenuByText(text.View(), kind); }
+  BCMenu* GetSubBCMenu(AnsiText text) { return GetSubBCMenu(text.View()); }
+  int GetMenuPosition(AnsiText text) const { return GetMenuPosition(text.View()); }
 
   int RecordCount() const { return static_cast<int>(m_Records.size()); }
   BCMenuData* Record(int index) {
@@ -142,11 +246,20 @@ class BCMenu {
     const MenuImageList* list = nullptr;
     int index = -1;
     bool own = false;
+    int toolbarId = -1;
   };
   bool AddItem(bool insert, unsigned position, std::u16string_view text, unsigned flags,
                std::uintptr_t id, ItemImage image);
   bool Modify(const char16_t* text, std::uintptr_t id, ItemImage image);
   int SharedSlot(std::uintptr_t id, ItemImage image) const;
+  int ToolbarSlot(std::uintptr_t id, int toolbarId) const;
+  // At least this size for the menu and every submenu it made.
+  void GrowIconSize(int width, int height);
+  void AddShadedCopies(MenuImageList& list) const;
+  // The colour of the flat style's shadow copies.
+  static ColorRef ShadowColour();
+  // An icon-sized list holding the bitmap's first cell; empty for a null bitmap.
+  MenuImageList BitmapList(const PixelSurface* bitmap) const;
   std::unique_ptr<MenuImageList> CopyImageListIcon(const MenuImageList& list, int index) const;
   BCMenu* FindOption(std::uintptr_t id, int& position, const std::vector<BCMenu*>* menus,
                      const std::vector<int>* positions);
@@ -167,4 +280,6 @@ class BCMenu {
   std::vector<MenuHandle> m_SubmenuHandles;
   std::vector<std::unique_ptr<BCMenu>> m_Children;
   bool m_LoadedAsMenuBar = false;
+  // Shared with the child menus made by this one.
+  std::shared_ptr<MenuImageList> m_CheckmarkImages;
 };

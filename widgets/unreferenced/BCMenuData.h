@@ -6,11 +6,14 @@
 #include <memory>
 #include <string>
 
+#include "widgets/unreferenced/MenuAnsiText.h"
 #include "widgets/unreferenced/MenuImages.h"
 
 struct BCMenuData {
   // Null text and empty text read the same; both mean no label.
   void SetWideString(const char16_t* text) { m_Text = text ? std::u16string(text) : u""; }
+  // A narrow text converted as the menus convert one (MenuAnsiText.h).
+  void SetAnsiString(const char* text) { SetWideString(AnsiText(text).Ptr()); }
   void SetString(std::u16string_view text) { m_Text = std::u16string(text); }
   std::u16string GetString() const { return m_Text; }
   const std::u16string& Text() const { return m_Text; }

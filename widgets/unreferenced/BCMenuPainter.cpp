@@ -66,6 +66,22 @@ void DrawImage(PixelSurface& dc, const PixelSurface& image, int x, int y) {
       if (image.GetPixel(col, row) >> 24) dc.SetPixel(x + col, y + row, image.GetPixel(col, row));
 }
 
+// A checked item without an image shows the menu's check-mark image when it has one for the
+// item's state.
+bool HasCheckBitmap(const BCMenu& menu, const ItemImage& image, unsigned state) {
+  if (!(state & ODS_CHECKED) || image.image) return false;
+  return ((state & ODS_SELECTED) && menu.CheckedSelectedId() > 0) || menu.CheckedId() > 0;
+}
+
+// The image rendered on the button face, drawn disabled in the menu's style on the background.
+void DrawDisabled(PixelSurface& dc, const BCMenu& menu, const PixelSurface& image, int x, int y,
+                  ColorRef background) {
+  const MenuSysColours& c = GetMenuGlobals().colours;
+  const PixelSurface rendered = ImageOnBackground(image, c.btnFace);
+  const auto draw = menu.GetDisableOldStyle() ? DrawDisabledMono : DrawDisabledEmbossed;
+  draw(dc, x, y, rendered.Width(), rendered.Height(), rendered, 0, 0, background, c);
+}
+
 // The label before the first tab and the accelerator after the last.
 void DrawTexts(PixelSurface& dc, MenuTextDrawer& drawer, const std::u16string& text,
                SurfaceRect rect, int iconWidth, ColorRef colour) {
@@ -110,11 +126,18 @@ void DrawClassic(PixelSurface& dc, const BCMenu& menu, const BCMenuData& record,
   const SurfaceRect cellA{r.left + 1, r.top + dy + 1, r.left + iw + 3, r.top + dy + ih + 3};
   const SurfaceRect cellB{r.left, r.top + dy, r.left + iw + 4, r.top + dy + ih + 4};
   const int ix = r.left + 2, iy = r.top + dy + 2;
-  if (hasImage) {
+  if (HasCheckBitmap(menu, image, paint.state)) {
+    Frame(dc, cellA, b);
+    if (const MenuImageList* marks = menu.CheckmarkImages()) {
+      Fill(dc, cellA, b);
+      Frame(dc, cellB, b);
+      DrawListImage(dc, *marks, selected ? 1 : 0, ix, iy);
+    }
+  } else if (hasImage) {
     Frame(dc, cellA, b);
     if (grayed) {
       Frame(dc, cellB, b);
-      DrawDisabledImage(dc, ix, iy, ImageOnBackground(*image.image, b), c);
+      DrawDisabled(dc, menu, *image.image, ix, iy, b);
     } else if (selected) {
       Fill(dc, cellA, b);
       if (BCMenu::IsNewShell()) {
@@ -190,9 +213,14 @@ void DrawFlat(PixelSurface& dc, const BCMenu& menu, const BCMenuData& record, Me
   const ItemImage image = FindImage(record, true);
   const int x = r.left + HalfUp(W - iw), y = r.top + HalfUp(r.Height() - ih);
   const SurfaceRect cell{r.left + 1, r.top + 1, r.left + W - 1, r.bottom - 1};
-  if (image.image) {
+  if (HasCheckBitmap(menu, image, paint.state)) {
+    if (const MenuImageList* marks = menu.CheckmarkImages()) {
+      Fill(dc, cell, k);
+      DrawListImage(dc, *marks, selected ? 1 : 0, x, y);
+    }
+  } else if (image.image) {
     if (grayed) {
-      DrawDisabledImage(dc, x, y, ImageOnBackground(*image.image, k), c);
+      DrawDisabled(dc, menu, *image.image, x, y, k);
     } else if (selected) {
       Fill(dc, cell, f);
       if (checked) {

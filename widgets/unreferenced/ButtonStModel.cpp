@@ -88,6 +88,51 @@ bool ButtonStModel::UsesOutImage(const PaintState& state, bool hasOutImage) cons
   return (checkBox && !pressed) || (!pressed && !state.hovering);
 }
 
+namespace {
+
+// The pixels a pen leaves going from (x0, y0) to (x1, y1), the end point left out; lines are
+// horizontal or vertical.
+SurfaceRect Stroke(int x0, int y0, int x1, int y1) {
+  if (y0 == y1)
+    return x1 >= x0 ? SurfaceRect{x0, y0, x1, y0 + 1} : SurfaceRect{x1 + 1, y0, x0 + 1, y0 + 1};
+  return y1 >= y0 ? SurfaceRect{x0, y0, x0 + 1, y1} : SurfaceRect{x0, y1 + 1, x0 + 1, y0 + 1};
+}
+
+// Top and left in one colour, right and bottom in the other.
+void Rect3d(std::vector<ButtonBorderLine>& lines, const SurfaceRect& r, ColorRef topLeft,
+            ColorRef bottomRight) {
+  lines.push_back({{r.left, r.top, r.right - 1, r.top + 1}, topLeft});
+  lines.push_back({{r.left, r.top, r.left + 1, r.bottom - 1}, topLeft});
+  lines.push_back({{r.right - 1, r.top, r.right, r.bottom}, bottomRight});
+  lines.push_back({{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight});
+}
+
+}  // namespace
+
+std::vector<ButtonBorderLine> ButtonStModel::BorderLines(const SurfaceRect& r,
+                                                         const PaintState& state,
+                                                         const ButtonBorderColours& c) const {
+  std::vector<ButtonBorderLine> lines;
+  const bool pressed = IsPressed(state);
+  if (pressed && flat) {
+    if (drawBorder) Rect3d(lines, r, c.shadow, c.highlight);
+  } else if (pressed) {
+    Rect3d(lines, r, c.shadow, c.shadow);
+  } else if (!flat) {
+    lines.push_back({Stroke(r.left, r.bottom - 1, r.left, r.top), c.highlight});
+    lines.push_back({Stroke(r.left, r.top, r.right, r.top), c.highlight});
+    lines.push_back({Stroke(r.left + 1, r.bottom - 1, r.left + 1, r.top + 1), c.light});
+    lines.push_back({Stroke(r.left + 1, r.top + 1, r.right, r.top + 1), c.light});
+    lines.push_back({Stroke(r.left, r.bottom - 1, r.right - 1, r.bottom - 1), c.darkShadow});
+    lines.push_back({Stroke(r.right - 1, r.bottom - 1, r.right - 1, r.top - 1), c.darkShadow});
+    lines.push_back({Stroke(r.left + 1, r.bottom - 2, r.right - 2, r.bottom - 2), c.shadow});
+    lines.push_back({Stroke(r.right - 2, r.bottom - 2, r.right - 2, r.top), c.shadow});
+  } else if (state.hovering && drawBorder) {
+    Rect3d(lines, r, c.highlight, c.shadow);
+  }
+  return lines;
+}
+
 ColorRef ButtonStModel::Background(const PaintState& state) const {
   if (state.hovering || IsPressed(state)) return m_Colours[BTNST_COLOR_BK_IN];
   return m_Colours[state.focused ? BTNST_COLOR_BK_FOCUS : BTNST_COLOR_BK_OUT];

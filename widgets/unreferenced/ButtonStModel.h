@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "widgets/unreferenced/PixelSurface.h"
 
@@ -53,6 +54,20 @@ class ButtonSoundPlayer {
   virtual void Play(const ButtonSound& sound) = 0;
 };
 
+// The system colours of a button's 3-D border.
+struct ButtonBorderColours {
+  ColorRef highlight = 0xFFFFFF;
+  ColorRef light = 0xE3E3E3;
+  ColorRef shadow = 0xA0A0A0;
+  ColorRef darkShadow = 0x696969;
+};
+
+// One line of a border: a rectangle one pixel wide or high.
+struct ButtonBorderLine {
+  SurfaceRect rect;
+  ColorRef colour;
+};
+
 class ButtonStModel {
  public:
   ButtonStModel();
@@ -90,6 +105,11 @@ class ButtonStModel {
   ColorRef TextColour(const PaintState& state) const;
   // Places an image of width x height in the item rectangle and moves the caption rectangle
   // beside it.
+  // The border of a paint, in drawing order: a pressed flat button sunken and a hovered one
+  // raised (both only with the border drawn), a pressed framed button a shadow frame, and a
+  // framed button at rest two light lines top and left and two dark ones bottom and right.
+  std::vector<ButtonBorderLine> BorderLines(const SurfaceRect& rect, const PaintState& state,
+                                            const ButtonBorderColours& colours) const;
   SurfaceRect PrepareImageRect(bool hasCaption, const SurfaceRect& item, SurfaceRect& caption,
                                bool pressed, int width, int height) const;
 

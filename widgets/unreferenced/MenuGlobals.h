@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "widgets/unreferenced/MenuImages.h"
+#include "widgets/unreferenced/MenuResources.h"
 #include "widgets/unreferenced/NativeMenus.h"
 
 struct WindowsVersionInfo {
@@ -32,6 +33,8 @@ struct MenuGlobals {
   std::u16string themeName;
   std::optional<bool> classicTheme;
   MenuSysColours colours;
+  // The bitmaps and toolbars the menus load images from.
+  MenuResourceTable resources;
 };
 
 inline constexpr int g_MenuSelectDisabledClassic = 1;

@@ -1,5 +1,7 @@
 #include "widgets/unreferenced/MenuImages.h"
 
+#include <algorithm>
+
 namespace {
 
 std::uint8_t Lighten(std::uint8_t c, double f) {
@@ -132,8 +134,35 @@ int AddToGlobalImageList(SharedMenuImages& shared, const MenuImageList& list, in
   return slot;
 }
 
+namespace {
+
+// Whether the hatch style draws its line at the pixel; the pattern starts at the bitmap's
+// corner.
+bool OnHatch(int style, int x, int y) {
+  const bool horizontal = y % 8 == 0, vertical = x % 8 == 0;
+  const bool forward = (x - y) % 8 == 0, backward = (x + y) % 8 == 7;
+  switch (style) {
+    case HS_HORIZONTAL:
+      return horizontal;
+    case HS_VERTICAL:
+      return vertical;
+    case HS_FDIAGONAL:
+      return forward;
+    case HS_BDIAGONAL:
+      return backward;
+    case HS_CROSS:
+      return horizontal || vertical;
+    case HS_DIAGCROSS:
+      return forward || backward;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
 PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeight, ColorRef fill,
-                              ColorRef border, ColorRef background) {
+                              ColorRef border, ColorRef background, int hatchStyle) {
   PixelSurface cell(cellWidth, cellHeight, OpaquePixel(background));
   SurfaceRect swatch{0, 0, cellWidth, cellHeight};
   if (width != cellWidth || height != cellHeight) {
@@ -143,19 +172,62 @@ PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeig
     swatch.bottom = swatch.top + height;
   }
   cell.FillRect(swatch, OpaquePixel(border));
-  cell.FillRect({swatch.left + 1, swatch.top + 1, swatch.right - 1, swatch.bottom - 1},
-                OpaquePixel(fill));
+  for (int y = std::max(swatch.top + 1, 0); y < swatch.bottom - 1; ++y)
+    for (int x = std::max(swatch.left + 1, 0); x < swatch.right - 1; ++x)
+      cell.SetPixel(x, y, OpaquePixel(OnHatch(hatchStyle, x, y) ? fill : 0xFFFFFF));
   return cell;
 }
 
-void DrawDisabledImage(PixelSurface& dc, int x, int y, const PixelSurface& image,
-                       const MenuSysColours& colours) {
-  for (int pass = 0; pass < 2; ++pass) {
-    const int offset = pass == 0 ? 1 : 0;
-    const DibPixel colour = OpaquePixel(pass == 0 ? colours.btnHighlight : colours.btnShadow);
-    for (int row = 0; row < image.Height(); ++row)
-      for (int col = 0; col < image.Width(); ++col)
-        if (Opaque(image.GetPixel(col, row)))
-          dc.SetPixel(x + col + offset, y + row + offset, colour);
-  }
+namespace {
+
+// The pixels of the bitmap's area that belong to the shape, row by row.
+std::vector<bool> ShapeMask(const PixelSurface& bitmap, int sourceX, int sourceY, int width,
+                            int height, ColorRef face, const ColorRef* alsoBackground) {
+  std::vector<bool> shape(static_cast<std::size_t>(std::max(width, 0)) *
+                          static_cast<std::size_t>(std::max(height, 0)));
+  for (int row = 0; row < height; ++row)
+    for (int col = 0; col < width; ++col) {
+      const ColorRef p = PixelColour(bitmap.GetPixel(sourceX + col, sourceY + row));
+      shape[static_cast<std::size_t>(row) * width + col] =
+          p != face && !(alsoBackground && p == *alsoBackground);
+    }
+  return shape;
+}
+
+// Sets the shape's pixels to the colour with the shape's top-left corner at (x, y).
+void StampShape(PixelSurface& dc, const std::vector<bool>& shape, int width, int x, int y,
+                ColorRef colour) {
+  for (std::size_t i = 0; i < shape.size(); ++i)
+    if (shape[i])
+      dc.SetPixel(x + static_cast<int>(i % width), y + static_cast<int>(i / width),
+                  OpaquePixel(colour));
+}
+
+}  // namespace
+
+void DrawDisabledEmbossed(PixelSurface& dc, int x, int y, int width, int height,
+                          const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                          const MenuSysColours& colours) {
+  if (width <= 0 || height <= 0) return;
+  const std::vector<bool> shape =
+      ShapeMask(bitmap, sourceX, sourceY, width, height, colours.btnFace, &colours.btnHighlight);
+  // The work image goes out twice: with the highlight shape one pixel down and right, then in
+  // place with the shadow shape over it.
+  PixelSurface work(width, height, OpaquePixel(background));
+  StampShape(work, shape, width, 0, 0, colours.btnHighlight);
+  BitBlt(dc, x + 1, y + 1, width, height, work, 0, 0);
+  StampShape(work, shape, width, 1, 1, colours.btnHighlight);
+  StampShape(work, shape, width, 0, 0, colours.btnShadow);
+  BitBlt(dc, x, y, width, height, work, 0, 0);
+}
+
+void DrawDisabledMono(PixelSurface& dc, int x, int y, int width, int height,
+                      const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                      const MenuSysColours& colours) {
+  if (width <= 0 || height <= 0) return;
+  const std::vector<bool> shape =
+      ShapeMask(bitmap, sourceX, sourceY, width, height, colours.btnFace, nullptr);
+  dc.FillRect({x, y, x + width, y + height}, OpaquePixel(background));
+  StampShape(dc, shape, width, x + 1, y + 1, colours.btnHighlight);
+  StampShape(dc, shape, width, x, y, colours.btnShadow);
 }

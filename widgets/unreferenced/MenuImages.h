@@ -18,6 +18,7 @@ struct MenuSysColours {
   ColorRef grayText = 0x808080;
   ColorRef btnHighlight = 0xFFFFFF;
   ColorRef btnShadow = 0x808080;
+  ColorRef btnText = 0x000000;
 };
 
 // Each channel c becomes the integer part of c + f x (255 - c); unchanged unless 0 < f <= 1.
@@ -79,11 +80,30 @@ int GlobalImageListOffset(const SharedMenuImages& shared, int commandId);
 // True when the slot and the two after it hold the same command.
 bool CanDraw3DImageList(const SharedMenuImages& shared, int slot);
 
+// Swatch fills: solid, or lines of the fill colour on white every 8 pixels.
+inline constexpr int HS_SOLID = -1;
+inline constexpr int HS_HORIZONTAL = 0;
+inline constexpr int HS_VERTICAL = 1;
+inline constexpr int HS_FDIAGONAL = 2;  // top-left to bottom-right
+inline constexpr int HS_BDIAGONAL = 3;  // bottom-left to top-right
+inline constexpr int HS_CROSS = 4;
+inline constexpr int HS_DIAGCROSS = 5;
+
 // A cell of the cell size holding a swatch of the given size, centred on the background when
-// the sizes differ, drawn with a 1-pixel border.
+// the sizes differ, drawn with a 1-pixel border and filled as the hatch style says (a style
+// that is none of the above fills solid).
 PixelSurface MakeColourSwatch(int width, int height, int cellWidth, int cellHeight, ColorRef fill,
-                              ColorRef border, ColorRef background);
-// A disabled image: its shape in the highlight colour one pixel down and right, then in the
-// shadow colour in place.
-void DrawDisabledImage(PixelSurface& dc, int x, int y, const PixelSurface& image,
-                       const MenuSysColours& colours);
+                              ColorRef border, ColorRef background, int hatchStyle = HS_SOLID);
+// Disabled images, drawn from an image rendered on the button face (ImageOnBackground with
+// btnFace). Both leave the background colour around the image's shape, the shape in the
+// highlight colour one pixel down and right, and the shape in the shadow colour in place.
+// Embossed: the shape is every pixel that is neither the button face nor the highlight colour;
+// the background covers the image's area and the row and column after it.
+void DrawDisabledEmbossed(PixelSurface& dc, int x, int y, int width, int height,
+                          const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                          const MenuSysColours& colours);
+// Mono (the old style): the shape is every pixel that is not the button face; the background
+// covers the image's area only.
+void DrawDisabledMono(PixelSurface& dc, int x, int y, int width, int height,
+                      const PixelSurface& bitmap, int sourceX, int sourceY, ColorRef background,
+                      const MenuSysColours& colours);

@@ -1,6 +1,8 @@
 #include "widgets/unreferenced/wx/ButtonST.h"
 
 #include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 #include <wx/renderer.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
@@ -41,8 +43,7 @@ CButtonST::CButtonST(wxWindow* parent, wxWindowID id, const wxString& caption, c
   SetLabel(caption);
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   m_Model.defaultButton = defaultButton;
-  m_Model.SetDefaultColors(FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)),
-                           FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT)));
+  SetDefaultColors(false);
   m_LinkOpener = [](const wxString& link) { wxLaunchDefaultBrowser(link); };
   Bind(wxEVT_PAINT, &CButtonST::OnPaint, this);
   Bind(wxEVT_ENTER_WINDOW, &CButtonST::OnEnter, this);
@@ -52,6 +53,11 @@ CButtonST::CButtonST(wxWindow* parent, wxWindowID id, const wxString& caption, c
   });
   Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
     CancelHover();
+    e.Skip();
+  });
+  Bind(wxEVT_SYS_COLOUR_CHANGED, [this](wxSysColourChangedEvent& e) {
+    m_BkCache = wxBitmap();
+    SetDefaultColors(true);
     e.Skip();
   });
   Bind(wxEVT_LEFT_DOWN, &CButtonST::OnLeftDown, this);
@@ -107,6 +113,12 @@ wxSize CButtonST::DoGetBestClientSize() const {
   wxSize image = m_In.IsOk() ? m_In.GetSize() : wxSize(0, 0);
   return wxSize(text.x + image.x + 4 * m_Model.xMargin + 8,
                 std::max(text.y, image.y) + 2 * m_Model.yMargin + 8);
+}
+
+void CButtonST::SetDefaultColors(bool repaint) {
+  m_Model.SetDefaultColors(FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)),
+                           FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT)));
+  Repaint(repaint);
 }
 
 void CButtonST::SetFlat(bool flat, bool repaint) {
@@ -167,7 +179,8 @@ int CButtonST::SetBtnCursor(int stockCursor, bool repaint) {
 }
 
 int CButtonST::SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* commandHandler,
-                       int drawMode, bool repaint) {
+                       int drawMode, int toolbarId, wxSize toolbarIconSize,
+                       ColorRef toolbarBackground, bool repaint) {
   m_Menu.reset();
   m_CommandHandler = nullptr;
   m_MenuShowing = false;
@@ -175,6 +188,11 @@ int CButtonST::SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* co
   BCMenu::SetMenuDrawMode(drawMode);
   auto menu = std::make_unique<BCMenu>(m_Native);
   if (!menu->LoadMenu(menuTemplate)) return BTNST_INVALIDRESOURCE;
+  if (toolbarId != 0) {
+    menu->SetBitmapBackground(toolbarBackground);
+    menu->SetIconSize(toolbarIconSize.x, toolbarIconSize.y);
+    if (!menu->AddToolbarImages(toolbarId)) return BTNST_INVALIDRESOURCE;
+  }
   m_Menu = std::move(menu);
   m_CommandHandler = commandHandler;
   Repaint(repaint);
@@ -250,32 +268,68 @@ void CButtonST::OnClicked() {
   ProcessWindowEvent(clicked);
 }
 
+void CButtonST::DrawBorder(wxDC& dc, const wxRect& rect) {
+  ButtonBorderColours colours;
+  colours.highlight = FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT));
+  colours.light = FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_3DLIGHT));
+  colours.shadow = FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW));
+  colours.darkShadow = FromColour(wxSystemSettings::GetColour(wxSYS_COLOUR_3DDKSHADOW));
+  const SurfaceRect r{rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1};
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  for (const ButtonBorderLine& line : m_Model.BorderLines(r, State(), colours)) {
+    dc.SetBrush(wxBrush(ToColour(line.colour)));
+    dc.DrawRectangle(line.rect.left, line.rect.top, line.rect.Width(), line.rect.Height());
+  }
+}
+
+void CButtonST::DrawTransparent(bool repaint) {
+  m_Transparent = true;
+  m_BkCache = wxBitmap();
+  Repaint(repaint);
+}
+
+int CButtonST::SetBk(wxDC* parentDc) {
+  if (!m_Transparent || !parentDc) return BTNST_BADPARAM;
+  CaptureBk(*parentDc);
+  return BTNST_OK;
+}
+
+void CButtonST::CaptureBk(wxDC& parentDc) {
+  // The button's rectangle in the parent's client coordinates.
+  const wxRect behind = GetRect();
+  m_BkCache = wxBitmap(behind.GetSize(), 24);
+  wxMemoryDC cache(m_BkCache);
+  cache.Blit(0, 0, behind.width, behind.height, &parentDc, behind.x, behind.y);
+}
+
+void CButtonST::PaintBk(wxDC& dc) {
+  if (!m_BkCache.IsOk() && GetParent()) {
+    wxClientDC parentDc(GetParent());
+    CaptureBk(parentDc);
+  }
+  if (m_BkCache.IsOk()) dc.DrawBitmap(m_BkCache, 0, 0, false);
+}
+
 void CButtonST::OnPaint(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(this);
   const ButtonStModel::PaintState state = State();
   const bool pressed = m_Model.IsPressed(state);
   const bool disabled = !IsEnabled();
-  wxRect rect = GetClientRect();
-  if (!m_Model.flat && (state.focused || m_Model.defaultButton)) {
-    dc.SetPen(*wxBLACK_PEN);
-    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+  if (m_Transparent) {
+    PaintBk(dc);
+  } else {
+    wxRect rect = GetClientRect();
+    if (!m_Model.flat && (state.focused || m_Model.defaultButton)) {
+      dc.SetPen(*wxBLACK_PEN);
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawRectangle(rect);
+      rect.Deflate(1);
+    }
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(ToColour(m_Model.Background(state))));
     dc.DrawRectangle(rect);
-    rect.Deflate(1);
   }
-  dc.SetPen(*wxTRANSPARENT_PEN);
-  dc.SetBrush(wxBrush(ToColour(m_Model.Background(state))));
-  dc.DrawRectangle(rect);
-  if (m_Model.flat && m_Model.drawBorder && (pressed || m_Hovering)) {
-    const wxColour light = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT);
-    const wxColour dark = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
-    const wxRect r = GetClientRect();
-    dc.SetPen(wxPen(pressed ? dark : light));
-    dc.DrawLine(r.GetLeft(), r.GetBottom(), r.GetLeft(), r.GetTop());
-    dc.DrawLine(r.GetLeft(), r.GetTop(), r.GetRight(), r.GetTop());
-    dc.SetPen(wxPen(pressed ? light : dark));
-    dc.DrawLine(r.GetRight(), r.GetTop(), r.GetRight(), r.GetBottom());
-    dc.DrawLine(r.GetLeft(), r.GetBottom(), r.GetRight() + 1, r.GetBottom());
-  }
+  if (m_Model.flat) DrawBorder(dc, GetClientRect());
 
   const wxString caption = GetLabel();
   const wxRect client = GetClientRect();

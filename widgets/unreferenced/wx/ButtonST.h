@@ -34,7 +34,16 @@ class CButtonST : public wxControl {
                  ColorRef outTransparent, int outKind = 0);
   void SizeToContent();
 
+  // The system's button face and text colours for all six colours.
+  void SetDefaultColors(bool repaint = true);
   void SetFlat(bool flat, bool repaint = true);
+  // Transparent mode: the button's background is the parent's pixels behind it, taken on the
+  // next paint and kept until the mode is set again or the system colours change.
+  void DrawTransparent(bool repaint = false);
+  bool IsTransparent() const { return m_Transparent; }
+  // Takes the background anew from a device context of the parent's client area (a memory DC
+  // holding the parent's picture, say); BTNST_BADPARAM outside transparent mode or without one.
+  int SetBk(wxDC* parentDc);
   int SetAlign(int align, bool repaint = true);
   int SetColor(int index, ColorRef colour, bool repaint = true);
   int OffsetColor(int index, int shade, bool repaint = true);
@@ -49,9 +58,13 @@ class CButtonST : public wxControl {
   // A stock cursor number; 0 takes the cursor away. BTNST_INVALIDRESOURCE for an unknown one.
   int SetBtnCursor(int stockCursor, bool repaint = true);
   // Loads the menu template whose first submenu drops down on a click; its chosen command goes
-  // to the command handler as a menu event. An empty template only removes the menu.
+  // to the command handler as a menu event. An empty template only removes the menu. A toolbar
+  // id other than 0 gives the menu the images of that toolbar of the menus' resources, at the
+  // icon size with the background colour as the mask colour; a toolbar that does not load
+  // leaves no menu and gives BTNST_INVALIDRESOURCE.
   int SetMenu(std::span<const std::byte> menuTemplate, wxEvtHandler* commandHandler,
-              int drawMode = 1, bool repaint = true);
+              int drawMode = 1, int toolbarId = 0, wxSize toolbarIconSize = wxSize(16, 15),
+              ColorRef toolbarBackground = 0xC0C0C0, bool repaint = true);
   BCMenu* GetButtonMenu() { return m_Menu.get(); }
   // Opens links; the program's default opens the browser.
   void SetLinkOpener(std::function<void(const wxString&)> opener) {
@@ -67,10 +80,15 @@ class CButtonST : public wxControl {
   // Shows the popup at a point of the button and returns the chosen command, 0 for none.
   virtual int TrackPopupMenu(wxMenu& menu, const wxPoint& at);
   wxSize DoGetBestClientSize() const override;
+  // The 3-D border for the paint's state; a flat button's paint draws it.
+  virtual void DrawBorder(wxDC& dc, const wxRect& rect);
 
  private:
   ButtonStModel::PaintState State() const;
   void OnPaint(wxPaintEvent& event);
+  // Copies the background taken from the parent, taking it first when there is none.
+  void PaintBk(wxDC& dc);
+  void CaptureBk(wxDC& parentDc);
   void OnEnter(wxMouseEvent& event);
   void OnLeftDown(wxMouseEvent& event);
   void OnLeftUp(wxMouseEvent& event);
@@ -84,6 +102,8 @@ class CButtonST : public wxControl {
   bool m_Hovering = false;
   bool m_Selected = false;
   bool m_MenuShowing = false;
+  bool m_Transparent = false;
+  wxBitmap m_BkCache;
   wxBitmap m_In;
   wxBitmap m_Out;
   ButtonSoundPlayer* m_Sounds = nullptr;

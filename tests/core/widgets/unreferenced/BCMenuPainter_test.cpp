@@ -179,6 +179,114 @@ TEST_F(BCMenuPainterTest, ImagesAreDrawnFromTheSharedListWithShadeInFlatMode) {
   EXPECT_EQ(At(greyed, 8, 8), colours.btnShadow);
 }
 
+TEST_F(BCMenuPainterTest, DisabledImagesAreEmbossedOrMonoInBothStyles) {
+  // A red block whose top-left pixel is the highlight colour, on the button face.
+  MenuImageList list(16, 15);
+  PixelSurface bitmap(16, 15, OpaquePixel(0xC0C0C0));
+  bitmap.FillRect({4, 4, 12, 11}, OpaquePixel(0x0000FF));
+  bitmap.SetPixel(4, 4, OpaquePixel(colours.btnHighlight));
+  ASSERT_EQ(list.AddMasked(bitmap, 0xC0C0C0), 0);
+  struct Case {
+    const char* name;
+    bool flat;
+    bool oldStyle;
+    int x, y;  // where the image's top-left corner lands in the item
+    ColorRef corner;
+  };
+  const ColorRef k = LightenColor(colours.btnFace, 0.25);
+  const Case cases[] = {
+      // Embossed treats the highlight pixel as background; mono only the button face.
+      {"classic embossed", false, false, 2, 2, colours.menu},
+      {"classic mono", false, true, 2, 2, colours.btnShadow},
+      {"flat embossed", true, false, 4, 3, k},
+      {"flat mono", true, true, 4, 3, colours.btnShadow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetMenuGlobals();
+    if (c.flat) BCMenu::SetMenuDrawMode(1);
+    if (c.oldStyle)
+      menu.SetDisableOldStyle();
+    else
+      menu.UnSetDisableOldStyle();
+    ASSERT_TRUE(menu.ModifyODMenu(nullptr, 1, &list, 0));
+    const ColorRef background = c.flat ? k : colours.menu;
+    for (unsigned state : {unsigned{ODS_GRAYED}, unsigned{ODS_GRAYED | ODS_SELECTED}}) {
+      PixelSurface dc = Paint(0, state);
+      EXPECT_EQ(At(dc, c.x + 1, c.y + 1), background);
+      EXPECT_EQ(At(dc, c.x + 4, c.y + 4), c.corner);
+      EXPECT_EQ(At(dc, c.x + 8, c.y + 8), colours.btnShadow);
+      // The highlight shape shows one pixel down and right of the shadow shape.
+      EXPECT_EQ(At(dc, c.x + 12, c.y + 11), colours.btnHighlight);
+      EXPECT_EQ(At(dc, c.x + 12, c.y + 4), background);
+    }
+  }
+}
+
+TEST(MenuImagesTest, DisabledPaintersCoverTheirAreas) {
+  const MenuSysColours colours;
+  PixelSurface bitmap(4, 4, OpaquePixel(colours.btnFace));
+  bitmap.SetPixel(3, 3, OpaquePixel(0x00FF00));
+  const DibPixel untouched = OpaquePixel(0x123456);
+  PixelSurface embossed(8, 8, untouched), mono(8, 8, untouched);
+  DrawDisabledEmbossed(embossed, 1, 1, 4, 4, bitmap, 0, 0, 0xAAAAAA, colours);
+  DrawDisabledMono(mono, 1, 1, 4, 4, bitmap, 0, 0, 0xAAAAAA, colours);
+  for (const PixelSurface* dc : {&embossed, &mono}) {
+    EXPECT_EQ(At(*dc, 1, 1), 0xAAAAAAu);
+    EXPECT_EQ(At(*dc, 4, 4), colours.btnShadow);
+    EXPECT_EQ(At(*dc, 5, 5), colours.btnHighlight);
+    EXPECT_EQ(At(*dc, 0, 0), 0x123456u);
+  }
+  // The embossed one also covers the row and column after the image; mono leaves them.
+  EXPECT_EQ(At(embossed, 5, 2), 0xAAAAAAu);
+  EXPECT_EQ(At(mono, 5, 2), 0x123456u);
+}
+
+TEST_F(BCMenuPainterTest, BitmapAndSwatchFormsRegisterOneImage) {
+  // Two cells on the button face, the mask colour: red, then blue.
+  PixelSurface bitmap(32, 15, OpaquePixel(0xC0C0C0));
+  bitmap.FillRect({2, 2, 14, 13}, OpaquePixel(0x0000FF));
+  bitmap.FillRect({18, 2, 30, 13}, OpaquePixel(0xFF0000));
+  const SharedMenuImages& shared = GetMenuGlobals().imageList;
+  auto sharedImage = [&](const BCMenuData& record) -> const PixelSurface* {
+    const int slot = record.sharedImageIndex;
+    return slot >= 0 ? &shared.images[static_cast<std::size_t>(slot)] : nullptr;
+  };
+  ASSERT_TRUE(menu.ModifyODMenu(nullptr, 1, &bitmap));
+  ASSERT_TRUE(sharedImage(*menu.Record(0)));
+  EXPECT_EQ(At(*sharedImage(*menu.Record(0)), 8, 8), 0x0000FFu);
+  EXPECT_EQ(sharedImage(*menu.Record(0))->GetPixel(0, 0) >> 24, 0u);
+  EXPECT_EQ(shared.images.size(), 1u);  // the second cell is not taken
+  ASSERT_TRUE(menu.ModifyODMenu(nullptr, 1, static_cast<const PixelSurface*>(nullptr)));
+  EXPECT_EQ(menu.Record(0)->sharedImageIndex, -1);
+
+  ASSERT_TRUE(menu.AppendMenu(0, 5, u"Own", &bitmap));
+  ASSERT_TRUE(menu.Record(2)->ownImages);
+  EXPECT_EQ(At(*menu.Record(2)->ownImages->Image(0), 8, 8), 0x0000FFu);
+  ASSERT_TRUE(menu.InsertMenu(0, MF_BYPOSITION, 6, "Shared", &bitmap));
+  ASSERT_TRUE(sharedImage(*menu.Record(0)));
+  EXPECT_EQ(At(*sharedImage(*menu.Record(0)), 8, 8), 0x0000FFu);
+
+  // A 10 x 10 swatch centred in the 16 x 15 cell on the menu colour.
+  struct Case {
+    int hatch;
+    ColorRef at88, at99;
+  } cases[] = {{HS_SOLID, 0x00FF00, 0x00FF00},     {HS_CROSS, 0x00FF00, 0xFFFFFF},
+               {HS_FDIAGONAL, 0x00FF00, 0x00FF00}, {HS_HORIZONTAL, 0x00FF00, 0xFFFFFF},
+               {HS_BDIAGONAL, 0xFFFFFF, 0xFFFFFF}, {99, 0x00FF00, 0x00FF00}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hatch);
+    ASSERT_TRUE(menu.ModifyODMenu("Green", 5, 0x00FF00, 0x000080, c.hatch, 10, 10));
+    EXPECT_EQ(menu.Record(3)->Text(), u"Green");
+    const PixelSurface* swatch = sharedImage(*menu.Record(3));
+    ASSERT_TRUE(swatch);
+    EXPECT_EQ(At(*swatch, 0, 0), colours.menu);
+    EXPECT_EQ(At(*swatch, 3, 2), 0x000080u);
+    EXPECT_EQ(At(*swatch, 8, 8), c.at88);
+    EXPECT_EQ(At(*swatch, 9, 9), c.at99);
+  }
+}
+
 TEST_F(BCMenuPainterTest, ItemsAreMeasuredWithTheirFontOnEverySystem) {
   for (int version : {0, 1, 6}) {  // every system but the flat one
     SCOPED_TRACE(version);

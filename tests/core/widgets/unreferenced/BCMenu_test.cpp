@@ -230,6 +230,42 @@ TEST_F(BCMenuTest, LookupsFollowPositionOrderIntoSubmenus) {
   EXPECT_FALSE(menu.SetMenuText(999, u"x", MF_BYCOMMAND));
 }
 
+TEST_F(BCMenuTest, NarrowTextsReachTheWideOperationsConverted) {
+  BCMenu menu(native);
+  ASSERT_TRUE(menu.Attach(native.CreatePopupMenu()));
+  ASSERT_TRUE(menu.AppendODMenu("Caf\xC3\xA9", 0, 1));
+  ASSERT_TRUE(menu.InsertODMenu(0, "First", MF_BYPOSITION, 2));
+  ASSERT_TRUE(menu.AppendMenu(0, 3, "Three"));
+  ASSERT_TRUE(menu.InsertMenu(3, MF_BYCOMMAND, 4, "Bad \xFF byte"));
+  BCMenu* sub = menu.AppendODPopupMenu("Sub");
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(menu.GetSubBCMenu("Sub"), sub);
+  EXPECT_EQ(RecordTexts(menu), (std::vector<std::u16string>{u"First", u"Caf\u00E9",
+                                                            u"Bad \uFFFD byte", u"Three", u"Sub"}));
+  EXPECT_EQ(menu.GetMenuPosition("Caf\xC3\xA9"), 1);
+  EXPECT_EQ(menu.GetMenuPosition(static_cast<const char*>(nullptr)), -1);
+
+  // A null text leaves the label as it was.
+  ASSERT_TRUE(menu.ModifyODMenu(static_cast<const char*>(nullptr), 3));
+  EXPECT_EQ(menu.Record(3)->Text(), u"Three");
+  ASSERT_TRUE(menu.ModifyODMenu("Drei", 3));
+  EXPECT_EQ(menu.Record(3)->Text(), u"Drei");
+  EXPECT_TRUE(menu.ModifyODMenu("Erste", "First"));
+  EXPECT_FALSE(menu.ModifyODMenu("x", "missing"));
+  EXPECT_FALSE(menu.ModifyODMenu("x", 99));
+
+  EXPECT_EQ(menu.RemoveMenuByText("Erste", 0), 0);
+  EXPECT_EQ(menu.DeleteMenuByText("Drei", 0), 2);
+  EXPECT_EQ(RecordTexts(menu),
+            (std::vector<std::u16string>{u"Caf\u00E9", u"Bad \uFFFD byte", u"Sub"}));
+
+  BCMenuData record;
+  record.SetAnsiString("\xC3\xA9t\xC3\xA9");
+  EXPECT_EQ(record.Text(), u"\u00E9t\u00E9");
+  record.SetAnsiString(nullptr);
+  EXPECT_EQ(record.Text(), u"");
+}
+
 TEST_F(BCMenuTest, RemovalKeepsRecordsAndItemsInStep) {
   BCMenu menu(native);
   ASSERT_TRUE(menu.Attach(native.CreatePopupMenu()));

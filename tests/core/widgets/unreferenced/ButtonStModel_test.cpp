@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,80 @@ TEST(ButtonStModelTest, PressedStateImagesAndColours) {
     EXPECT_FALSE(model.UsesOutImage(c.state, false));
     EXPECT_EQ(model.Background(c.state), c.background);
     EXPECT_EQ(model.TextColour(c.state), c.text);
+  }
+}
+
+TEST(ButtonStModelTest, BorderLinesForEachState) {
+  const ButtonBorderColours c{0xFFFFFF, 0xDDDDDD, 0x888888, 0x444444};
+  constexpr ColorRef none = 0x010101;
+  struct Pixel {
+    int x, y;
+    ColorRef colour;
+  };
+  struct Case {
+    const char* name;
+    bool flat, drawBorder, pressed, hovering;
+    std::vector<Pixel> pixels;
+  };
+  const Case cases[] = {
+      {"flat at rest", true, true, false, false, {{0, 0, none}, {9, 7, none}}},
+      {"flat hovered",
+       true,
+       true,
+       false,
+       true,
+       {{0, 0, c.highlight},
+        {0, 6, c.highlight},
+        {8, 0, c.highlight},
+        {9, 0, c.shadow},
+        {0, 7, c.shadow},
+        {9, 7, c.shadow},
+        {1, 1, none}}},
+      {"flat hovered without border", true, false, false, true, {{0, 0, none}, {9, 7, none}}},
+      {"flat pressed",
+       true,
+       true,
+       true,
+       false,
+       {{0, 0, c.shadow}, {0, 6, c.shadow}, {9, 0, c.highlight}, {9, 7, c.highlight}}},
+      {"flat pressed without border", true, false, true, true, {{0, 0, none}, {9, 7, none}}},
+      {"framed pressed",
+       false,
+       true,
+       true,
+       false,
+       {{0, 0, c.shadow}, {9, 0, c.shadow}, {0, 7, c.shadow}, {9, 7, c.shadow}, {1, 1, none}}},
+      {"framed at rest",
+       false,
+       false,
+       false,
+       false,
+       {{0, 0, c.highlight},
+        {8, 0, c.highlight},
+        {0, 6, c.highlight},
+        {1, 1, c.light},
+        {1, 6, c.shadow},
+        {2, 1, c.light},
+        {8, 1, c.shadow},
+        {8, 6, c.shadow},
+        {0, 7, c.darkShadow},
+        {9, 0, c.darkShadow},
+        {9, 7, c.darkShadow},
+        {2, 2, none}}},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    ButtonStModel model;
+    model.flat = t.flat;
+    model.drawBorder = t.drawBorder;
+    ButtonStModel::PaintState state;
+    state.selected = t.pressed;
+    state.hovering = t.hovering;
+    PixelSurface dc(10, 8, SwapRedBlue(none));
+    for (const ButtonBorderLine& line : model.BorderLines({0, 0, 10, 8}, state, c))
+      dc.FillRect(line.rect, SwapRedBlue(line.colour));
+    for (const Pixel& p : t.pixels)
+      EXPECT_EQ(SwapRedBlue(dc.GetPixel(p.x, p.y)) & 0xFFFFFF, p.colour) << p.x << "," << p.y;
   }
 }
 
