@@ -28,11 +28,16 @@ void MarkFilesOfFolders(const std::vector<uint32_t>& folderIds, bool selected,
   if (progress) progress(total, total, context);
 }
 
-void MarkEverything(int16_t chosenFs, bool selected) {
+void MarkEverything(int16_t chosenFs, bool selected, const std::atomic<bool>& cancel) {
   const uint8_t mark = selected ? 'y' : 'n';
-  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next)
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (cancel.load(std::memory_order_relaxed)) return;
     if (f->partition == chosenFs) f->selected = mark;
-  for (FileRecord* f = g_ScanState.fileList.head; f; f = f->next) f->selected = mark;
+  }
+  for (FileRecord* f = g_ScanState.fileList.head; f; f = f->next) {
+    if (cancel.load(std::memory_order_relaxed)) return;
+    f->selected = mark;
+  }
 }
 
 bool FolderHoldsSelected(uint32_t folderId, int16_t chosenFs) {

@@ -1,6 +1,6 @@
 // What checking a row or a folder does to the records, and renaming a row: the rules of the
-// results page that need no window. The select and deselect workers run MarkFilesOfFolders; the
-// page calls the rest on the UI thread while no worker writes the marks.
+// results page that need no window. The select and deselect workers run MarkFilesOfFolders and
+// MarkEverything; the page calls the rest on the UI thread while no worker writes the marks.
 #pragma once
 
 #include <atomic>
@@ -17,8 +17,9 @@ void MarkFilesOfFolders(const std::vector<uint32_t>& folderIds, bool selected,
                         void (*progress)(uint64_t visited, uint64_t total, void* context) = nullptr,
                         void* context = nullptr);
 
-// Marks every folder of file system chosenFs and every file (a check of the tree's root).
-void MarkEverything(int16_t chosenFs, bool selected);
+// Marks every folder of file system chosenFs and every file (a check of the tree's root); stops
+// early once cancel is set.
+void MarkEverything(int16_t chosenFs, bool selected, const std::atomic<bool>& cancel);
 
 // Whether folder folderId (of file system chosenFs) holds a checked subfolder or file directly.
 bool FolderHoldsSelected(uint32_t folderId, int16_t chosenFs);

@@ -67,6 +67,13 @@ std::vector<std::string> RowNames(Page& p) {
   return names;
 }
 
+void ClickHeader(Page& p, int column) {
+  wxListEvent click(wxEVT_LIST_COL_CLICK, p.m_List->GetId());
+  click.m_col = column;
+  click.SetEventObject(p.m_List);
+  p.m_List->GetEventHandler()->ProcessEvent(click);
+}
+
 bool Has(const std::vector<std::string>& v, const std::string& s) {
   return std::find(v.begin(), v.end(), s) != v.end();
 }
@@ -99,12 +106,9 @@ TEST_F(ResultsPageTest, ShowsSortsChecksSavesRenamesAndGoesBack) {
             typeOfOldDir = ColumnText(r, ListColumn::Type, FileSystemKind::Ntfs);
       }),
       Screenshot("results-page"),
+      // A click on the Size header: the first sorts descending, on the list worker.
+      WhenSettled([](Page& p) { ClickHeader(p, 2); }),
       WhenSettled([&](Page& p) {
-        // A click on the Size header: the first sorts descending.
-        wxListEvent click(wxEVT_LIST_COL_CLICK, p.m_List->GetId());
-        click.m_col = 2;
-        click.SetEventObject(p.m_List);
-        p.m_List->GetEventHandler()->ProcessEvent(click);
         uint64_t last = UINT64_MAX;
         for (const ResultRow& r : p.m_List->Rows()) {
           const uint64_t size = r.file ? r.file->size : 0;
@@ -168,6 +172,39 @@ TEST_F(ResultsPageTest, CheckingTheRootMarksEveryRecordAndBackAnsweredNoKeepsThe
   });
   RunScanToResults(script);
   EXPECT_TRUE(allMarked);
+}
+
+TEST_F(ResultsPageTest, HeaderClickSortsOnTheWorkerAndIgnoresClicksUntilItEnds) {
+  std::vector<std::string> before, sorted;
+  bool descendingAfterClicks = false;
+  bool busyWhileSorting = false;
+  Script script({
+      Told(),
+      WhenSettled([&](Page& p) {
+        before = RowNames(p);
+        ClickHeader(p, 0);
+        // The rows come back from the worker: until then the list keeps its order and a second
+        // click changes nothing, not even the direction.
+        busyWhileSorting = p.Busy();
+        ClickHeader(p, 0);
+        descendingAfterClicks = p.SortDescending();
+        EXPECT_EQ(RowNames(p), before);
+      }),
+      WhenSettled([&](Page& p) {
+        sorted = RowNames(p);
+        const auto& rows = p.m_List->Rows();
+        for (size_t i = 1; i < rows.size(); ++i)
+          EXPECT_GE(CompareListItems(rows[i - 1], rows[i], ListColumn::Name, FileSystemKind::Ntfs),
+                    0)
+              << sorted[i - 1] << " before " << sorted[i];
+        p.EndDialog(1);
+      }),
+  });
+  RunScanToResults(script);
+  EXPECT_TRUE(busyWhileSorting);
+  EXPECT_TRUE(descendingAfterClicks);
+  EXPECT_EQ(sorted.size(), before.size());
+  EXPECT_NE(sorted, before);
 }
 
 }  // namespace

@@ -271,70 +271,92 @@ bool ViewDataInControls::ClicksBlocked() {
 
 void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
   if (!g_ScanState.folderList.head && !g_ScanState.fileList.head) return;
-  // One fill at a time: a fill still running is stopped and joined first, and its rows dropped.
-  m_StopListFill = true;
-  if (m_ListFill.joinable()) m_ListFill.join();
-  m_StopListFill = false;
+  StopListWorker();
   m_CurrentFolderId = folderId;
-  const uint64_t generation = ++m_ListGeneration;
   m_List->ClearRows();
   ShowWorking(std::string(kListFillStatus).c_str());
-  m_ListFilling = true;
   const int16_t chosen = ChosenFs();
   const FileSystemKind fs = g_FileSystemName;
   const bool descending = m_SortDescending;
-  m_ListFill = std::thread([this, folderId, chosen, fs, descending, generation] {
-    std::vector<ResultRow> rows =
-        CollectFolderRows(folderId, chosen, fs, descending, m_StopListFill);
+  StartListWorker([this, folderId, chosen, fs, descending] {
+    return CollectFolderRows(folderId, chosen, fs, descending, m_StopListFill);
+  });
+}
+
+// One list worker at a time: one still running is stopped and joined first, and its rows dropped.
+void ViewDataInControls::StopListWorker() {
+  m_StopListFill = true;
+  if (m_ListFill.joinable()) m_ListFill.join();
+  m_StopListFill = false;
+  m_ListFilling = false;
+}
+
+void ViewDataInControls::StartListWorker(std::function<std::vector<ResultRow>()> build) {
+  const uint64_t generation = ++m_ListGeneration;
+  const FileSystemKind fs = g_FileSystemName;
+  m_ListFilling = true;
+  m_ListFill = std::thread([this, build = std::move(build), generation, fs] {
+    std::vector<ResultRow> rows = build();
     CallAfter([this, generation, fs, rows = std::move(rows)]() mutable {
       if (generation != m_ListGeneration) return;  // a later fill or Back took over
       if (m_ListFill.joinable()) m_ListFill.join();
       m_ListFilling = false;
       m_List->SetRows(std::move(rows), fs);
-      if (!m_TreeFilling) HideWorking();
+      if (!m_TreeFilling && !m_MarkingRuns) HideWorking();
     });
   });
 }
 
+// The rows are sorted on the list worker: a large folder's sort would hold the UI thread for
+// several frames. The list shows the old order until the sorted rows replace it.
 void ViewDataInControls::SortByColumn(int column) {
   if (m_ListFilling || column < 0 || column >= kListColumnCount) return;
   m_SortDescending = !m_SortDescending;
-  SortRows(m_List->Rows(), static_cast<ListColumn>(column), m_SortDescending, g_FileSystemName);
-  m_List->Refresh();
+  StopListWorker();
+  StartListWorker([rows = m_List->Rows(), column, descending = m_SortDescending,
+                   fs = g_FileSystemName]() mutable {
+    SortRows(rows, static_cast<ListColumn>(column), descending, fs);
+    return std::move(rows);
+  });
 }
 
-void ViewDataInControls::StartMarking(bool selected, TreeItem) {
-  if (m_MarkingRuns) return;  // the ids stay for the next worker
-  std::vector<uint32_t> ids = TakeChangedFolderIds();
+// The root marks every record, other folders the files of the folders the tree marked; both on
+// the select worker, as a million records take longer than a frame.
+void ViewDataInControls::StartMarking(bool selected, TreeItem item) {
+  const bool everything = item == m_Tree->Model().RootItem();
+  if (m_MarkingRuns && !everything) return;  // the ids stay for the next worker
+  JoinMarking();  // the root's marks are never dropped: they follow the running worker's
+  std::vector<uint32_t> ids;
+  if (!everything) ids = TakeChangedFolderIds();
   ShowWorking(std::string(selected ? kSelectingStatus : kDeselectingStatus).c_str());
   m_MarkingRuns = true;
   m_StopMarking = false;
-  m_Marking = std::thread([this, ids = std::move(ids), selected] {
-    MarkFilesOfFolders(ids, selected, m_StopMarking);
-    CallAfter([this] {
-      if (m_Marking.joinable()) m_Marking.join();
-      m_MarkingRuns = false;
+  const uint64_t generation = ++m_MarkingGeneration;
+  const int16_t chosen = ChosenFs();
+  m_Marking = std::thread([this, ids = std::move(ids), selected, everything, chosen, generation] {
+    if (everything)
+      MarkEverything(chosen, selected, m_StopMarking);
+    else
+      MarkFilesOfFolders(ids, selected, m_StopMarking);
+    CallAfter([this, generation] {
+      if (generation != m_MarkingGeneration) return;  // joined already; a later worker runs
+      JoinMarking();
       if (!m_TreeFilling && !m_ListFilling) HideWorking();
       m_List->RefreshShown();
     });
   });
 }
 
+void ViewDataInControls::JoinMarking() {
+  if (m_Marking.joinable()) m_Marking.join();
+  m_MarkingRuns = false;
+}
+
 void ViewDataInControls::SelectFolderData(TreeItem item, uint32_t) {
-  if (item == m_Tree->Model().RootItem()) {
-    MarkEverything(ChosenFs(), true);
-    m_List->RefreshShown();
-    return;
-  }
   StartMarking(true, item);
 }
 
 void ViewDataInControls::DeselectFolderData(TreeItem item, uint32_t) {
-  if (item == m_Tree->Model().RootItem()) {
-    MarkEverything(ChosenFs(), false);
-    m_List->RefreshShown();
-    return;
-  }
   StartMarking(false, item);
 }
 
@@ -397,10 +419,7 @@ void ViewDataInControls::OnRowChecked(long row, bool checked) {
 void ViewDataInControls::CheckRow(const ResultRow& r, bool checked, TreeItem fileFolder) {
   // A folder's check starts the worker that marks its files; one still marking finishes first,
   // so no folder's ids wait behind it.
-  if (m_Marking.joinable()) {
-    m_Marking.join();
-    m_MarkingRuns = false;
-  }
+  JoinMarking();
   FolderTreeModel& model = m_Tree->Model();
   const TreeItem root = model.RootItem();
   if (r.file) {
@@ -438,6 +457,8 @@ void ViewDataInControls::CheckRow(const ResultRow& r, bool checked, TreeItem fil
 
 void ViewDataInControls::RenameListRow(long row, const std::string& text) {
   if (row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
+  // A sort still running reads the names: it ends before one changes.
+  if (m_ListFill.joinable()) m_ListFill.join();
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
   if (r.folder && r.folder->treeItem != 0)
     m_Tree->Model().RenameItem(static_cast<TreeItem>(r.folder->treeItem), text);
@@ -487,10 +508,7 @@ void ViewDataInControls::PreviewFile(const FileRecord* file, bool open) {
 void ViewDataInControls::OnSave() {
   if (m_TreeFilling || m_PreviewArea->Running()) return;
   // The snapshot must see the marks the select worker is still writing.
-  if (m_Marking.joinable()) {
-    m_Marking.join();
-    m_MarkingRuns = false;
-  }
+  JoinMarking();
   const FolderWalk walk = m_Tree->Model().TakeFolderWalk(g_SelectionMode.load());
   if (m_RunDataCopyPath) m_RunDataCopyPath(walk);
   SetTitle(FromUtf8(g_AppTitle));

@@ -1,8 +1,8 @@
 // ViewDataInControls: the page that shows what a scan found. The folder tree (mode 2) is filled
 // on a worker; the list shows the chosen folder's subfolders and files from rows built on a
-// worker, deleted ones in red, sorted by a header click; check boxes in the tree and the list
-// mark what Save copies. Every worker that reads the record lists is stopped and joined before
-// Back, the switch to formatted recovery or the end of the page frees them.
+// worker, deleted ones in red, sorted on that worker by a header click; check boxes in the tree
+// and the list mark what Save copies. Every worker that reads the record lists is stopped and
+// joined before Back, the switch to formatted recovery or the end of the page frees them.
 #pragma once
 
 #include <array>
@@ -105,6 +105,11 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   void LayOut();
   void StartTreeFill();
   void StartMarking(bool selected, TreeItem item);
+  void JoinMarking();
+  void StopListWorker();
+  // Runs build on the list worker; the rows it returns replace the list's unless a later worker
+  // or Back took over meanwhile.
+  void StartListWorker(std::function<std::vector<ResultRow>()> build);
   void ShowWorking(const char* status);
   void HideWorking();
   void StopWorkers();
@@ -120,6 +125,7 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   std::atomic<int> m_FillPercent{-1};
   wxTimer m_FillTimer{this};
   uint64_t m_ListGeneration = 0;
+  uint64_t m_MarkingGeneration = 0;
   bool m_TreeFilling = false;
   bool m_ListFilling = false;
   bool m_MarkingRuns = false;

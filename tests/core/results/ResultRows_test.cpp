@@ -1,5 +1,6 @@
 // The results list's rows: column texts in the NTFS and FAT forms, the order of every column in
-// both directions, and the rows of a folder (subfolders by name, then files in list order).
+// both directions, the rows of a folder (subfolders by name, then files in list order), and the
+// root's check that marks every record.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include "engine/records/RecordBuilders.h"
 #include "engine/records/ScanState.h"
 #include "results/ResultRows.h"
+#include "results/RowSelection.h"
 #include "saving/ProgramState.h"
 
 namespace {
@@ -138,6 +140,26 @@ TEST_F(ResultRowsTest, EachColumnSortsBothWays) {
     EXPECT_EQ(Names(rows), c.order) << "column " << static_cast<int>(c.column)
                                     << (c.descending ? " descending" : " ascending");
   }
+}
+
+TEST_F(ResultRowsTest, RootCheckMarksTheChosenFileSystemsFoldersAndEveryFileUntilCancelled) {
+  FolderRecord* chosen = Folder(u"a", 20, 5, false);
+  FolderRecord* other = Folder(u"b", 21, 5, false, 2);
+  FileRecord* inChosen = File(u"x", 20, 1, false);
+  FileRecord* inOther = File(u"y", 21, 1, false);
+  std::atomic<bool> cancel{true};
+  MarkEverything(0, true, cancel);
+  EXPECT_EQ(chosen->selected, 'n');
+  EXPECT_EQ(inChosen->selected, 'n');
+  cancel = false;
+  MarkEverything(0, true, cancel);
+  EXPECT_EQ(chosen->selected, 'y');
+  EXPECT_EQ(other->selected, 'n');
+  EXPECT_EQ(inChosen->selected, 'y');
+  EXPECT_EQ(inOther->selected, 'y');
+  MarkEverything(0, false, cancel);
+  EXPECT_EQ(chosen->selected, 'n');
+  EXPECT_EQ(inOther->selected, 'n');
 }
 
 }  // namespace
