@@ -2,11 +2,13 @@
 // returns 1 with its full path, and the flags reach the toolkit dialog.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "FileDialogSteps.h"
 #include "PageTestUtil.h"
 #include "dialogs/wx/FileDialogST.h"
 
@@ -72,6 +74,28 @@ TEST(FileDialogST, AChosenFileGivesItsFullPath) {
   EXPECT_EQ(dialog.GetFileExt(), ".dmg");
   EXPECT_EQ(dialog.GetFileDir(), folder + "/");
   std::filesystem::remove_all(folder);
+}
+
+// The folder dialog answered as a person answers it: moved to a folder and accepted with its own
+// button; Cancel keeps what was chosen before.
+TEST(FileDialogST, AFolderAcceptedInTheDialogIsChosen) {
+  char pattern[] = "/tmp/merrowind-folder-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string folder = std::string(pattern) + "/images of a disk";
+  std::filesystem::create_directories(folder);
+  CFileDialogST dialog;
+  {
+    Script script({guitest::AcceptFolderDialog(folder)});
+    EXPECT_EQ(dialog.BrowseForFolder("Select Disk Image Folder", std::string(), 0, nullptr), 1);
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_EQ(dialog.GetSelectedFolder(), folder);
+  {
+    Script script({guitest::CancelFolderDialog()});
+    EXPECT_EQ(dialog.BrowseForFolder("Select Disk Image Folder", folder, 0, nullptr), 2);
+  }
+  EXPECT_EQ(dialog.GetSelectedFolder(), folder);
+  std::filesystem::remove_all(pattern);
 }
 
 }  // namespace
