@@ -1,7 +1,7 @@
 // A deleted-data scan run through the analysis page, as the program runs it: the page's worker,
 // its observer, its coalesced drawing and its timers, until the page hands over to the results
 // page (replaced here by nothing), against the same scan run bare on a thread with an observer
-// that draws nothing, as scan-dump runs it. Prints the best of three runs of each (seconds) and
+// that draws nothing, as scan-dump runs it. Prints the best of five runs of each (seconds) and
 // the files found (bench/analysis_page.sh compares them). Run under a display (xvfb-run).
 //
 //   analysis_page_gui_bench IMAGE FS   (FS: NTFS, FAT12, FAT16 or FAT32)
@@ -38,7 +38,7 @@ class BenchApp : public wxApp {
     double best = 1e9;
     double bare = 1e9;
     uint32_t files = 0;
-    for (int run = 0; run < 6; ++run) {
+    for (int run = 0; run < 10; ++run) {
       const bool throughPage = run % 2 == 1;  // alternate, so both see the same machine
       ResetProgramState();
       MapDeviceToFile("\\\\.\\PhysicalDrive0", m_Image);
