@@ -29,6 +29,8 @@ constexpr int kTakeMs = 100;
 constexpr size_t kSelectAllSlice = 200;  // rows checked per timer tick
 constexpr int kWidthDlu = 420;
 constexpr int kCriteriaDlu = 104;  // height of the criteria area
+constexpr int kStartWidthDlu = 72;  // the Start button, in the name row or above the list
+constexpr int kStartHeightDlu = 20;
 
 wxString FromUtf8(std::string_view text) {
   return wxString::FromUTF8(text.data(), text.size());
@@ -39,6 +41,10 @@ ResultRow RowOf(const SearchMatch& m) {
 }
 
 wxRect ToRect(const PixelRect& r) {
+  return {r.x, r.y, r.width, r.height};
+}
+
+PixelRect ToPixels(const wxRect& r) {
   return {r.x, r.y, r.width, r.height};
 }
 
@@ -283,14 +289,13 @@ void AdvanceSearchFile::PlaceWindow(SearchWindowState state) {
 
 void AdvanceSearchFile::PlaceNameRow() {
   SearchNameRowInput in;
-  const wxRect row = Dlu(12, 8, 396, 24);
-  in.row = {row.x, row.y, row.width, row.height};
+  in.row = ToPixels(Dlu(12, 8, 396, 24));
   const wxSize label = m_NameLabel->GetBestSize();
   in.labelText = label.x;
   in.exampleText = m_ExampleLabel->GetBestSize().x;
   in.textHeight = std::max(label.y, m_ExampleLabel->GetBestSize().y);
   in.editHeight = m_Pattern->GetBestSize().y;
-  const wxRect start = Dlu(0, 0, 72, 20);
+  const wxRect start = Dlu(0, 0, kStartWidthDlu, kStartHeightDlu);
   in.startWidth = start.width;
   in.startHeight = start.height;
   in.factors = m_Factors;
@@ -311,7 +316,8 @@ void AdvanceSearchFile::LayOut() {
   SearchResultRowInput in;
   // Without the criteria the Start button joins this row at its full height.
   const wxRect row = Dlu(7, 2, 406, m_CriteriaShown ? 16 : 22);
-  in.row = {row.x, top + row.y, row.width, row.height};
+  in.row = ToPixels(row);
+  in.row.y += top;
   in.selectAllWidth = m_SelectAllBox->GetBestSize().x;
   in.pleaseWaitWidth = m_PleaseWait->GetBestSize().x;
   wxWindow* found = FindWindow(1236);
@@ -322,7 +328,7 @@ void AdvanceSearchFile::LayOut() {
   in.toggleWidth = toggle.width;
   in.toggleHeight = toggle.height;
   if (!m_CriteriaShown) {
-    const wxRect start = Dlu(0, 0, 72, 20);
+    const wxRect start = Dlu(0, 0, kStartWidthDlu, kStartHeightDlu);
     in.startWidth = start.width;
     in.startHeight = start.height;
   }
