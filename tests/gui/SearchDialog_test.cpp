@@ -111,14 +111,10 @@ long RowNamed(const Dialog& d, const std::string& name) {
   return -1;
 }
 
-// A right button press on the row, given to the list's own window as the mouse gives it: the list
-// hit-tests it, selects the row and reports the click.
-void RightClickRow(Dialog& d, long row) {
+// A right button press at a point of the list, given to the list's own window of rows as the
+// mouse gives it: the list hit-tests it, selects the row under it and reports the click.
+void RightClickAt(Dialog& d, wxPoint inList) {
   wxListCtrl& list = *d.ListControl();
-  list.EnsureVisible(row);
-  wxRect r;
-  list.GetItemRect(row, r);
-  const wxPoint inList(r.x + 60, r.y + r.height / 2);
   wxWindow* rows = nullptr;  // the child that draws the rows (the other is the header)
   for (wxWindow* child : list.GetChildren())
     if (child->GetRect().Contains(inList)) rows = child;
@@ -133,6 +129,14 @@ void RightClickRow(Dialog& d, long row) {
   release.SetPosition(at);
   release.SetEventObject(rows);
   rows->ProcessWindowEvent(release);
+}
+
+void RightClickRow(Dialog& d, long row) {
+  wxListCtrl& list = *d.ListControl();
+  list.EnsureVisible(row);
+  wxRect r;
+  list.GetItemRect(row, r);
+  RightClickAt(d, wxPoint(r.x + 60, r.y + r.height / 2));
 }
 
 void Reset(Dialog& d) {
@@ -262,6 +266,7 @@ TEST_F(SearchDialogTest, ContextMenuOpensAFileAndShowsAFolderAsADoubleClickDoes)
   std::vector<std::vector<std::string>> menus;  // the items of each menu shown
   TreeItem docsItem = kNoItem;
   TreeItem selectedAfterOpen = kNoItem;
+  long rowsBesideClick = 0;
   // Answers the popup with its "&Open" item instead of showing it.
   auto chooseOpen = [&menus](wxMenu& menu, const wxPoint&) {
     std::vector<std::string> items;
@@ -276,10 +281,19 @@ TEST_F(SearchDialogTest, ContextMenuOpensAFileAndShowsAFolderAsADoubleClickDoes)
   Script script({
       Told(),
       OpenSearch(),
+      // Two matches, the first selected: a right-click below them shows no menu.
       Search([&](Dialog& d) {
-        d.m_Pattern->ChangeValue("*");
+        d.m_Pattern->ChangeValue("gone");
         d.m_TrackContextMenu = chooseOpen;
       }),
+      WhenIdle([&](Dialog& d) {
+        rowsBesideClick = d.ShownRowCount();
+        d.ListControl()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        wxRect last;
+        d.ListControl()->GetItemRect(d.ShownRowCount() - 1, last);
+        RightClickAt(d, wxPoint(last.x + 60, last.GetBottom() + 30));
+      }),
+      Search([&](Dialog& d) { d.m_Pattern->ChangeValue("*"); }),
       WhenIdle([](Dialog& d) { RightClickRow(d, RowNamed(d, "gone.txt")); }),
       [&] {
         Page* p = RunningPage();
@@ -301,7 +315,8 @@ TEST_F(SearchDialogTest, ContextMenuOpensAFileAndShowsAFolderAsADoubleClickDoes)
   });
   RunScanToResults(script);
 
-  // One menu per right-click, holding "&Open"; the file was extracted and handed to the desktop,
+  EXPECT_EQ(rowsBesideClick, 2);
+  // One menu per right-click on a row, holding "&Open"; the file was extracted and handed to the desktop,
   // the folder shown on the results page with the dialog closed.
   EXPECT_EQ(menus, (std::vector<std::vector<std::string>>{{"&Open"}, {"&Open"}}));
   ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
