@@ -1,7 +1,8 @@
 // The preview on the results page after a deleted-data scan of a small FAT16 volume made here,
 // holding a PNG, a JPEG, an RTF document and a zip archive, each present and deleted: each
 // previews as what it is, a text file shows the no-preview picture, and a quick run of
-// selections ends in the preview of the last one.
+// selections ends in the preview of the last one. Stop on a large file asks; No lets the preview
+// go on to show, Yes ends it early with the no-preview picture and the worker joined.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -32,6 +33,8 @@ using guitest::Script;
 using Page = ViewDataInControls;
 using Shown = PreviewPane::Shown;
 
+constexpr uintmax_t kBigFileSize = 64u << 20;
+
 class PreviewTest : public guitest::PageTest {
  protected:
   void SetUp() override {
@@ -45,8 +48,8 @@ class PreviewTest : public guitest::PageTest {
     m_Image = (m_Dir / "fat16.img").string();
     const std::string d = m_Dir.string();
     const std::string script =
-        "cd '" + d + "' && truncate -s 16M fat16.img && mkfs.fat -F 16 fat16.img >/dev/null && "
-        "mcopy -i fat16.img photo.png photo.jpg notes.rtf bundle.zip readme.txt :: && "
+        "cd '" + d + "' && truncate -s 96M fat16.img && mkfs.fat -F 16 fat16.img >/dev/null && "
+        "mcopy -i fat16.img photo.png photo.jpg notes.rtf bundle.zip readme.txt big.png :: && "
         "mcopy -i fat16.img photo.png ::/gone.png && mcopy -i fat16.img photo.jpg ::/gone.jpg && "
         "mcopy -i fat16.img notes.rtf ::/gone.rtf && mcopy -i fat16.img bundle.zip ::/gone.zip && "
         "mdel -i fat16.img ::/gone.png ::/gone.jpg ::/gone.rtf ::/gone.zip";
@@ -70,6 +73,10 @@ class PreviewTest : public guitest::PageTest {
     for (int x = 0; x < 160; ++x)
       for (int y = 0; y < 100; ++y) jpg.SetRGB(x, y, 250, x, y * 2);
     ASSERT_TRUE(jpg.SaveFile((m_Dir / "photo.jpg").string(), wxBITMAP_TYPE_JPEG));
+    // A picture long enough to stop while it is extracted: the image ends early in the file and
+    // the rest is padding that the picture reader never reaches.
+    ASSERT_TRUE(jpg.Scale(320, 200).SaveFile((m_Dir / "big.png").string(), wxBITMAP_TYPE_PNG));
+    fs::resize_file(m_Dir / "big.png", kBigFileSize);
     fs::copy_file(MERROWIND_SOURCE_DIR "/tests/core/results/rtf/pandoc-notes.rtf",
                   m_Dir / "notes.rtf");
     std::ofstream(m_Dir / "readme.txt") << "plain text\n";
@@ -202,6 +209,89 @@ TEST_F(PreviewTest, EachKindPreviewsPresentAndDeleted) {
   EXPECT_EQ(folderMode, std::to_string(0700));
   ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
   EXPECT_EQ(fs::path(launcher.fake.openedFiles[0]).filename(), "notes.rtf");
+}
+
+// Stop while a large file is extracted: the question, then No lets it go on to show; Yes ends it
+// early after another picture was shown, with nothing of either shown and the worker joined; a
+// stopped open hands nothing to the desktop.
+TEST_F(PreviewTest, StopAsksNoGoesOnYesEndsWithNothingShown) {
+  ScopedFakeLauncher launcher;
+  struct Stop {
+    bool runningWhenAsked = false;
+    Shown shown = Shown::Placeholder;
+    bool pictureShown = true;
+    bool joined = false;
+    uintmax_t written = 0;
+  };
+  std::vector<Stop> stops;  // No, Yes, Yes on an open
+  int pictureWidth = 0;
+  auto startBig = [](bool open) {
+    return WhenSettled([open](Page& p) {
+      const long row = Select(p, "big.png");
+      if (open) p.PreviewRow(row, true);
+      p.CallAfter([&p] { guitest::ClickButton(*p.m_PreviewArea, 1048); });
+    });
+  };
+  // The question is up while the worker is held mid-file.
+  auto whileAsked = [&stops] {
+    return [&stops] {
+      Page* p = Running();
+      if (!p || !guitest::FindShownDialog<ViewQuestionMsg>()) return false;
+      stops.push_back({.runningWhenAsked = p->m_PreviewArea->Running()});
+      return true;
+    };
+  };
+  auto afterStop = [&stops] {
+    return WhenSettled([&stops](Page& p) {
+      Stop& s = stops.back();
+      s.shown = p.m_PreviewArea->State();
+      s.pictureShown = p.m_PreviewArea->m_Picture->IsShown();
+      s.joined = p.m_PreviewArea->WorkerJoined() && !p.m_PreviewArea->Running();
+      s.written = fs::file_size(p.m_PreviewArea->ExtractedPath());
+    });
+  };
+  Script run({
+      Told(),
+      startBig(false),
+      whileAsked(),
+      Answer(wxID_CANCEL),
+      afterStop(),
+      WhenSettled([&](Page& p) {
+        pictureWidth = p.m_PreviewArea->m_Picture->Image().GetWidth();
+        Select(p, "photo.png");
+      }),
+      startBig(false),
+      whileAsked(),
+      Answer(wxID_OK),
+      afterStop(),
+      Screenshot("preview-stopped"),
+      startBig(true),
+      whileAsked(),
+      Answer(wxID_OK),
+      afterStop(),
+      WhenSettled([](Page& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+      Answer(wxID_OK),
+  });
+  RecoveryAnalysis analysis;
+  analysis.DoModal();
+  EXPECT_TRUE(run.Finished()) << "stopped at step " << run.StepReached();
+  ASSERT_EQ(stops.size(), 3u);
+  EXPECT_EQ(m_Asked[0], "Do you want to stop this process. This may give you incomplete data.");
+  // No: the whole file, shown as the picture it holds.
+  EXPECT_TRUE(stops[0].runningWhenAsked);
+  EXPECT_EQ(stops[0].shown, Shown::Picture);
+  EXPECT_EQ(stops[0].written, kBigFileSize);
+  EXPECT_EQ(pictureWidth, 320);
+  EXPECT_TRUE(stops[0].joined);
+  // Yes: ended early; the picture shown before it is gone too.
+  for (size_t i = 1; i < 3; ++i) {
+    EXPECT_TRUE(stops[i].runningWhenAsked) << i;
+    EXPECT_EQ(stops[i].shown, Shown::NoPreview) << i;
+    EXPECT_FALSE(stops[i].pictureShown) << i;
+    EXPECT_LT(stops[i].written, kBigFileSize) << i;
+    EXPECT_TRUE(stops[i].joined) << i;
+  }
+  EXPECT_TRUE(launcher.fake.openedFiles.empty());
 }
 
 }  // namespace

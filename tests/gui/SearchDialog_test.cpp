@@ -4,8 +4,10 @@
 // is checked; a stop asked and answered No lets the search go on.
 #include <gtest/gtest.h>
 
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -21,6 +23,7 @@
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/AdvanceSearchFile.h"
 #include "pages/results/wx/ViewDataInControls.h"
+#include "platform/FakeShellLauncher.h"
 #include "storage/VolumeGeometry.h"
 #include "widgets/wx/FolderTreeCtrl.h"
 #include "widgets/wx/HoverButton.h"
@@ -99,6 +102,43 @@ std::multiset<std::string> Names(const Dialog& d) {
   return names;
 }
 
+long RowNamed(const Dialog& d, const std::string& name) {
+  for (long i = 0; i < d.ShownRowCount(); ++i) {
+    const SearchMatch& m = d.ShownRow(i).match;
+    if (RowName({.folder = m.folder, .file = m.file}) == name) return i;
+  }
+  ADD_FAILURE() << "no match " << name;
+  return -1;
+}
+
+// A right button press at a point of the list, given to the list's own window of rows as the
+// mouse gives it: the list hit-tests it, selects the row under it and reports the click.
+void RightClickAt(Dialog& d, wxPoint inList) {
+  wxListCtrl& list = *d.ListControl();
+  wxWindow* rows = nullptr;  // the child that draws the rows (the other is the header)
+  for (wxWindow* child : list.GetChildren())
+    if (child->GetRect().Contains(inList)) rows = child;
+  ASSERT_NE(rows, nullptr);
+  const wxPoint at = rows->ScreenToClient(list.ClientToScreen(inList));
+  wxMouseEvent press(wxEVT_RIGHT_DOWN);
+  press.SetPosition(at);
+  press.m_rightDown = true;
+  press.SetEventObject(rows);
+  rows->ProcessWindowEvent(press);
+  wxMouseEvent release(wxEVT_RIGHT_UP);
+  release.SetPosition(at);
+  release.SetEventObject(rows);
+  rows->ProcessWindowEvent(release);
+}
+
+void RightClickRow(Dialog& d, long row) {
+  wxListCtrl& list = *d.ListControl();
+  list.EnsureVisible(row);
+  wxRect r;
+  list.GetItemRect(row, r);
+  RightClickAt(d, wxPoint(r.x + 60, r.y + r.height / 2));
+}
+
 void Reset(Dialog& d) {
   d.m_TypeBox->SetValue(true);
   d.m_DeletedRadios[0]->SetValue(true);
@@ -115,6 +155,8 @@ TEST_F(SearchDialogTest, SearchesByPatternDeletedStateAndSizeChecksAndSaves) {
   int saves = 0;
   TreeItem docsItem = kNoItem;
   int docsCheckBefore = -2, docsCheckAfter = -2;
+  std::string toggledLabels;
+  bool startInResultRow = false;
   Script script({
       Told(),  // the deleted-data hint of the results page
       OpenSearch([&](Page& p) {
@@ -138,6 +180,18 @@ TEST_F(SearchDialogTest, SearchesByPatternDeletedStateAndSizeChecksAndSaves) {
         lastFoundOnTop = top.file && last.file && top.file->sequence > last.file->sequence;
       }),
       Screenshot("search-dialog-pattern"),
+      // The criteria hidden and shown again by the >> / << button.
+      WhenIdle([](Dialog& d) { guitest::ClickButton(d, Dialog::kIdToggle); }),
+      Screenshot("search-dialog-results-only"),
+      WhenIdle([&](Dialog& d) {
+        toggledLabels = d.m_ToggleButton->GetLabel().utf8_string();
+        startInResultRow = !d.m_Pattern->IsShown() &&
+                           !d.m_StartButton->GetRect().Intersects(d.m_CountText->GetRect()) &&
+                           !d.m_StartButton->GetRect().Intersects(d.m_PleaseWait->GetRect()) &&
+                           d.m_StartButton->GetRect().GetBottom() < d.ListControl()->GetRect().GetTop();
+        guitest::ClickButton(d, Dialog::kIdToggle);
+        toggledLabels += " " + d.m_ToggleButton->GetLabel().utf8_string();
+      }),
       Search([](Dialog& d) {
         d.m_Pattern->ChangeValue("*");
         d.m_DeletedRadios[2]->SetValue(true);
@@ -187,6 +241,8 @@ TEST_F(SearchDialogTest, SearchesByPatternDeletedStateAndSizeChecksAndSaves) {
   EXPECT_EQ(countShown, static_cast<int>(byPattern.size()));
   EXPECT_EQ(pathOfGone, "Docs");
   EXPECT_TRUE(lastFoundOnTop);
+  EXPECT_EQ(toggledLabels, "<< >>");
+  EXPECT_TRUE(startInResultRow);
 
   // Deleted only: the deleted folders and files, nothing present.
   for (const char* name : {"OldDir", "gone.txt", "gone-small.txt", "old1.txt", "old2.bin"})
@@ -203,6 +259,70 @@ TEST_F(SearchDialogTest, SearchesByPatternDeletedStateAndSizeChecksAndSaves) {
   ASSERT_EQ(saves, 1);
   EXPECT_EQ(savedTotals.fileCount, 1);
   EXPECT_EQ(savedTotals.byteTotal, 3000u);
+}
+
+TEST_F(SearchDialogTest, ContextMenuOpensAFileAndShowsAFolderAsADoubleClickDoes) {
+  ScopedFakeLauncher launcher;
+  std::vector<std::vector<std::string>> menus;  // the items of each menu shown
+  TreeItem docsItem = kNoItem;
+  TreeItem selectedAfterOpen = kNoItem;
+  long rowsBesideClick = 0;
+  // Answers the popup with its "&Open" item instead of showing it.
+  auto chooseOpen = [&menus](wxMenu& menu, const wxPoint&) {
+    std::vector<std::string> items;
+    int open = 0;
+    for (const wxMenuItem* item : menu.GetMenuItems()) {
+      items.push_back(item->GetItemLabel().utf8_string());
+      if (item->GetItemLabel() == "&Open") open = item->GetId();
+    }
+    menus.push_back(items);
+    return open;
+  };
+  Script script({
+      Told(),
+      OpenSearch(),
+      // Two matches, the first selected: a right-click below them shows no menu.
+      Search([&](Dialog& d) {
+        d.m_Pattern->ChangeValue("gone");
+        d.m_TrackContextMenu = chooseOpen;
+      }),
+      WhenIdle([&](Dialog& d) {
+        rowsBesideClick = d.ShownRowCount();
+        d.ListControl()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        wxRect last;
+        d.ListControl()->GetItemRect(d.ShownRowCount() - 1, last);
+        RightClickAt(d, wxPoint(last.x + 60, last.GetBottom() + 30));
+      }),
+      Search([&](Dialog& d) { d.m_Pattern->ChangeValue("*"); }),
+      WhenIdle([](Dialog& d) { RightClickRow(d, RowNamed(d, "gone.txt")); }),
+      [&] {
+        Page* p = RunningPage();
+        return p && !p->Busy() && !launcher.fake.openedFiles.empty();
+      },
+      WhenIdle([&](Dialog& d) {
+        const long docs = RowNamed(d, "Docs");
+        docsItem = static_cast<TreeItem>(d.ShownRow(docs).match.treeItem);
+        RightClickRow(d, docs);
+      }),
+      [&] {
+        Page* p = RunningPage();
+        if (!p || Shown() || p->Busy()) return false;
+        selectedAfterOpen = p->m_Tree->Model().SelectedItem();
+        p->CallAfter([p] { p->OnBack(); });
+        return true;
+      },
+      Answer(wxID_OK),
+  });
+  RunScanToResults(script);
+
+  EXPECT_EQ(rowsBesideClick, 2);
+  // One menu per right-click on a row, holding "&Open"; the file was extracted and handed to the desktop,
+  // the folder shown on the results page with the dialog closed.
+  EXPECT_EQ(menus, (std::vector<std::vector<std::string>>{{"&Open"}, {"&Open"}}));
+  ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
+  EXPECT_EQ(fs::path(launcher.fake.openedFiles[0]).filename(), "gone.txt");
+  EXPECT_NE(docsItem, kNoItem);
+  EXPECT_EQ(selectedAfterOpen, docsItem);
 }
 
 TEST_F(SearchDialogTest, StopAnsweredNoGoesOnAndYesEndsTheSearch) {

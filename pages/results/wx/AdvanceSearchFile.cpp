@@ -3,7 +3,9 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/display.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -11,6 +13,7 @@
 
 #include "engine/records/ScanState.h"
 #include "pages/results/wx/ViewDataInControls.h"
+#include "pages/wx/WizardPage.h"
 #include "platform/TextCodec.h"
 #include "prompts/UserPrompts.h"
 #include "results/ResultRows.h"
@@ -26,7 +29,8 @@ constexpr int kTakeMs = 100;
 constexpr size_t kSelectAllSlice = 200;  // rows checked per timer tick
 constexpr int kWidthDlu = 420;
 constexpr int kCriteriaDlu = 104;  // height of the criteria area
-constexpr int kResultsDlu = 196;   // height of the result area below it
+constexpr int kStartWidthDlu = 72;  // the Start button, in the name row or above the list
+constexpr int kStartHeightDlu = 20;
 
 wxString FromUtf8(std::string_view text) {
   return wxString::FromUTF8(text.data(), text.size());
@@ -34,6 +38,14 @@ wxString FromUtf8(std::string_view text) {
 
 ResultRow RowOf(const SearchMatch& m) {
   return {.folder = m.folder, .file = m.file};
+}
+
+wxRect ToRect(const PixelRect& r) {
+  return {r.x, r.y, r.width, r.height};
+}
+
+PixelRect ToPixels(const wxRect& r) {
+  return {r.x, r.y, r.width, r.height};
 }
 
 }  // namespace
@@ -108,21 +120,15 @@ AdvanceSearchFile::AdvanceSearchFile(ViewDataInControls& page)
     return w;
   };
   box(1227, "", Dlu(7, 2, 406, 34));
-  const wxRect nameLabel = Dlu(14, 15, 82, 10);
-  auto* label =
-      new CLabel(this, 1118, "Enter Search Name ", nameLabel.GetPosition(), nameLabel.GetSize());
-  criterion(label);
-  const wxRect edit = Dlu(98, 13, 150, 13);
-  m_Pattern = new wxTextCtrl(this, kIdPattern, wxString(), edit.GetPosition(), edit.GetSize(),
+  // The name row is placed from the lengths of its texts once the label fonts are set.
+  m_NameLabel = new CLabel(this, 1118, "Enter Search Name ");
+  criterion(m_NameLabel);
+  m_Pattern = new wxTextCtrl(this, kIdPattern, wxString(), wxDefaultPosition, wxDefaultSize,
                              wxTE_PROCESS_ENTER);
   criterion(m_Pattern);
-  const wxRect example = Dlu(254, 15, 70, 10);
-  auto* exampleLabel =
-      new CLabel(this, 1228, "e.g: - *.xls", example.GetPosition(), example.GetSize());
-  criterion(exampleLabel);
-  const wxRect start = Dlu(334, 10, 72, 20);
-  m_StartButton =
-      new CHoverButton(this, kIdStart, "&Start Search", start.GetPosition(), start.GetSize());
+  m_ExampleLabel = new CLabel(this, 1228, "e.g: - *.xls");
+  criterion(m_ExampleLabel);
+  m_StartButton = new CHoverButton(this, kIdStart, "&Start Search");
 
   box(1234, "", Dlu(7, 40, 118, 60));
   auto place = [this](wxRect r) { return std::make_pair(r.GetPosition(), r.GetSize()); };
@@ -202,6 +208,13 @@ AdvanceSearchFile::AdvanceSearchFile(ViewDataInControls& page)
                [this](wxListEvent& e) { OnListItemChanged(e.GetIndex(), false); });
   m_List->Bind(wxEVT_LIST_ITEM_ACTIVATED,
                [this](wxListEvent& e) { OnListDoubleClick(e.GetIndex()); });
+  m_List->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK,
+               [this](wxListEvent& e) { OnListRightClick(e.GetIndex(), e.GetPoint()); });
+  Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnOpen(); }, WxCommandId(kMenuOpen));
+  m_TrackContextMenu = [this](wxMenu& menu, const wxPoint& at) {
+    const int chosen = m_List->GetPopupMenuSelectionFromUser(menu, at);
+    return chosen == wxID_NONE ? 0 : chosen;
+  };
   Bind(
       wxEVT_TIMER,
       [this](wxTimerEvent&) {
@@ -210,14 +223,16 @@ AdvanceSearchFile::AdvanceSearchFile(ViewDataInControls& page)
       },
       m_Timer.GetId());
 
-  const DpiFactors factors = ApplyDialogLook(this, {.appWindow = true}, {label});
-  ApplyLabelLook(exampleLabel, factors);
-  exampleLabel->SetBold(false);
+  m_Factors = ApplyDialogLook(this, {.appWindow = true}, {m_NameLabel});
+  ApplyLabelLook(m_ExampleLabel, m_Factors);
+  m_ExampleLabel->SetBold(false);
   m_StartButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\SearchAdv.bmp"));
   m_SaveButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Save.bmp"));
   SetTitle(FromUtf8(kSearchDialogTitle));
   SetDefaults();
-  CentreOnParent();
+  PlaceNameRow();
+  m_StartSize = GetSize();
+  PlaceWindow(SearchWindowState::Criteria);
 }
 
 AdvanceSearchFile::~AdvanceSearchFile() {
@@ -262,29 +277,80 @@ void AdvanceSearchFile::OnSizeCheck() {
   EnableCriteria();
 }
 
+void AdvanceSearchFile::PlaceWindow(SearchWindowState state) {
+  const int display = wxDisplay::GetFromWindow(&m_Page);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display))
+                          .GetClientArea();
+  const DesktopRect desktop{area.GetLeft(), area.GetTop(), area.GetRight() + 1,
+                            area.GetBottom() + 1};
+  const PixelRect r = SearchWindowRect(desktop, m_StartSize.x, m_StartSize.y, state);
+  SetSize(r.x, r.y, r.width, r.height);
+}
+
+void AdvanceSearchFile::PlaceNameRow() {
+  SearchNameRowInput in;
+  in.row = ToPixels(Dlu(12, 8, 396, 24));
+  const wxSize label = m_NameLabel->GetBestSize();
+  in.labelText = label.x;
+  in.exampleText = m_ExampleLabel->GetBestSize().x;
+  in.textHeight = std::max(label.y, m_ExampleLabel->GetBestSize().y);
+  in.editHeight = m_Pattern->GetBestSize().y;
+  const wxRect start = Dlu(0, 0, kStartWidthDlu, kStartHeightDlu);
+  in.startWidth = start.width;
+  in.startHeight = start.height;
+  in.factors = m_Factors;
+  const SearchNameRowLayout out = LayOutSearchNameRow(in);
+  m_NameLabel->SetSize(ToRect(out.label));
+  m_Pattern->SetSize(ToRect(out.pattern));
+  m_ExampleLabel->SetSize(ToRect(out.example));
+  m_StartButton->SetSize(ToRect(out.start));
+}
+
 void AdvanceSearchFile::LayOut() {
-  const int top = m_CriteriaShown ? kCriteriaDlu : 0;
   for (wxWindow* w : m_Criteria) w->Show(m_CriteriaShown);
-  if (!m_ResultsShown) {
-    SizeFromTemplate(this, kWidthDlu, kCriteriaDlu);
-    return;
+  if (!m_ResultsShown) return;
+  PlaceWindow(m_CriteriaShown ? SearchWindowState::CriteriaAndResults
+                              : SearchWindowState::ResultsOnly);
+  const wxSize client = GetClientSize();
+  const int top = m_CriteriaShown ? Dlu(0, 0, 0, kCriteriaDlu).height : 0;
+  SearchResultRowInput in;
+  // Without the criteria the Start button joins this row at its full height.
+  const wxRect row = Dlu(7, 2, 406, m_CriteriaShown ? 16 : 22);
+  in.row = ToPixels(row);
+  in.row.y += top;
+  in.selectAllWidth = m_SelectAllBox->GetBestSize().x;
+  in.pleaseWaitWidth = m_PleaseWait->GetBestSize().x;
+  wxWindow* found = FindWindow(1236);
+  in.matchFoundWidth = found->GetBestSize().x;
+  in.countWidth = m_CountText->GetTextExtent("0000000").x;
+  in.textHeight = std::max(m_SelectAllBox->GetBestSize().y, found->GetBestSize().y);
+  const wxRect toggle = Dlu(0, 0, 30, 14);
+  in.toggleWidth = toggle.width;
+  in.toggleHeight = toggle.height;
+  if (!m_CriteriaShown) {
+    const wxRect start = Dlu(0, 0, kStartWidthDlu, kStartHeightDlu);
+    in.startWidth = start.width;
+    in.startHeight = start.height;
   }
-  SizeFromTemplate(this, kWidthDlu, top + kResultsDlu);
-  auto put = [this, top](wxWindow* w, int x, int y, int width, int height) {
-    w->SetSize(Dlu(x, top + y, width, height));
-    w->Show();
-  };
-  put(m_SelectAllBox, 7, 3, 90, 12);
-  m_PleaseWait->SetSize(Dlu(102, top + 4, 70, 10));
-  put(FindWindow(1236), 250, 4, 58, 10);
-  put(m_CountText, 308, 4, 60, 10);
-  put(m_ToggleButton, 383, 2, 30, 14);
-  put(m_List, 7, 19, 406, 148);
-  put(m_SaveButton, 363, 172, 50, 18);
-  if (!m_CriteriaShown)
-    m_StartButton->SetSize(Dlu(260, 2, 72, 14));
+  in.factors = m_Factors;
+  const SearchResultRowLayout out = LayOutSearchResultRow(in);
+  m_SelectAllBox->SetSize(ToRect(out.selectAll));
+  m_PleaseWait->SetSize(ToRect(out.pleaseWait));
+  found->SetSize(ToRect(out.matchFound));
+  m_CountText->SetSize(ToRect(out.count));
+  m_ToggleButton->SetSize(ToRect(out.toggle));
+  if (m_CriteriaShown)
+    PlaceNameRow();
   else
-    m_StartButton->SetSize(Dlu(334, 10, 72, 20));
+    m_StartButton->SetSize(ToRect(out.start));
+  // The list fills the space down to the Save button's row.
+  const wxRect save = Dlu(0, 0, 50, 18);
+  const int margin = row.x;
+  const int saveY = client.y - margin - save.height;
+  const int listY = in.row.y + in.row.height + margin / 2;
+  m_SaveButton->SetSize(client.x - margin - save.width, saveY, save.width, save.height);
+  m_List->SetSize(margin, listY, client.x - 2 * margin, std::max(0, saveY - margin - listY));
+  for (wxWindow* w : m_ResultArea) w->Show();
   m_StartButton->Show();
   Refresh();
 }
@@ -503,4 +569,22 @@ void AdvanceSearchFile::OnListDoubleClick(long row) {
   if (!r->match.folder) return;
   m_Page.ShowFolderItem(static_cast<TreeItem>(r->match.treeItem));
   OnCancel();
+}
+
+void AdvanceSearchFile::OnListRightClick(long row, const wxPoint& at) {
+  // A click beside the rows, or on a row the click did not select, shows nothing.
+  if (row < 0 || m_List->GetItemState(row, wxLIST_STATE_SELECTED) == 0) return;
+  wxMenu menu;
+  menu.Append(WxCommandId(kMenuOpen), "&Open");
+  // The command goes through the dialog's own handlers, as a menu command would.
+  if (const int chosen = m_TrackContextMenu(menu, at); chosen != 0) {
+    wxCommandEvent command(wxEVT_MENU, chosen);
+    command.SetEventObject(this);
+    ProcessWindowEvent(command);
+  }
+}
+
+void AdvanceSearchFile::OnOpen() {
+  const long row = m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+  if (row >= 0) OnListDoubleClick(row);
 }

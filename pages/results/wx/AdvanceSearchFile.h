@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +18,7 @@
 #include <wx/timer.h>
 
 #include "engine/worker/ScanJob.h"
+#include "pages/results/SearchDialogLayout.h"
 #include "results/SearchWalk.h"
 #include "widgets/FolderTreeItem.h"
 #include "widgets/wx/DialogLook.h"
@@ -28,6 +30,7 @@ class wxCheckBox;
 class wxChoice;
 class wxListCtrl;
 class wxListEvent;
+class wxMenu;
 class wxRadioButton;
 class wxStaticBox;
 class wxStaticText;
@@ -58,6 +61,8 @@ class AdvanceSearchFile : public CLookDialog {
   static constexpr int kIdMatchCount = 1154;
   static constexpr int kIdToggle = 1232;
   static constexpr int kIdSave = 1003;
+  // The list's context menu: "&Open" on the selected row.
+  static constexpr int kMenuOpen = 32795;
 
   // One listed match and the path shown for it.
   struct Row {
@@ -83,6 +88,15 @@ class AdvanceSearchFile : public CLookDialog {
   // The user changed row's check box (rows count from the top of the list).
   void OnListItemChanged(long row, bool checked);
   void OnListDoubleClick(long row);
+  // A right-click on row of the list (-1: beside the rows): the context menu when it selected a
+  // row.
+  void OnListRightClick(long row, const wxPoint& at);
+  // "&Open": the selected row, as a double-click on it.
+  void OnOpen();
+
+  // Shows the context menu at a point of the list and returns the chosen command (0 for none);
+  // tests may answer it instead of showing the popup, which is modal.
+  std::function<int(wxMenu& menu, const wxPoint& at)> m_TrackContextMenu;
 
   bool Searching() const { return m_Search.joinable(); }
   bool SelectingAll() const { return m_SelectAllNext < m_SelectAllEnd; }
@@ -117,6 +131,9 @@ class AdvanceSearchFile : public CLookDialog {
   void SetDefaults();
   void EnableCriteria();
   void LayOut();
+  void PlaceNameRow();
+  // Puts the window where the state wants it on the desktop.
+  void PlaceWindow(SearchWindowState state);
   SearchCriteria ReadCriteria() const;
   void SearchThreadProc(SearchCriteria criteria, SearchScope scope);
   void TakeMatches();
@@ -128,6 +145,10 @@ class AdvanceSearchFile : public CLookDialog {
   void ApplyCheck(const Row& row, bool checked);
 
   ViewDataInControls& m_Page;
+  CLabel* m_NameLabel = nullptr;
+  CLabel* m_ExampleLabel = nullptr;
+  DpiFactors m_Factors;
+  wxSize m_StartSize;  // the window before the first search
   std::vector<wxWindow*> m_Criteria;  // hidden together by the toggle
   std::vector<wxWindow*> m_ResultArea;
   std::vector<Row> m_Rows;  // in the order found; shown last first

@@ -49,6 +49,8 @@ class PreviewPane : public wxPanel {
   // The Stop button: the question, then the stop on Yes.
   void OnStop();
   bool Running() const { return m_Running; }
+  // No worker thread is left to join.
+  bool WorkerJoined() const { return !m_Thread.joinable(); }
   Shown State() const { return m_Shown; }
   // The file the last preview wrote ("" when none).
   const std::string& ExtractedPath() const { return m_ExtractedPath; }
