@@ -237,6 +237,7 @@ TEST_F(PreviewTest, StopAsksNoGoesOnYesEndsWithNothingShown) {
     return [&stops] {
       Page* p = Running();
       if (!p || !guitest::FindShownDialog<ViewQuestionMsg>()) return false;
+      if (stops.empty()) guitest::SaveScreenshot("preview-stop-question");
       stops.push_back({.runningWhenAsked = p->m_PreviewArea->Running()});
       return true;
     };

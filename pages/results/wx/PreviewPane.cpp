@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 
-#include <wx/button.h>
 #include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,6 +15,7 @@
 #include "widgets/AppGlobals.h"
 #include "widgets/LookGlobals.h"
 #include "widgets/wx/GradientProgressCtrl.h"
+#include "widgets/wx/HoverButton.h"
 #include "widgets/wx/PictureCtrl.h"
 
 namespace {
@@ -60,7 +60,7 @@ PreviewPane::PreviewPane(wxWindow* parent, wxWindowID id)
   m_Wait = new wxStaticText(this, 1256, FromUtf8(kPreviewWaitText));
   m_Bar = new CGradientProgressCtrl(this, 1058);
   m_Bar->SetRange(0, 100);
-  m_StopButton = new wxButton(this, 1048, "Stop");
+  m_StopButton = new CHoverButton(this, 1048, "Stop");
   m_StopButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnStop(); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
     LayOut();
@@ -80,6 +80,8 @@ PreviewPane::~PreviewPane() {
 void PreviewPane::LoadPictures() {
   m_Placeholder->Load(BitmapPath(g_BitmapFolder, "\\preview.bmp"));
   m_NoPreview->Load(BitmapPath(g_BitmapFolder, "\\NoPreview.bmp"));
+  m_StopButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Stop-btn.bmp"));
+  LayOut();
 }
 
 void PreviewPane::LayOut() {
@@ -87,12 +89,15 @@ void PreviewPane::LayOut() {
   for (wxWindow* w : std::initializer_list<wxWindow*>{m_Picture, m_Placeholder, m_NoPreview,
                                                       m_RichText, m_ZipList})
     w->SetSize(0, 0, size.x, size.y);
-  const int barWidth = std::min(310, std::max(50, size.x - 120));
-  const int left = (size.x - barWidth - 90) / 2;
-  const int top = size.y / 2 - 30;
-  m_Wait->SetSize(left, top, barWidth + 90, 20);
-  m_Bar->SetSize(left, top + 26, barWidth, 18);
-  m_StopButton->SetSize(left + barWidth + 10, top + 22, 80, 26);
+  // The bar half the width and 20 high at a third of the height, indented by an eighth; Stop
+  // at its right, centred on it, and the wait text below it.
+  const int left = size.x / 8;
+  const int top = size.y / 3;
+  const int barWidth = std::max(1, size.x / 2);
+  const wxSize stop = m_StopButton->GetBestSize();
+  m_Bar->SetSize(left, top, barWidth, 20);
+  m_StopButton->SetSize(left + barWidth + 10, top + 10 - stop.y / 2, stop.x, stop.y);
+  m_Wait->SetSize(left, top + 28, barWidth + 10 + stop.x, 20);
 }
 
 void PreviewPane::Show(Shown what) {

@@ -22,8 +22,8 @@
 #include "results/ZipFile.h"
 
 class CGradientProgressCtrl;
+class CHoverButton;
 class CPictureCtrl;
-class wxButton;
 class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
@@ -67,7 +67,7 @@ class PreviewPane : public wxPanel {
   wxTextCtrl* m_RichText = nullptr;
   wxListCtrl* m_ZipList = nullptr;
   CGradientProgressCtrl* m_Bar = nullptr;
-  wxButton* m_StopButton = nullptr;
+  CHoverButton* m_StopButton = nullptr;
   wxStaticText* m_Wait = nullptr;
 
  private:
