@@ -32,6 +32,7 @@ print(f"{os.path.basename(sys.argv[1])}:")
 print(f"  scan-dump --mode deleted (whole process): {dumped:.3f} s")
 print(f"  the scan bare, as scan-dump runs it:      {bare:.4f} s")
 print(f"  the scan through the analysis page:       {paged:.4f} s ({lines[2]})")
+print(f"  making the page's window before the scan:  {float(lines[3]):.4f} s")
 print(f"  the page costs {100 * (paged / bare - 1):+.1f} % over the bare scan (target at most +10 %)")
 PY
 }

@@ -343,8 +343,10 @@ void AdvanceSearchFile::LayOut() {
     PlaceNameRow();
   else
     m_StartButton->SetSize(ToRect(out.start));
-  // The list fills the space down to the Save button's row.
-  const wxRect save = Dlu(0, 0, 50, 18);
+  // The list fills the space down to the Save button's row. The button is as large as its
+  // picture, so none of it is cut off.
+  wxRect save = Dlu(0, 0, 50, 18);
+  if (m_SaveButton->HasStrip()) save.SetSize(m_SaveButton->GetBestSize());
   const int margin = row.x;
   const int saveY = client.y - margin - save.height;
   const int listY = in.row.y + in.row.height + margin / 2;
