@@ -207,4 +207,47 @@ TEST_F(ResultsPageTest, HeaderClickSortsOnTheWorkerAndIgnoresClicksUntilItEnds) 
   EXPECT_NE(sorted, before);
 }
 
+// A folder renamed from the tree while a header sort runs on the list worker: the sort, which
+// reads the names, ends before the name changes, and its rows still replace the list's. Built with
+// ThreadSanitizer (preset tsan with MERROWIND_GUI=ON) this reports the sort's reads against the
+// rename's write whenever the rename does not wait for the sort.
+TEST_F(ResultsPageTest, ARenameFromTheTreeDuringASortKeepsTheSortedRowsAndTheNewName) {
+  std::vector<std::string> before, after;
+  std::string treeText;
+  Script script({
+      Told(),
+      WhenSettled([&](Page& p) {
+        before = RowNames(p);
+        TreeItem docs = kNoItem;
+        for (const ResultRow& r : p.m_List->Rows())
+          if (r.folder && RowName(r) == "Docs") docs = static_cast<TreeItem>(r.folder->treeItem);
+        ASSERT_NE(docs, kNoItem);
+        ClickHeader(p, 0);
+        const wxTreeItemId id = p.m_Tree->ShowItem(docs);
+        wxTreeEvent edit(wxEVT_TREE_END_LABEL_EDIT, p.m_Tree, id);
+        edit.SetLabel("Papers");
+        p.m_Tree->GetEventHandler()->ProcessEvent(edit);
+        treeText = p.m_Tree->GetItemText(id).utf8_string();
+      }),
+      WhenSettled([&](Page& p) {
+        after = RowNames(p);
+        // The sorted rows arrived: descending by name, the first click's direction (the renamed
+        // row stands where its old name sorted).
+        std::vector<ResultRow> others;
+        for (const ResultRow& r : p.m_List->Rows())
+          if (RowName(r) != "Papers") others.push_back(r);
+        for (size_t i = 1; i < others.size(); ++i)
+          EXPECT_GE(
+              CompareListItems(others[i - 1], others[i], ListColumn::Name, FileSystemKind::Ntfs), 0)
+              << RowName(others[i - 1]) << " before " << RowName(others[i]);
+        p.EndDialog(1);
+      }),
+  });
+  RunScanToResults(script);
+  EXPECT_EQ(treeText, "Papers");
+  EXPECT_TRUE(Has(after, "Papers"));
+  EXPECT_FALSE(Has(after, "Docs"));
+  EXPECT_EQ(after.size(), before.size());
+}
+
 }  // namespace

@@ -1,6 +1,11 @@
 #include "widgets/wx/ColoredListCtrl.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include <wx/dcmemory.h>
+#include <wx/image.h>
+#include <wx/renderer.h>
 
 namespace {
 
@@ -16,6 +21,55 @@ constexpr ColumnSpec kColumns[kListColumnCount] = {
 
 }  // namespace
 
+// The renderer the list's rows are painted with: the one in use, but check boxes come from the
+// list's bitmaps.
+class CColoredListCtrl::CheckBoxRenderer : public wxDelegateRendererNative {
+ public:
+  CheckBoxRenderer(CColoredListCtrl& list, wxRendererNative& native)
+      : wxDelegateRendererNative(native), m_List(list), m_Native(native) {}
+
+  void DrawCheckBox(wxWindow* win, wxDC& dc, const wxRect& rect, int flags) override {
+    if (win != m_List.m_RowsWindow) {
+      m_Native.DrawCheckBox(win, dc, rect, flags);
+      return;
+    }
+    m_List.DrawCheckBox(dc, rect, flags, m_Native);
+  }
+
+ private:
+  CColoredListCtrl& m_List;
+  wxRendererNative& m_Native;
+};
+
+// Pushed onto the rows' window: its paint runs with the renderer above in place, and only its
+// paint, so no other control draws through the list's bitmaps.
+class CColoredListCtrl::PaintHandler : public wxEvtHandler {
+  // The renderer in use while this lives; the one before it comes back at its end.
+  class InPlace {
+   public:
+    explicit InPlace(wxRendererNative& renderer) : m_Previous(wxRendererNative::Set(&renderer)) {}
+    ~InPlace() { wxRendererNative::Set(m_Previous); }
+    InPlace(const InPlace&) = delete;
+    InPlace& operator=(const InPlace&) = delete;
+
+   private:
+    wxRendererNative* m_Previous;
+  };
+
+ public:
+  explicit PaintHandler(CColoredListCtrl& list) : m_List(list) {}
+
+  bool ProcessEvent(wxEvent& event) override {
+    if (event.GetEventType() != wxEVT_PAINT) return wxEvtHandler::ProcessEvent(event);
+    CheckBoxRenderer renderer(m_List, wxRendererNative::Get());
+    const InPlace inPlace(renderer);
+    return wxEvtHandler::ProcessEvent(event);
+  }
+
+ private:
+  CColoredListCtrl& m_List;
+};
+
 CColoredListCtrl::CColoredListCtrl(wxWindow* parent, wxWindowID id, bool largeDesktop)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES | wxLC_VRULES | wxLC_EDIT_LABELS) {
@@ -24,6 +78,67 @@ CColoredListCtrl::CColoredListCtrl(wxWindow* parent, wxWindowID id, bool largeDe
                  largeDesktop ? kColumns[c].largeWidth : kColumns[c].width);
   EnableCheckBoxes(true);
   m_Deleted.SetTextColour(*wxRED);
+
+  // The rows are painted by the control's inner window, the child that is not its column header.
+  for (wxWindow* child : GetChildren())
+    if (child->GetName() != "wxlistctrlcolumntitles") {
+      m_RowsWindow = child;
+      break;
+    }
+  m_PaintHandler = std::make_unique<PaintHandler>(*this);
+  m_RowsWindow->PushEventHandler(m_PaintHandler.get());
+  // The bitmaps follow the theme, its colours and the screen's scale.
+  Bind(wxEVT_SYS_COLOUR_CHANGED, [this](wxSysColourChangedEvent& e) {
+    DropCheckBoxBitmaps();
+    e.Skip();
+  });
+  Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& e) {
+    DropCheckBoxBitmaps();
+    e.Skip();
+  });
+}
+
+CColoredListCtrl::~CColoredListCtrl() {
+  m_RowsWindow->RemoveEventHandler(m_PaintHandler.get());
+}
+
+void CColoredListCtrl::DrawCheckBox(wxDC& dc, const wxRect& rect, int flags) {
+  DrawCheckBox(dc, rect, flags, wxRendererNative::Get());
+}
+
+void CColoredListCtrl::DrawCheckBox(wxDC& dc, const wxRect& rect, int flags,
+                                    wxRendererNative& native) {
+  const wxSize size = rect.GetSize();
+  const wxBitmap& bitmap = CheckBoxBitmap(size, flags, native);
+  dc.DrawBitmap(bitmap, rect.GetPosition() - CheckBoxMargin(size), true);
+}
+
+// The theme draws a box's shadow past its rectangle: the bitmap holds a margin around the box.
+wxSize CColoredListCtrl::CheckBoxMargin(const wxSize& size) {
+  return wxSize(std::max(4, size.x / 2), std::max(4, size.y / 2));
+}
+
+// Drawn on a transparent bitmap, so the row's own background shows around and through the box.
+const wxBitmap& CColoredListCtrl::CheckBoxBitmap(const wxSize& size, int flags,
+                                                 wxRendererNative& native) {
+  wxBitmap& bitmap = m_CheckBoxes[{size.x, size.y, flags}];
+  if (bitmap.IsOk()) return bitmap;
+  const wxSize margin = CheckBoxMargin(size);
+  const wxSize whole = size + 2 * margin;
+  const double scale = m_RowsWindow->GetContentScaleFactor();
+  wxImage clear(wxRound(whole.x * scale), wxRound(whole.y * scale));
+  clear.InitAlpha();
+  std::memset(clear.GetAlpha(), 0, static_cast<size_t>(clear.GetWidth()) * clear.GetHeight());
+  bitmap = wxBitmap(clear, 32, scale);
+  wxMemoryDC dc(bitmap);
+  native.DrawCheckBox(m_RowsWindow, dc, wxRect(wxPoint(margin.x, margin.y), size), flags);
+  dc.SelectObject(wxNullBitmap);
+  return bitmap;
+}
+
+void CColoredListCtrl::DropCheckBoxBitmaps() {
+  m_CheckBoxes.clear();
+  m_RowsWindow->Refresh();
 }
 
 void CColoredListCtrl::SetRows(std::vector<ResultRow> rows, FileSystemKind fs) {

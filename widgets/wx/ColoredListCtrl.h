@@ -1,18 +1,27 @@
 // CColoredListCtrl: the results list, a virtual report list over rows built off the UI thread
 // (results/ResultRows.h). The control asks only for the rows it draws, so a folder of 100,000
 // files lists at once; deleted rows are drawn in red; each row's check box shows its record's
-// selected mark.
+// selected mark. The check boxes are drawn by the toolkit's renderer once per state and size and
+// then copied from those bitmaps: the renderer loads the theme's check mark anew for every ticked
+// box, some 2 ms each, which a screen of ticked rows would spend on every repaint.
 #pragma once
 
+#include <map>
+#include <memory>
+#include <tuple>
 #include <vector>
 
+#include <wx/bitmap.h>
 #include <wx/listctrl.h>
 
 #include "results/ResultRows.h"
 
+class wxRendererNative;
+
 class CColoredListCtrl : public wxListCtrl {
  public:
   CColoredListCtrl(wxWindow* parent, wxWindowID id, bool largeDesktop = false);
+  ~CColoredListCtrl() override;
 
   // Shows rows (replacing what was shown) for file system fs.
   void SetRows(std::vector<ResultRow> rows, FileSystemKind fs);
@@ -25,13 +34,34 @@ class CColoredListCtrl : public wxListCtrl {
   // The row of a folder record / file record shown now, or -1.
   long FindRow(const FolderRecord* folder) const;
 
+  // Draws a check box in state flags (wxCONTROL_CHECKED and the like) at rect as the rows show
+  // it: from the bitmap kept for that state and size, made on first use.
+  void DrawCheckBox(wxDC& dc, const wxRect& rect, int flags);
+  // How many check-box bitmaps are kept; a theme, colour or DPI change drops them all.
+  size_t CheckBoxBitmapCount() const { return m_CheckBoxes.size(); }
+  // The window the rows are painted on.
+  wxWindow* RowsWindow() const { return m_RowsWindow; }
+
  protected:
   wxString OnGetItemText(long item, long column) const override;
   bool OnGetItemIsChecked(long item) const override;
   wxItemAttr* OnGetItemAttr(long item) const override;
 
  private:
+  class CheckBoxRenderer;
+  class PaintHandler;
+
+  void DrawCheckBox(wxDC& dc, const wxRect& rect, int flags, wxRendererNative& native);
+  static wxSize CheckBoxMargin(const wxSize& size);
+  // The bitmap of a check box in state flags, drawn by native when not kept yet.
+  const wxBitmap& CheckBoxBitmap(const wxSize& size, int flags, wxRendererNative& native);
+  void DropCheckBoxBitmaps();
+
   std::vector<ResultRow> m_Rows;
   FileSystemKind m_FileSystem = FileSystemKind::None;
   mutable wxItemAttr m_Deleted;
+  // Keyed by width, height and state flags.
+  std::map<std::tuple<int, int, int>, wxBitmap> m_CheckBoxes;
+  wxWindow* m_RowsWindow = this;
+  std::unique_ptr<PaintHandler> m_PaintHandler;
 };

@@ -91,6 +91,12 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_List->Bind(wxEVT_LIST_KEY_DOWN, &ViewDataInControls::OnListKeyDown, this);
   m_List->Bind(wxEVT_LIST_ITEM_ACTIVATED, &ViewDataInControls::OnListActivated, this);
   m_List->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) { PreviewRow(e.GetIndex(), false); });
+  // The tree renames a folder in its own handler of the edit's end; this one is bound later, so
+  // it runs first and a sort on the list worker, which reads the names, ends before one changes.
+  m_Tree->Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
+    if (!e.IsEditCancelled()) JoinListWorker();
+    e.Skip();
+  });
   m_List->Bind(wxEVT_LIST_END_LABEL_EDIT, [this](wxListEvent& e) {
     // The list shows the records' names: the edit is written back and the row redrawn.
     if (!e.IsEditCancelled()) RenameListRow(e.GetIndex(), e.GetLabel().utf8_string());
@@ -291,6 +297,12 @@ void ViewDataInControls::StopListWorker() {
   m_ListFilling = false;
 }
 
+// A sort still running reads the names: it ends before one changes. Its rows still replace the
+// list's when its CallAfter runs.
+void ViewDataInControls::JoinListWorker() {
+  if (m_ListFill.joinable()) m_ListFill.join();
+}
+
 void ViewDataInControls::StartListWorker(std::function<std::vector<ResultRow>()> build) {
   const uint64_t generation = ++m_ListGeneration;
   const FileSystemKind fs = g_FileSystemName;
@@ -457,8 +469,7 @@ void ViewDataInControls::CheckRow(const ResultRow& r, bool checked, TreeItem fil
 
 void ViewDataInControls::RenameListRow(long row, const std::string& text) {
   if (row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
-  // A sort still running reads the names: it ends before one changes.
-  if (m_ListFill.joinable()) m_ListFill.join();
+  JoinListWorker();
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
   if (r.folder && r.folder->treeItem != 0)
     m_Tree->Model().RenameItem(static_cast<TreeItem>(r.folder->treeItem), text);

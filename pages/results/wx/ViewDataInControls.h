@@ -107,6 +107,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   void StartMarking(bool selected, TreeItem item);
   void JoinMarking();
   void StopListWorker();
+  // Waits for the list worker without dropping its rows.
+  void JoinListWorker();
   // Runs build on the list worker; the rows it returns replace the list's unless a later worker
   // or Back took over meanwhile.
   void StartListWorker(std::function<std::vector<ResultRow>()> build);
