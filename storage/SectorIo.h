@@ -50,8 +50,8 @@ int ReadSectors(std::string_view devicePath, int64_t startSector, uint32_t count
 // Reads count sectors of a device or disk image in as few calls as it can, asking nothing: 1 when
 // every sector was read, else 0, and then nothing in buffer may be used: the caller reads the
 // range again with ReadSectors, which applies the bad-sector policy. Never zero-fills, never
-// counts a sector as unread and never changes g_BadSectorChoice, so it may run on a helper thread
-// ahead of the worker. A virtual disk is not read here (0).
+// counts a sector as unread and never changes g_BadSectorChoice, so a large range can be tried
+// with it first and read again in runs only where it fails. A virtual disk is not read here (0).
 int ReadSectorsQuietly(std::string_view devicePath, int64_t startSector, uint32_t count,
                        std::span<std::byte> buffer);
 
