@@ -1,7 +1,9 @@
 // The markup static control on screen: its background and text, a table, a gradient in a framed
 // rounded region, a disabled copy, and links that react to hover and clicks.
 #include <gtest/gtest.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
+#include <wx/panel.h>
 
 #include "ToolkitTestUtil.h"
 #include "platform/FakeShellLauncher.h"
@@ -133,6 +135,36 @@ TEST(PPHtmlStatic, ShowsMarkupAndFollowsLinks) {
   }));
   strip->StopAnimation();
 
+  frame->Destroy();
+  guitest::Pump(3);
+}
+
+// In the parent's-background mode the control shows a copy of what lies under it, each stripe of
+// the parent where it lies behind the control.
+TEST(PPHtmlStatic, TheParentsPixelsShowUnderTheMarkup) {
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "markup over stripes", wxPoint(30, 30),
+                            wxSize(300, 160));
+  auto* panel = new wxPanel(frame);
+  panel->Bind(wxEVT_PAINT, [panel](wxPaintEvent&) {
+    wxPaintDC dc(panel);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    const wxSize size = panel->GetClientSize();
+    for (int x = 0; x < size.x; x += 10) {
+      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
+      dc.DrawRectangle(x, 0, 10, size.y);
+    }
+  });
+  auto* text = new CPPHtmlStatic(panel, wxID_ANY, "", wxPoint(20, 20), wxSize(200, 80));
+  text->SetBkMode(1);
+  text->SetText(u"<b>over the stripes</b>");
+  frame->Show();
+  guitest::Pump();
+  wxImage screen = guitest::Shot("html_static_parent_pixels");
+  ASSERT_TRUE(screen.IsOk());
+  // The control starts at x 20, on a red stripe; x 15 of it lies on a green one. Row 70 holds
+  // no text.
+  EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, text, {5, 70}), wxColour(200, 0, 0)));
+  EXPECT_TRUE(guitest::Near(guitest::PixelAt(screen, text, {15, 70}), wxColour(0, 160, 0)));
   frame->Destroy();
   guitest::Pump(3);
 }

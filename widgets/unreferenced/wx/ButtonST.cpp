@@ -7,6 +7,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include "widgets/unreferenced/wx/PixelsBehind.h"
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
 #include "widgets/unreferenced/wx/WxText.h"
 
@@ -296,17 +297,11 @@ int CButtonST::SetBk(wxDC* parentDc) {
 
 void CButtonST::CaptureBk(wxDC& parentDc) {
   // The button's rectangle in the parent's client coordinates.
-  const wxRect behind = GetRect();
-  m_BkCache = wxBitmap(behind.GetSize(), 24);
-  wxMemoryDC cache(m_BkCache);
-  cache.Blit(0, 0, behind.width, behind.height, &parentDc, behind.x, behind.y);
+  m_BkCache = CopyPixelsBehind(parentDc, GetRect());
 }
 
 void CButtonST::PaintBk(wxDC& dc) {
-  if (!m_BkCache.IsOk() && GetParent()) {
-    wxClientDC parentDc(GetParent());
-    CaptureBk(parentDc);
-  }
+  if (!m_BkCache.IsOk()) m_BkCache = CopyPixelsBehind(*this);
   if (m_BkCache.IsOk()) dc.DrawBitmap(m_BkCache, 0, 0, false);
 }
 

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "widgets/unreferenced/wx/HtmlDcRenderer.h"
+#include "widgets/unreferenced/wx/PixelsBehind.h"
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
 #include "widgets/unreferenced/wx/WxText.h"
 
@@ -299,14 +300,18 @@ void CPPHtmlStatic::DropBackground() {
 wxBitmap CPPHtmlStatic::Background(const wxSize& size) {
   if (m_Background.IsOk() && m_Background.GetSize() == size) return m_Background;
   if (m_BkMode == 1) {
-    // What lies under the control is its parent's background.
-    wxBitmap bitmap(size.x, size.y, 24);
-    wxMemoryDC dc(bitmap);
-    const wxWindow* parent = GetParent();
-    dc.SetBackground(wxBrush(parent ? parent->GetBackgroundColour() : GetBackgroundColour()));
-    dc.Clear();
-    dc.SelectObject(wxNullBitmap);
-    m_Background = bitmap;
+    // A copy of what lies under the control in its parent; the parent's colour where there is
+    // none to be had.
+    m_Background = CopyPixelsBehind(*this);
+    if (!m_Background.IsOk() || m_Background.GetSize() != size) {
+      wxBitmap bitmap(size.x, size.y, 24);
+      wxMemoryDC dc(bitmap);
+      const wxWindow* parent = GetParent();
+      dc.SetBackground(wxBrush(parent ? parent->GetBackgroundColour() : GetBackgroundColour()));
+      dc.Clear();
+      dc.SelectObject(wxNullBitmap);
+      m_Background = bitmap;
+    }
   } else {
     PixelSurface surface(size.x, size.y);
     m_DrawManager.FillEffect(surface, m_BkEffect, {0, 0, size.x, size.y}, m_BkColor, m_BkMidColor,
