@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "GuiTestUtil.h"
+#include "ToolkitTestUtil.h"
 #include "widgets/unreferenced/wx/ButtonST.h"
 #include "widgets/unreferenced/wx/MenuRender.h"
 #include "widgets/unreferenced/wx/SurfaceBitmap.h"
@@ -239,16 +240,7 @@ TEST(ButtonST, TransparentBackgroundsAndBorders) {
   auto* frame =
       new wxFrame(nullptr, wxID_ANY, "Transparent buttons", wxDefaultPosition, wxSize(460, 220));
   auto* panel = new wxPanel(frame);
-  // Stripes 10 pixels wide, red and green, so that a copied background shows where it came from.
-  panel->Bind(wxEVT_PAINT, [panel](wxPaintEvent&) {
-    wxPaintDC dc(panel);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    const wxSize size = panel->GetClientSize();
-    for (int x = 0; x < size.x; x += 10) {
-      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
-      dc.DrawRectangle(x, 0, 10, size.y);
-    }
-  });
+  guitest::PaintStripes(panel);
   auto* glass = new CButtonST(panel, wxID_ANY, "See-through", wxPoint(20, 20), wxSize(140, 44));
   glass->SetColor(BTNST_COLOR_FG_OUT, 0xFFFFFF);
   EXPECT_EQ(glass->SetBk(nullptr), BTNST_BADPARAM);

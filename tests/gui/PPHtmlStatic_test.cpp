@@ -1,7 +1,6 @@
 // The markup static control on screen: its background and text, a table, a gradient in a framed
 // rounded region, a disabled copy, and links that react to hover and clicks.
 #include <gtest/gtest.h>
-#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
 
@@ -145,15 +144,7 @@ TEST(PPHtmlStatic, TheParentsPixelsShowUnderTheMarkup) {
   auto* frame = new wxFrame(nullptr, wxID_ANY, "markup over stripes", wxPoint(30, 30),
                             wxSize(300, 160));
   auto* panel = new wxPanel(frame);
-  panel->Bind(wxEVT_PAINT, [panel](wxPaintEvent&) {
-    wxPaintDC dc(panel);
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    const wxSize size = panel->GetClientSize();
-    for (int x = 0; x < size.x; x += 10) {
-      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
-      dc.DrawRectangle(x, 0, 10, size.y);
-    }
-  });
+  guitest::PaintStripes(panel);
   auto* text = new CPPHtmlStatic(panel, wxID_ANY, "", wxPoint(20, 20), wxSize(200, 80));
   text->SetBkMode(1);
   text->SetText(u"<b>over the stripes</b>");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/event.h>
 #include <wx/image.h>
 #include <wx/timer.h>
@@ -112,6 +113,20 @@ inline void PressKey(wxWindow& dialog, int key) {
 inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
   for (int waited = 0; waited < ms && !done(); waited += 20) Pump(1);
   return done();
+}
+
+// Paints window in vertical stripes 10 pixels wide, red (200, 0, 0) from x 0 and green
+// (0, 160, 0) from x 10, so that a copy of what lies behind a child shows where it came from.
+inline void PaintStripes(wxWindow* window) {
+  window->Bind(wxEVT_PAINT, [window](wxPaintEvent&) {
+    wxPaintDC dc(window);
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    const wxSize size = window->GetClientSize();
+    for (int x = 0; x < size.x; x += 10) {
+      dc.SetBrush(wxBrush((x / 10) % 2 ? wxColour(0, 160, 0) : wxColour(200, 0, 0)));
+      dc.DrawRectangle(x, 0, 10, size.y);
+    }
+  });
 }
 
 }  // namespace guitest
