@@ -37,7 +37,7 @@ unsigned DibColourCount(const BitmapInfoHeader& header);
 struct PackedDib {
   BitmapInfoHeader header;
   std::vector<RgbQuad> palette;
-  std::span<const std::byte> rows;
+  std::span<const std::byte> rows;  // within the bytes it was read from, which must outlive it
 };
 
 // Nothing for a bitmap that is truncated, compressed, of another depth than 1, 4, 8, 24 or 32

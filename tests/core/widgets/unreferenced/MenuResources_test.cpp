@@ -212,7 +212,8 @@ TEST(MenuResourcesTest, DamagedBitmapsLoadNothing) {
     EXPECT_FALSE(ReadPackedDib(d.bytes));
   }
   // A negative height stores the rows top-down: the bottom row written first shows at the top.
-  std::optional<PackedDib> flipped = ReadPackedDib(with(8, static_cast<std::uint32_t>(-2), 4));
+  const Bytes topDown = with(8, static_cast<std::uint32_t>(-2), 4);  // read from while decoded
+  std::optional<PackedDib> flipped = ReadPackedDib(topDown);
   ASSERT_TRUE(flipped);
   PixelSurface image = DecodePackedDib(*flipped);
   EXPECT_EQ(image.Height(), 2);
