@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 namespace {
 // A toolkit assertion fails the running test instead of opening a box nobody answers.
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     std::printf("skipped: the toolkit could not open the display\n");
     return 77;
   }
+  // Toolkit errors go to the test's output; a box of them at exit would wait for a click.
+  delete wxLog::SetActiveTarget(new wxLogStderr);
   int rc = 0;
   {
     // Tests pump this loop themselves; pages under test run their own nested loops on top.

@@ -10,6 +10,7 @@
 #include <wx/dcclient.h>
 #include <wx/event.h>
 #include <wx/image.h>
+#include <wx/imagpng.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/window.h>
@@ -31,6 +32,7 @@ inline void UseBuildBitmaps() {
 
 // Takes a screenshot under `name` and returns it as an image (empty when it could not be taken).
 inline wxImage Shot(const std::string& name) {
+  if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
   const std::string path = SaveScreenshot(name);
   wxImage image;
   if (!path.empty()) image.LoadFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
