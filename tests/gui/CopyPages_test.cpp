@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "PageTestFixture.h"
+#include "ResultsPageSteps.h"
 #include "SavedFiles.h"
 #include "dialogs/wx/CopyQuestions.h"
 #include "dialogs/wx/ErrorCopying.h"
@@ -74,14 +75,9 @@ class CopyPagesTest : public guitest::PageTest {
     if (!m_Dir.empty()) fs::remove_all(m_Dir);
   }
 
-  static Results* RunningResults() { return guitest::FindRunningPage<Results>(); }
+  static Results* RunningResults() { return guitest::RunningResultsPage(); }
   static Script::Step WhenSettled(std::function<void(Results&)> what) {
-    return [what] {
-      Results* p = RunningResults();
-      if (!p || p->Busy()) return false;
-      what(*p);
-      return true;
-    };
+    return guitest::WhenResultsSettled(std::move(what));
   }
   // Checks the root of the found tree and presses Save.
   static Script::Step CheckAllAndSave() {

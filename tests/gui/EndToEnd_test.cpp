@@ -23,8 +23,9 @@
 #include <vector>
 
 #include "FileDialogSteps.h"
-#include "PageTestFixture.h"
 #include "LoopDevice.h"
+#include "PageTestFixture.h"
+#include "ResultsPageSteps.h"
 #include "SavedFiles.h"
 #include "SourceTreeSteps.h"
 #include "dialogs/wx/CopyQuestions.h"
@@ -210,12 +211,7 @@ class EndToEndPages : public guitest::PageTest {
   }
   // The results page once its tree and list are filled.
   static Script::Step OnResults(std::function<void(ViewDataInControls&)> what) {
-    return [what] {
-      auto* p = guitest::FindRunningPage<ViewDataInControls>();
-      if (!p || p->Busy()) return false;
-      what(*p);
-      return true;
-    };
+    return guitest::WhenResultsSettled(std::move(what));
   }
   // The steps from the mode page to the saved files and back: the mode's button, the steps that
   // choose the source, Next, the results page (with its hint after a deleted-data scan), the

@@ -18,6 +18,7 @@
 #include <wx/textctrl.h>
 
 #include "PageTestFixture.h"
+#include "ResultsPageSteps.h"
 #include "platform/FakeShellLauncher.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/PreviewPane.h"
@@ -84,23 +85,11 @@ class PreviewTest : public guitest::PageTest {
     ASSERT_EQ(std::system(zip.c_str()), 0);
   }
 
-  static Page* Running() { return guitest::FindRunningPage<Page>(); }
+  static Page* Running() { return guitest::RunningResultsPage(); }
   static Script::Step WhenSettled(std::function<void(Page&)> what) {
-    return [what] {
-      Page* p = Running();
-      if (!p || p->Busy()) return false;
-      what(*p);
-      return true;
-    };
+    return guitest::WhenResultsSettled(std::move(what));
   }
-  static Script::Step Screenshot(const std::string& name) {
-    auto ticks = std::make_shared<int>(0);
-    return [name, ticks] {
-      if (++*ticks < 10) return false;
-      guitest::SaveScreenshot(name);
-      return true;
-    };
-  }
+  static Script::Step Screenshot(const std::string& name) { return guitest::ScreenshotStep(name); }
   // Selects the row of that name alone through the list control, as a click does.
   static long Select(Page& p, const std::string& name) {
     for (long i = 0; i < p.m_List->GetItemCount(); ++i)

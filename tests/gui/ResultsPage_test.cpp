@@ -5,12 +5,12 @@
 // and Back frees the lists.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "PageTestFixture.h"
+#include "ResultsPageSteps.h"
 #include "engine/records/ScanState.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/ViewDataInControls.h"
@@ -23,31 +23,16 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using guitest::Script;
 using guitest::WhenShown;
 using Page = ViewDataInControls;
 
-const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/ntfs/ntfs-c4096.img";
-
-class ResultsPageTest : public guitest::PageTest {
+class ResultsPageTest : public guitest::NtfsVolumePageTest {
  protected:
-  void SetUp() override {
-    if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
-    StartPageEnvironment();
-    UseImageAsVolume(kImage, FileSystemKind::Ntfs);
-    ASSERT_EQ(DetectVolumeGeometry(), 1);
-  }
-
-  static Page* Running() { return guitest::FindRunningPage<Page>(); }
+  static Page* Running() { return guitest::RunningResultsPage(); }
   // Acts on the page once its workers have ended.
   static Script::Step WhenSettled(std::function<void(Page&)> what) {
-    return [what] {
-      Page* p = Running();
-      if (!p || p->Busy()) return false;
-      what(*p);
-      return true;
-    };
+    return guitest::WhenResultsSettled(std::move(what));
   }
 
   // A step that lets the page paint for a while, then saves a screenshot.

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "PageTestFixture.h"
+#include "ResultsPageSteps.h"
 #include "engine/records/ScanState.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/AdvanceSearchFile.h"
@@ -35,29 +36,17 @@ using guitest::Script;
 using Page = ViewDataInControls;
 using Dialog = AdvanceSearchFile;
 
-const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/ntfs/ntfs-c4096.img";
-
-class SearchDialogTest : public guitest::PageTest {
+class SearchDialogTest : public guitest::NtfsVolumePageTest {
  protected:
-  void SetUp() override {
-    if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
-    StartPageEnvironment();
-    UseImageAsVolume(kImage, FileSystemKind::Ntfs);
-    ASSERT_EQ(DetectVolumeGeometry(), 1);
-  }
-
-  static Page* RunningPage() { return guitest::FindRunningPage<Page>(); }
+  static Page* RunningPage() { return guitest::RunningResultsPage(); }
   static Dialog* Shown() { return guitest::FindShownDialog<Dialog>(); }
 
   // Opens the search from the page's Search tool button once the page has settled.
   static Script::Step OpenSearch(std::function<void(Page&)> before = {}) {
-    return [before] {
-      Page* p = RunningPage();
-      if (!p || p->Busy()) return false;
-      if (before) before(*p);
-      p->CallAfter([p] { guitest::ClickButton(*p, Page::kIdSearch); });
-      return true;
-    };
+    return guitest::WhenResultsSettled([before](Page& p) {
+      if (before) before(p);
+      p.CallAfter([&p] { guitest::ClickButton(p, Page::kIdSearch); });
+    });
   }
   // Sets the criteria and presses Start; the step after it waits for the search to end.
   static Script::Step Search(std::function<void(Dialog&)> criteria) {
