@@ -14,12 +14,10 @@ namespace {
 
 using Mapping = std::variant<std::string, DeviceFactory>;
 
-constexpr const char* kSystemSysBlock = "/sys/block";
-
 struct MappingTable {
   std::mutex mutex;
   std::map<std::string, Mapping, std::less<>> entries;
-  std::string sysBlockRoot = kSystemSysBlock;
+  std::string systemRoot;  // empty: no operating-system devices
 };
 
 MappingTable& Mappings() {
@@ -45,9 +43,7 @@ std::optional<Mapping> FindMapping(std::string_view devicePath) {
 }
 
 std::string SysBlockRoot() {
-  auto& t = Mappings();
-  std::lock_guard lock(t.mutex);
-  return t.sysBlockRoot;
+  return SystemPath("/sys/block");
 }
 
 // The operating system's node for a program device name, without test mappings.
@@ -60,20 +56,21 @@ std::optional<std::string> ResolveSystemDevice(std::string_view name) {
   if (rest.size() == kDrive.size() + 1 && EqualsIgnoreCase(rest.substr(0, kDrive.size()), kDrive) &&
       std::isdigit(static_cast<unsigned char>(rest.back()))) {
     const size_t n = static_cast<size_t>(rest.back() - '0');
-    auto disks = ListWholeDisks(SysBlockRoot());
+    const std::string sysBlock = SysBlockRoot();
+    if (sysBlock.empty()) return std::nullopt;
+    auto disks = ListWholeDisks(sysBlock);
     if (n >= disks.size()) return std::nullopt;
-    return "/dev/" + disks[n];
+    return SystemPath("/dev/" + disks[n]);
   }
   if (rest.size() == 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
     const int letter = std::toupper(static_cast<unsigned char>(rest[0]));
     if (letter < 'C') return std::nullopt;
-    std::ifstream in("/proc/self/mountinfo");
-    std::stringstream text;
-    text << in.rdbuf();
-    auto volumes = ParseMountedVolumes(text.str());
+    auto volumes = ParseMountedVolumes(ReadSystemMountInfo());
     const size_t index = static_cast<size_t>(letter - 'C');
     if (index >= volumes.size()) return std::nullopt;
-    return volumes[index].device;
+    std::string node = SystemPath(volumes[index].device);
+    if (node.empty()) return std::nullopt;
+    return node;
   }
   return std::nullopt;
 }
@@ -117,12 +114,37 @@ std::optional<DiskFacts> QueryDiskFacts(std::string_view devicePath) {
   std::error_code ec;
   std::filesystem::path node = std::filesystem::canonical(*path, ec);
   if (ec) node = *path;
-  return ReadDiskFacts(SysBlockRoot(), node.filename().string());
+  const std::string sysBlock = SysBlockRoot();
+  if (sysBlock.empty()) return std::nullopt;
+  return ReadDiskFacts(sysBlock, node.filename().string());
 }
 
-void SetSysBlockRoot(std::string root) {
+void SetSystemRoot(std::string root) {
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
   std::lock_guard lock(Mappings().mutex);
-  Mappings().sysBlockRoot = root.empty() ? kSystemSysBlock : std::move(root);
+  Mappings().systemRoot = std::move(root);
+}
+
+std::string SystemRoot() {
+  auto& t = Mappings();
+  std::lock_guard lock(t.mutex);
+  return t.systemRoot;
+}
+
+std::string SystemPath(std::string_view absolutePath) {
+  const std::string root = SystemRoot();
+  if (root.empty() || absolutePath.empty() || absolutePath.front() != '/') return {};
+  if (root == "/") return std::string(absolutePath);
+  return root + std::string(absolutePath);
+}
+
+std::string ReadSystemMountInfo() {
+  const std::string path = SystemPath("/proc/self/mountinfo");
+  if (path.empty()) return {};
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 void MapDeviceToFile(std::string devicePath, std::string filePath) {

@@ -37,6 +37,18 @@ void ClearDeviceMappings();
 // when the name is unknown or the device has no size.
 std::optional<DiskFacts> QueryDiskFacts(std::string_view devicePath);
 
-// Where the namespace reads the kernel's block devices ("/sys/block"); tests point it at a
-// made-up tree. An empty root goes back to the system's.
-void SetSysBlockRoot(std::string root);
+// The folder that stands for "/" wherever the namespace looks at the operating system: the
+// kernel's block devices (root/sys/block), the mount table (root/proc/self/mountinfo), the device
+// nodes (root/dev/...), the volume labels and the mount points. Empty, as a process starts, means
+// no operating-system device at all: only test mappings resolve. The program's own start sets "/";
+// a test that needs disks points it at a tree it made, so that no test can reach a disk of the
+// machine it runs on.
+void SetSystemRoot(std::string root);
+std::string SystemRoot();
+
+// absolutePath ("/dev/sda1", "/media/stick") as seen under the system root; empty when there is
+// no system root or the path is not absolute.
+std::string SystemPath(std::string_view absolutePath);
+
+// The mount table of the system root (its proc/self/mountinfo); empty without a system root.
+std::string ReadSystemMountInfo();

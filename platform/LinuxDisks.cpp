@@ -112,7 +112,13 @@ std::vector<std::string> ListWholeDisks(const std::string& sysBlockRoot) {
       continue;
     names.push_back(std::move(name));
   }
-  std::sort(names.begin(), names.end(), NaturalLess);
+  // The machine's own disks come before loop devices: a desktop with snap packages has a dozen
+  // loop devices, and they must not push its real disks out of the ten slots.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const bool loopA = StartsWith(a, "loop"), loopB = StartsWith(b, "loop");
+    if (loopA != loopB) return loopB;
+    return NaturalLess(a, b);
+  });
   if (names.size() > 10) names.resize(10);
   return names;
 }
@@ -201,6 +207,13 @@ std::optional<DiskFacts> ReadDiskFacts(const std::string& sysBlockRoot, const st
   const std::string model = Trimmed(ReadSmallFile(disk / "device" / "model"));
   // libata names every SATA disk's vendor "ATA": that is the bus, not the maker.
   if (vendor == "ATA") vendor.clear();
+  // virtio gives its PCI vendor number ("0x1af4"), which tells the owner nothing.
+  if (vendor.rfind("0x", 0) == 0) vendor.clear();
   facts.model = vendor.empty() || model.empty() ? vendor + model : vendor + " " + model;
+  // A loop device has no model of its own; the file behind it is what its owner knows it by.
+  if (facts.model.empty()) {
+    const std::string backing = Trimmed(ReadSmallFile(disk / "loop" / "backing_file"));
+    if (!backing.empty()) facts.model = fs::path(backing).filename().string();
+  }
   return facts;
 }

@@ -10,9 +10,9 @@
 #include <vector>
 
 // Whole-disk node names under sysBlockRoot (normally "/sys/block") in the order they become
-// PhysicalDrive0, 1, ...: sd*, vd*, hd*, xvd*, nvme*n* and mmcblk* disks (never their partitions),
-// loop devices only while they have a backing file; ram, zram, sr, dm and md are left out. Sorted
-// by name, at most ten.
+// PhysicalDrive0, 1, ...: sd*, vd*, hd*, xvd*, nvme*n* and mmcblk* disks (never their partitions)
+// sorted by name, then loop devices that have a backing file, sorted by number; ram, zram, sr, dm
+// and md are left out. At most ten.
 std::vector<std::string> ListWholeDisks(const std::string& sysBlockRoot);
 
 // True for a kernel block-device name that is a whole disk of a kind the program lists.
@@ -34,7 +34,8 @@ struct DiskFacts {
   uint64_t sizeBytes = 0;
   uint32_t logicalSectorSize = 512;
   bool removable = false;
-  std::string model;  // vendor and model without their blank padding; empty when sysfs has none
+  std::string model;  // vendor and model without their blank padding; a loop device's backing
+                      // file name; empty when sysfs has neither
 };
 
 // The facts of the block device `name` under sysBlockRoot (normally "/sys/block"): a whole disk

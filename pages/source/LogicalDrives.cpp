@@ -7,18 +7,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/DeviceNamespace.h"
 #include "platform/LinuxDisks.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadMountInfo() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // mountinfo writes blanks, tabs, newlines and backslashes in paths as \ooo.
 std::string UnescapeOctal(std::string_view field) {
@@ -46,10 +40,12 @@ int HexValue(char c) {
 // The label whose /dev/disk/by-label link resolves to device; empty when none does.
 std::string LabelOfDevice(const std::string& device) {
   std::error_code error;
-  const fs::path target = fs::canonical(device, error);
+  const std::string node = SystemPath(device);
+  const std::string labels = SystemPath("/dev/disk/by-label");
+  if (node.empty() || labels.empty()) return {};
+  const fs::path target = fs::canonical(node, error);
   if (error) return {};
-  for (fs::directory_iterator it("/dev/disk/by-label", error), end; !error && it != end;
-       it.increment(error)) {
+  for (fs::directory_iterator it(labels, error), end; !error && it != end; it.increment(error)) {
     std::error_code linkError;
     if (fs::canonical(it->path(), linkError) == target && !linkError)
       return UnescapeLabelName(it->path().filename().string());
@@ -58,8 +54,9 @@ std::string LabelOfDevice(const std::string& device) {
 }
 
 void FillSizes(LogicalDrive& drive, const std::string& mountPoint) {
+  const std::string path = SystemPath(mountPoint);
   struct statvfs s {};
-  if (statvfs(mountPoint.c_str(), &s) != 0) return;
+  if (path.empty() || statvfs(path.c_str(), &s) != 0) return;
   drive.capacityBytes = static_cast<uint64_t>(s.f_blocks) * s.f_frsize;
   drive.freeBytes = static_cast<uint64_t>(s.f_bfree) * s.f_frsize;
 }
@@ -67,7 +64,7 @@ void FillSizes(LogicalDrive& drive, const std::string& mountPoint) {
 class SystemCatalogue : public DriveCatalogue {
  public:
   std::vector<LogicalDrive> LogicalDrives() override {
-    const std::string mountinfo = ReadMountInfo();
+    const std::string mountinfo = ReadSystemMountInfo();
     std::vector<LogicalDrive> drives;
     const auto volumes = ParseMountedVolumes(mountinfo);
     for (size_t i = 0; i < volumes.size(); ++i) {

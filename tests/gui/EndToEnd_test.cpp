@@ -150,12 +150,12 @@ class EndToEndPages : public guitest::PageTest {
     fs::create_directories(m_Dir / "image");
     fs::create_symlink(kDisk, m_Dir / "image" / "DiskImage0.dmg");
     // No physical disks and a geometry store of the test's own: the disk comes as an image.
-    SetSysBlockRoot((m_Dir / "sys").string());
+    SetSystemRoot(m_Dir.string());
     SetRegistryFolder((m_Dir / "config").string());
   }
   void TearDown() override {
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     UninstallCopyQuestions();
     ResetSourceNames();
     if (!m_Dir.empty()) fs::remove_all(m_Dir);
@@ -368,12 +368,8 @@ TEST_F(EndToEndTest, DeletedDataRecoveryFromALoopDeviceAsAPhysicalDisk) {
   const guitest::LoopDevice device(copy.string());
   const std::string& loop = device.Path();
   if (loop.empty()) GTEST_SKIP() << "losetup could not attach a loop device here";
-  SetSysBlockRoot("");
-  const auto disks = ListWholeDisks("/sys/block");
-  const auto found = std::find(disks.begin(), disks.end(), fs::path(loop).filename().string());
-  if (found == disks.end() || found - disks.begin() >= 10)
-    GTEST_SKIP() << loop << " is not among the first ten disks";
-  const std::string diskNode = "Disk" + std::to_string(found - disks.begin());
+  device.PlaceInSystemRoot(m_Dir);
+  const std::string diskNode = "Disk0";
 
   const fs::path target = m_Dir / "recovered" / "loop";
   Script script(MainRoad(kDeletedButton,

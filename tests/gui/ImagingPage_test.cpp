@@ -68,7 +68,7 @@ class ImagingPageTest : public guitest::PageTest {
     fs::create_directories(m_Dir / "sys");
     fs::create_directories(m_Dir / "out");
     // Only the mapped disks exist, and the disk facts go to a store of the test's own.
-    SetSysBlockRoot((m_Dir / "sys").string());
+    SetSystemRoot(m_Dir.string());
     SetRegistryFolder((m_Dir / "config").string());
     MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
     // The FAT16 partition of disk 0 as the source page chooses it for Create Disk Image.
@@ -84,7 +84,7 @@ class ImagingPageTest : public guitest::PageTest {
   void TearDown() override {
     SetImagePieceBytesForTest(0);
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     if (!m_Dir.empty()) fs::remove_all(m_Dir);
     PageTest::TearDown();
   }

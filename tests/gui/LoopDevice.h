@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace guitest {
@@ -28,6 +29,18 @@ class LoopDevice {
   LoopDevice& operator=(const LoopDevice&) = delete;
 
   const std::string& Path() const { return m_Path; }
+
+  // Makes this device the only disk of a made-up system root: root/sys/block/loopN and
+  // root/dev/loopN point at the kernel's own, so the program lists and opens it as Disk0 while
+  // no other disk of the machine can be reached.
+  void PlaceInSystemRoot(const std::filesystem::path& root) const {
+    namespace fs = std::filesystem;
+    const std::string name = fs::path(m_Path).filename().string();
+    fs::create_directories(root / "sys" / "block");
+    fs::create_directories(root / "dev");
+    fs::create_symlink("/sys/block/" + name, root / "sys" / "block" / name);
+    fs::create_symlink(m_Path, root / "dev" / name);
+  }
 
  private:
   std::string m_Path;

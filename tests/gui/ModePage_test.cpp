@@ -37,14 +37,14 @@ class ModePageTest : public testing::Test {
     m_Dir = std::filesystem::temp_directory_path() / ("mw-mode-page-" + std::to_string(getpid()));
     std::filesystem::create_directories(m_Dir / "sys");
     SetRegistryFolder((m_Dir / "config").string());
-    SetSysBlockRoot((m_Dir / "sys").string());
+    SetSystemRoot(m_Dir.string());
     ResetModeGlobals();
     InstallDialogPrompts(nullptr);
     m_PreviousExit = SetExitHook([this](int code) { m_Exits.push_back(code); });
   }
   void TearDown() override {
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     std::filesystem::remove_all(m_Dir);
     SetExitHook(m_PreviousExit);
     ShutdownDialogPrompts();

@@ -377,10 +377,12 @@ int main(int argc, char** argv) {
     }
     sectors = g_SourceEndSector;
   } else {
-    struct stat st {};
-    if (::stat(o.image.c_str(), &st) != 0) Usage("cannot open the image");
-    sectors = st.st_size / o.bps;
     MapDeviceToFile("\\\\.\\PhysicalDrive0", o.image);
+    // The size as the device reports it: a block device's file size is 0.
+    const auto device = OpenDevice("\\\\.\\PhysicalDrive0", DeviceAccess::Read);
+    const std::optional<uint64_t> bytes = device ? device->SizeBytes() : std::nullopt;
+    if (!bytes) Usage("cannot open the image");
+    sectors = static_cast<int64_t>(*bytes / static_cast<uint64_t>(o.bps));
   }
   g_CurrentDevice = 0;
   g_BytesPerSector = o.bps;

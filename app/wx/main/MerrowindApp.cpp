@@ -3,10 +3,13 @@
 #include <wx/app.h>
 
 #include "app/wx/AppStartup.h"
+#include "platform/DeviceNamespace.h"
 
 class CQuarvelWindowsApp : public wxApp {
  public:
   bool OnInit() override {
+    // Only the program itself looks at the machine's disks; every test process starts without.
+    SetSystemRoot("/");
     StartUpApplication();
     return true;
   }

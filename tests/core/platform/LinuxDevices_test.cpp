@@ -50,6 +50,20 @@ TEST(LinuxDisks, ListsSortedWholeDisksAndLoopsWithABackingFileAtMostTen) {
   EXPECT_EQ(ListWholeDisks(root.path()).size(), 10u);
 }
 
+// A desktop with snap packages has a dozen loop devices; its own disk still comes first.
+TEST(LinuxDisks, TheMachinesDisksComeBeforeLoopDevices) {
+  TempDir root;
+  for (int i = 11; i >= 0; --i) {
+    const std::string loop = root.path() + "/loop" + std::to_string(i);
+    fs::create_directories(loop + "/loop");
+    std::ofstream(loop + "/loop/backing_file") << "/var/lib/snapd/snaps/s" << i << ".snap\n";
+  }
+  for (const char* n : {"vda", "nvme0n1", "mmcblk0"}) fs::create_directories(root.path() + "/" + n);
+  EXPECT_EQ(ListWholeDisks(root.path()),
+            (std::vector<std::string>{"vda", "nvme0n1", "mmcblk0", "loop0", "loop1", "loop2",
+                                      "loop3", "loop4", "loop5", "loop6"}));
+}
+
 TEST(LinuxDisks, MountedVolumesGetLettersRootFirstThenByMountPoint) {
   const char* text =
       "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
@@ -87,6 +101,10 @@ TEST(LinuxDisks, FactsOfADiskAndOfItsPartitions) {
   write("sdc/queue/logical_block_size", "300\n");  // not a sector size: 512 stands
   write("nvme0n1/size", "8\n");
   write("nvme0n1/device/model", "Some NVMe Disk\n");  // no vendor file
+  write("vda/size", "8\n");
+  write("vda/device/vendor", "0x1af4\n");
+  write("loop3/size", "8\n");
+  write("loop3/loop/backing_file", "/home/me/disks/usb stick.img\n");
 
   const auto disk = ReadDiskFacts(root.path(), "sda");
   ASSERT_TRUE(disk);
@@ -103,6 +121,8 @@ TEST(LinuxDisks, FactsOfADiskAndOfItsPartitions) {
   EXPECT_EQ(ReadDiskFacts(root.path(), "sdc")->logicalSectorSize, 512u);
   EXPECT_FALSE(ReadDiskFacts(root.path(), "sdc")->removable);
   EXPECT_EQ(ReadDiskFacts(root.path(), "nvme0n1")->model, "Some NVMe Disk");
+  EXPECT_EQ(ReadDiskFacts(root.path(), "loop3")->model, "usb stick.img");
+  EXPECT_EQ(ReadDiskFacts(root.path(), "vda")->model, "");
   for (const char* bad : {"sdb", "sdz", "", "..", "sda/../sda", "."})
     EXPECT_FALSE(ReadDiskFacts(root.path(), bad)) << bad;
 }
@@ -157,6 +177,52 @@ TEST(DeviceNamespace, TestMappingServesAFileAsAPhysicalDrive) {
        {"", "\\\\.\\", "\\\\.\\PhysicalDrive", "\\\\.\\PhysicalDrive10", "\\\\.\\PhysicalDriveX",
         "\\\\.\\A:", "\\\\.\\B:", "\\\\.\\Z", "/dev/sda", "PhysicalDrive0"})
     EXPECT_FALSE(ResolveDevicePath(bad)) << bad;
+}
+
+// A test process starts without a system root, so no device name reaches a disk or a mount of
+// the machine the tests run on, whatever /sys/block and the mount table hold.
+TEST(DeviceNamespace, ATestProcessReachesNoDeviceOfTheMachine) {
+  ASSERT_EQ(SystemRoot(), "");
+  EXPECT_EQ(ReadSystemMountInfo(), "");
+  EXPECT_EQ(SystemPath("/dev/sda"), "");
+  std::vector<std::string> names;
+  for (int n = 0; n < 10; ++n) names.push_back("\\\\.\\PhysicalDrive" + std::to_string(n));
+  for (char letter = 'C'; letter <= 'Z'; ++letter)
+    names.push_back({'\\', '\\', '.', '\\', letter, ':'});
+  for (const std::string& name : names) {
+    EXPECT_FALSE(ResolveDevicePath(name)) << name;
+    EXPECT_FALSE(OpenDevice(name, DeviceAccess::Read)) << name;
+    EXPECT_FALSE(OpenDevice(name, DeviceAccess::WriteExclusive)) << name;
+    EXPECT_FALSE(QueryDiskFacts(name)) << name;
+  }
+}
+
+// Under a made-up root the names resolve into that tree only: disks to root/dev, drive letters
+// through root's mount table.
+TEST(DeviceNamespace, ASystemRootMapsDisksAndDrivesIntoItsOwnTree) {
+  TempDir root;
+  const auto write = [&](const std::string& file, const std::string& text) {
+    fs::create_directories(fs::path(root.path() + "/" + file).parent_path());
+    std::ofstream(root.path() + "/" + file, std::ios::binary) << text;
+  };
+  write("sys/block/vda/size", "1\n");
+  write("sys/block/vda/vda1/size", "1\n");
+  write("dev/vda", std::string(512, 'D'));
+  write("dev/vda1", std::string(512, 'P'));
+  write("proc/self/mountinfo", "22 1 253:1 / / rw - ext4 /dev/vda1 rw\n");
+  SetSystemRoot(root.path() + "/");
+  EXPECT_EQ(ResolveDevicePath("\\\\.\\PhysicalDrive0"), root.path() + "/dev/vda");
+  EXPECT_EQ(ResolveDevicePath("\\\\.\\C:"), root.path() + "/dev/vda1");
+  EXPECT_FALSE(ResolveDevicePath("\\\\.\\PhysicalDrive1"));
+  EXPECT_FALSE(ResolveDevicePath("\\\\.\\D:"));
+  auto drive = OpenDevice("\\\\.\\C:", DeviceAccess::Read);
+  ASSERT_TRUE(drive);
+  std::vector<std::byte> buf(512);
+  EXPECT_EQ(drive->ReadAt(0, buf), 512);
+  EXPECT_EQ(buf[0], std::byte{'P'});
+  EXPECT_EQ(QueryDiskFacts("\\\\.\\PhysicalDrive0")->sizeBytes, 512u);
+  SetSystemRoot("");
+  EXPECT_FALSE(OpenDevice("\\\\.\\C:", DeviceAccess::Read));
 }
 
 }  // namespace

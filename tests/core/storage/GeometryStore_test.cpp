@@ -31,14 +31,14 @@ class GeometryStoreTest : public testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(Sys());
-    SetSysBlockRoot(Sys());
+    SetSystemRoot(m_Dir.path());
     SetRegistryFolder(m_Dir.path() + "/config");
     SetUserPrompts(&m_Prompts);
   }
   void TearDown() override {
     SetUserPrompts(nullptr);
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     ClearDeviceMappings();
   }
   std::string Sys() const { return m_Dir.path() + "/sys/block"; }

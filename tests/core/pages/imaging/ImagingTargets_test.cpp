@@ -22,7 +22,7 @@ class ImagingTargetsTest : public testing::Test {
   void SetUp() override {
     ResetProgramState();
     fs::create_directories(m_Dir.path() + "/sys/block");
-    SetSysBlockRoot(m_Dir.path() + "/sys/block");
+    SetSystemRoot(m_Dir.path());
     SetRegistryFolder(m_Dir.path() + "/config");
     SetUserPrompts(&m_Prompts);
     for (int n = 0; n < 4; ++n) {
@@ -34,7 +34,7 @@ class ImagingTargetsTest : public testing::Test {
   void TearDown() override {
     SetUserPrompts(nullptr);
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     ClearDeviceMappings();
     ResetProgramState();
   }

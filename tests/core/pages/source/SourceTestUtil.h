@@ -53,7 +53,7 @@ class SourceTest : public testing::Test {
     ResetProgramState();
     ResetSourceNames();
     std::filesystem::create_directories(m_Dir.path() + "/sys");
-    SetSysBlockRoot(m_Dir.path() + "/sys");
+    SetSystemRoot(m_Dir.path());
     SetRegistryFolder(m_Dir.path() + "/config");
     SetUserPrompts(&m_Prompts);
   }
@@ -61,7 +61,7 @@ class SourceTest : public testing::Test {
     SetUserPrompts(nullptr);
     SetImagePieceBytesForTest(0);
     SetRegistryFolder("");
-    SetSysBlockRoot("");
+    SetSystemRoot("");
     ClearDeviceMappings();
     ResetProgramState();
     ResetSourceNames();
