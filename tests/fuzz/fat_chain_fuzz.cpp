@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint64_t expected = data[6] | data[7] << 8;
 
   auto pattern = std::make_shared<std::vector<std::byte>>(size - 8);
-  std::memcpy(pattern->data(), data + 8, pattern->size());
+  if (!pattern->empty()) std::memcpy(pattern->data(), data + 8, pattern->size());
   ResetProgramState();
   g_BadSectorChoice = 3;
   MapDeviceToFactory("\\\\.\\PhysicalDrive0",

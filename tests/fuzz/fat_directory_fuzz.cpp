@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t spc = kSpc[(data[0] >> 1) & 3];
 
   auto pattern = std::make_shared<std::vector<std::byte>>(size - 2);
-  std::memcpy(pattern->data(), data + 2, pattern->size());
+  if (!pattern->empty()) std::memcpy(pattern->data(), data + 2, pattern->size());
   ResetProgramState();
   g_BadSectorChoice = 3;
   g_SourceEndSector = kSectors - 1;

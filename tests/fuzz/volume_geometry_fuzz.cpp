@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g_BytesPerSector = kSectorSizes[data[6] % 5];
 
   std::vector<std::byte> pattern(size - 8);
-  std::memcpy(pattern.data(), data + 8, pattern.size());
+  if (!pattern.empty()) std::memcpy(pattern.data(), data + 8, pattern.size());
   if (pattern.empty()) pattern.resize(1);
   auto shared = std::make_shared<std::vector<std::byte>>(std::move(pattern));
   MapDeviceToFactory("\\\\.\\PhysicalDrive0",

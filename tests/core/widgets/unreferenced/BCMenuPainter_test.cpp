@@ -53,7 +53,7 @@ class BCMenuPainterTest : public ::testing::Test {
   FakeNativeMenus native;
   BCMenu menu{native};
   RecordingDrawer drawer;
-  const MenuSysColours colours;
+  const MenuSysColours colours{};
 };
 
 TEST_F(BCMenuPainterTest, ClassicFillsAndTextColours) {
