@@ -401,21 +401,9 @@ TEST_F(ResultsPageTest, AFilesCheckMarksItsFolderAndAncestorsAndItsUncheckClears
     bool file = false, docs = false, root = false;
   };
   std::vector<Marks> marks;
+  // The check box is drawn at the start of the row, 5 pixels in, 16 wide.
   auto clickCheckBox = [](Page& p, const std::string& name) {
-    const long row = RowOf(p, name);
-    wxPoint at = ListRowPoint(*p.m_List, row, 0);
-    wxWindow* rows = p.m_List->RowsWindow();
-    // The check box is where the list's own hit test says it is.
-    for (int x = 0; x < 60; ++x) {
-      const wxPoint inList(at.x + x, at.y);
-      int flags = 0;
-      const wxPoint inRows = rows->ScreenToClient(p.m_List->ClientToScreen(inList));
-      if (p.m_List->HitTest(inRows, flags) == row && (flags & wxLIST_HITTEST_ONITEMSTATEICON)) {
-        at = inList;
-        break;
-      }
-    }
-    MouseClickAt(p.m_List, at);
+    MouseClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, name), 13));
   };
   auto after = [](std::function<void(Page&)> what) {
     return guitest::WhenResultsSettledAfter(10, std::move(what));
