@@ -54,11 +54,11 @@ class PreviewTest : public guitest::PageTest {
     const std::string script =
         "cd '" + d + "' && truncate -s 96M fat16.img && mkfs.fat -F 16 fat16.img >/dev/null && "
         "mcopy -i fat16.img photo.png photo.jpg notes.rtf bundle.zip readme.txt big.png :: && "
+        "mcopy -i fat16.img square.png :: && mmd -i fat16.img ::/sub && "
+        "mcopy -i fat16.img bundle.zip ::/sub/inner.zip && "
         "mcopy -i fat16.img photo.png ::/gone.png && mcopy -i fat16.img photo.jpg ::/gone.jpg && "
         "mcopy -i fat16.img notes.rtf ::/gone.rtf && mcopy -i fat16.img bundle.zip ::/gone.zip && "
-        "mdel -i fat16.img ::/gone.png ::/gone.jpg ::/gone.rtf ::/gone.zip && "
-        "mcopy -i fat16.img square.png :: && mmd -i fat16.img ::/sub && "
-        "mcopy -i fat16.img bundle.zip ::/sub/inner.zip";
+        "mdel -i fat16.img ::/gone.png ::/gone.jpg ::/gone.rtf ::/gone.zip";
     ASSERT_EQ(std::system(script.c_str()), 0) << script;
     StartPageEnvironment();
     UseImageAsVolume(m_Image, FileSystemKind::Fat16);

@@ -1,5 +1,6 @@
 #include "pages/copy/wx/DataCopyProgress.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include <wx/dcclient.h>
@@ -40,9 +41,10 @@ void SetFitted(wxControl* control, const wxString& text) {
       wxControl::Ellipsize(text, dc, wxELLIPSIZE_MIDDLE, control->GetClientSize().x));
 }
 
-// The copy page stands in the middle of the page it was started from (the largest window shown
-// behind it), clear of that page's hint and buttons at the bottom and of the end message, which
-// comes up in the middle of the screen; with no such page, in the middle of the screen.
+// The copy page stands over the page it was started from (the largest window shown behind it),
+// centred across it and a third of the way down, clear of that page's hint and buttons at the
+// bottom; its bars then stay above the end message, which comes up in the middle of the screen.
+// With no such page, in the middle of the screen.
 void CentreOverPage(wxDialog* dialog) {
   const wxTopLevelWindow* page = nullptr;
   for (const wxWindow* w : wxTopLevelWindows) {
@@ -57,7 +59,7 @@ void CentreOverPage(wxDialog* dialog) {
   }
   const wxRect area = page->GetScreenRect();
   const wxSize size = dialog->GetSize();
-  dialog->Move(area.x + (area.width - size.x) / 2, area.y + (area.height - size.y) / 2);
+  dialog->Move(area.x + (area.width - size.x) / 2, area.y + std::max(0, area.height - size.y) / 3);
 }
 
 // The page's own frame: without one it cannot be told from the white page behind it.
