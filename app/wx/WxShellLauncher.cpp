@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <wx/toplevel.h>
 #include <wx/utils.h>
+#include <wx/window.h>
 
 namespace {
 
@@ -23,6 +25,7 @@ struct DesktopApps {
   void (*widgetDestroy)(Pointer) = nullptr;
   void (*objectUnref)(Pointer) = nullptr;
   void (*free)(Pointer) = nullptr;
+  void (*setPosition)(Pointer, int) = nullptr;
 
   static const DesktopApps& Get() {
     static const DesktopApps apps = Load();
@@ -52,12 +55,21 @@ struct DesktopApps {
     Find(a.widgetDestroy, "gtk_widget_destroy");
     Find(a.objectUnref, "g_object_unref");
     Find(a.free, "g_free");
+    Find(a.setPosition, "gtk_window_set_position");
     return a;
   }
 };
 
 constexpr int kDialogModal = 1;     // GTK_DIALOG_MODAL
 constexpr int kResponseOk = -5;     // GTK_RESPONSE_OK
+constexpr int kCentreOnParent = 4;  // GTK_WIN_POS_CENTER_ON_PARENT
+
+// The program's window the dialog belongs to: the one holding the focus, or none.
+void* OwnerWindow() {
+  wxWindow* focus = wxWindow::FindFocus();
+  wxWindow* top = focus ? wxGetTopLevelParent(focus) : nullptr;
+  return top ? static_cast<void*>(top->GetHandle()) : nullptr;
+}
 
 // Whether the desktop names a program for the file's kind (guessed from its name).
 bool HasDefaultProgram(const std::string& path) {
@@ -95,11 +107,12 @@ bool WxShellLauncher::OpenFileWith(const std::string& path) {
   if (!apps.CanChoose()) return false;
   void* file = apps.fileForPath(path.c_str());
   if (!file) return false;
-  void* dialog = apps.chooserDialogNew(nullptr, kDialogModal, file);
+  void* dialog = apps.chooserDialogNew(OwnerWindow(), kDialogModal, file);
   if (!dialog) {
     apps.objectUnref(file);
     return false;
   }
+  if (apps.setPosition) apps.setPosition(dialog, kCentreOnParent);
   bool opened = true;  // a dialog the user closed is no failure to report
   if (apps.dialogRun(dialog) == kResponseOk) {
     if (void* app = apps.chooserAppInfo(dialog)) {

@@ -5,6 +5,7 @@
 // go on to show, Yes ends it early with the no-preview picture and the worker joined.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <wx/textctrl.h>
 
 #include "PageTestFixture.h"
+#include "app/wx/WxShellLauncher.h"
 #include "ToolkitTestUtil.h"
 #include "ResultsPageSteps.h"
 #include "platform/FakeShellLauncher.h"
@@ -54,7 +56,7 @@ class PreviewTest : public guitest::PageTest {
     const std::string script =
         "cd '" + d + "' && truncate -s 96M fat16.img && mkfs.fat -F 16 fat16.img >/dev/null && "
         "mcopy -i fat16.img photo.png photo.jpg notes.rtf bundle.zip readme.txt big.png :: && "
-        "mcopy -i fat16.img square.png :: && mmd -i fat16.img ::/sub && "
+        "mcopy -i fat16.img square.png data.zzq :: && mmd -i fat16.img ::/sub && "
         "mcopy -i fat16.img bundle.zip ::/sub/inner.zip && "
         "mcopy -i fat16.img photo.png ::/gone.png && mcopy -i fat16.img photo.jpg ::/gone.jpg && "
         "mcopy -i fat16.img notes.rtf ::/gone.rtf && mcopy -i fat16.img bundle.zip ::/gone.zip && "
@@ -91,6 +93,7 @@ class PreviewTest : public guitest::PageTest {
     fs::copy_file(MERROWIND_SOURCE_DIR "/tests/core/results/rtf/pandoc-notes.rtf",
                   m_Dir / "notes.rtf");
     std::ofstream(m_Dir / "readme.txt") << "plain text\n";
+    std::ofstream(m_Dir / "data.zzq") << "of a kind no program is set for\n";
     const std::string zip = "cd '" + m_Dir.string() + "' && zip -q -X bundle.zip readme.txt photo.jpg";
     ASSERT_EQ(std::system(zip.c_str()), 0);
   }
@@ -416,6 +419,63 @@ TEST_F(PreviewTest, AFileNothingCanOpenIsToldPlainly) {
   ASSERT_EQ(m_Told.size(), 2u);
   EXPECT_EQ(m_Told[1], kOpenFailedText);
   ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
+}
+
+// The toolkit's windows on the screen, as the desktop's toolkit counts them (its Open With dialog
+// is one of them but no window of this program).
+int ShownToolkitWindows() {
+  struct List {
+    void* data;
+    List* next;
+    List* prev;
+  };
+  using ListTop = List* (*)();
+  using Visible = int (*)(void*);
+  using Free = void (*)(List*);
+  const auto list = reinterpret_cast<ListTop>(::dlsym(RTLD_DEFAULT, "gtk_window_list_toplevels"));
+  const auto visible = reinterpret_cast<Visible>(::dlsym(RTLD_DEFAULT, "gtk_widget_get_visible"));
+  const auto free = reinterpret_cast<Free>(::dlsym(RTLD_DEFAULT, "g_list_free"));
+  if (!list || !visible || !free) return -1;
+  int shown = 0;
+  List* windows = list();
+  for (List* w = windows; w; w = w->next) shown += visible(w->data) ? 1 : 0;
+  free(windows);
+  return shown;
+}
+
+// A file of a kind no program is set for, opened with the desktop's own launcher: its Open With
+// dialog comes up, and Esc closes it without a word from the page.
+TEST_F(PreviewTest, AFileOfAKindNoProgramTakesOffersTheOpenWithDialog) {
+  InstallWxShellLauncher();
+  int before = -1, during = -1;
+  auto ticks = std::make_shared<int>(0);
+  Script run({
+      Told(),
+      WhenSettled([&](Page& p) {
+        before = ShownToolkitWindows();
+        guitest::MouseDoubleClickAt(p.m_List,
+                                    guitest::ListRowPoint(*p.m_List, RowNamed(p, "data.zzq")));
+      }),
+      [&, ticks] {
+        // The dialog runs its own loop; this step runs inside it.
+        if (++*ticks < 40 && ShownToolkitWindows() <= before) return false;
+        guitest::Pump(10);
+        guitest::SaveScreenshot("preview-open-with");
+        during = ShownToolkitWindows();
+        wxUIActionSimulator sim;
+        sim.MouseMove(wxGetDisplaySize().x / 2, wxGetDisplaySize().y / 2);
+        sim.Char(WXK_ESCAPE);
+        return true;
+      },
+      guitest::WhenResultsSettledAfter(10, [](Page& p) { p.CallAfter([&p] { p.OnBack(); }); }),
+      Answer(wxID_OK),
+  });
+  RecoveryAnalysis analysis;
+  analysis.DoModal();
+  SetShellLauncher(nullptr);
+  EXPECT_TRUE(run.Finished()) << "stopped at step " << run.StepReached();
+  EXPECT_EQ(during, before + 1);
+  EXPECT_EQ(m_Told.size(), 1u);  // only the deleted-data hint
 }
 
 }  // namespace
