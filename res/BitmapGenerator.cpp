@@ -316,8 +316,8 @@ void DrawSymbol(Canvas& c, TextRenderer& text, BitmapSymbol symbol, double cx, d
       c.RoundRect(cx - s * 0.75, cy - s, cx + s * 0.05, cy + s * 0.05, 2, kWhite, Hex(0xE9EEF5));
       c.RoundOutline(cx - s * 0.75, cy - s, cx + s * 0.05, cy + s * 0.05, 2, 1.5, tone(kInk));
       for (int i = 0; i < 3; ++i)
-        c.Line(cx - s * 0.55, cy - s * 0.7 + i * s * 0.25, cx - s * 0.15, cy - s * 0.7 + i * s * 0.25,
-               1.5, tone(Hex(0x9AA6B8)));
+        c.Line(cx - s * 0.55, cy - s * 0.7 + i * s * 0.25, cx - s * 0.15,
+               cy - s * 0.7 + i * s * 0.25, 1.5, tone(Hex(0x9AA6B8)));
       c.Line(cx + s * 0.5, cy + s * 0.45, cx + s * 0.5, cy - s * 0.85, size * 0.13, tone(kGreen));
       c.Line(cx + s * 0.15, cy - s * 0.45, cx + s * 0.5, cy - s * 0.9, size * 0.13, tone(kGreen));
       c.Line(cx + s * 0.85, cy - s * 0.45, cx + s * 0.5, cy - s * 0.9, size * 0.13, tone(kGreen));

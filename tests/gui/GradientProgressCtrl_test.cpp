@@ -41,7 +41,8 @@ TEST(GradientProgressCtrl, ThePercentageStandsOutFromBothPartsOfTheBar) {
     bar->SetPos(50);  // the text "50 %" straddles the end of the gradient at the middle
     frame->Show();
     guitest::Pump(20);
-    const wxImage shot = guitest::Shot(text == *wxBLACK ? "gradient-bar-black" : "gradient-bar-white");
+    const wxImage shot =
+        guitest::Shot(text == *wxBLACK ? "gradient-bar-black" : "gradient-bar-white");
     ASSERT_TRUE(shot.IsOk());
     // Left of the middle: the gradient (purple at the middle) with light text on it.
     const auto [filledDark, filledLight] = LumaRange(shot, bar, wxRect(160, 4, 38, 22));

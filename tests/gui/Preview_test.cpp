@@ -333,7 +333,8 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
   std::vector<int> widths;
   int zipWidth = 0;
   auto record = [&states](const std::string& what) {
-    return WhenSettled([&states, what](Page& p) { states.emplace_back(what, p.m_PreviewArea->State()); });
+    return WhenSettled(
+        [&states, what](Page& p) { states.emplace_back(what, p.m_PreviewArea->State()); });
   };
   Script run({
       Told(),
@@ -381,9 +382,9 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
   analysis.DoModal();
   EXPECT_TRUE(run.Finished()) << "stopped at step " << run.StepReached();
   const std::vector<std::pair<std::string, Shown>> expected = {
-      {"square", Shown::Picture},      {"folder row", Shown::Placeholder},
-      {"photo", Shown::Picture},       {"other folder", Shown::Placeholder},
-      {"zip", Shown::Zip},             {"tree", Shown::Placeholder}};
+      {"square", Shown::Picture}, {"folder row", Shown::Placeholder},
+      {"photo", Shown::Picture},  {"other folder", Shown::Placeholder},
+      {"zip", Shown::Zip},        {"tree", Shown::Placeholder}};
   EXPECT_EQ(states, expected);
   // The picture's place: a fifth of the width in, 20 down, three fifths wide.
   EXPECT_EQ(pictureOnScreen.x - area.x, area.width / 5);

@@ -37,7 +37,8 @@ inline Script::Step WhenResultsSettled(std::function<void(ViewDataInControls&)> 
 
 // The same once ticks ticks (40 ms each) have passed: real input reaches the page through the X
 // server some time after the step that sent it returned.
-inline Script::Step WhenResultsSettledAfter(int ticks, std::function<void(ViewDataInControls&)> what) {
+inline Script::Step WhenResultsSettledAfter(int ticks,
+                                            std::function<void(ViewDataInControls&)> what) {
   auto waited = std::make_shared<int>(0);
   return [ticks, waited, what] {
     if (++*waited < ticks) return false;

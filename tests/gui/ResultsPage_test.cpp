@@ -302,7 +302,8 @@ TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
         wxTreeItemIdValue cookie;
         for (wxTreeItemId c = p.m_Tree->GetFirstChild(p.m_Tree->GetRootItem(), cookie); c.IsOk();
              c = p.m_Tree->GetNextChild(p.m_Tree->GetRootItem(), cookie))
-          if (p.m_Tree->GetItemText(c) == "Docs") MouseClickAt(p.m_Tree, TreeItemPoint(*p.m_Tree, c));
+          if (p.m_Tree->GetItemText(c) == "Docs")
+            MouseClickAt(p.m_Tree, TreeItemPoint(*p.m_Tree, c));
       }),
       after([&](Page& p) {
         seen.push_back(ListFollowsTree(p));
@@ -368,22 +369,26 @@ TEST_F(ResultsPageTest, TheListsContextMenuOpensAndTheParentButtonGoesUp) {
       guitest::WhenResultsSettledAfter(15, [](Page&) {}),
       rightClickRow("Docs"),
       chooseOpen(),
-      guitest::WhenResultsSettledAfter(15, [&](Page& p) {
-        shownAfterOpen = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
-        MouseClickAt(p.m_ParentFolder, wxPoint(p.m_ParentFolder->GetClientSize().x / 2,
-                                               p.m_ParentFolder->GetClientSize().y / 2));
-      }),
+      guitest::WhenResultsSettledAfter(
+          15,
+          [&](Page& p) {
+            shownAfterOpen = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+            MouseClickAt(p.m_ParentFolder, wxPoint(p.m_ParentFolder->GetClientSize().x / 2,
+                                                   p.m_ParentFolder->GetClientSize().y / 2));
+          }),
       Screenshot("results-page-parent-folder"),
-      guitest::WhenResultsSettledAfter(5, [&](Page& p) {
-        shownAfterUp = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
-        EXPECT_TRUE(ListFollowsTree(p).listShowsIt);
-        const wxRect step = p.m_StepPicture->GetRect();
-        stepPictureShown = p.m_StepPicture->GetBitmap().IsOk() && p.m_StepPicture->IsShown();
-        stepPictureClear = !step.Intersects(p.m_Hint->GetRect()) &&
-                           !step.Intersects(p.m_BackButton->GetRect()) &&
-                           step.GetBottom() < p.m_Tools[0]->GetParent()->GetClientSize().y;
-        p.EndDialog(1);
-      }),
+      guitest::WhenResultsSettledAfter(
+          5,
+          [&](Page& p) {
+            shownAfterUp = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+            EXPECT_TRUE(ListFollowsTree(p).listShowsIt);
+            const wxRect step = p.m_StepPicture->GetRect();
+            stepPictureShown = p.m_StepPicture->GetBitmap().IsOk() && p.m_StepPicture->IsShown();
+            stepPictureClear = !step.Intersects(p.m_Hint->GetRect()) &&
+                               !step.Intersects(p.m_BackButton->GetRect()) &&
+                               step.GetBottom() < p.m_Tools[0]->GetParent()->GetClientSize().y;
+            p.EndDialog(1);
+          }),
   });
   RunScanToResults(script);
   ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
@@ -414,13 +419,15 @@ TEST_F(ResultsPageTest, AFilesCheckMarksItsFolderAndAncestorsAndItsUncheckClears
     Marks now;
     for (const ResultRow& r : p.m_List->Rows())
       if (r.file && RowName(r) == "Quarterly report.txt") now.file = r.Checked();
-    now.docs = m.GetCheckState(shown) == 1 && p.m_Tree->GetItemText(p.m_Tree->ShowItem(shown)) == "Docs";
+    now.docs =
+        m.GetCheckState(shown) == 1 && p.m_Tree->GetItemText(p.m_Tree->ShowItem(shown)) == "Docs";
     now.root = m.GetCheckState(m.RootItem()) == 1;
     marks.push_back(now);
   };
   Script script({
       Told(),
-      WhenSettled([](Page& p) { MouseDoubleClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, "Docs"))); }),
+      WhenSettled(
+          [](Page& p) { MouseDoubleClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, "Docs"))); }),
       after([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
       after([&](Page& p) { read(p); }),
       Screenshot("results-page-file-checked"),
@@ -461,7 +468,8 @@ TEST_F(ResultsPageTest, TheViewMenuSwitchesBetweenIconViewsAndDetails) {
       WhenSettled([&](Page& p) {
         for (const ResultRow& r : p.m_List->Rows()) {
           icons.push_back(CColoredListCtrl::RowIcon(r));
-          if (r.Deleted() && r.folder) deletedIcon = CColoredListCtrl::RowIcon(r) == kIconDeletedFolder;
+          if (r.Deleted() && r.folder)
+            deletedIcon = CColoredListCtrl::RowIcon(r) == kIconDeletedFolder;
         }
       }),
       choose(Page::kMenuLargeIcons, "results-page-large-icons"),

@@ -120,7 +120,8 @@ void CGradientProgressCtrl::OnPaint(wxPaintEvent&) {
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     const wxString text = wxString::FromUTF8(plan.percentText);
     const int filled = std::clamp(plan.backFrom, 0, extent);
-    const wxRect filledPart = m_Vertical ? wxRect(0, 0, size.x, filled) : wxRect(0, 0, filled, size.y);
+    const wxRect filledPart =
+        m_Vertical ? wxRect(0, 0, size.x, filled) : wxRect(0, 0, filled, size.y);
     const wxRect restPart = m_Vertical ? wxRect(0, filled, size.x, size.y - filled)
                                        : wxRect(filled, 0, size.x - filled, size.y);
     const wxColour gradientMiddle((m_StartColour.Red() + m_EndColour.Red()) / 2,
