@@ -332,14 +332,31 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
   std::vector<std::string> headers;
   std::vector<int> widths;
   int zipWidth = 0;
-  auto record = [&states](const std::string& what) {
-    return WhenSettled(
-        [&states, what](Page& p) { states.emplace_back(what, p.m_PreviewArea->State()); });
+  // Records the preview's state once the click reached the page: the row of that name is
+  // selected in the list (or, for a folder of the tree, selected there) and the page settled.
+  auto record = [&states](const std::string& what, const std::string& selected,
+                          bool inTree = false) {
+    auto ticks = std::make_shared<int>(0);
+    return [&states, what, selected, inTree, ticks] {
+      Page* p = Running();
+      if (!p || p->Busy()) return false;
+      wxString now;
+      if (inTree) {
+        now = p->m_Tree->GetItemText(p->m_Tree->GetSelection());
+      } else if (const long row =
+                     p->m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+                 row >= 0) {
+        now = wxString::FromUTF8(RowName(p->m_List->Rows()[static_cast<size_t>(row)]));
+      }
+      if (!now.IsSameAs(selected, false) && ++*ticks < 150) return false;
+      states.emplace_back(what, p->m_PreviewArea->State());
+      return true;
+    };
   };
   Script run({
       Told(),
       WhenSettled([](Page& p) { ClickRow(p, "square.png"); }),
-      record("square"),
+      record("square", "square.png"),
       WhenSettled([&](Page& p) {
         guitest::Pump(10);
         square = SquareOnScreen(guitest::Shot("preview-square"));
@@ -348,9 +365,9 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
         area = wxRect(p.m_PreviewArea->GetScreenPosition(), p.m_PreviewArea->GetClientSize());
         ClickRow(p, "sub");
       }),
-      record("folder row"),
+      record("folder row", "sub"),
       WhenSettled([](Page& p) { ClickRow(p, "photo.jpg"); }),
-      record("photo"),
+      record("photo", "photo.jpg"),
       WhenSettled([](Page& p) {
         wxTreeItemIdValue cookie;
         for (wxTreeItemId c = p.m_Tree->GetFirstChild(p.m_Tree->GetRootItem(), cookie); c.IsOk();
@@ -358,9 +375,9 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
           if (p.m_Tree->GetItemText(c).IsSameAs("sub", false))
             guitest::MouseClickAt(p.m_Tree, guitest::TreeItemPoint(*p.m_Tree, c));
       }),
-      record("other folder"),
+      record("other folder", "sub", true),
       WhenSettled([](Page& p) { ClickRow(p, "inner.zip"); }),
-      record("zip"),
+      record("zip", "inner.zip"),
       Screenshot("preview-zip-listing"),
       WhenSettled([&](Page& p) {
         wxListCtrl* zip = p.m_PreviewArea->m_ZipList;
@@ -374,7 +391,7 @@ TEST_F(PreviewTest, TheAreaFollowsTheFolderPlacesPicturesAndListsZipsAsLaidOut) 
         }
         guitest::MouseClickAt(p.m_Tree, guitest::TreeItemPoint(*p.m_Tree, p.m_Tree->GetRootItem()));
       }),
-      record("tree"),
+      record("tree", "This PC", true),
       WhenSettled([](Page& p) { p.CallAfter([&p] { p.OnBack(); }); }),
       Answer(wxID_OK),
   });

@@ -49,6 +49,21 @@ inline Script::Step WhenResultsSettledAfter(int ticks,
   };
 }
 
+// The same once shows(page) holds, or after about six seconds (the test's checks then tell what
+// was not reached): real input reaches the page through the X server some time after the step
+// that sent it returned, later still on a busy machine.
+inline Script::Step WhenResultsShow(std::function<bool(ViewDataInControls&)> shows,
+                                    std::function<void(ViewDataInControls&)> what) {
+  auto waited = std::make_shared<int>(0);
+  return [shows, waited, what] {
+    ViewDataInControls* p = RunningResultsPage();
+    if (!p || p->Busy()) return false;
+    if (!shows(*p) && ++*waited < 150) return false;
+    what(*p);
+    return true;
+  };
+}
+
 // Real pointer and keys, through the X server as a person's mouse and keyboard give them. Nothing
 // is pumped here: a click that opens a menu or a box runs its loop after the step returned.
 inline void MouseClickAt(wxWindow* window, wxPoint client, int button = wxMOUSE_BTN_LEFT) {

@@ -292,8 +292,14 @@ Following ListFollowsTree(Page& p) {
 // time, not the one clicked last.
 TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
   std::vector<Following> seen;
-  auto after = [](std::function<void(Page&)> what) {
-    return guitest::WhenResultsSettledAfter(10, std::move(what));
+  // Once the tree's selection moved away from the one seen last.
+  auto after = [&seen](std::function<void(Page&)> what) {
+    return guitest::WhenResultsShow(
+        [&seen](Page& p) {
+          const std::string now = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+          return seen.empty() ? now == "Docs" : now != seen.back().selected;
+        },
+        std::move(what));
   };
   Script script({
       Told(),
@@ -311,7 +317,7 @@ TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
       }),
       after([&](Page& p) {
         seen.push_back(ListFollowsTree(p));
-        PressKeys({WXK_UP, WXK_UP});
+        PressKeys({WXK_UP});
       }),
       after([&](Page& p) {
         seen.push_back(ListFollowsTree(p));
@@ -321,8 +327,9 @@ TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
         seen.push_back(ListFollowsTree(p));
         PressKeys({WXK_HOME});
       }),
+      after([](Page&) {}),
       Screenshot("results-page-keyboard"),
-      after([&](Page& p) {
+      WhenSettled([&](Page& p) {
         seen.push_back(ListFollowsTree(p));
         p.EndDialog(1);
       }),
@@ -332,7 +339,7 @@ TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
   for (const Following& f : seen) EXPECT_TRUE(f.listShowsIt) << f.selected;
   EXPECT_EQ(seen[0].selected, "Docs");
   EXPECT_NE(seen[1].selected, "Docs");
-  EXPECT_NE(seen[2].selected, "Docs");
+  EXPECT_EQ(seen[2].selected, "Docs");
   EXPECT_NE(seen[3].selected, seen[2].selected);
   EXPECT_EQ(seen[4].selected, "This PC");
   EXPECT_GT(seen[4].rows, 0u);
@@ -344,51 +351,64 @@ TEST_F(ResultsPageTest, TheListsContextMenuOpensAndTheParentButtonGoesUp) {
   ScopedFakeLauncher launcher;
   std::string shownAfterOpen, shownAfterUp;
   bool stepPictureShown = false, stepPictureClear = false;
-  auto rightClickRow = [](const std::string& name) {
-    return WhenSettled([name](Page& p) {
+  auto menuUp = std::make_shared<bool>(false);
+  auto rightClickRow = [menuUp](const std::string& name) {
+    return WhenSettled([name, menuUp](Page& p) {
+      // The popup tells when it is up (it runs its own loop meanwhile).
+      p.Bind(wxEVT_MENU_OPEN, [menuUp](wxMenuEvent& e) {
+        *menuUp = true;
+        e.Skip();
+      });
+      *menuUp = false;
       const long row = RowOf(p, name);
       MouseClickAt(p.m_List, ListRowPoint(*p.m_List, row));
       guitest::Pump(10);
       MouseClickAt(p.m_List, ListRowPoint(*p.m_List, row), wxMOUSE_BTN_RIGHT);
     });
   };
-  // The menu is up: the first item, then Enter.
-  auto chooseOpen = [] {
+  // The menu is up: its first item, then Enter.
+  auto chooseOpen = [menuUp] {
     auto ticks = std::make_shared<int>(0);
-    return [ticks] {
-      if (++*ticks < 12) return false;
-      if (*ticks == 12) guitest::SaveScreenshot("results-page-context-menu");
+    return [ticks, menuUp] {
+      if (!*menuUp && ++*ticks < 150) return false;
+      guitest::Pump(5);
+      guitest::SaveScreenshot("results-page-context-menu");
       PressKeys({WXK_DOWN, WXK_RETURN});
       return true;
+    };
+  };
+  auto selected = [](const std::string& name) {
+    return [name](Page& p) {
+      return p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string() == name;
     };
   };
   Script script({
       Told(),
       rightClickRow("resident.txt"),
       chooseOpen(),
-      guitest::WhenResultsSettledAfter(15, [](Page&) {}),
+      guitest::WhenResultsShow([&](Page&) { return !launcher.fake.openedFiles.empty(); },
+                               [](Page&) {}),
       rightClickRow("Docs"),
       chooseOpen(),
-      guitest::WhenResultsSettledAfter(
-          15,
-          [&](Page& p) {
-            shownAfterOpen = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
-            MouseClickAt(p.m_ParentFolder, wxPoint(p.m_ParentFolder->GetClientSize().x / 2,
-                                                   p.m_ParentFolder->GetClientSize().y / 2));
-          }),
+      guitest::WhenResultsShow(selected("Docs"),
+                               [&](Page& p) {
+                                 shownAfterOpen =
+                                     p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+                                 const wxSize up = p.m_ParentFolder->GetClientSize();
+                                 MouseClickAt(p.m_ParentFolder, wxPoint(up.x / 2, up.y / 2));
+                               }),
+      guitest::WhenResultsShow(selected("This PC"), [](Page&) {}),
       Screenshot("results-page-parent-folder"),
-      guitest::WhenResultsSettledAfter(
-          5,
-          [&](Page& p) {
-            shownAfterUp = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
-            EXPECT_TRUE(ListFollowsTree(p).listShowsIt);
-            const wxRect step = p.m_StepPicture->GetRect();
-            stepPictureShown = p.m_StepPicture->GetBitmap().IsOk() && p.m_StepPicture->IsShown();
-            stepPictureClear = !step.Intersects(p.m_Hint->GetRect()) &&
-                               !step.Intersects(p.m_BackButton->GetRect()) &&
-                               step.GetBottom() < p.m_Tools[0]->GetParent()->GetClientSize().y;
-            p.EndDialog(1);
-          }),
+      WhenSettled([&](Page& p) {
+        shownAfterUp = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+        EXPECT_TRUE(ListFollowsTree(p).listShowsIt);
+        const wxRect step = p.m_StepPicture->GetRect();
+        stepPictureShown = p.m_StepPicture->GetBitmap().IsOk() && p.m_StepPicture->IsShown();
+        stepPictureClear = !step.Intersects(p.m_Hint->GetRect()) &&
+                           !step.Intersects(p.m_BackButton->GetRect()) &&
+                           step.GetBottom() < p.m_Tools[0]->GetParent()->GetClientSize().y;
+        p.EndDialog(1);
+      }),
   });
   RunScanToResults(script);
   ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
@@ -410,8 +430,18 @@ TEST_F(ResultsPageTest, AFilesCheckMarksItsFolderAndAncestorsAndItsUncheckClears
   auto clickCheckBox = [](Page& p, const std::string& name) {
     MouseClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, name), 13));
   };
-  auto after = [](std::function<void(Page&)> what) {
-    return guitest::WhenResultsSettledAfter(10, std::move(what));
+  // Once the file's check box reads checked (or unchecked), or the folder is shown.
+  auto after = [](std::function<void(Page&)> what, int checked = -1) {
+    return guitest::WhenResultsShow(
+        [checked](Page& p) {
+          const std::string shown = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+          if (checked < 0) return shown == "Docs";
+          for (const ResultRow& r : p.m_List->Rows())
+            if (r.file && RowName(r) == "Quarterly report.txt")
+              return r.Checked() == (checked == 1);
+          return false;
+        },
+        std::move(what));
   };
   auto read = [&marks](Page& p) {
     FolderTreeModel& m = p.m_Tree->Model();
@@ -429,13 +459,15 @@ TEST_F(ResultsPageTest, AFilesCheckMarksItsFolderAndAncestorsAndItsUncheckClears
       WhenSettled(
           [](Page& p) { MouseDoubleClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, "Docs"))); }),
       after([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
-      after([&](Page& p) { read(p); }),
+      after([&](Page& p) { read(p); }, 1),
       Screenshot("results-page-file-checked"),
-      after([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
-      after([&](Page& p) {
-        read(p);
-        p.EndDialog(1);
-      }),
+      WhenSettled([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
+      after(
+          [&](Page& p) {
+            read(p);
+            p.EndDialog(1);
+          },
+          0),
   });
   RunScanToResults(script);
   ASSERT_EQ(marks.size(), 2u);

@@ -178,7 +178,9 @@ int CColoredListCtrl::RowIcon(const ResultRow& row) {
 }
 
 int CColoredListCtrl::OnGetItemImage(long item) const {
-  if (item < 0 || static_cast<size_t>(item) >= m_Rows.size()) return -1;
+  // Without the shared icons (made at start-up) the rows carry none.
+  if (!GetImageList(wxIMAGE_LIST_SMALL) || item < 0 || static_cast<size_t>(item) >= m_Rows.size())
+    return -1;
   return RowIcon(m_Rows[static_cast<size_t>(item)]);
 }
 
