@@ -309,15 +309,18 @@ void DrawSymbol(Canvas& c, TextRenderer& text, BitmapSymbol symbol, double cx, d
       c.Ring(cx - s * 0.2, cy - s * 0.2, s * 0.62, size * 0.12, tone(kDarkBlue));
       c.Line(cx + s * 0.25, cy + s * 0.25, cx + s * 0.9, cy + s * 0.9, size * 0.16, tone(kInk));
       break;
-    case BitmapSymbol::Recover: {  // a cog for the settings
-      for (int i = 0; i < 8; ++i) {
-        const double a = i * M_PI / 4;
-        c.Line(cx + std::cos(a) * s * 0.45, cy + std::sin(a) * s * 0.45,
-               cx + std::cos(a) * s * 0.95, cy + std::sin(a) * s * 0.95, size * 0.17,
-               tone(Hex(0x59667A)));
-      }
-      c.Disc(cx, cy, s * 0.68, tone(Hex(0x59667A)));
-      c.Disc(cx, cy, s * 0.28, kWhite);
+    case BitmapSymbol::Recover: {  // a page lifted back out of a disk by a green arrow
+      c.RoundRect(cx - s, cy + s * 0.3, cx + s, cy + s, 3, tone(Hex(0x8E9AAF)),
+                  tone(Hex(0x5B6B82)));
+      c.Disc(cx + s * 0.7, cy + s * 0.65, s * 0.1, tone(kGreen));
+      c.RoundRect(cx - s * 0.75, cy - s, cx + s * 0.05, cy + s * 0.05, 2, kWhite, Hex(0xE9EEF5));
+      c.RoundOutline(cx - s * 0.75, cy - s, cx + s * 0.05, cy + s * 0.05, 2, 1.5, tone(kInk));
+      for (int i = 0; i < 3; ++i)
+        c.Line(cx - s * 0.55, cy - s * 0.7 + i * s * 0.25, cx - s * 0.15,
+               cy - s * 0.7 + i * s * 0.25, 1.5, tone(Hex(0x9AA6B8)));
+      c.Line(cx + s * 0.5, cy + s * 0.45, cx + s * 0.5, cy - s * 0.85, size * 0.13, tone(kGreen));
+      c.Line(cx + s * 0.15, cy - s * 0.45, cx + s * 0.5, cy - s * 0.9, size * 0.13, tone(kGreen));
+      c.Line(cx + s * 0.85, cy - s * 0.45, cx + s * 0.5, cy - s * 0.9, size * 0.13, tone(kGreen));
       break;
     }
     case BitmapSymbol::Deleted:  // a page with a red cross

@@ -1,7 +1,9 @@
 // Where the picture control draws its picture in a client area of W x H: a picture smaller both
-// ways at its own size in the middle; one too wide or too tall stretched along that side less the
-// margins; one too large both ways stretched to the area less a one-pixel margin.
+// ways at its own size in the middle; a larger one scaled down, keeping its proportions, until it
+// fits the area less a two-pixel margin on each side it overflowed, and centred.
 #pragma once
+
+#include <cstdint>
 
 struct PictureRect {
   int x = 0;

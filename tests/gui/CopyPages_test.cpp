@@ -40,6 +40,7 @@
 #include "widgets/wx/ColoredListCtrl.h"
 #include "widgets/wx/FolderTreeCtrl.h"
 
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 namespace {
@@ -117,7 +118,34 @@ class CopyPagesTest : public guitest::PageTest {
   fs::path m_Dir;
 };
 
+// Where the windows stand on the screen while the end message is up.
+struct EndScreen {
+  bool found = false;
+  wxRect results, resultsHint, page, fileBar, overallBar, box;
+};
+
+wxRect OnScreen(const wxWindow* w) {
+  return w ? w->GetScreenRect() : wxRect();
+}
+
+EndScreen EndGeometry() {
+  EndScreen e;
+  const Results* results = guitest::RunningResultsPage();
+  const DataCopyProgress* page = FindShownDialog<DataCopyProgress>();
+  const ViewMsgBox* box = FindShownDialog<ViewMsgBox>();
+  if (!results || !page || !box) return e;
+  e.found = true;
+  e.results = OnScreen(results);
+  e.resultsHint = OnScreen(results->m_Hint);
+  e.page = OnScreen(page);
+  e.fileBar = OnScreen(page->FindWindow(DataCopyProgress::kIdFileBar));
+  e.overallBar = OnScreen(page->FindWindow(DataCopyProgress::kIdOverallBar));
+  e.box = OnScreen(box);
+  return e;
+}
+
 TEST_F(CopyPagesTest, SavesTheCheckedTreeWithBytesAndTimesAfterRefusingAnEmptyPath) {
+  EndScreen end;
   const fs::path target = m_Dir / "made" / "on the way";
   // A file of the copy's name is at the target already; skipping it must leave it as it is.
   fs::create_directories(target);
@@ -139,12 +167,24 @@ TEST_F(CopyPagesTest, SavesTheCheckedTreeWithBytesAndTimesAfterRefusingAnEmptyPa
                                     [](FileReplaceOptions& d) {
                                       guitest::ClickButton(d, FileReplaceOptions::kIdSkip);
                                     }),
+      // The end message over the finished copy page, which stands over the results page.
+      WhenShown<ViewMsgBox>([] { return FindShownDialog<ViewMsgBox>(); },
+                            [&](ViewMsgBox&) {
+                              guitest::SaveScreenshot("copy-page-end");
+                              end = EndGeometry();
+                            }),
       Told(),
       BackToAnalysis(),
       Answer(wxID_OK),
   });
   RunScan(script);
 
+  // The copy page covers neither the results page's hint nor, under the end message, its bars.
+  EXPECT_TRUE(end.found);
+  EXPECT_FALSE(end.page.Intersects(end.resultsHint)) << "hint";
+  EXPECT_FALSE(end.box.Intersects(end.fileBar)) << "file bar";
+  EXPECT_FALSE(end.box.Intersects(end.overallBar)) << "overall bar";
+  EXPECT_TRUE(end.results.Contains(end.page));
   ASSERT_EQ(m_Told.size(), 3u);
   EXPECT_EQ(m_Told[1], "Please select Data Recovery path.");
   EXPECT_EQ(m_Told[2], "Saving completed successfully.");

@@ -5,6 +5,7 @@
 // and Back frees the lists.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,11 +16,19 @@
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/results/wx/ViewDataInControls.h"
 #include "platform/DeviceNamespace.h"
+#include "platform/FakeShellLauncher.h"
 #include "platform/TextCodec.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "widgets/wx/ColoredListCtrl.h"
 #include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/HoverButton.h"
+#include "widgets/wx/SystemImageList.h"
+
+#include <wx/bmpbuttn.h>
+#include <wx/menu.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 
 namespace {
 
@@ -233,6 +242,278 @@ TEST_F(ResultsPageTest, ARenameFromTheTreeDuringASortKeepsTheSortedRowsAndTheNew
   EXPECT_TRUE(Has(after, "Papers"));
   EXPECT_FALSE(Has(after, "Docs"));
   EXPECT_EQ(after.size(), before.size());
+}
+
+}  // namespace
+
+namespace {
+
+using guitest::ListRowPoint;
+using guitest::MouseClickAt;
+using guitest::MouseDoubleClickAt;
+using guitest::PressKeys;
+using guitest::TreeItemPoint;
+
+long RowOf(Page& p, const std::string& name) {
+  for (size_t i = 0; i < p.m_List->Rows().size(); ++i)
+    if (RowName(p.m_List->Rows()[i]) == name) return static_cast<long>(i);
+  ADD_FAILURE() << "no row " << name;
+  return -1;
+}
+
+// The folder the tree has selected, and whether every row of the list is a child of it.
+struct Following {
+  std::string selected;
+  bool listShowsIt = false;
+  size_t rows = 0;
+};
+
+Following ListFollowsTree(Page& p) {
+  Following f;
+  const FolderTreeModel& model = p.m_Tree->Model();
+  const TreeItem item = p.m_Tree->ModelItem(p.m_Tree->GetSelection());
+  f.selected = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+  uint32_t id = 0;
+  if (item == model.RootItem()) {
+    if (!FolderTreeModel::RootFolderId(id)) return f;
+  } else if (const FolderRecord* folder = model.FolderOf(item)) {
+    id = folder->id;
+  } else {
+    return f;
+  }
+  f.rows = p.m_List->Rows().size();
+  f.listShowsIt = model.ShownItem() == item;
+  for (const ResultRow& r : p.m_List->Rows())
+    if ((r.folder ? r.folder->parentId : r.file->parentId) != id) f.listShowsIt = false;
+  return f;
+}
+
+// Moving through the tree with the arrow keys and End: the list shows the folder selected each
+// time, not the one clicked last.
+TEST_F(ResultsPageTest, TheListFollowsTheTreesSelectionMovedWithTheKeyboard) {
+  std::vector<Following> seen;
+  // Once the tree's selection moved away from the one seen last.
+  auto after = [&seen](std::function<void(Page&)> what) {
+    return guitest::WhenResultsShow(
+        [&seen](Page& p) {
+          const std::string now = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+          return seen.empty() ? now == "Docs" : now != seen.back().selected;
+        },
+        std::move(what));
+  };
+  Script script({
+      Told(),
+      // A click on Docs shows it and opens it in the tree.
+      WhenSettled([](Page& p) {
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId c = p.m_Tree->GetFirstChild(p.m_Tree->GetRootItem(), cookie); c.IsOk();
+             c = p.m_Tree->GetNextChild(p.m_Tree->GetRootItem(), cookie))
+          if (p.m_Tree->GetItemText(c) == "Docs")
+            MouseClickAt(p.m_Tree, TreeItemPoint(*p.m_Tree, c));
+      }),
+      after([&](Page& p) {
+        seen.push_back(ListFollowsTree(p));
+        PressKeys({WXK_DOWN});
+      }),
+      after([&](Page& p) {
+        seen.push_back(ListFollowsTree(p));
+        PressKeys({WXK_UP});
+      }),
+      after([&](Page& p) {
+        seen.push_back(ListFollowsTree(p));
+        PressKeys({WXK_END});
+      }),
+      after([&](Page& p) {
+        seen.push_back(ListFollowsTree(p));
+        PressKeys({WXK_HOME});
+      }),
+      after([](Page&) {}),
+      Screenshot("results-page-keyboard"),
+      WhenSettled([&](Page& p) {
+        seen.push_back(ListFollowsTree(p));
+        p.EndDialog(1);
+      }),
+  });
+  RunScanToResults(script);
+  ASSERT_EQ(seen.size(), 5u);
+  for (const Following& f : seen) EXPECT_TRUE(f.listShowsIt) << f.selected;
+  EXPECT_EQ(seen[0].selected, "Docs");
+  EXPECT_NE(seen[1].selected, "Docs");
+  EXPECT_EQ(seen[2].selected, "Docs");
+  EXPECT_NE(seen[3].selected, seen[2].selected);
+  EXPECT_EQ(seen[4].selected, "This PC");
+  EXPECT_GT(seen[4].rows, 0u);
+}
+
+// A right click on a selected row offers "&Open": on a file it extracts the file and hands it to
+// the desktop, on a folder it shows that folder; the parent-folder button goes back up.
+TEST_F(ResultsPageTest, TheListsContextMenuOpensAndTheParentButtonGoesUp) {
+  ScopedFakeLauncher launcher;
+  std::string shownAfterOpen, shownAfterUp;
+  bool stepPictureShown = false, stepPictureClear = false;
+  auto menuUp = std::make_shared<bool>(false);
+  auto rightClickRow = [menuUp](const std::string& name) {
+    return WhenSettled([name, menuUp](Page& p) {
+      // The popup tells when it is up (it runs its own loop meanwhile).
+      p.Bind(wxEVT_MENU_OPEN, [menuUp](wxMenuEvent& e) {
+        *menuUp = true;
+        e.Skip();
+      });
+      *menuUp = false;
+      const long row = RowOf(p, name);
+      MouseClickAt(p.m_List, ListRowPoint(*p.m_List, row));
+      guitest::Pump(10);
+      MouseClickAt(p.m_List, ListRowPoint(*p.m_List, row), wxMOUSE_BTN_RIGHT);
+    });
+  };
+  // The menu is up: its first item, then Enter.
+  auto chooseOpen = [menuUp] {
+    auto ticks = std::make_shared<int>(0);
+    return [ticks, menuUp] {
+      if (!*menuUp && ++*ticks < 150) return false;
+      guitest::Pump(5);
+      guitest::SaveScreenshot("results-page-context-menu");
+      PressKeys({WXK_DOWN, WXK_RETURN});
+      return true;
+    };
+  };
+  auto selected = [](const std::string& name) {
+    return [name](Page& p) {
+      return p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string() == name;
+    };
+  };
+  Script script({
+      Told(),
+      rightClickRow("resident.txt"),
+      chooseOpen(),
+      guitest::WhenResultsShow([&](Page&) { return !launcher.fake.openedFiles.empty(); },
+                               [](Page&) {}),
+      rightClickRow("Docs"),
+      chooseOpen(),
+      guitest::WhenResultsShow(selected("Docs"),
+                               [&](Page& p) {
+                                 shownAfterOpen =
+                                     p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+                                 const wxSize up = p.m_ParentFolder->GetClientSize();
+                                 MouseClickAt(p.m_ParentFolder, wxPoint(up.x / 2, up.y / 2));
+                               }),
+      guitest::WhenResultsShow(selected("This PC"), [](Page&) {}),
+      Screenshot("results-page-parent-folder"),
+      WhenSettled([&](Page& p) {
+        shownAfterUp = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+        EXPECT_TRUE(ListFollowsTree(p).listShowsIt);
+        const wxRect step = p.m_StepPicture->GetRect();
+        stepPictureShown = p.m_StepPicture->GetBitmap().IsOk() && p.m_StepPicture->IsShown();
+        stepPictureClear = !step.Intersects(p.m_Hint->GetRect()) &&
+                           !step.Intersects(p.m_BackButton->GetRect()) &&
+                           step.GetBottom() < p.m_Tools[0]->GetParent()->GetClientSize().y;
+        p.EndDialog(1);
+      }),
+  });
+  RunScanToResults(script);
+  ASSERT_EQ(launcher.fake.openedFiles.size(), 1u);
+  EXPECT_EQ(std::filesystem::path(launcher.fake.openedFiles[0]).filename(), "resident.txt");
+  EXPECT_EQ(shownAfterOpen, "Docs");
+  EXPECT_EQ(shownAfterUp, "This PC");
+  EXPECT_TRUE(stepPictureShown);
+  EXPECT_TRUE(stepPictureClear);
+}
+
+// A file's check box ticked with the mouse marks the file and puts the check mark on its folder
+// and every ancestor up to "This PC"; unticking the folder's only checked file takes them off.
+TEST_F(ResultsPageTest, AFilesCheckMarksItsFolderAndAncestorsAndItsUncheckClearsThem) {
+  struct Marks {
+    bool file = false, docs = false, root = false;
+  };
+  std::vector<Marks> marks;
+  // The check box is drawn at the start of the row, 5 pixels in, 16 wide.
+  auto clickCheckBox = [](Page& p, const std::string& name) {
+    MouseClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, name), 13));
+  };
+  // Once the file's check box reads checked (or unchecked), or the folder is shown.
+  auto after = [](std::function<void(Page&)> what, int checked = -1) {
+    return guitest::WhenResultsShow(
+        [checked](Page& p) {
+          const std::string shown = p.m_Tree->GetItemText(p.m_Tree->GetSelection()).utf8_string();
+          if (checked < 0) return shown == "Docs";
+          for (const ResultRow& r : p.m_List->Rows())
+            if (r.file && RowName(r) == "Quarterly report.txt")
+              return r.Checked() == (checked == 1);
+          return false;
+        },
+        std::move(what));
+  };
+  auto read = [&marks](Page& p) {
+    FolderTreeModel& m = p.m_Tree->Model();
+    const TreeItem shown = m.ShownItem();
+    Marks now;
+    for (const ResultRow& r : p.m_List->Rows())
+      if (r.file && RowName(r) == "Quarterly report.txt") now.file = r.Checked();
+    now.docs =
+        m.GetCheckState(shown) == 1 && p.m_Tree->GetItemText(p.m_Tree->ShowItem(shown)) == "Docs";
+    now.root = m.GetCheckState(m.RootItem()) == 1;
+    marks.push_back(now);
+  };
+  Script script({
+      Told(),
+      WhenSettled(
+          [](Page& p) { MouseDoubleClickAt(p.m_List, ListRowPoint(*p.m_List, RowOf(p, "Docs"))); }),
+      after([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
+      after([&](Page& p) { read(p); }, 1),
+      Screenshot("results-page-file-checked"),
+      WhenSettled([&](Page& p) { clickCheckBox(p, "Quarterly report.txt"); }),
+      after(
+          [&](Page& p) {
+            read(p);
+            p.EndDialog(1);
+          },
+          0),
+  });
+  RunScanToResults(script);
+  ASSERT_EQ(marks.size(), 2u);
+  EXPECT_TRUE(marks[0].file);
+  EXPECT_TRUE(marks[0].docs);
+  EXPECT_TRUE(marks[0].root);
+  EXPECT_FALSE(marks[1].file);
+  EXPECT_FALSE(marks[1].docs);
+  EXPECT_FALSE(marks[1].root);
+}
+
+// The three views from the View menu: the icon views list the names with the large or the small
+// icons, Details all columns; every row carries its folder, file or deleted icon.
+TEST_F(ResultsPageTest, TheViewMenuSwitchesBetweenIconViewsAndDetails) {
+  std::vector<CColoredListCtrl::View> views;
+  std::vector<int> icons;
+  bool deletedIcon = false;
+  auto choose = [&views](int command, const std::string& shot) {
+    return WhenSettled([&views, command, shot](Page& p) {
+      wxCommandEvent e(wxEVT_MENU, WxCommandId(command));
+      p.GetEventHandler()->ProcessEvent(e);
+      guitest::Pump(10);
+      guitest::SaveScreenshot(shot);
+      views.push_back(p.m_List->GetView());
+      EXPECT_TRUE(p.GetMenuBar()->IsChecked(WxCommandId(command)));
+    });
+  };
+  Script script({
+      Told(),
+      WhenSettled([&](Page& p) {
+        for (const ResultRow& r : p.m_List->Rows()) {
+          icons.push_back(CColoredListCtrl::RowIcon(r));
+          if (r.Deleted() && r.folder)
+            deletedIcon = CColoredListCtrl::RowIcon(r) == kIconDeletedFolder;
+        }
+      }),
+      choose(Page::kMenuLargeIcons, "results-page-large-icons"),
+      choose(Page::kMenuSmallIcons, "results-page-small-icons"),
+      choose(Page::kMenuDetails, "results-page-details"),
+      WhenSettled([](Page& p) { p.EndDialog(1); }),
+  });
+  RunScanToResults(script);
+  using View = CColoredListCtrl::View;
+  EXPECT_EQ(views, (std::vector<View>{View::LargeIcons, View::SmallIcons, View::Details}));
+  EXPECT_TRUE(deletedIcon);
+  EXPECT_FALSE(icons.empty());
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <wx/image.h>
 #include <wx/renderer.h>
 
+#include "widgets/wx/SystemImageList.h"
+
 namespace {
 
 struct ColumnSpec {
@@ -77,6 +79,11 @@ CColoredListCtrl::CColoredListCtrl(wxWindow* parent, wxWindowID id, bool largeDe
     AppendColumn(kColumns[c].header, wxLIST_FORMAT_LEFT,
                  largeDesktop ? kColumns[c].largeWidth : kColumns[c].width);
   EnableCheckBoxes(true);
+  SetImageList(SystemImageList(), wxIMAGE_LIST_SMALL);
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    if (m_View != View::Details) SetColumnWidth(0, NameWidth());
+    e.Skip();
+  });
   m_Deleted.SetTextColour(*wxRED);
 
   // The rows are painted by the control's inner window, the child that is not its column header.
@@ -139,6 +146,42 @@ const wxBitmap& CColoredListCtrl::CheckBoxBitmap(const wxSize& size, int flags,
 void CColoredListCtrl::DropCheckBoxBitmaps() {
   m_CheckBoxes.clear();
   m_RowsWindow->Refresh();
+}
+
+// The toolkit's list draws rows on demand only in its report view, and a folder may hold a
+// million rows: the icon views are the report view with the name column alone, no header, and
+// the large or the small icons; Details brings the columns back at their widths.
+void CColoredListCtrl::SetView(View view) {
+  if (view == m_View) return;
+  if (m_View == View::Details)
+    for (int c = 0; c < kListColumnCount; ++c) m_DetailWidths[c] = GetColumnWidth(c);
+  m_View = view;
+  const bool details = view == View::Details;
+  SetImageList(view == View::LargeIcons ? LargeSystemImageList() : SystemImageList(),
+               wxIMAGE_LIST_SMALL);
+  SetWindowStyleFlag(details ? GetWindowStyleFlag() & ~wxLC_NO_HEADER
+                             : GetWindowStyleFlag() | wxLC_NO_HEADER);
+  for (int c = 0; c < kListColumnCount; ++c)
+    SetColumnWidth(c, details ? m_DetailWidths[c] : c == 0 ? NameWidth() : 0);
+  SetItemCount(static_cast<long>(m_Rows.size()));
+  Refresh();
+}
+
+// The name column fills the list in the icon views.
+int CColoredListCtrl::NameWidth() const {
+  return std::max(kColumns[0].width, GetClientSize().x - 4);
+}
+
+int CColoredListCtrl::RowIcon(const ResultRow& row) {
+  if (row.folder) return row.Deleted() ? kIconDeletedFolder : kIconFolder;
+  return row.Deleted() ? kIconDeletedFile : kIconFile;
+}
+
+int CColoredListCtrl::OnGetItemImage(long item) const {
+  // Without the shared icons (made at start-up) the rows carry none.
+  if (!GetImageList(wxIMAGE_LIST_SMALL) || item < 0 || static_cast<size_t>(item) >= m_Rows.size())
+    return -1;
+  return RowIcon(m_Rows[static_cast<size_t>(item)]);
 }
 
 void CColoredListCtrl::SetRows(std::vector<ResultRow> rows, FileSystemKind fs) {

@@ -20,8 +20,18 @@ class wxRendererNative;
 
 class CColoredListCtrl : public wxListCtrl {
  public:
+  // Details shows every column; the two icon views show the names alone, with the large or the
+  // small icons.
+  enum class View { Details, LargeIcons, SmallIcons };
+
   CColoredListCtrl(wxWindow* parent, wxWindowID id, bool largeDesktop = false);
   ~CColoredListCtrl() override;
+
+  // Switches the view; the rows stay.
+  void SetView(View view);
+  View GetView() const { return m_View; }
+  // The icon of a row: folder or file, crossed out when deleted (an index of SystemImageList).
+  static int RowIcon(const ResultRow& row);
 
   // Shows rows (replacing what was shown) for file system fs.
   void SetRows(std::vector<ResultRow> rows, FileSystemKind fs);
@@ -46,6 +56,7 @@ class CColoredListCtrl : public wxListCtrl {
   wxString OnGetItemText(long item, long column) const override;
   bool OnGetItemIsChecked(long item) const override;
   wxItemAttr* OnGetItemAttr(long item) const override;
+  int OnGetItemImage(long item) const override;
 
  private:
   class CheckBoxRenderer;
@@ -56,9 +67,12 @@ class CColoredListCtrl : public wxListCtrl {
   // The bitmap of a check box in state flags, drawn by native when not kept yet.
   const wxBitmap& CheckBoxBitmap(const wxSize& size, int flags, wxRendererNative& native);
   void DropCheckBoxBitmaps();
+  int NameWidth() const;
 
   std::vector<ResultRow> m_Rows;
   FileSystemKind m_FileSystem = FileSystemKind::None;
+  View m_View = View::Details;
+  int m_DetailWidths[kListColumnCount] = {};
   mutable wxItemAttr m_Deleted;
   // Keyed by width, height and state flags.
   std::map<std::tuple<int, int, int>, wxBitmap> m_CheckBoxes;

@@ -1,5 +1,9 @@
 #include "widgets/wx/GradientProgressCtrl.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
 #include <wx/dcbuffer.h>
 #include <wx/settings.h>
 #include <wx/thread.h>
@@ -9,6 +13,17 @@
 namespace {
 Rgb ToRgb(const wxColour& c) {
   return {c.Red(), c.Green(), c.Blue()};
+}
+
+int Luma(const wxColour& c) {
+  return (299 * c.Red() + 587 * c.Green() + 114 * c.Blue()) / 1000;
+}
+
+// The text colour asked for when it stands out from the background, else black or white,
+// whichever does: white text on the light grey rest of a bar cannot be read.
+wxColour Legible(const wxColour& wanted, const wxColour& background) {
+  if (std::abs(Luma(wanted) - Luma(background)) >= 100) return wanted;
+  return Luma(background) >= 128 ? *wxBLACK : *wxWHITE;
 }
 }  // namespace
 
@@ -99,9 +114,27 @@ void CGradientProgressCtrl::OnPaint(wxPaintEvent&) {
     }
   }
   if (!plan.percentText.empty()) {
+    // The text is drawn twice, each time clipped to one part of the bar, in a colour that stands
+    // out from that part: the dark gradient and the light rest need different ones.
     dc.SetFont(GetFont());
-    dc.SetTextForeground(m_TextColour);
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
-    dc.DrawLabel(wxString::FromUTF8(plan.percentText), wxRect(size), wxALIGN_CENTER);
+    const wxString text = wxString::FromUTF8(plan.percentText);
+    const int filled = std::clamp(plan.backFrom, 0, extent);
+    const wxRect filledPart =
+        m_Vertical ? wxRect(0, 0, size.x, filled) : wxRect(0, 0, filled, size.y);
+    const wxRect restPart = m_Vertical ? wxRect(0, filled, size.x, size.y - filled)
+                                       : wxRect(filled, 0, size.x - filled, size.y);
+    const wxColour gradientMiddle((m_StartColour.Red() + m_EndColour.Red()) / 2,
+                                  (m_StartColour.Green() + m_EndColour.Green()) / 2,
+                                  (m_StartColour.Blue() + m_EndColour.Blue()) / 2);
+    const std::pair<wxRect, wxColour> parts[2] = {
+        {filledPart, Legible(m_TextColour, gradientMiddle)},
+        {restPart, Legible(m_TextColour, m_BackColour)}};
+    for (const auto& [part, colour] : parts) {
+      if (part.IsEmpty()) continue;
+      wxDCClipper clip(dc, part);
+      dc.SetTextForeground(colour);
+      dc.DrawLabel(text, wxRect(size), wxALIGN_CENTER);
+    }
   }
 }

@@ -1,5 +1,6 @@
 #include "widgets/wx/SystemImageList.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <wx/artprov.h>
@@ -49,9 +50,28 @@ wxBitmap DrawnIcon(int index, int size) {
   return bitmap;
 }
 
+// A red cross over the lower right of an icon, as deleted rows are marked.
+wxBitmap CrossedOut(const wxBitmap& icon, int size) {
+  wxImage image = icon.ConvertToImage();
+  if (!image.HasAlpha()) image.InitAlpha();
+  const int from = size / 2;
+  const int thick = std::max(1, size / 10);
+  for (int i = from; i < size - 1; ++i)
+    for (int t = -thick; t <= thick; ++t)
+      for (int x : {i, size - 1 - i + from}) {
+        const int y = i + t;
+        if (x < 0 || x >= size || y < 0 || y >= size) continue;
+        image.SetRGB(x, y, 0xC8, 0x35, 0x2E);
+        image.SetAlpha(x, y, 255);
+      }
+  return wxBitmap(image);
+}
+
 wxBitmap Icon(int index, int size) {
-  static const wxArtID kArt[kIconCount] = {wxART_HARDDISK, wxART_REMOVABLE,   wxART_CDROM,
-                                           wxART_FOLDER,   wxART_FOLDER_OPEN, wxART_NORMAL_FILE};
+  if (index == kIconDeletedFolder) return CrossedOut(Icon(kIconFolder, size), size);
+  if (index == kIconDeletedFile) return CrossedOut(Icon(kIconFile, size), size);
+  static const wxArtID kArt[] = {wxART_HARDDISK, wxART_REMOVABLE,   wxART_CDROM,
+                                 wxART_FOLDER,   wxART_FOLDER_OPEN, wxART_NORMAL_FILE};
   wxBitmap art = wxArtProvider::GetBitmap(kArt[index], wxART_OTHER, wxSize(size, size));
   if (art.IsOk() && art.GetWidth() != size) {
     art = wxBitmap(art.ConvertToImage().Rescale(size, size, wxIMAGE_QUALITY_HIGH));

@@ -13,6 +13,8 @@ enum SystemIconIndex {
   kIconFolder,
   kIconFolderOpen,
   kIconFile,
+  kIconDeletedFolder,  // the folder and file icons crossed out in red: rows of deleted records
+  kIconDeletedFile,
   kIconCount
 };
 

@@ -1,9 +1,11 @@
 #include "pages/copy/wx/DataCopyProgress.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include <wx/dcclient.h>
 #include <wx/statbox.h>
+#include <wx/toplevel.h>
 
 #include "pages/copy/CopyTexts.h"
 #include "platform/TextCodec.h"
@@ -37,6 +39,36 @@ void SetFitted(wxControl* control, const wxString& text) {
   dc.SetFont(control->GetFont());
   control->SetLabel(
       wxControl::Ellipsize(text, dc, wxELLIPSIZE_MIDDLE, control->GetClientSize().x));
+}
+
+// The copy page stands over the page it was started from (the largest window shown behind it),
+// centred across it and a third of the way down, clear of that page's hint and buttons at the
+// bottom; its bars then stay above the end message, which comes up in the middle of the screen.
+// With no such page, in the middle of the screen.
+void CentreOverPage(wxDialog* dialog) {
+  const wxTopLevelWindow* page = nullptr;
+  for (const wxWindow* w : wxTopLevelWindows) {
+    const auto* top = dynamic_cast<const wxTopLevelWindow*>(w);
+    if (!top || top == dialog || !top->IsShown()) continue;
+    if (!page || top->GetSize().x * top->GetSize().y > page->GetSize().x * page->GetSize().y)
+      page = top;
+  }
+  if (!page) {
+    dialog->CentreOnScreen();
+    return;
+  }
+  const wxRect area = page->GetScreenRect();
+  const wxSize size = dialog->GetSize();
+  dialog->Move(area.x + (area.width - size.x) / 2, area.y + std::max(0, area.height - size.y) / 3);
+}
+
+// The page's own frame: without one it cannot be told from the white page behind it.
+void DrawFrame(wxWindow* window) {
+  wxPaintDC dc(window);
+  const wxSize size = window->GetClientSize();
+  dc.SetBrush(*wxTRANSPARENT_BRUSH);
+  dc.SetPen(wxPen(wxColour(0x1D, 0x4E, 0x89), 2));
+  dc.DrawRectangle(1, 1, size.x - 1, size.y - 1);
 }
 
 int64_t Now() {
@@ -125,6 +157,7 @@ DataCopyProgress::DataCopyProgress(const CopyRun& run, wxWindow* parent)
   for (CGradientProgressCtrl* bar : {m_FileBar, m_OverallBar}) {
     bar->SetRange(0, 100);
     bar->SetShowPercent(true);
+    bar->SetTextColour(*wxBLACK);
   }
   const wxRect hint = Dlu(8, 144, 324, 11);
   new CTransparentStatic(this, 1112, FromUtf8(kCopyHint), hint.GetPosition(), hint.GetSize());
@@ -144,6 +177,7 @@ DataCopyProgress::DataCopyProgress(const CopyRun& run, wxWindow* parent)
   m_StopButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnStop(); });
   m_DetailsButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHideDetails(); });
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Refresh(!m_DetailsHidden); }, m_Timer.GetId());
+  Bind(wxEVT_PAINT, [this](wxPaintEvent&) { DrawFrame(this); });
 }
 
 DataCopyProgress::~DataCopyProgress() {
@@ -165,7 +199,7 @@ int DataCopyProgress::ShowModal() {
   m_Copied->SetLabel(FromUtf8(CopySizeText(0)));
   m_Elapsed->SetLabel(FromUtf8(kZeroTime));
   m_TimeLeft->SetLabel(FromUtf8(kZeroTime));
-  CentreOnScreen();
+  CentreOverPage(this);
 
   SaveDataRequest request;
   request.walk = m_Run.walk;

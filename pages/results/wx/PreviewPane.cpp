@@ -45,7 +45,9 @@ class PreviewObserver final : public CopyObserver {
 PreviewPane::PreviewPane(wxWindow* parent, wxWindowID id)
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_SIMPLE) {
   SetBackgroundColour(*wxWHITE);
-  m_OpenFile = [](const std::string& path) { OpenFileWithShell(path); };
+  m_OpenFile = [](const std::string& path) {
+    if (!OpenFileWithShell(path)) Prompts().ViewMsgBox(kOpenFailedText);
+  };
   m_Picture = new CPictureCtrl(this, 1189);
   m_Placeholder = new CPictureCtrl(this, 1191);
   m_NoPreview = new CPictureCtrl(this, 1193);
@@ -53,10 +55,8 @@ PreviewPane::PreviewPane(wxWindow* parent, wxWindowID id)
                               wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH2 | wxBORDER_NONE);
   m_ZipList = new wxListCtrl(this, 1248, wxDefaultPosition, wxDefaultSize,
                              wxLC_REPORT | wxLC_SINGLE_SEL | wxBORDER_NONE);
-  m_ZipList->AppendColumn("Name", wxLIST_FORMAT_LEFT, 260);
-  m_ZipList->AppendColumn("Modified", wxLIST_FORMAT_LEFT, 200);
-  m_ZipList->AppendColumn("Actual Size", wxLIST_FORMAT_RIGHT, 110);
-  m_ZipList->AppendColumn("Compressed Size", wxLIST_FORMAT_RIGHT, 130);
+  for (const char* header : {"File Name", "Modified Date", "Actual Size", "Compressed Size"})
+    m_ZipList->AppendColumn(header, wxLIST_FORMAT_LEFT);
   m_Wait = new wxStaticText(this, 1256, FromUtf8(kPreviewWaitText));
   m_Bar = new CGradientProgressCtrl(this, 1058);
   m_Bar->SetRange(0, 100);
@@ -86,9 +86,14 @@ void PreviewPane::LoadPictures() {
 
 void PreviewPane::LayOut() {
   const wxSize size = GetClientSize();
-  for (wxWindow* w : std::initializer_list<wxWindow*>{m_Picture, m_Placeholder, m_NoPreview,
-                                                      m_RichText, m_ZipList})
+  for (wxWindow* w :
+       std::initializer_list<wxWindow*>{m_Placeholder, m_NoPreview, m_RichText, m_ZipList})
     w->SetSize(0, 0, size.x, size.y);
+  // The picture a fifth of the width in from the left, 20 pixels down, three fifths wide.
+  m_Picture->SetSize(size.x / 5, 20, std::max(1, size.x * 3 / 5), std::max(1, size.y - 40));
+  // Each zip column a quarter of the list's width.
+  const int quarter = std::max(1, size.x / 4);
+  for (int c = 0; c < m_ZipList->GetColumnCount(); ++c) m_ZipList->SetColumnWidth(c, quarter);
   // The bar half the width and 20 high at a third of the height, indented by an eighth; Stop
   // at its right, centred on it, and the wait text below it.
   const int left = size.x / 8;
@@ -108,6 +113,11 @@ void PreviewPane::Show(Shown what) {
   m_RichText->Show(what == Shown::Rtf);
   m_ZipList->Show(what == Shown::Zip);
   Refresh();
+}
+
+void PreviewPane::Reset() {
+  StopAndJoin();
+  Show(Shown::Placeholder);
 }
 
 void PreviewPane::StopAndJoin() {

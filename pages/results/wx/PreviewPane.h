@@ -29,6 +29,9 @@ class wxStaticText;
 class wxTextCtrl;
 
 inline constexpr std::string_view kPreviewWaitText = "Please wait while generating preview......";
+// Told when neither the file's program nor the Open With dialog could open an extracted file.
+inline constexpr std::string_view kOpenFailedText =
+    "No program could be found to open this file, and no Open With dialog could be shown.";
 inline constexpr std::string_view kPreviewStopQuestion =
     "Do you want to stop this process. This may give you incomplete data.";
 
@@ -44,6 +47,9 @@ class PreviewPane : public wxPanel {
   // Previews file (open: extract only, for opening with its program). Stops and joins a preview
   // still running first.
   void Start(const FileRecord* file, FileSystemKind fs, bool recordsAtLocator, bool open);
+  // Back to the placeholder picture (another folder, or a folder row, was chosen); a running
+  // preview is stopped first.
+  void Reset();
   // Ends a running preview without asking and waits for it (before the lists are freed).
   void StopAndJoin();
   // The Stop button: the question, then the stop on Yes.

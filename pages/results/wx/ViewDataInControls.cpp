@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include <wx/artprov.h>
+#include <wx/bmpbuttn.h>
 #include <wx/display.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 
 #include "dialogs/HelpPage.h"
@@ -31,6 +34,7 @@
 #include "widgets/wx/FolderTreeCtrl.h"
 #include "widgets/wx/GradientProgressCtrl.h"
 #include "widgets/wx/HoverButton.h"
+#include "widgets/wx/SystemImageList.h"
 
 namespace {
 
@@ -63,7 +67,11 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   }
   m_Tree = new CFolderTreeCtrl(client, kIdTree);
   m_Tree->SetHooks(this);
+  InitSystemImageLists();  // the rows' icons; start-up has made them already
   m_List = new CColoredListCtrl(client, kIdList);
+  m_ParentFolder = new wxBitmapButton(
+      client, kIdParentFolder, wxArtProvider::GetBitmapBundle(wxART_GO_DIR_UP, wxART_BUTTON));
+  m_StepPicture = new wxStaticBitmap(client, kIdStepPicture, wxNullBitmap);
   m_PreviewCaption = new wxStaticText(client, 1260, "Preview");
   m_PreviewArea = new PreviewPane(client, 1245);
   m_PreviewArea->m_OnRunning = [this](bool running) {
@@ -91,6 +99,11 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_List->Bind(wxEVT_LIST_KEY_DOWN, &ViewDataInControls::OnListKeyDown, this);
   m_List->Bind(wxEVT_LIST_ITEM_ACTIVATED, &ViewDataInControls::OnListActivated, this);
   m_List->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) { PreviewRow(e.GetIndex(), false); });
+  m_List->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, &ViewDataInControls::OnListRightClick, this);
+  m_ParentFolder->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnParentFolder(); });
+  // The list follows the tree's selection however it moves (arrow keys, Home, End, a search).
+  m_Tree->Bind(wxEVT_TREE_SEL_CHANGED, &ViewDataInControls::OnTreeSelChanged, this);
+  m_FollowTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { FollowTreeSelection(); });
   // The tree renames a folder in its own handler of the edit's end; this one is bound later, so
   // it runs first and a sort on the list worker, which reads the names, ends before one changes.
   m_Tree->Bind(wxEVT_TREE_END_LABEL_EDIT, [this](wxTreeEvent& e) {
@@ -134,6 +147,18 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
       WxCommandId(kMenuExit));
   Bind(
       wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  const std::pair<int, CColoredListCtrl::View> views[3] = {
+      {kMenuLargeIcons, CColoredListCtrl::View::LargeIcons},
+      {kMenuDetails, CColoredListCtrl::View::Details},
+      {kMenuSmallIcons, CColoredListCtrl::View::SmallIcons}};
+  for (const auto& [command, view] : views)
+    Bind(
+        wxEVT_MENU,
+        [this, command, view](wxCommandEvent&) {
+          m_List->SetView(view);
+          GetMenuBar()->Check(WxCommandId(command), true);
+        },
+        WxCommandId(command));
   Bind(
       wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
   Client()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -147,6 +172,8 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
 }
 
 ViewDataInControls::~ViewDataInControls() {
+  // The tree outlives this object's members while the window's children are destroyed.
+  m_Tree->Unbind(wxEVT_TREE_SEL_CHANGED, &ViewDataInControls::OnTreeSelChanged, this);
   StopWorkers();
   JoinSaveLogThread();
   m_Tree->SetHooks(nullptr);
@@ -167,6 +194,7 @@ void ViewDataInControls::OnInitPage() {
   m_BackButton->LoadFrameStrip3(BitmapPath(g_BitmapFolder, "\\Back-btn.bmp"));
   m_SaveButton->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Save.bmp"));
   m_PreviewArea->LoadPictures();
+  LoadStepPicture();
   ApplyDialogLook(this, {.appWindow = true, .icons = true}, {});
 
   wxMenuBar* bar = GetMenuBar();
@@ -174,8 +202,6 @@ void ViewDataInControls::OnInitPage() {
   bar->Enable(WxCommandId(kMenuFormatted),
               g_FormattedMode.load() == 0 && g_PartitionMode.load() == 0);
   bar->Check(WxCommandId(kMenuDetails), true);
-  bar->Enable(WxCommandId(kMenuLargeIcons), false);
-  bar->Enable(WxCommandId(kMenuSmallIcons), false);
 
   g_TreeMode = 2;
   m_Tree->InitRoots();
@@ -193,10 +219,22 @@ void ViewDataInControls::LayOut() {
   const int buttonTop = PlaceBackNext(m_BackButton, m_SaveButton, client);
   const int buttonWidth = m_SaveButton->GetSize().x;
   (void)buttonTop;
-  const int hintWidth = std::max(100, client.x - 3 * kMargin - 2 * buttonWidth - 10);
-  m_Hint->SetSize(kMargin, bottom - 40, hintWidth, 40);
+  // The parent-folder button ends the toolbar row, centred on it.
+  const wxRect help = m_Tools[4]->GetRect();
+  const wxSize up = m_ParentFolder->GetBestSize();
+  m_ParentFolder->SetSize(help.GetRight() + 9, help.y + (help.height - up.y) / 2, up.x, up.y);
+  // The step picture at the bottom left, the hint between it and the buttons.
+  const wxBitmap step = m_StepPicture->GetBitmap();
+  const wxSize stepSize = step.IsOk() ? step.GetSize() : wxSize(20, 20);
+  m_StepPicture->SetSize(kMargin, bottom - stepSize.y, stepSize.x, stepSize.y);
+  const int hintLeft = kMargin + stepSize.x + 10;
+  const int hintWidth = std::max(100, client.x - hintLeft - 2 * kMargin - 2 * buttonWidth - 10);
+  // Wrapped afresh from its text, as high as its lines need.
+  m_Hint->SetLabel(FromUtf8(kResultsHint));
   m_Hint->Wrap(hintWidth);
-  const int statusTop = bottom - 40 - 26;
+  const int hintHeight = std::max(40, m_Hint->GetBestSize().y);
+  m_Hint->SetSize(hintLeft, bottom - hintHeight, hintWidth, hintHeight);
+  const int statusTop = bottom - std::max(hintHeight, stepSize.y) - 26;
   m_Status->SetSize(kMargin, statusTop, width - 330, 20);
   m_Progress->SetSize(client.x - kMargin - 310, statusTop + 2, 310, 15);
 
@@ -216,8 +254,24 @@ void ViewDataInControls::LayOut() {
   Client()->Refresh();
 }
 
+// The step of the wizard this page is: the fourth after a sector-range scan, else the third. The
+// picture is drawn at most 32 pixels high so the hint beside it keeps two lines' width.
+void ViewDataInControls::LoadStepPicture() {
+  if (!LoadPicture(m_StepPicture,
+                   g_ScanState.partitionStyle == 1 ? "\\Step-4.bmp" : "\\Step-3.bmp"))
+    return;
+  constexpr int kStepHeight = 32;
+  const wxBitmap picture = m_StepPicture->GetBitmap();
+  if (picture.GetHeight() <= kStepHeight) return;
+  const int width = picture.GetWidth() * kStepHeight / picture.GetHeight();
+  m_StepPicture->SetBitmap(
+      wxBitmap(picture.ConvertToImage().Scale(width, kStepHeight, wxIMAGE_QUALITY_HIGH)));
+  m_StepPicture->SetSize(width, kStepHeight);
+}
+
 bool ViewDataInControls::Busy() const {
-  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog || m_PreviewArea->Running();
+  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog ||
+         m_PreviewArea->Running() || m_FollowTimer.IsRunning();
 }
 
 void ViewDataInControls::ShowWorking(const char* status) {
@@ -280,6 +334,7 @@ void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
   StopListWorker();
   m_CurrentFolderId = folderId;
   m_List->ClearRows();
+  m_PreviewArea->Reset();  // what was previewed belongs to the folder shown before
   ShowWorking(std::string(kListFillStatus).c_str());
   const int16_t chosen = ChosenFs();
   const FileSystemKind fs = g_FileSystemName;
@@ -485,7 +540,10 @@ void ViewDataInControls::OnListKeyDown(wxListEvent& event) {
 }
 
 void ViewDataInControls::OnListActivated(wxListEvent& event) {
-  const long row = event.GetIndex();
+  OpenRow(event.GetIndex());
+}
+
+void ViewDataInControls::OpenRow(long row) {
   if (ClicksBlocked() || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
   if (r.file) {
@@ -508,7 +566,51 @@ void ViewDataInControls::ShowFolderItem(TreeItem item) {
 void ViewDataInControls::PreviewRow(long row, bool open) {
   if (m_ListFilling || row < 0 || static_cast<size_t>(row) >= m_List->Rows().size()) return;
   const ResultRow r = m_List->Rows()[static_cast<size_t>(row)];
-  if (r.file) PreviewFile(r.file, open);
+  if (r.file)
+    PreviewFile(r.file, open);
+  else if (!open)
+    m_PreviewArea->Reset();  // a folder has no preview: the placeholder again
+}
+
+void ViewDataInControls::OnListRightClick(wxListEvent& event) {
+  // Only a click on a selected row offers its menu.
+  const long row = event.GetIndex();
+  if (row < 0 || m_List->GetItemState(row, wxLIST_STATE_SELECTED) == 0) return;
+  wxMenu menu;
+  menu.Append(WxCommandId(kMenuOpen), "&Open");
+  const int chosen = m_List->GetPopupMenuSelectionFromUser(menu, event.GetPoint());
+  if (chosen == WxCommandId(kMenuOpen)) OnOpen();
+}
+
+void ViewDataInControls::OnOpen() {
+  const long row = m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED);
+  const long chosen =
+      row >= 0 ? row : m_List->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+  if (chosen >= 0) OpenRow(chosen);
+}
+
+void ViewDataInControls::OnParentFolder() {
+  const FolderTreeModel& model = m_Tree->Model();
+  const TreeItem shown = m_Tree->ModelItem(m_Tree->GetSelection());
+  if (shown == kNoItem || shown == model.RootItem()) return;
+  if (const TreeItem parent = model.Parent(shown); parent != kNoItem) ShowFolderItem(parent);
+}
+
+void ViewDataInControls::OnTreeSelChanged(wxTreeEvent& event) {
+  m_FollowTimer.StartOnce(kFollowDelayMs);
+  event.Skip();
+}
+
+// The tree's selection moved: the list shows the folder now selected once the keys rest a moment,
+// so holding a key down fills the list once, not once per folder passed.
+void ViewDataInControls::FollowTreeSelection() {
+  if (m_TreeFilling) return;  // the fill shows the root itself when it ends
+  if (m_MarkingRuns) {
+    m_FollowTimer.StartOnce(kFollowDelayMs);  // the marks are read by the rows: after them
+    return;
+  }
+  const TreeItem selected = m_Tree->ModelItem(m_Tree->GetSelection());
+  if (selected != kNoItem) m_Tree->Model().ShowFolder(selected);
 }
 
 void ViewDataInControls::PreviewFile(const FileRecord* file, bool open) {
@@ -547,6 +649,7 @@ void ViewDataInControls::OnSaveLogEnded() {
 }
 
 void ViewDataInControls::StopWorkers() {
+  m_FollowTimer.Stop();
   m_PreviewArea->StopAndJoin();
   ++m_ListGeneration;  // rows still on their way are dropped
   m_StopListFill = true;

@@ -23,7 +23,10 @@ class CFolderTreeCtrl;
 class CGradientProgressCtrl;
 class CHoverButton;
 class PreviewPane;
+class wxBitmapButton;
 class wxListEvent;
+class wxStaticBitmap;
+class wxTreeEvent;
 class wxStaticText;
 
 class ViewDataInControls : public CWizardPage, public PageMenuIds, private FolderTreeHooks {
@@ -37,6 +40,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   static constexpr int kIdRecover = 1131;
   static constexpr int kIdHelp = 1004;
   static constexpr int kIdParentFolder = 1155;
+  static constexpr int kIdStepPicture = 1161;
+  static constexpr int kMenuOpen = 32795;  // "&Open" of the list's context menu
 
   ViewDataInControls();
   ~ViewDataInControls() override;
@@ -54,6 +59,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   std::array<CHoverButton*, 5> m_Tools{};  // Save Log, Load Log, Search, Recover, Help
   CHoverButton* m_BackButton = nullptr;
   CHoverButton* m_SaveButton = nullptr;
+  wxBitmapButton* m_ParentFolder = nullptr;
+  wxStaticBitmap* m_StepPicture = nullptr;
   wxStaticText* m_Status = nullptr;
   CGradientProgressCtrl* m_Progress = nullptr;
   wxStaticText* m_Hint = nullptr;
@@ -103,6 +110,7 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   void ReportFillProgress(int percent) override;
 
   void LayOut();
+  void LoadStepPicture();
   void StartTreeFill();
   void StartMarking(bool selected, TreeItem item);
   void JoinMarking();
@@ -118,6 +126,14 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   void UncheckUpwards(TreeItem from);
   void OnListKeyDown(wxListEvent& event);
   void OnListActivated(wxListEvent& event);
+  void OnListRightClick(wxListEvent& event);
+  // "&Open" and a double-click: a file is extracted and opened, a folder shown.
+  void OnOpen();
+  void OpenRow(long row);
+  // Shows the parent of the tree's selected folder.
+  void OnParentFolder();
+  void OnTreeSelChanged(wxTreeEvent& event);
+  void FollowTreeSelection();
 
   std::thread m_TreeFill;
   std::thread m_ListFill;
@@ -126,6 +142,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   std::atomic<bool> m_StopMarking{false};
   std::atomic<int> m_FillPercent{-1};
   wxTimer m_FillTimer{this};
+  static constexpr int kFollowDelayMs = 60;
+  wxTimer m_FollowTimer;
   uint64_t m_ListGeneration = 0;
   uint64_t m_MarkingGeneration = 0;
   bool m_TreeFilling = false;
