@@ -89,8 +89,9 @@ std::string TargetDiskSizeText(uint64_t bytes) {
 }
 
 std::string DataLossQuestion(const TargetDisk& target) {
-  std::string disk = TargetDiskLabel(target) + "\r\n" + TargetDiskSizeText(target.sizeBytes);
-  if (!target.node.empty()) disk += ", " + target.node;
+  std::string facts = target.sizeBytes ? TargetDiskSizeText(target.sizeBytes) : std::string();
+  if (!target.node.empty()) facts += (facts.empty() ? "" : ", ") + target.node;
+  const std::string disk = TargetDiskLabel(target) + (facts.empty() ? "" : " (" + facts + ")");
   return "All data will be lost in Target Disk -\r\n" + disk +
          "\r\n\r\nAre you sure you want to continue ?\r\n";
 }

@@ -22,9 +22,8 @@ inline constexpr std::string_view kCannotOpenSourceText = "Unable to open the se
 // Where a disk or volume is refused for lack of rights: said once when the disks are listed, and
 // at Next on such a disk.
 inline constexpr std::string_view kNeedsRightsText =
-    "Reading disks and volumes needs administrator rights, and this program was started without "
-    "them. Close it and start it again as administrator, for example from a terminal with "
-    "\"sudo merrowind\". Disk images can be read without administrator rights.";
+    "Reading disks needs administrator rights. Start the program again with them, for example "
+    "with \"sudo merrowind\". Disk images need none.";
 // The node under a disk whose partitions could not be read for lack of rights.
 inline constexpr std::string_view kNeedsRightsNodeText = "Needs administrator rights to be read";
 inline constexpr std::string_view kCannotReadFileSystemText =

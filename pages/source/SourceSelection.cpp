@@ -167,11 +167,16 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
   SourceChoice nothing;
   nothing.bytesPerSector = keptSectorSize;
   ApplySourceChoice(nothing);
-  // Said once, where the user first meets the disks.
-  if (refusedForRights) Prompts().ViewMsgBox(kNeedsRightsText);
+  m_RefusedForRights = refusedForRights;
   m_Tree.Expand(m_Tree.LogicalDrivesItem());
   m_Tree.Expand(m_Tree.RootItem());
   return storeWritten;
+}
+
+void SourceSelection::TellDisksRefusedForRights() {
+  if (!m_RefusedForRights) return;
+  m_RefusedForRights = false;
+  Prompts().ViewMsgBox(kNeedsRightsText);
 }
 
 void SourceSelection::OnSourceItemClicked(TreeItem item) {

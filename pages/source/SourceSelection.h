@@ -65,6 +65,9 @@ class SourceSelection : public FolderTreeHooks {
   // freshly written geometry store and their partitions. Returns false when the store could not
   // be written: the user has been told and no disk is listed.
   bool EnumerateSources(int recoveryMode);
+  // Once after a listing that met disks the system refused for lack of rights: says so, once the
+  // page shows the listing.
+  void TellDisksRefusedForRights();
 
   void OnSourceItemClicked(TreeItem item) override;
   void OnPartitionStep(TreeItem item) override;
@@ -92,6 +95,7 @@ class SourceSelection : public FolderTreeHooks {
   SourcePageView& m_View;
   DriveCatalogue& m_Drives;
   int m_RecoveryMode = 0;
+  bool m_RefusedForRights = false;
   std::unordered_map<TreeItem, SourceNode> m_Nodes;
 };
 

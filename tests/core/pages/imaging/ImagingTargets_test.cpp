@@ -93,13 +93,13 @@ TEST(ImagingTexts, TargetSizeAndQuestion) {
   target.model = "WDC WD10EZEX";
   EXPECT_EQ(TargetDiskLabel(target), "Disk2 - WDC WD10EZEX");
   EXPECT_EQ(DataLossQuestion(target),
-            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX\r\n0\r\n\r\nAre you sure "
+            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX\r\n\r\nAre you sure "
             "you want to continue ?\r\n");
   // Two disks of one model are told apart by their size and node.
   target.sizeBytes = uint64_t{1} << 40;
   target.node = "/dev/sdc";
   EXPECT_EQ(DataLossQuestion(target),
-            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX\r\n1.0 TB, /dev/sdc\r\n\r\n"
+            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX (1.0 TB, /dev/sdc)\r\n\r\n"
             "Are you sure you want to continue ?\r\n");
 }
 

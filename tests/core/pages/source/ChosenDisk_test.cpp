@@ -175,6 +175,8 @@ TEST_F(ChosenDiskTest, ADiskRefusedForLackOfRightsSaysSoOnceAndAtNext) {
   const TreeItem disk = Child(m_Tree.RootItem(), "Disk0");
   ASSERT_NE(disk, kNoItem);
   ASSERT_NE(Child(disk, std::string(kNeedsRightsNodeText)), kNoItem);
+  m_Selection.TellDisksRefusedForRights();
+  m_Selection.TellDisksRefusedForRights();
   EXPECT_EQ(m_Prompts.notices, std::vector<std::string>{std::string(kNeedsRightsText)});
   Click(disk);
   EXPECT_EQ(CheckSourceNext({}), SourceNextStep::Refused);
