@@ -7,11 +7,11 @@
 #include <string>
 
 #include "platform/DeviceNamespace.h"
+#include "prompts/UserPrompts.h"
 #include "storage/BadSectorPolicy.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
 #include "storage/vdisk/VirtualDiskReader.h"
-#include "prompts/UserPrompts.h"
 
 namespace {
 
@@ -235,8 +235,7 @@ int WriteSectors(std::string_view devicePath, int64_t startSector, uint32_t coun
   if (!g_DiskImageSource && !g_VirtualDiskMode && devicePath == CurrentDevicePath()) return 0;
 
   DeviceOpenError error = DeviceOpenError::None;
-  std::unique_ptr<RawDevice> device =
-      OpenDevice(devicePath, DeviceAccess::WriteExclusive, &error);
+  std::unique_ptr<RawDevice> device = OpenDevice(devicePath, DeviceAccess::WriteExclusive, &error);
   if (!device) {
     TellIfChanged(error);
     return 0;

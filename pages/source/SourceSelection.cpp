@@ -149,7 +149,8 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
     if (RefusedForRights(DiskDevicePath(d))) {
       // Its table cannot be read: the disk says why instead of looking empty.
       refusedForRights = true;
-      m_Nodes[m_Tree.InsertItem(item, std::string(kNeedsRightsNodeText), kImageDisk)] = SourceNode{};
+      m_Nodes[m_Tree.InsertItem(item, std::string(kNeedsRightsNodeText), kImageDisk)] =
+          SourceNode{};
       m_Tree.Expand(item);
       continue;
     }

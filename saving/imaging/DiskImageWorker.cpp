@@ -553,8 +553,9 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   auto finish = [&](bool cancelled) {
     result.end = cancelled ? ScanEnd::Cancelled : ScanEnd::ImageDone;
     if (!cancelled)
-      Prompts().ViewMsgBox(changed ? kChosenDiskChangedText
-                                   : result.success ? kImageCreatedText : kImageAbortedText);
+      Prompts().ViewMsgBox(changed          ? kChosenDiskChangedText
+                           : result.success ? kImageCreatedText
+                                            : kImageAbortedText);
     const std::string note = DiskImageRunNote(result);
     if (!note.empty()) job.observer.OnDetailText(note);
     return result;
@@ -578,8 +579,8 @@ DiskImageResult DiskImageThread(ScanJob& job) {
       (g_DiskImageSource ? !StatOf(FirstImagePiecePath())
                          : !OpenDevice(source, DeviceAccess::Read, &sourceError))) {
     changed = sourceError == DeviceOpenError::Changed;
-    result.failure = changed ? "the source disk has changed since it was chosen"
-                             : "the source cannot be opened";
+    result.failure =
+        changed ? "the source disk has changed since it was chosen" : "the source cannot be opened";
     return finish(false);
   }
   if (std::string why = CheckTarget(imageFolder, changed); !why.empty()) {

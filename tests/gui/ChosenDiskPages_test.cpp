@@ -140,8 +140,9 @@ TEST_F(ChosenDiskPagesTest, ImagingOffersDisk0ChoosesNothingAndNeverWritesADiskT
       }),
       guitest::ScreenshotStep("imaging-page-target-picked"),
       ClickOn(ImagingWindow, CreateDiskImage::kIdNext),
-      WhenShown<ViewQuestionMsg>([] { return guitest::FindShownDialog<ViewQuestionMsg>(); },
-                                 [](ViewQuestionMsg&) { guitest::SaveScreenshot("imaging-overwrite-question"); }),
+      WhenShown<ViewQuestionMsg>(
+          [] { return guitest::FindShownDialog<ViewQuestionMsg>(); },
+          [](ViewQuestionMsg&) { guitest::SaveScreenshot("imaging-overwrite-question"); }),
       Answer(wxID_CANCEL),
       // sda is unplugged: "Disk0" is now the source's own disk, sdb.
       OnImaging([this](CreateDiskImage&) { Unplug("sda"); }),
@@ -155,9 +156,9 @@ TEST_F(ChosenDiskPagesTest, ImagingOffersDisk0ChoosesNothingAndNeverWritesADiskT
   DeletedFilesRecovery page(std::make_unique<FixedDriveCatalogue>(std::vector<LogicalDrive>{}));
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-  const std::string question = "All data will be lost in Target Disk -\r\nDisk0 - Blank Disk (16.0 MB, " +
-                               (m_Dir / "dev" / "sda").string() +
-                               ")\r\n\r\nAre you sure you want to continue ?\r\n";
+  const std::string question =
+      "All data will be lost in Target Disk -\r\nDisk0 - Blank Disk (16.0 MB, " +
+      (m_Dir / "dev" / "sda").string() + ")\r\n\r\nAre you sure you want to continue ?\r\n";
   EXPECT_EQ(m_Asked, (std::vector<std::string>{question, question}));
   EXPECT_EQ(m_Told, (std::vector<std::string>{"Please choose target disk.",
                                               std::string(kChosenDiskChangedText)}));

@@ -179,9 +179,8 @@ TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
   ASSERT_EQ(m_Asked.size(), 2u);
-  EXPECT_EQ(m_Asked[0],
-            "All data will be lost in Target Disk -\r\nDisk1 -  (6.0 MB, " + target.string() +
-                ")\r\n\r\nAre you sure you want to continue ?\r\n");
+  EXPECT_EQ(m_Asked[0], "All data will be lost in Target Disk -\r\nDisk1 -  (6.0 MB, " +
+                            target.string() + ")\r\n\r\nAre you sure you want to continue ?\r\n");
   ASSERT_EQ(m_Told.size(), 1u);
   EXPECT_EQ(m_Told[0], "Disk Image created successfully.");
   EXPECT_EQ(g_ImageToDisk, 1);

@@ -98,9 +98,10 @@ TEST(ImagingTexts, TargetSizeAndQuestion) {
   // Two disks of one model are told apart by their size and node.
   target.sizeBytes = uint64_t{1} << 40;
   target.node = "/dev/sdc";
-  EXPECT_EQ(DataLossQuestion(target),
-            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX (1.0 TB, /dev/sdc)\r\n\r\n"
-            "Are you sure you want to continue ?\r\n");
+  EXPECT_EQ(
+      DataLossQuestion(target),
+      "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX (1.0 TB, /dev/sdc)\r\n\r\n"
+      "Are you sure you want to continue ?\r\n");
 }
 
 TEST(ImagingPaths, BrowseAndTheFolderNextChecks) {

@@ -58,8 +58,7 @@ class ChosenDiskTest : public source_test::SourceTest {
   static bool AllBytes(const std::string& path, char fill) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    return bytes.size() == kDiskSectors * 512 &&
-           bytes.find_first_not_of(fill) == std::string::npos;
+    return bytes.size() == kDiskSectors * 512 && bytes.find_first_not_of(fill) == std::string::npos;
   }
   TreeItem Child(TreeItem parent, const std::string& text) const {
     for (TreeItem c = m_Tree.FirstChild(parent); c != kNoItem; c = m_Tree.NextSibling(c))

@@ -31,7 +31,8 @@ class VolumeLimitTest : public source_test::SourceTest {
  protected:
   void SetUp() override {
     SourceTest::SetUp();
-    if (!std::filesystem::exists(kLargeDisk)) GTEST_SKIP() << "fixture " << kLargeDisk << " not built";
+    if (!std::filesystem::exists(kLargeDisk))
+      GTEST_SKIP() << "fixture " << kLargeDisk << " not built";
     MapDeviceToFile("\\\\.\\PhysicalDrive0", kLargeDisk);
     m_Tree.SetHooks(&m_Selection);
   }
@@ -50,8 +51,9 @@ class VolumeLimitTest : public source_test::SourceTest {
     EXPECT_NE(partition, kNoItem);
     m_Tree.Click(partition, FolderTreeModel::ClickPart::Label);
     m_Prompts.notices.clear();
-    return CheckSourceNext({std::to_string(g_SourceStartSector), std::to_string(g_SourceEndSector), 0},
-                           SourceCanBeOpened, nullptr);
+    return CheckSourceNext(
+        {std::to_string(g_SourceStartSector), std::to_string(g_SourceEndSector), 0},
+        SourceCanBeOpened, nullptr);
   }
   // The names the scan of the chosen volume finds.
   static std::set<std::string> Scan() {
@@ -116,9 +118,10 @@ TEST_F(VolumeLimitTest, RangeNumbersThatDoNotFitAreNotValid) {
   EXPECT_EQ(CheckSourceNext({"2048", "4294967296", 0}, SourceCanBeOpened, nullptr),
             SourceNextStep::PartitionSearch);
   m_Tree.Click(Child(m_Tree.RootItem(), "Disk0"), FolderTreeModel::ClickPart::Label);
-  EXPECT_EQ(CheckSourceNext({std::to_string(g_SourceStartSector), std::to_string(g_SourceEndSector), 0},
-                            SourceCanBeOpened, nullptr),
-            SourceNextStep::PartitionSearch);
+  EXPECT_EQ(
+      CheckSourceNext({std::to_string(g_SourceStartSector), std::to_string(g_SourceEndSector), 0},
+                      SourceCanBeOpened, nullptr),
+      SourceNextStep::PartitionSearch);
   EXPECT_EQ(g_SourceEndSector, int64_t{1} << 32);
   EXPECT_TRUE(m_Prompts.notices.empty());
 }
