@@ -12,9 +12,31 @@
 #include "platform/LinuxDisks.h"
 #include "platform/RawDevice.h"
 
+// Why OpenDevice gave nothing.
+enum class DeviceOpenError {
+  None,
+  Unknown,     // the name names no device
+  Changed,     // the name now names another device than the one the user chose
+  Permission,  // the system refused: reading disks needs administrator rights
+  Failed,      // any other failure
+};
+
 // Opens the device that devicePath names. A test mapping for the name wins over the operating
-// system's devices. Returns nullptr when the name is unknown or the open failed.
-std::unique_ptr<RawDevice> OpenDevice(std::string_view devicePath, DeviceAccess access);
+// system's devices. When an identity is expected for the name (ExpectDevice), a device that is
+// not that one is closed again unread. Returns nullptr when the name is unknown or the open
+// failed, with the reason in *error when error is given.
+std::unique_ptr<RawDevice> OpenDevice(std::string_view devicePath, DeviceAccess access,
+                                      DeviceOpenError* error = nullptr);
+
+// The identity of the device devicePath names now, taken without opening it for writing (a test
+// mapping's factory is opened for reading); nothing when the name names nothing.
+std::optional<DeviceIdentity> IdentifyDevice(std::string_view devicePath);
+
+// From now on devicePath opens only while it names the device of that identity: the disk the
+// user chose stays the disk read and written, even when disks come and go and the names move.
+void ExpectDevice(std::string devicePath, DeviceIdentity identity);
+void ForgetExpectedDevice(std::string_view devicePath);
+void ForgetExpectedDevices();
 
 // The operating-system path a device name resolves to (a test mapping's file included), or
 // nothing when the name is unknown.
@@ -24,7 +46,8 @@ std::optional<std::string> ResolveDevicePath(std::string_view devicePath);
 // image file as "\\.\PhysicalDrive0".
 void MapDeviceToFile(std::string devicePath, std::string filePath);
 
-// Test mapping: devicePath is served by whatever factory returns (nullptr = the open fails).
+// Test mapping: devicePath is served by whatever factory returns (nullptr = the open fails; a
+// factory may set errno to say why, EACCES for a device the user may not open).
 using DeviceFactory = std::function<std::unique_ptr<RawDevice>(DeviceAccess)>;
 void MapDeviceToFactory(std::string devicePath, DeviceFactory factory);
 

@@ -12,6 +12,18 @@
 
 namespace {
 
+DeviceIdentity IdentityOf(const struct stat& st, uint64_t sizeBytes) {
+  DeviceIdentity identity;
+  if (S_ISBLK(st.st_mode)) {
+    identity.deviceNumber = static_cast<uint64_t>(st.st_rdev);
+  } else {
+    identity.deviceNumber = static_cast<uint64_t>(st.st_dev);
+    identity.fileNumber = static_cast<uint64_t>(st.st_ino);
+  }
+  identity.sizeBytes = sizeBytes;
+  return identity;
+}
+
 class PosixFileDevice final : public RawDevice {
  public:
   explicit PosixFileDevice(int fd) : m_Fd(fd) {}
@@ -75,6 +87,12 @@ class PosixFileDevice final : public RawDevice {
 
   bool Sync() override { return m_Fd >= 0 && ::fsync(m_Fd) == 0; }
 
+  std::optional<DeviceIdentity> Identity() override {
+    struct stat st {};
+    if (m_Fd < 0 || ::fstat(m_Fd, &st) != 0) return std::nullopt;
+    return IdentityOf(st, SizeBytes().value_or(0));
+  }
+
   bool Close() override {
     if (m_Fd < 0) return true;
     const int fd = m_Fd;
@@ -94,7 +112,19 @@ std::unique_ptr<RawDevice> OpenFileDevice(const std::string& path, DeviceAccess 
   int flags = O_CLOEXEC;
   // O_EXCL on a block device makes the kernel refuse a disk that is mounted or held by another
   // exclusive opener, which is exactly the target a disk image must not overwrite.
-  flags |= access == DeviceAccess::Read ? O_RDONLY : (O_WRONLY | O_EXCL);
+  // O_EXCL without write access asks the same of the kernel without opening the disk for
+  // writing, whose close would make the system rescan it.
+  switch (access) {
+    case DeviceAccess::Read:
+      flags |= O_RDONLY;
+      break;
+    case DeviceAccess::WriteExclusive:
+      flags |= O_WRONLY | O_EXCL;
+      break;
+    case DeviceAccess::ReadExclusive:
+      flags |= O_RDONLY | O_EXCL;
+      break;
+  }
   int fd;
   do {
     fd = ::open(path.c_str(), flags);
@@ -105,4 +135,25 @@ std::unique_ptr<RawDevice> OpenFileDevice(const std::string& path, DeviceAccess 
   }
   if (error) *error = 0;
   return std::make_unique<PosixFileDevice>(fd);
+}
+
+std::optional<DeviceIdentity> IdentifyFile(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  uint64_t size = 0;
+  if (S_ISBLK(st.st_mode)) {
+    // The size of a block device needs an open; a device the user may not open keeps size 0,
+    // and its identity is then compared by number alone.
+    int fd;
+    do {
+      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0) {
+      if (::ioctl(fd, BLKGETSIZE64, &size) != 0) size = 0;
+      ::close(fd);
+    }
+  } else if (st.st_size > 0) {
+    size = static_cast<uint64_t>(st.st_size);
+  }
+  return IdentityOf(st, size);
 }

@@ -1,11 +1,13 @@
 #include "storage/SectorIo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "platform/DeviceNamespace.h"
+#include "prompts/UserPrompts.h"
 #include "storage/BadSectorPolicy.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
@@ -38,6 +40,14 @@ DeviceHandleCache& Cache() {
   return cache;
 }
 
+// A scan reads thousands of runs: the user hears once that the chosen disk is gone.
+std::atomic<bool> g_ChangeTold{false};
+
+void TellIfChanged(DeviceOpenError error) {
+  if (error == DeviceOpenError::Changed && !g_ChangeTold.exchange(true))
+    Prompts().ViewMsgBox(kChosenDiskChangedText);
+}
+
 // The cached device for path, opening it (and closing a device of another name) when needed.
 // Returned as a shared handle so that a read in progress survives another thread switching
 // devices, and so that the lock is not held while the user answers a question.
@@ -47,9 +57,11 @@ CachedDevice DeviceFor(std::string_view path) {
   if (c.device && c.path == path) return {c.device, c.sizeBytes};
   c.device.reset();
   c.path.assign(path);
-  std::unique_ptr<RawDevice> opened = OpenDevice(path, DeviceAccess::Read);
+  DeviceOpenError error = DeviceOpenError::None;
+  std::unique_ptr<RawDevice> opened = OpenDevice(path, DeviceAccess::Read, &error);
   if (!opened) {
     c.path.clear();
+    TellIfChanged(error);
     return {};
   }
   c.sizeBytes = opened->SizeBytes();
@@ -222,8 +234,12 @@ int WriteSectors(std::string_view devicePath, int64_t startSector, uint32_t coun
   // The source is never written: refuse the device the current source is read from.
   if (!g_DiskImageSource && !g_VirtualDiskMode && devicePath == CurrentDevicePath()) return 0;
 
-  std::unique_ptr<RawDevice> device = OpenDevice(devicePath, DeviceAccess::WriteExclusive);
-  if (!device) return 0;
+  DeviceOpenError error = DeviceOpenError::None;
+  std::unique_ptr<RawDevice> device = OpenDevice(devicePath, DeviceAccess::WriteExclusive, &error);
+  if (!device) {
+    TellIfChanged(error);
+    return 0;
+  }
   const uint64_t start = static_cast<uint64_t>(startSector);
   bool ok = true;
   for (uint32_t done = 0; done < count; done += std::min(kRunSectors, count - done)) {
@@ -270,4 +286,5 @@ void ResetDeviceHandleCache() {
   std::lock_guard lock(c.mutex);
   c.device.reset();
   c.path.clear();
+  g_ChangeTold = false;
 }

@@ -37,6 +37,11 @@
 #include <span>
 #include <string_view>
 
+// Said when a device name no longer names the disk the user chose (platform/DeviceNamespace.h):
+// nothing is read from or written to the disk that took its name.
+inline constexpr std::string_view kChosenDiskChangedText =
+    "The selected disk has changed since it was chosen. Please select it again.";
+
 // Bytes one call of count sectors moves in the current mode (count × 512 for a virtual disk,
 // count × g_BytesPerSector otherwise); 0 when g_BytesPerSector is not a valid sector size.
 uint64_t ReadSizeBytes(uint32_t count);
@@ -73,7 +78,8 @@ int WriteImageSectors(std::span<const std::byte> data, uint32_t count, int64_t s
 // position, or -1 on failure.
 int64_t SeekFile64(std::FILE* stream, int64_t distance, int method);
 
-// Forgets the cached device handle (closing it). For tests and for the end of the program.
+// Forgets the cached device handle (closing it), and lets the next refusal of a changed disk be
+// said again. For a new choice, for tests and for the end of the program.
 void ResetDeviceHandleCache();
 
 // Sectors zero-filled by ReadSectors since the last reset, so a scan or copy can tell the user how

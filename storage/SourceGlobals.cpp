@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/DeviceNamespace.h"
+
 char g_DevicePaths[kDevicePathCount][kDevicePathBytes] = {
     "\\\\.\\PhysicalDrive0", "\\\\.\\PhysicalDrive1", "\\\\.\\PhysicalDrive2",
     "\\\\.\\PhysicalDrive3", "\\\\.\\PhysicalDrive4", "\\\\.\\PhysicalDrive5",
@@ -68,4 +70,6 @@ void ResetSourceGlobals() {
   g_SourceNodeText.clear();
   g_ImageToDisk = 0;
   g_ImageTargetDisk = 0;
+  // No device is held to a choice any more.
+  ForgetExpectedDevices();
 }

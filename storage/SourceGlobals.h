@@ -27,6 +27,14 @@ extern int64_t g_SourceEndSector;     // last sector of the source; 0 or below: 
 // bytes are 64 PiB), and every offset a volume's structures add to a start (at most 2^40 sectors)
 // still fits 64 bits above it, so a damaged start can be refused instead of overflowing.
 inline constexpr int64_t kMaxSourceSector = (int64_t{1} << 47) - 1;
+
+// The volume geometry holds 32-bit sector numbers: a volume that starts past this sector (2 TiB
+// into a disk of 512-byte sectors) cannot be scanned, and is refused in these words.
+inline constexpr int64_t kMaxVolumeStartSector = int64_t{UINT32_MAX};
+inline constexpr std::string_view kVolumeBeyondLimitText =
+    "This volume starts at or after sector 4294967296 (2 TB into a disk of 512-byte sectors). "
+    "The program can only read volumes that start before that sector.";
+
 extern FileSystemKind g_FileSystemName;  // file system of the chosen volume; None before a choice
 
 extern int32_t g_VirtualDiskMode;  // the source is a virtual-disk file

@@ -66,6 +66,7 @@ std::optional<FoundFileSystemFields> ChooseFoundFileSystem(int32_t n) {
                                         static_cast<uint32_t>(g_BytesPerSector));
   fields.start = std::to_string(r->startSector);
   fields.end = std::to_string(r->endSector);
+  fields.beyondLimit = r->startSector > static_cast<uint64_t>(kMaxVolumeStartSector);
   return fields;
 }
 

@@ -34,6 +34,7 @@ struct FoundFileSystemFields {
   std::string start;  // first sector, decimal
   std::string end;    // end sector, decimal
   bool scannable = false;  // its geometry was taken, so the second pass can scan it
+  bool beyondLimit = false;  // it starts past kMaxVolumeStartSector: it cannot be scanned
 };
 
 // What choosing found file system n does: takes its geometry for the second pass (a FAT one

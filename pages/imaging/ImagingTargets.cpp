@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "platform/DeviceNamespace.h"
+#include "platform/StorageIdentity.h"
+#include "saving/imaging/ImageGlobals.h"
 #include "storage/GeometryStore.h"
 #include "storage/SourceGlobals.h"
 
@@ -17,7 +19,7 @@ std::string DiskDevicePath(int number) {
 }  // namespace
 
 bool DiskOpenElsewhere(int number) {
-  auto device = OpenDevice(DiskDevicePath(number), DeviceAccess::WriteExclusive);
+  auto device = OpenDevice(DiskDevicePath(number), DeviceAccess::ReadExclusive);
   if (!device) return true;
   device->Close();
   return false;
@@ -28,18 +30,44 @@ TargetDiskList ImagingTargetDisks(const DiskInUseFn& inUse) {
   if (PublishDiskGeometry() != 1) return list;
   list.storeRead = true;
   const bool diskSource = !g_DiskImageSource && !g_VirtualDiskMode;
+  const std::optional<std::string> sourceNode =
+      diskSource ? ResolveDevicePath(CurrentDevicePath()) : std::nullopt;
   for (int n = 0; n < kDevicePathCount; ++n) {
     const std::optional<StoredDiskGeometry> stored = ReadDiskGeometry(n);
     if (!stored || stored->kind == "Image") continue;
     // The image is written through the device name of entry N: an entry the source page has
     // taken for a logical drive no longer names disk N.
     if (DevicePathAt(n) != DiskDevicePath(n)) continue;
-    if (diskSource && (n == g_SelectedDiskNumber || DevicePathAt(n) == CurrentDevicePath()))
+    // The source is known by the device it is read through, not by g_SelectedDiskNumber, which
+    // Next of the range modes sets to 0 whatever disk was chosen.
+    const std::optional<std::string> node = ResolveDevicePath(DiskDevicePath(n));
+    if (diskSource && (DiskDevicePath(n) == CurrentDevicePath() ||
+                       (sourceNode && node && SameStorage(*sourceNode, *node))))
       continue;
     if (inUse && inUse(n)) continue;
-    list.disks.push_back({n, "Disk" + std::to_string(n), stored->model, stored->sizeBytes});
+    TargetDisk disk;
+    disk.number = n;
+    disk.name = "Disk" + std::to_string(n);
+    disk.model = stored->model;
+    disk.sizeBytes = stored->sizeBytes;
+    disk.node = node.value_or(std::string());
+    disk.identity = IdentifyDevice(DiskDevicePath(n));
+    list.disks.push_back(std::move(disk));
   }
   return list;
+}
+
+void ChooseImagingTarget(const TargetDisk& target) {
+  g_ImageToDisk = 1;
+  g_ImageTargetDisk = target.number;
+  g_ImageTargetLabel = TargetDiskLabel(target);
+  // The source keeps its own name's hold; only the earlier target's is let go.
+  static std::string held;
+  if (!held.empty() && held != CurrentDevicePath()) ForgetExpectedDevice(held);
+  held.clear();
+  if (!target.identity) return;
+  held = DiskDevicePath(target.number);
+  ExpectDevice(held, *target.identity);
 }
 
 std::string TargetDiskSizeText(uint64_t bytes) {
@@ -61,7 +89,10 @@ std::string TargetDiskSizeText(uint64_t bytes) {
 }
 
 std::string DataLossQuestion(const TargetDisk& target) {
-  return "All data will be lost in Target Disk -\r\n" + TargetDiskLabel(target) +
+  std::string facts = target.sizeBytes ? TargetDiskSizeText(target.sizeBytes) : std::string();
+  if (!target.node.empty()) facts += (facts.empty() ? "" : ", ") + target.node;
+  const std::string disk = TargetDiskLabel(target) + (facts.empty() ? "" : " (" + facts + ")");
+  return "All data will be lost in Target Disk -\r\n" + disk +
          "\r\n\r\nAre you sure you want to continue ?\r\n";
 }
 

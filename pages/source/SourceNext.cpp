@@ -12,6 +12,7 @@
 #include "platform/DeviceNamespace.h"
 #include "prompts/UserPrompts.h"
 #include "storage/DiskImageFolder.h"
+#include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
 #include "storage/partitions/DiskPartitions.h"
@@ -51,6 +52,17 @@ bool SourceCanBeOpened() {
   }
   const std::string_view path = CurrentDevicePath();
   return !path.empty() && OpenDevice(path, DeviceAccess::Read) != nullptr;
+}
+
+std::string_view SourceOpenProblem() {
+  if (g_DiskImageSource || g_VirtualDiskMode) return {};
+  const std::string_view path = CurrentDevicePath();
+  if (path.empty()) return {};
+  DeviceOpenError error = DeviceOpenError::None;
+  if (OpenDevice(path, DeviceAccess::Read, &error)) return {};
+  if (error == DeviceOpenError::Permission) return kNeedsRightsText;
+  if (error == DeviceOpenError::Changed) return kChosenDiskChangedText;
+  return {};
 }
 
 bool SetDevicePathFromSelection() {
@@ -96,6 +108,10 @@ SourceNextStep CheckSourceNext(const SourceRangeInput& range, bool (*canOpen)(),
                                                          : kSelectLogicalDriveText);
   if (!canOpen) canOpen = SourceCanBeOpened;
   if (!detect) detect = DetectVolumeGeometry;
+  // Said before anything else: without the rights, or with another disk under the name, every
+  // other answer would mislead.
+  if (const std::string_view problem = SourceOpenProblem(); !problem.empty())
+    return Refuse(problem);
 
   if (g_ScanState.partitionStyle == 0) {
     const FileSystemKind kind = g_FileSystemName;
@@ -103,6 +119,7 @@ SourceNextStep CheckSourceNext(const SourceRangeInput& range, bool (*canOpen)(),
         kind != FileSystemKind::Ntfs)
       return Refuse(kSelectPartitionTypeText);
     if (g_SourceEndSector <= g_SourceStartSector) return Refuse(kEndAfterStartText);
+    if (g_SourceStartSector > kMaxVolumeStartSector) return Refuse(kVolumeBeyondLimitText);
     // A source that cannot be opened would be scanned as zeros and show nothing found.
     if (!canOpen()) return Refuse(kCannotOpenSourceText);
     // A scan with the geometry of an earlier volume would read the wrong sectors.
@@ -115,10 +132,27 @@ SourceNextStep CheckSourceNext(const SourceRangeInput& range, bool (*canOpen)(),
   g_PartitionPass = 0;
   g_SelectedDiskNumber = 0;
   g_PartitionMode = 1;
-  const auto start = ParseSectorNumber(range.start);
+  // What the click put into the boxes, to tell a chosen volume from a number typed in.
+  const int64_t chosenStart = g_SourceStartSector;
+  const int64_t chosenEnd = g_SourceEndSector;
+  // An image is copied sector by sector in 64 bits; the scans take volumes the geometry holds.
+  const bool scan = g_ScanState.recoveryMode != kCreateDiskImage;
+  auto start = ParseSectorNumber(range.start);
+  if (start && scan && *start > kMaxVolumeStartSector) {
+    if (*start == chosenStart) return Refuse(kVolumeBeyondLimitText);
+    start.reset();
+  }
   if (!start) return Refuse(kStartNotValidText);
   g_SourceStartSector = *start;
-  const auto end = ParseSectorNumber(range.end);
+  auto end = ParseSectorNumber(range.end);
+  if (end && scan && *end > kMaxVolumeStartSector + 1) {
+    // A disk or volume that reaches past the limit is searched up to it; a typed number that
+    // does not fit is refused.
+    if (*end == chosenEnd)
+      end = kMaxVolumeStartSector + 1;
+    else
+      end.reset();
+  }
   if (!end) return Refuse(kEndNotValidText);
   g_SourceEndSector = *end;
   if (*end <= *start) return Refuse(kRangeEndAfterStartText);

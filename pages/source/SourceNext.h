@@ -18,8 +18,14 @@ inline constexpr std::string_view kEndNotValidText = "End lSectorNoRead is not v
 inline constexpr std::string_view kRangeEndAfterStartText =
     "End lSectorNoRead should be bigger than start lSectorNoRead.";
 inline constexpr std::string_view kRangePartitionTypeText = "Select partition type.";
-inline constexpr std::string_view kCannotOpenSourceText =
-    "Unable to open the selected disk. Run the program with administrator rights.";
+inline constexpr std::string_view kCannotOpenSourceText = "Unable to open the selected disk.";
+// Where a disk or volume is refused for lack of rights: said once when the disks are listed, and
+// at Next on such a disk.
+inline constexpr std::string_view kNeedsRightsText =
+    "Reading disks needs administrator rights. Start the program again with them, for example "
+    "with \"sudo merrowind\". Disk images need none.";
+// The node under a disk whose partitions could not be read for lack of rights.
+inline constexpr std::string_view kNeedsRightsNodeText = "Needs administrator rights to be read";
 inline constexpr std::string_view kCannotReadFileSystemText =
     "Unable to read the file system of the selected partition.";
 
@@ -44,12 +50,18 @@ struct SourceRangeInput {
 // image, or the device behind g_DevicePaths[g_CurrentDevice].
 bool SourceCanBeOpened();
 
+// The notice for a device source that is refused for lack of rights or because its name now
+// names another device than the one chosen; empty otherwise (a disk image, a device that opens,
+// or one that fails for another reason).
+std::string_view SourceOpenProblem();
+
 // The device path rule: a logical drive's name gives "\\.\X:" in entry 0 and device 0; "DiskN"
 // gives device N ("\\.\PhysicalDrive0" in entry 0). False when the name gives neither.
 bool SetDevicePathFromSelection();
 
 // A decimal sector number as the range edits hold it: digits only (blanks around them allowed),
-// at most kMaxSourceSector.
+// at most kMaxSourceSector. The scan modes take only sectors the volume geometry can hold (see
+// kMaxVolumeStartSector); imaging takes any.
 std::optional<int64_t> ParseSectorNumber(std::string_view text);
 
 // Next: resets the bad-sector choice, checks the choice and, when it passes, sets the globals of

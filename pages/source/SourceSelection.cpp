@@ -4,6 +4,8 @@
 
 #include "pages/ModeGlobals.h"
 #include "pages/source/SourceNames.h"
+#include "pages/source/SourceNext.h"
+#include "platform/DeviceNamespace.h"
 #include "prompts/UserPrompts.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/GeometryStore.h"
@@ -26,6 +28,33 @@ std::string DrivePath(char letter) {
   return std::string("\\\\.\\") + letter + ":";
 }
 
+std::string DiskDevicePath(int number) {
+  return "\\\\.\\PhysicalDrive" + std::to_string(number);
+}
+
+constexpr const char* kFirstDiskEntry = "\\\\.\\PhysicalDrive0";
+
+// What every choice of a disk image holds besides its range.
+SourceChoice ImageChoice(const SourceNode& node) {
+  SourceChoice choice;
+  choice.image = true;
+  choice.imageFolder = node.imageFolder;
+  choice.multiFile = node.multiFile;
+  choice.bytesPerSector = node.bytesPerSector;
+  choice.driveLetter = 0;
+  return choice;
+}
+
+// A physical disk read through entry N of the device names in its own sector size.
+SourceChoice DiskChoice(const SourceNode& node) {
+  if (node.kind == SourceNodeKind::Image) return ImageChoice(node);
+  SourceChoice choice;
+  choice.bytesPerSector = node.bytesPerSector;
+  choice.deviceName = DiskDevicePath(node.number);
+  choice.identity = node.identity;
+  return choice;
+}
+
 int32_t UsableSectorSize(int64_t bytes) {
   return IsValidSectorSize(bytes) ? static_cast<int32_t>(bytes) : 512;
 }
@@ -38,6 +67,12 @@ bool IsVirtualFileMedia(int number) {
 std::string WithSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
   return folder;
+}
+
+bool RefusedForRights(std::string_view devicePath) {
+  DeviceOpenError error = DeviceOpenError::None;
+  auto device = OpenDevice(devicePath, DeviceAccess::Read, &error);
+  return !device && error == DeviceOpenError::Permission;
 }
 
 }  // namespace
@@ -81,6 +116,8 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
                          m_Tree.DiskImageGroupItem()})
     if (group != kNoItem) m_Nodes[group] = SourceNode{};
 
+  // A new listing: whatever was chosen before is chosen again from it.
+  ForgetSourceDevice();
   for (const LogicalDrive& drive : m_Drives.LogicalDrives()) {
     if (drive.letter < 'C' || drive.letter > 'Z') continue;
     const TreeItem item =
@@ -88,6 +125,7 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
     SourceNode node;
     node.kind = SourceNodeKind::Drive;
     node.letter = drive.letter;
+    node.identity = IdentifyDevice(DrivePath(drive.letter));
     m_Nodes[item] = node;
   }
 
@@ -95,6 +133,7 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
   // listed from what an earlier run left behind.
   const bool storeWritten = PublishDiskGeometry() == 1;
   const int32_t keptSectorSize = g_BytesPerSector;
+  bool refusedForRights = false;
   for (int d = 0; storeWritten && d < kGeometryEntryCount; ++d) {
     const auto stored = ReadDiskGeometry(d);
     if (!stored) continue;
@@ -105,30 +144,46 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
     node.number = d;
     node.bytesPerSector = UsableSectorSize(stored->bytesPerSector);
     node.sizeBytes = stored->sizeBytes;
+    node.identity = IdentifyDevice(DiskDevicePath(d));
     m_Nodes[item] = node;
-    SetDevicePath(0, "\\\\.\\PhysicalDrive0");
-    g_SourceEndSector = 0;
-    g_SourceDriveLetter = 0;
-    g_DiskImageSource = 0;
-    // Each disk's table is read in its own sector size.
-    g_BytesPerSector = node.bytesPerSector;
+    if (RefusedForRights(DiskDevicePath(d))) {
+      // Its table cannot be read: the disk says why instead of looking empty.
+      refusedForRights = true;
+      m_Nodes[m_Tree.InsertItem(item, std::string(kNeedsRightsNodeText), kImageDisk)] =
+          SourceNode{};
+      m_Tree.Expand(item);
+      continue;
+    }
+    // Each disk's table is read in its own sector size, the one its choice carries.
+    SourceChoice reading;
+    reading.bytesPerSector = node.bytesPerSector;
+    reading.firstEntry = kFirstDiskEntry;
+    reading.driveLetter = 0;
+    ApplySourceChoice(reading);
     m_Tree.EnumDiskPartitions(d, 0, true,
                               node.sizeBytes / static_cast<uint64_t>(node.bytesPerSector));
     RecordPartitionNodes(d);
     m_Tree.Expand(item);
   }
-  g_BytesPerSector = keptSectorSize;
+  SourceChoice nothing;
+  nothing.bytesPerSector = keptSectorSize;
+  ApplySourceChoice(nothing);
+  m_RefusedForRights = refusedForRights;
   m_Tree.Expand(m_Tree.LogicalDrivesItem());
   m_Tree.Expand(m_Tree.RootItem());
   return storeWritten;
 }
 
+void SourceSelection::TellDisksRefusedForRights() {
+  if (!m_RefusedForRights) return;
+  m_RefusedForRights = false;
+  Prompts().ViewMsgBox(kNeedsRightsText);
+}
+
 void SourceSelection::OnSourceItemClicked(TreeItem item) {
   if (!m_Tree.IsValid(item)) return;
   if (item == m_Tree.DiskImageGroupItem()) {
-    g_SourceName = kDiskImageText;
-    g_SourceNodeText.clear();
-    g_DiskImageSource = 0;
+    NoSource(kDiskImageText);
     ImageGroupStep();
     return;
   }
@@ -139,108 +194,78 @@ void SourceSelection::SelectNode(TreeItem item) {
   const SourceNode* found = Find(item);
   if (!found || item == m_Tree.ThisPcItem()) return;
   const SourceNode node = *found;
-  // Name bookkeeping: a partition is named by its disk, and its own text is kept beside.
-  g_SourceNodeText.clear();
   switch (node.kind) {
     case SourceNodeKind::Group:
-      g_SourceName = m_Tree.Text(item);
-      g_DiskImageSource = 0;
-      g_VirtualDiskMode = 0;
-      g_FileSystemName = FileSystemKind::None;
-      g_SourceStartSector = 0;
-      g_SourceEndSector = 0;
-      g_SelectedPartitionIndex = -1;
-      m_View.ShowDiskInfo(-1);
+      // The note under a disk that could not be read is no source: Next asks for a disk.
+      NoSource(m_Tree.Text(item) == kNeedsRightsNodeText ? std::string(kPhysicalDisksText)
+                                                         : m_Tree.Text(item));
       return;
     case SourceNodeKind::Disk:
     case SourceNodeKind::Image:
       WholeDiskStep(item, node);
       return;
     case SourceNodeKind::Drive:
-      g_SourceName = m_Tree.Text(item);
-      g_DiskImageSource = 0;
-      LogicalDriveStep(node);
+      LogicalDriveStep(item, node);
       return;
     case SourceNodeKind::Partition:
       // The partition step follows (OnPartitionStep), for clicks and keys alike.
-      g_SourceNodeText = m_Tree.Text(item);
       return;
   }
 }
 
 void SourceSelection::NoSource(std::string_view name) {
-  g_SourceName = name;
-  g_DiskImageSource = 0;
-  g_FileSystemName = FileSystemKind::None;
-  g_SourceStartSector = 0;
-  g_SourceEndSector = 0;
-  g_SelectedPartitionIndex = -1;
+  SourceChoice none;
+  none.name = name;
+  ApplySourceChoice(none);
   m_View.ShowDiskInfo(-1);
-}
-
-void SourceSelection::UseImage(const SourceNode& node) {
-  g_DiskImageSource = 1;
-  g_SourceImageFolder = node.imageFolder;
-  g_DiskImagePath = WithSlash(node.imageFolder) + std::string(kFirstPieceName);
-  g_BytesPerSector = node.bytesPerSector;
-  g_ImageMultiFile = node.multiFile ? 1 : 0;
-  g_SourceDriveLetter = 0;
 }
 
 void SourceSelection::WholeDiskStep(TreeItem item, const SourceNode& node) {
   (void)item;
-  g_VirtualDiskMode = 0;
-  g_FileSystemName = FileSystemKind::None;
-  g_SourceStartSector = 0;
-  g_SourceEndSector = 0;
-  g_SelectedPartitionIndex = -1;
   if (node.kind == SourceNodeKind::Image && !node.ready) {
     // Next then asks for a disk image that can be read.
     NoSource(kDiskImageText);
     return;
   }
-  g_SourceName = DiskName(node.number);
-  if (node.kind == SourceNodeKind::Image) {
-    UseImage(node);
-  } else {
-    g_DiskImageSource = 0;
-    g_BytesPerSector = node.bytesPerSector;
-  }
-  g_VirtualDiskMode = IsVirtualFileMedia(node.number) ? 1 : 0;
+  SourceChoice choice = DiskChoice(node);
+  choice.name = DiskName(node.number);
+  choice.virtualFile = IsVirtualFileMedia(node.number);
   const auto stored = ReadDiskGeometry(node.number);
   const uint64_t size = stored ? stored->sizeBytes : 0;
-  g_SourceEndSector = static_cast<int64_t>(
-      std::min<uint64_t>(size / static_cast<uint64_t>(g_BytesPerSector), kMaxSourceSector));
-  g_SourceStartSector = WholeDiskStartSector(m_RecoveryMode);
-  g_FileSystemName = FileSystemKind::Unknown;
+  choice.endSector = static_cast<int64_t>(
+      std::min<uint64_t>(size / static_cast<uint64_t>(node.bytesPerSector), kMaxSourceSector));
+  choice.startSector = WholeDiskStartSector(m_RecoveryMode);
+  choice.fileSystem = FileSystemKind::Unknown;
+  ApplySourceChoice(choice);
   m_View.ShowDiskInfo(node.number);
 }
 
-void SourceSelection::LogicalDriveStep(const SourceNode& node) {
-  g_SourceDriveLetter = node.letter;
-  SetDevicePath(0, DrivePath(node.letter));
-  g_CurrentDevice = 0;
-  g_SourceEndSector = 0;
-  g_VirtualDiskMode = 0;
+void SourceSelection::LogicalDriveStep(TreeItem item, const SourceNode& node) {
+  SourceChoice choice;
+  choice.name = m_Tree.Text(item);
+  choice.driveLetter = node.letter;
+  choice.firstEntry = DrivePath(node.letter);
+  choice.device = 0;
+  choice.deviceName = DrivePath(node.letter);
+  choice.identity = node.identity;
   // The drive's own sector size before its boot sector is read.
   DiskGeometry geometry;
+  choice.bytesPerSector = g_BytesPerSector;
   if (QueryDriveGeometry(DrivePath(node.letter), geometry) &&
       IsValidSectorSize(geometry.bytesPerSector))
-    g_BytesPerSector = static_cast<int32_t>(geometry.bytesPerSector);
-  const uint64_t sectors = geometry.sizeBytes / static_cast<uint64_t>(g_BytesPerSector);
+    choice.bytesPerSector = static_cast<int32_t>(geometry.bytesPerSector);
+  ApplySourceChoice(choice);
+  const uint64_t sectors = geometry.sizeBytes / static_cast<uint64_t>(*choice.bytesPerSector);
   m_Tree.EnumDiskPartitions(0, 0, false, sectors);
   const DiskPartitions& block = g_DiskPartitions[0];
   if (block.count > 0) {
-    g_SourceStartSector =
+    choice.startSector =
         static_cast<int64_t>(std::min<uint64_t>(block.entries[0].startSector, kMaxSourceSector));
-    g_SourceEndSector =
+    choice.endSector =
         static_cast<int64_t>(std::min<uint64_t>(block.entries[0].endSector, kMaxSourceSector));
-    g_FileSystemName = block.names[0];
-  } else {
-    // Not a file system the program reads: Next asks for a partition type.
-    g_SourceStartSector = 0;
-    g_SourceEndSector = 0;
-    g_FileSystemName = FileSystemKind::None;
+    choice.fileSystem = block.names[0];
+    // Not a file system the program reads otherwise: Next asks for a partition type.
+    ApplySourceChoice(choice);
   }
   if (const auto drive = m_Drives.Drive(node.letter)) {
     m_View.ShowVolumeInfo(*drive);
@@ -260,36 +285,30 @@ void SourceSelection::OnPartitionStep(TreeItem item) {
   if (!parent) return;
   const SourceNode disk = *parent;
   const int n = partition.number;
-  g_SourceNodeText = m_Tree.Text(item);
-  g_SourceName = DiskName(n);
-  g_VirtualDiskMode = IsVirtualFileMedia(n) ? 1 : 0;
-  if (disk.kind == SourceNodeKind::Image) {
-    UseImage(disk);
-  } else {
-    g_DiskImageSource = 0;
-    g_BytesPerSector = disk.bytesPerSector;
-  }
-  SetDevicePath(0, "\\\\.\\PhysicalDrive0");
-  g_SourceEndSector = 0;
-  g_SourceStartSector = 0;
-  g_FileSystemName = FileSystemKind::None;
+  // The disk's table is read again through the chosen disk's name, held to its identity.
+  SourceChoice choice = DiskChoice(disk);
+  choice.nodeText = m_Tree.Text(item);
+  choice.name = DiskName(n);
+  choice.virtualFile = IsVirtualFileMedia(n);
+  choice.firstEntry = kFirstDiskEntry;
+  ApplySourceChoice(choice);
   m_Tree.EnumDiskPartitions(n, 0, false,
                             disk.sizeBytes / static_cast<uint64_t>(disk.bytesPerSector));
   const DiskPartitions& block = g_DiskPartitions[static_cast<size_t>(n)];
   for (int k = 0; k < block.count && k < kMaxListedPartitions; ++k) {
     const PartitionEntry& e = block.entries[static_cast<size_t>(k)];
     if (e.treeItem != item) continue;
-    g_CurrentDevice = static_cast<int16_t>(n);
-    g_SelectedDiskNumber = static_cast<int16_t>(n);
-    g_SourceStartSector = static_cast<int64_t>(std::min<uint64_t>(e.startSector, kMaxSourceSector));
-    g_SourceEndSector = static_cast<int64_t>(std::min<uint64_t>(e.endSector, kMaxSourceSector));
-    g_SelectedPartitionIndex = static_cast<int16_t>(k);
-    g_FileSystemName = block.names[static_cast<size_t>(k)];
+    choice.device = static_cast<int16_t>(n);
+    choice.diskNumber = static_cast<int16_t>(n);
+    choice.startSector = static_cast<int64_t>(std::min<uint64_t>(e.startSector, kMaxSourceSector));
+    choice.endSector = static_cast<int64_t>(std::min<uint64_t>(e.endSector, kMaxSourceSector));
+    choice.partitionIndex = static_cast<int16_t>(k);
+    choice.fileSystem = block.names[static_cast<size_t>(k)];
+    ApplySourceChoice(choice);
     m_View.ShowPartitionInfo();
     return;
   }
   // The table no longer lists this partition: nothing is chosen.
-  g_SelectedPartitionIndex = -1;
   m_View.ShowDiskInfo(-1);
 }
 
@@ -310,7 +329,6 @@ TreeItem SourceSelection::AddImageFolder(const std::string& folder) {
   node.kind = SourceNodeKind::Image;
   node.ready = false;
   m_Nodes[item] = node;
-  g_DiskImagePath = first;
   std::error_code error;
   if (!fs::is_regular_file(first, error)) {
     Prompts().ViewMsgBox(kImagePathNotFoundText);
@@ -353,11 +371,10 @@ bool SourceSelection::SetUpImage(TreeItem item, const std::string& folder) {
   node.multiFile = pieces > 1;
   node.sizeBytes = total;
   node.ready = true;
-  UseImage(node);
-  g_SourceName = DiskName(entry);
-  SetDevicePath(0, "\\\\.\\PhysicalDrive0");
-  g_SourceEndSector = 0;
-  g_SourceDriveLetter = 0;
+  SourceChoice reading = ImageChoice(node);
+  reading.name = DiskName(entry);
+  reading.firstEntry = kFirstDiskEntry;
+  ApplySourceChoice(reading);
   m_Tree.EnumDiskPartitions(entry, 0, true, total / static_cast<uint64_t>(bytesPerSector));
   RecordPartitionNodes(entry);
   return true;

@@ -1,6 +1,6 @@
 // The source tree of the source page without a window: the sources it lists, and what a click or
-// an arrow key on a node writes into the source-selection globals (storage/SourceGlobals.h,
-// pages/source/SourceNames.h) before the page shows the node's panel.
+// an arrow key on a node chooses (a SourceChoice, applied by ApplySourceChoice) before the page
+// shows the node's panel.
 //
 // Every node the page adds carries what it stands for (its kind, disk number, partition index,
 // drive letter, image folder, sector size, pieces); the globals are written from that, never
@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "pages/source/LogicalDrives.h"
+#include "pages/source/SourceChoice.h"
 #include "widgets/FolderTreeHooks.h"
 #include "widgets/FolderTreeModel.h"
 
@@ -52,6 +53,8 @@ struct SourceNode {
   bool multiFile = false;  // disk image in more than one piece
   uint64_t sizeBytes = 0;  // disk or image length
   bool ready = true;       // false: an image node whose pieces could not be taken
+  // The device as it was listed: a later choice of the node reads only that device.
+  std::optional<DeviceIdentity> identity;
 };
 
 class SourceSelection : public FolderTreeHooks {
@@ -62,6 +65,9 @@ class SourceSelection : public FolderTreeHooks {
   // freshly written geometry store and their partitions. Returns false when the store could not
   // be written: the user has been told and no disk is listed.
   bool EnumerateSources(int recoveryMode);
+  // Once after a listing that met disks the system refused for lack of rights: says so, once the
+  // page shows the listing.
+  void TellDisksRefusedForRights();
 
   void OnSourceItemClicked(TreeItem item) override;
   void OnPartitionStep(TreeItem item) override;
@@ -77,11 +83,10 @@ class SourceSelection : public FolderTreeHooks {
  private:
   void SelectNode(TreeItem item);
   void WholeDiskStep(TreeItem item, const SourceNode& node);
-  void LogicalDriveStep(const SourceNode& node);
+  void LogicalDriveStep(TreeItem item, const SourceNode& node);
   void ImageGroupStep();
   void ImageFileByKey();
   bool SetUpImage(TreeItem item, const std::string& folder);
-  void UseImage(const SourceNode& node);
   void NoSource(std::string_view name);
   void RecordPartitionNodes(int disk);
   SourceNode* Find(TreeItem item);
@@ -90,6 +95,7 @@ class SourceSelection : public FolderTreeHooks {
   SourcePageView& m_View;
   DriveCatalogue& m_Drives;
   int m_RecoveryMode = 0;
+  bool m_RefusedForRights = false;
   std::unordered_map<TreeItem, SourceNode> m_Nodes;
 };
 

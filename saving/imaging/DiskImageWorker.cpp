@@ -360,7 +360,7 @@ class SourceLayoutGuard {
 
 // Refuses targets that would write where the source lives. Returns an empty text when the target
 // may be written.
-std::string CheckTarget(const std::string& imageFolder) {
+std::string CheckTarget(const std::string& imageFolder, bool& changed) {
   const std::optional<std::string> source = g_DiskImageSource || g_VirtualDiskMode
                                                 ? std::nullopt
                                                 : ResolveDevicePath(CurrentDevicePath());
@@ -370,6 +370,13 @@ std::string CheckTarget(const std::string& imageFolder) {
     const std::string_view name = DevicePathAt(g_ImageTargetDisk);
     if (!g_DiskImageSource && !g_VirtualDiskMode && name == CurrentDevicePath())
       return "the target disk is the source disk";
+    // The disk the user confirmed, or none: a disk that took its name since is not even opened
+    // for writing.
+    DeviceOpenError error = DeviceOpenError::None;
+    if (!OpenDevice(name, DeviceAccess::Read, &error) && error == DeviceOpenError::Changed) {
+      changed = true;
+      return "the target disk has changed since it was chosen";
+    }
     const std::optional<std::string> target = ResolveDevicePath(name);
     if (!target) return "the target disk " + std::string(name) + " is not present";
     if (source && SameStorage(*source, *target)) return "the target disk holds the source";
@@ -542,9 +549,13 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   // The page refreshes its texts on the imaging period, whatever job it was handed.
   job.throttle = ProgressThrottle(ProgressThrottle::kImagePeriod);
 
+  bool changed = false;  // the source or target disk is not the one chosen
   auto finish = [&](bool cancelled) {
     result.end = cancelled ? ScanEnd::Cancelled : ScanEnd::ImageDone;
-    if (!cancelled) Prompts().ViewMsgBox(result.success ? kImageCreatedText : kImageAbortedText);
+    if (!cancelled)
+      Prompts().ViewMsgBox(changed          ? kChosenDiskChangedText
+                           : result.success ? kImageCreatedText
+                                            : kImageAbortedText);
     const std::string note = DiskImageRunNote(result);
     if (!note.empty()) job.observer.OnDetailText(note);
     return result;
@@ -563,12 +574,16 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     return finish(false);
   }
   // A source that cannot be opened at all would give an image of nothing but zeros.
-  if (!g_VirtualDiskMode && (g_DiskImageSource ? !StatOf(FirstImagePiecePath())
-                                               : !OpenDevice(source, DeviceAccess::Read))) {
-    result.failure = "the source cannot be opened";
+  DeviceOpenError sourceError = DeviceOpenError::None;
+  if (!g_VirtualDiskMode &&
+      (g_DiskImageSource ? !StatOf(FirstImagePiecePath())
+                         : !OpenDevice(source, DeviceAccess::Read, &sourceError))) {
+    changed = sourceError == DeviceOpenError::Changed;
+    result.failure =
+        changed ? "the source disk has changed since it was chosen" : "the source cannot be opened";
     return finish(false);
   }
-  if (std::string why = CheckTarget(imageFolder); !why.empty()) {
+  if (std::string why = CheckTarget(imageFolder, changed); !why.empty()) {
     result.failure = why;
     return finish(false);
   }

@@ -161,7 +161,9 @@ TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
         EXPECT_EQ(p.m_TargetCaption->GetLabel(), "Target Disk :");
         ASSERT_EQ(p.m_Target->GetCount(), 1u);
         EXPECT_EQ(p.m_Target->GetString(0), "Disk1");
-        EXPECT_EQ(p.m_Target->GetSelection(), 0);
+        // Nothing is chosen for the user.
+        EXPECT_EQ(p.m_Target->GetSelection(), wxNOT_FOUND);
+        Choose(p.m_Target, "Disk1");
         EXPECT_EQ(p.m_Size->GetLabel(), "6.0 MB");
         guitest::SaveScreenshot("imaging-page-disk");
       }),
@@ -177,9 +179,8 @@ TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
   ASSERT_EQ(m_Asked.size(), 2u);
-  EXPECT_EQ(m_Asked[0],
-            "All data will be lost in Target Disk -\r\nDisk1 - \r\n\r\nAre you sure you want to "
-            "continue ?\r\n");
+  EXPECT_EQ(m_Asked[0], "All data will be lost in Target Disk -\r\nDisk1 -  (6.0 MB, " +
+                            target.string() + ")\r\n\r\nAre you sure you want to continue ?\r\n");
   ASSERT_EQ(m_Told.size(), 1u);
   EXPECT_EQ(m_Told[0], "Disk Image created successfully.");
   EXPECT_EQ(g_ImageToDisk, 1);

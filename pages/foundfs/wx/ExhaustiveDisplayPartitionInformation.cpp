@@ -181,6 +181,11 @@ void ExhaustiveDisplayPartitionInformation::OnNext() {
   // The chosen file system's number and geometry once more: a second pass of another one may
   // have taken its own since.
   ShowChosen(m_Chosen);
+  if (const auto fields = ChooseFoundFileSystem(m_Chosen); fields && fields->beyondLimit) {
+    // Said in so many words instead of a scan that finds no layout.
+    Prompts().ViewMsgBox(kVolumeBeyondLimitText);
+    return;
+  }
   Hide();
   if (m_RunAnalysisPage) m_RunAnalysisPage();
   Show();

@@ -110,8 +110,8 @@ void CreateDiskImage::OnInitPage() {
     m_Tools[i]->LoadFrameStrip4(BitmapPath(g_BitmapFolder, toolBitmaps[i]));
     m_Tools[i]->EnableButton(i == 0);
   }
+  // No disk is chosen for the user: a disk is overwritten only once it was picked by hand.
   FillTargetDiskList();
-  if (!m_Targets.empty()) m_Target->SetSelection(0);
   OnImageTypeChange();
   LayOut();
 }
@@ -175,9 +175,7 @@ void CreateDiskImage::OnNext() {
     }
     if (sourceBytes >= target->sizeBytes && Prompts().ViewQuestionMsg(kNotEnoughSpaceQuestion) != 1)
       return;
-    g_ImageToDisk = 1;
-    g_ImageTargetDisk = target->number;
-    g_ImageTargetLabel = TargetDiskLabel(*target);
+    ChooseImagingTarget(*target);
     if (Prompts().ViewQuestionMsg(DataLossQuestion(*target)) != 1) return;
     RunImaging();
     return;

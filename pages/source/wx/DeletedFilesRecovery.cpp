@@ -200,6 +200,8 @@ void DeletedFilesRecovery::EnumerateSources() {
     if (id.IsOk()) m_Tree->SelectItem(id);
   }
   m_Tree->SetFocus();
+  // Said over the listing, so the disks it speaks of are in view.
+  CallAfter([this] { m_Selection->TellDisksRefusedForRights(); });
 }
 
 void DeletedFilesRecovery::OnSelectRange() {

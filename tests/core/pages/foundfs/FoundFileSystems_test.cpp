@@ -94,6 +94,21 @@ TEST_F(FoundFileSystemsTest, ChoosingTakesTheGeometryAndTheNumber) {
   EXPECT_EQ(g_ScanState.chosenFileSystem.load(), 1);
 }
 
+TEST_F(FoundFileSystemsTest, AFileSystemStartingPastSector2Pow32IsMarkedBeyondTheLimit) {
+  g_FileSystemName = FileSystemKind::Ntfs;
+  g_BytesPerSector = 512;
+  const uint64_t limit = uint64_t{1} << 32;
+  Found(u"NTFS", limit - 16384, limit + 16384, 8);  // starts below: its end may lie past
+  Found(u"NTFS", limit, limit + 16384, 8);
+  const auto below = ChooseFoundFileSystem(1);
+  ASSERT_TRUE(below);
+  EXPECT_FALSE(below->beyondLimit);
+  const auto above = ChooseFoundFileSystem(2);
+  ASSERT_TRUE(above);
+  EXPECT_TRUE(above->beyondLimit);
+  EXPECT_FALSE(above->scannable);
+}
+
 TEST_F(FoundFileSystemsTest, ChoosingAFatFileSystemNamesItsKind) {
   g_FileSystemName = FileSystemKind::Fat12;
   Found(u"FAT32", 2048, 75776);

@@ -60,11 +60,16 @@ TEST_F(ImagingTargetsTest, TheSourceDiskAndDisksInUseAreNeverOffered) {
   g_CurrentDevice = 2;
   g_SelectedDiskNumber = 2;
   EXPECT_EQ(Names(ImagingTargetDisks(nullptr)), (std::vector<std::string>{"Disk0", "Disk1", "Disk3"}));
-  // A logical drive in entry 0 on disk 3: entry 0 no longer names disk 0, and disk 3 is its own.
+  // A logical drive in entry 0 on disk 3 (its volume node is disk 3's storage): entry 0 no longer
+  // names disk 0, and disk 3 is its own.
+  fs::create_directories(m_Dir.path() + "/dev");
+  fs::create_directories(m_Dir.path() + "/proc/self");
+  fs::create_symlink(m_Dir.path() + "/disk3.img", m_Dir.path() + "/dev/vol");
+  std::ofstream(m_Dir.path() + "/proc/self/mountinfo") << "22 1 8:1 / / rw - vfat /dev/vol rw\n";
   ASSERT_TRUE(SetDevicePath(0, "\\\\.\\C:"));
   g_CurrentDevice = 0;
   g_SourceDriveLetter = 'C';
-  g_SelectedDiskNumber = 3;
+  g_SelectedDiskNumber = 0;  // as Next of the range modes leaves it
   EXPECT_EQ(Names(ImagingTargetDisks(nullptr)), (std::vector<std::string>{"Disk1", "Disk2"}));
   // A disk in use is left out.
   EXPECT_EQ(Names(ImagingTargetDisks([](int n) { return n == 1; })),
@@ -82,11 +87,21 @@ TEST(ImagingTexts, TargetSizeAndQuestion) {
       {100, "0.1 KB"},
   };
   for (const auto& [bytes, text] : sizes) EXPECT_EQ(TargetDiskSizeText(bytes), text) << bytes;
-  const TargetDisk target{2, "Disk2", "WDC WD10EZEX", 0};
+  TargetDisk target;
+  target.number = 2;
+  target.name = "Disk2";
+  target.model = "WDC WD10EZEX";
   EXPECT_EQ(TargetDiskLabel(target), "Disk2 - WDC WD10EZEX");
   EXPECT_EQ(DataLossQuestion(target),
-            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX\r\n\r\nAre you sure you "
-            "want to continue ?\r\n");
+            "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX\r\n\r\nAre you sure "
+            "you want to continue ?\r\n");
+  // Two disks of one model are told apart by their size and node.
+  target.sizeBytes = uint64_t{1} << 40;
+  target.node = "/dev/sdc";
+  EXPECT_EQ(
+      DataLossQuestion(target),
+      "All data will be lost in Target Disk -\r\nDisk2 - WDC WD10EZEX (1.0 TB, /dev/sdc)\r\n\r\n"
+      "Are you sure you want to continue ?\r\n");
 }
 
 TEST(ImagingPaths, BrowseAndTheFolderNextChecks) {

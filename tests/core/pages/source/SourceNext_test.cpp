@@ -159,11 +159,12 @@ TEST_F(SourceNextTest, RangeModesReadTheEditsAndTheCombo) {
   EXPECT_EQ(Told(), kCannotOpenSourceText);
 }
 
-TEST_F(SourceNextTest, SectorRangesAreSixtyFourBit) {
-  Mode(kPartitionDataRecovery);
+TEST_F(SourceNextTest, ImagingRangesAreSixtyFourBit) {
+  // The scan modes take 32-bit volume starts only (VolumeLimit_test); an image is copied in 64.
+  Mode(kCreateDiskImage);
   ChoosePartition(FileSystemKind::Ntfs, 1, 2);
   EXPECT_EQ(CheckSourceNext({"5000000000", "8589934592", 2}, Opens, NeverDetects),
-            SourceNextStep::PartitionSearch);
+            SourceNextStep::Imaging);
   EXPECT_EQ(g_SourceStartSector, 5000000000);
   EXPECT_EQ(g_SourceEndSector, 8589934592);
   EXPECT_EQ(ParseSectorNumber(std::to_string(kMaxSourceSector)), kMaxSourceSector);
