@@ -31,7 +31,8 @@ bool IsPlausibleEntry(const FatDirEntry& e, std::span<const std::byte> raw) {
   if (e.IsLongName()) {
     // Sequence 1..20 (0x40 marks the last part), no type, no cluster.
     const uint8_t order = first & 0x1F;
-    return (first == FatDirEntry::kDeletedMark || (order >= 1 && order <= 20 && (first & 0xA0) == 0)) &&
+    return (first == FatDirEntry::kDeletedMark ||
+            (order >= 1 && order <= 20 && (first & 0xA0) == 0)) &&
            bo::Load8(raw, 12) == 0 && bo::LoadLe16(raw, 26) == 0;
   }
   if ((e.Attributes() & 0xC0) != 0 || e.IsDotEntry() || first == ' ') return false;
@@ -75,8 +76,8 @@ bool HoldsFolderContinuation(std::span<const std::byte> cluster) {
     const auto raw = cluster.subspan(at, kFatEntryBytes);
     const FatDirEntry e(raw);
     if (e.IsEndMark()) {
-      return at > 0 && std::all_of(cluster.begin() + static_cast<std::ptrdiff_t>(at),
-                                   cluster.end(), [](std::byte b) { return b == std::byte{0}; });
+      return at > 0 && std::all_of(cluster.begin() + static_cast<std::ptrdiff_t>(at), cluster.end(),
+                                   [](std::byte b) { return b == std::byte{0}; });
     }
     if (!IsPlausibleEntry(e, raw)) return false;
   }
@@ -109,7 +110,8 @@ FatWalk FatDirectoryReader::ReadFollowingClusters(const ClusterList& chain, bool
   const uint32_t spc = m_Volume.sectorsPerCluster;
   const size_t bytes = size_t{spc} * m_Volume.sectorBytes;
   if (bytes == 0) return FatWalk::GoOn;
-  const uint64_t most = parentDeleted ? kDeletedFolderClusters : std::max<uint64_t>(1, kMaxFolderBytes / bytes);
+  const uint64_t most =
+      parentDeleted ? kDeletedFolderClusters : std::max<uint64_t>(1, kMaxFolderBytes / bytes);
   const std::vector<uint32_t> own = chain.Clusters();
   const std::unordered_set<uint32_t> taken(own.begin(), own.end());
   uint64_t count = own.size();

@@ -199,7 +199,8 @@ NtfsCopyResult CopyCompressed(const NtfsCopyRequest& r, const NtfsRunArrays& run
     if (unit.kind == NtfsCompressionUnit::Kind::Stored) {
       ReadUnit(unit, sectorBytes, decoded);
     } else if (unit.kind == NtfsCompressionUnit::Kind::Compressed) {
-      const auto input = std::span(stored).first(static_cast<size_t>(unit.RealSectors() * sectorBytes));
+      const auto input =
+          std::span(stored).first(static_cast<size_t>(unit.RealSectors() * sectorBytes));
       ReadUnit(unit, sectorBytes, input);
       const Lznt1Outcome out = Lznt1DecompressUnit(input, decoded);
       if (out.damaged) {
@@ -408,8 +409,8 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
   if (header->Compressed()) {
     const uint64_t clusterBytes = uint64_t{volume.sectorsPerCluster} * ReadSizeBytes(1);
-    const uint64_t unitClusters = NtfsCompressionUnitClusters(header->unitExponent, clusterBytes,
-                                                              kMaxCompressionUnitBytes);
+    const uint64_t unitClusters =
+        NtfsCompressionUnitClusters(header->unitExponent, clusterBytes, kMaxCompressionUnitBytes);
     if (unitClusters == 0 || credible == 0) return NtfsCopyResult::NotCopied;
     return CopyCompressed(r, runs, credible, unitClusters * volume.sectorsPerCluster, valid,
                           observer);

@@ -63,9 +63,9 @@ enum class NtfsCopyResult {
 // encrypted (or compressed in a form other than LZNT1), which add 1 to g_CopyUnsupportedFileCount
 // instead; saving tells the user once per copy that encrypted files were left out
 // (kNtfsEncryptedNotice, g_CopyEncryptedNoticed). g_CopiedBytes grows by the bytes really written
-// (saving only). When the volume's layout is not known (no sectors
-// per FILE record or per cluster: no usable boot sector was found) no file can be read: saving
-// shows kNtfsNoLayoutNotice once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
+// (saving only). When the volume's layout is not known (no sectors per FILE record or per
+// cluster: no usable boot sector was found) no file can be read: saving shows kNtfsNoLayoutNotice
+// once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
 // Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most

@@ -36,8 +36,8 @@ bool NtfsCompressionUnits::Next(NtfsCompressionUnit& unit) {
   }
   if (unit.coveredSectors == 0) return false;
   if (!unit.pieces.empty())
-    unit.kind = sparseSeen ? NtfsCompressionUnit::Kind::Compressed
-                           : NtfsCompressionUnit::Kind::Stored;
+    unit.kind =
+        sparseSeen ? NtfsCompressionUnit::Kind::Compressed : NtfsCompressionUnit::Kind::Stored;
   return true;
 }
 

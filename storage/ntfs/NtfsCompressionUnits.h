@@ -22,8 +22,9 @@ struct NtfsCompressionUnit {
     uint64_t sectors = 0;
   };
   Kind kind = Kind::Sparse;
-  uint64_t coveredSectors = 0;  // sectors of the unit the runs cover (the unit's size but at the end)
-  std::vector<Piece> pieces;    // the real clusters that hold it, in order, adjacent ones joined
+  uint64_t coveredSectors =
+      0;                      // sectors of the unit the runs cover (the unit's size but at the end)
+  std::vector<Piece> pieces;  // the real clusters that hold it, in order, adjacent ones joined
   uint64_t RealSectors() const;
 };
 

@@ -363,13 +363,14 @@ TEST(FatFormattedScan, AFolderContinuationHoldsOnlyPlausibleEntries) {
     Bytes bytes;
     bool holds;
   } cases[] = {
-      {"entries then zeros", cluster({file, LongNameEntries(u"A long one", Short11("ALONGO~1", "")),
-                                      ShortEntry({Short11("ALONGO~1", ""), 0x10, 6})}),
+      {"entries then zeros",
+       cluster({file, LongNameEntries(u"A long one", Short11("ALONGO~1", "")),
+                ShortEntry({Short11("ALONGO~1", ""), 0x10, 6})}),
        true},
       {"deleted entry first", cluster({ShortEntry({"\xE5ILE    TXT", 0x20, 5}), file}), true},
       {"all zeros", Bytes(512, std::byte{0}), false},
-      {"a folder's first cluster", cluster({ShortEntry({".          ", 0x10, 5}),
-                                            ShortEntry({"..         ", 0x10, 0})}),
+      {"a folder's first cluster",
+       cluster({ShortEntry({".          ", 0x10, 5}), ShortEntry({"..         ", 0x10, 0})}),
        false},
       {"lower case in a short name", cluster({file, lowercase}), false},
       {"attribute bits no entry has", cluster({highAttributes}), false},

@@ -35,15 +35,15 @@ bool operator==(const Unit& a, const Unit& b) {
 // Units of 16 sectors over runs as a compressing file system lays them out.
 TEST(NtfsCompressionUnits, SortsUnitsByTheirRuns) {
   NtfsRunArrays runs;
-  NtfsAppendRun(runs, 1000, 4);        // unit 0: compressed into 4 sectors...
-  NtfsAppendRun(runs, 0, 12, true);    // ...the rest of it sparse
-  NtfsAppendRun(runs, 2000, 20);       // unit 1 stored, and 4 sectors of unit 2...
-  NtfsAppendRun(runs, 3000, 3);        // ...which goes on elsewhere (joined only when adjacent)
-  NtfsAppendRun(runs, 0, 41, true);    // the rest of unit 2, then units 3 and 4 sparse
-  NtfsAppendRun(runs, 4000, 2);        // unit 5: real, sparse, real: only the first real part
+  NtfsAppendRun(runs, 1000, 4);      // unit 0: compressed into 4 sectors...
+  NtfsAppendRun(runs, 0, 12, true);  // ...the rest of it sparse
+  NtfsAppendRun(runs, 2000, 20);     // unit 1 stored, and 4 sectors of unit 2...
+  NtfsAppendRun(runs, 3000, 3);      // ...which goes on elsewhere (joined only when adjacent)
+  NtfsAppendRun(runs, 0, 41, true);  // the rest of unit 2, then units 3 and 4 sparse
+  NtfsAppendRun(runs, 4000, 2);      // unit 5: real, sparse, real: only the first real part
   NtfsAppendRun(runs, 0, 4, true);
   NtfsAppendRun(runs, 4010, 10);
-  NtfsAppendRun(runs, 5000, 5);        // unit 6: the runs end 5 sectors in
+  NtfsAppendRun(runs, 5000, 5);  // unit 6: the runs end 5 sectors in
   const std::vector<Unit> want = {
       {Kind::Compressed, 16, {{1000, 4}}},
       {Kind::Stored, 16, {{2000, 16}}},
