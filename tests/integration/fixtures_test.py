@@ -371,6 +371,21 @@ def vdisk(sub, file, fmt, nfiles, want_hash, tmp):
     out.unlink()
 
 
+def fat32_folders():
+    img = FIX / "fat" / "fat32-folders.img"
+    entries = o.by_path(o.fls(img))
+    for folder, name, tag, base, count in (("Big", "A long file name number", "b", 300, 400),
+                                           ("Frag", "Fragmented folder file", "f", 200, 40)):
+        for i in range(1, count + 1):
+            e = entries.get(f"{folder}/{name} {i}.txt")
+            size = base + (3 * i if folder == "Big" else i)
+            check(e is not None and o.icat(img, e.inode) == o.expected_content(f"{tag}{i}", size),
+                  f"fat32-folders: {folder}/{name} {i}.txt missing or differs")
+    big = o.runs(img, entries["Big"].inode)
+    check(len(big) == 1 and big[0].length == 101, f"fat32-folders: Big is not 101 sectors in a row: {big}")
+    check(len(o.runs(img, entries["Frag"].inode)) > 1, "fat32-folders: Frag is not fragmented")
+
+
 def vdisk_raw():
     raw = FIX / "vdisks" / "raw.img"
     entries = o.by_path(o.fls(raw, 2048))
@@ -394,6 +409,7 @@ def main():
     for name, parts, volumes in DISKS:
         case(name, disk, name, parts, volumes)
     case("gpt gap", gpt_gap)
+    case("fat32-folders", fat32_folders)
     case("mbr-lost", lost_mbr)
 
     skipped_ntfs = FIX / "ntfs" / "SKIPPED"
