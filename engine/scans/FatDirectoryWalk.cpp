@@ -1,6 +1,7 @@
 #include "engine/scans/FatDirectoryWalk.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/TextCodec.h"
 #include "storage/fat/FatLongName.h"
@@ -14,6 +15,32 @@ namespace {
 constexpr size_t kLookbackBytes = 20 * kFatEntryBytes;
 // The fixed root of FAT12/16 is read in pieces of this many sectors.
 constexpr uint32_t kRootReadSectors = 64;
+// The largest folder FAT allows: 65,536 entries.
+constexpr uint64_t kMaxFolderBytes = 65536 * kFatEntryBytes;
+
+// Characters an 8.3 name never holds as stored (lower case is kept in the case flags instead).
+bool IsShortNameByte(uint8_t b) {
+  if (b < 0x20 || (b >= 'a' && b <= 'z')) return false;
+  for (const char bad : std::string_view("\"*+,./:;<=>?[\\]|"))
+    if (b == static_cast<uint8_t>(bad)) return false;
+  return true;
+}
+
+bool IsPlausibleEntry(const FatDirEntry& e, std::span<const std::byte> raw) {
+  const uint8_t first = e.FirstByte();
+  if (e.IsLongName()) {
+    // Sequence 1..20 (0x40 marks the last part), no type, no cluster.
+    const uint8_t order = first & 0x1F;
+    return (first == FatDirEntry::kDeletedMark ||
+            (order >= 1 && order <= 20 && (first & 0xA0) == 0)) &&
+           bo::Load8(raw, 12) == 0 && bo::LoadLe16(raw, 26) == 0;
+  }
+  if ((e.Attributes() & 0xC0) != 0 || e.IsDotEntry() || first == ' ') return false;
+  if (first != FatDirEntry::kDeletedMark && first != 0x05 && !IsShortNameByte(first)) return false;
+  for (size_t i = 1; i < 11; ++i)
+    if (!IsShortNameByte(bo::Load8(raw, i))) return false;
+  return true;
+}
 
 }  // namespace
 
@@ -43,6 +70,20 @@ FatWalk FatDirectoryReader::ReadRoot(const EntryFn& fn) {
   return FatWalk::GoOn;
 }
 
+bool HoldsFolderContinuation(std::span<const std::byte> cluster) {
+  if (cluster.size() < kFatEntryBytes || StartsWithDotEntries(cluster)) return false;
+  for (size_t at = 0; at + kFatEntryBytes <= cluster.size(); at += kFatEntryBytes) {
+    const auto raw = cluster.subspan(at, kFatEntryBytes);
+    const FatDirEntry e(raw);
+    if (e.IsEndMark()) {
+      return at > 0 && std::all_of(cluster.begin() + static_cast<std::ptrdiff_t>(at), cluster.end(),
+                                   [](std::byte b) { return b == std::byte{0}; });
+    }
+    if (!IsPlausibleEntry(e, raw)) return false;
+  }
+  return true;
+}
+
 FatWalk FatDirectoryReader::ReadFolder(uint32_t id, bool deleted, const EntryFn& fn) {
   if (!m_Volume.IsDataCluster(id)) return FatWalk::GoOn;
   // A cluster that no longer starts with "." and ".." holds something else now.
@@ -50,8 +91,39 @@ FatWalk FatDirectoryReader::ReadFolder(uint32_t id, bool deleted, const EntryFn&
   if (!StartsWithDotEntries(m_Buffer)) return FatWalk::GoOn;
   ClusterList chain;
   FollowFatChain(m_Table, chain, id, deleted ? kDeletedFolderCap : 0);
-  const FatWalk w = ReadClusters(chain, deleted, /*rootRules=*/false, fn);
+  FatWalk w = ReadClusters(chain, deleted, /*rootRules=*/false, fn);
+  if (w == FatWalk::GoOn && m_PastFreeEnd) w = ReadFollowingClusters(chain, deleted, fn);
   return w == FatWalk::EndDirectory ? FatWalk::GoOn : w;
+}
+
+// Goes on after a chain that ReadClusters read whole without meeting an end mark, keeping its
+// long-name lookback.
+FatWalk FatDirectoryReader::ReadFollowingClusters(const ClusterList& chain, bool parentDeleted,
+                                                  const EntryFn& fn) {
+  if (chain.empty()) return FatWalk::GoOn;
+  const uint32_t last = chain[chain.size() - 1];
+  if (!m_Volume.IsDataCluster(last)) return FatWalk::GoOn;
+  // Only a chain that ends on a free entry lost its rest with the FAT; an unreadable or unplaced
+  // FAT cannot tell, so its chains go on too.
+  const std::optional<uint32_t> next = m_Table.Entry(last);
+  if (next && *next != 0) return FatWalk::GoOn;
+  const uint32_t spc = m_Volume.sectorsPerCluster;
+  const size_t bytes = size_t{spc} * m_Volume.sectorBytes;
+  if (bytes == 0) return FatWalk::GoOn;
+  const uint64_t most =
+      parentDeleted ? kDeletedFolderClusters : std::max<uint64_t>(1, kMaxFolderBytes / bytes);
+  const std::vector<uint32_t> own = chain.Clusters();
+  const std::unordered_set<uint32_t> taken(own.begin(), own.end());
+  uint64_t count = own.size();
+  for (uint64_t c = uint64_t{last} + 1; count < most && m_Volume.IsDataCluster(c); ++c, ++count) {
+    if (taken.count(static_cast<uint32_t>(c))) break;
+    Read(m_Volume.ClusterSector(static_cast<uint32_t>(c)), spc);
+    if (!HoldsFolderContinuation(std::span(m_Buffer).first(bytes))) break;
+    const FatWalk w = ReadEntries(0, bytes, false, parentDeleted, fn);
+    if (w != FatWalk::GoOn) return w;
+    KeepLookback(bytes);
+  }
+  return FatWalk::GoOn;
 }
 
 FatWalk FatDirectoryReader::ReadClusters(const ClusterList& chain, bool parentDeleted,

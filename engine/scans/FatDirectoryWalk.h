@@ -49,9 +49,18 @@ class FatDirectoryReader {
   // entry of a deleted folder is deleted. Returns kStop, kCancel or kGoOn.
   FatWalk ReadFolder(uint32_t id, bool deleted, const EntryFn& fn);
 
+  // For a FAT that was cleared (formatted and partition recovery): a folder whose chain ends on
+  // a free entry goes on into the clusters that follow it, as a file system lays out a growing
+  // folder when the space is there, while each holds directory entries and is not another
+  // folder's first cluster. It stops at the first cluster that is not, at one of its own chain,
+  // at the volume's end and at the largest folder FAT allows (65,536 entries; 26 clusters for a
+  // deleted folder).
+  void ContinuePastFreeChainEnd(bool on) { m_PastFreeEnd = on; }
+
  private:
   FatWalk ReadClusters(const ClusterList& chain, bool parentDeleted, bool rootRules,
                        const EntryFn& fn);
+  FatWalk ReadFollowingClusters(const ClusterList& chain, bool parentDeleted, const EntryFn& fn);
   void Read(int64_t first, uint32_t count);
   void KeepLookback(size_t blockBytes);
   FatWalk ReadEntries(size_t from, size_t to, bool root, bool parentDeleted, const EntryFn& fn);
@@ -63,4 +72,11 @@ class FatDirectoryReader {
   std::vector<std::byte> m_Buffer;
   std::vector<std::byte> m_Lookback;
   std::u16string m_LongName;
+  bool m_PastFreeEnd = false;
 };
+
+// True when a cluster that follows a folder's chain reads as more of that folder: it does not
+// open a folder of its own ("." and ".."), its first entry is in use or deleted, every entry up to
+// an end mark is a plausible long-name or 8.3 entry, and nothing but zeros follows the end mark
+// (file systems clear a folder's new cluster). Text, pictures and other file data fail this.
+bool HoldsFolderContinuation(std::span<const std::byte> cluster);

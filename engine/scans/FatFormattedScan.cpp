@@ -85,7 +85,10 @@ class FatFormattedScanner {
         m_Volume(FormattedVolume()),
         m_Table(m_Volume, m_Volume.fat1Start),
         m_Reader(m_Volume, m_Table),
-        m_Bar(job.observer) {}
+        m_Bar(job.observer) {
+    // The FAT of a formatted or lost volume no longer holds its folders' chains.
+    m_Reader.ContinuePastFreeChainEnd(true);
+  }
 
   ScanEnd Run() {
     // In deleted-data recovery a Stop shows the results at once.

@@ -3,7 +3,9 @@
 // nor the root: it looks at the first sector of every cluster for the "." and ".." entries that
 // open a directory, makes one folder "Dir<n>" per directory cluster (under its ".." parent, or
 // under "Lost" when that parent was not found), then reads the root and every folder found and
-// names the folders from their parents' entries and makes the files.
+// names the folders from their parents' entries and makes the files. A folder whose chain ends on
+// a free FAT entry is read on into the clusters that follow while they hold directory entries
+// (FatDirectoryReader::ContinuePastFreeChainEnd).
 //
 // Outside partition mode it builds the folder list itself from g_ScanState.geometry and
 // g_SourceEndSector; in partition mode the folders come from the dump of the chosen file system

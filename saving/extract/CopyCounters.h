@@ -4,8 +4,10 @@
 //                      size of a file the user chose to skip);
 //   g_CopiedFileCount  files admitted to the copy;
 //   g_CopyUnsupportedFileCount  admitted files left unwritten because their data is stored in a
-//                      form the copy cannot decode (NTFS compressed or encrypted data), so the end
-//                      of a copy can say how many.
+//                      form the copy cannot decode (NTFS encrypted data, or compressed in another
+//                      form than LZNT1), so the end of a copy can say how many.
+//   g_CopyEncryptedNoticed  whether this copy has told the user that encrypted NTFS files are left
+//                      out, so that it says so once, not per file.
 //   g_CopyNoLayoutNoticed  whether this copy has told the user that the NTFS volume's layout is
 //                      not known (no usable boot sector), so that it says so once, not per file.
 // The worker writes them while the UI thread reads them, so they are atomics.
@@ -18,5 +20,6 @@ extern std::atomic<uint64_t> g_CopiedBytes;
 extern std::atomic<uint32_t> g_CopiedFileCount;
 extern std::atomic<uint32_t> g_CopyUnsupportedFileCount;
 extern std::atomic<bool> g_CopyNoLayoutNoticed;
+extern std::atomic<bool> g_CopyEncryptedNoticed;
 
 void ResetCopyCounters();

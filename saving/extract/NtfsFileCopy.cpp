@@ -14,6 +14,8 @@
 #include "prompts/CopyGlobals.h"
 #include "prompts/UserPrompts.h"
 #include "storage/ntfs/NtfsAttributes.h"
+#include "storage/ntfs/NtfsCompressionUnits.h"
+#include "storage/ntfs/NtfsLznt1.h"
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/ntfs/NtfsRunList.h"
@@ -27,7 +29,12 @@ namespace {
 // Attribute header flags (16 bits at 12) whose data is not stored as plain clusters.
 constexpr size_t kAttributeFlagsField = 12;
 constexpr uint16_t kCompressionMask = 0x00FF;
+constexpr uint16_t kLznt1 = 0x0001;
 constexpr uint16_t kEncrypted = 0x4000;
+// Non-resident header: the compression unit's exponent (8 bits at 34).
+constexpr size_t kCompressionUnitField = 34;
+// The largest compression unit taken: 16 clusters of 64 KiB. A larger one is a damaged header.
+constexpr uint64_t kMaxCompressionUnitBytes = 1024 * 1024;
 // Non-resident header: initialized size (64 bits at 56); bytes past it read as zeros.
 constexpr size_t kInitializedSizeField = 56;
 constexpr size_t kNonResidentHeaderBytes = 64;
@@ -54,7 +61,12 @@ bool ReadFileRecord(const NtfsCopyRequest& r, uint32_t R, std::vector<std::byte>
 struct DataHeader {
   uint16_t flags = 0;
   bool nonResident = false;
+  uint8_t unitExponent = 0;             // compression unit: 2^unitExponent clusters
   std::optional<uint64_t> initialized;  // non-resident only
+  bool Encrypted() const { return (flags & kEncrypted) != 0; }
+  // Only clusters are stored compressed: a resident value is plain even when the file carries the
+  // flag (as every file of a compressed folder does).
+  bool Compressed() const { return nonResident && (flags & kCompressionMask) != 0; }
 };
 
 DataHeader HeaderOf(const NtfsAttribute& a) {
@@ -62,8 +74,10 @@ DataHeader HeaderOf(const NtfsAttribute& a) {
   h.flags = bo::LoadLe16(a.bytes, kAttributeFlagsField);
   h.nonResident = a.nonResident == 1;
   // Only the piece that maps from VCN 0 carries the attribute's sizes.
-  if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes && a.StartingVcn() == 0)
+  if (a.nonResident == 1 && a.length >= kNonResidentHeaderBytes && a.StartingVcn() == 0) {
     h.initialized = bo::LoadLe64(a.bytes, kInitializedSizeField);
+    h.unitExponent = bo::Load8(a.bytes, kCompressionUnitField);
+  }
   return h;
 }
 
@@ -98,10 +112,10 @@ std::optional<DataHeader> FirstPieceThroughList(bo::Bytes base, uint32_t number,
   return std::nullopt;
 }
 
-// Only clusters are stored compressed or encrypted: a resident value is plain even when the file
-// carries the flag (as every file of a compressed folder does).
+// Encrypted clusters, and clusters compressed in a form other than LZNT1, cannot be decoded.
 bool Unsupported(const DataHeader& h) {
-  return h.nonResident && ((h.flags & kCompressionMask) != 0 || (h.flags & kEncrypted) != 0);
+  return h.nonResident &&
+         (h.Encrypted() || (h.Compressed() && (h.flags & kCompressionMask) != kLznt1));
 }
 
 // Closes the file and gives it its time; a failure of either is reported. Such a file is not
@@ -129,6 +143,103 @@ std::optional<NtfsCopyResult> CreateTarget(const NtfsCopyRequest& r, std::string
   if (file.Skipped()) return NtfsCopyResult::Refused;
   ReportCopyError(r);
   return NtfsCopyResult::CreateFailed;
+}
+
+// Reads the real clusters of a compression unit into out, in reads that fit the copy buffer, as
+// the plain copy reads; sectors that could not be read are zeros.
+void ReadUnit(const NtfsCompressionUnit& unit, uint64_t sectorBytes, bo::MutableBytes out) {
+  const uint64_t perRead = kNtfsCopyBufferBytes / sectorBytes;
+  uint64_t at = 0;
+  for (const NtfsCompressionUnit::Piece& p : unit.pieces) {
+    for (uint64_t done = 0; done < p.sectors;) {
+      const uint64_t count = std::min(perRead, p.sectors - done);
+      const auto part = out.subspan(static_cast<size_t>(at * sectorBytes),
+                                    static_cast<size_t>(count * sectorBytes));
+      std::fill(part.begin(), part.end(), std::byte{0});
+      if (p.startSector + done <= uint64_t{INT64_MAX})
+        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(p.startSector + done),
+                    static_cast<uint32_t>(count), part);
+      at += count;
+      done += count;
+    }
+  }
+}
+
+// Writes a compressed file unit by unit: a sparse unit as a hole, a stored one as read, a
+// compressed one decompressed; all cut to the size, with the bytes past validBytes as zeros. A
+// damaged unit ends the file after the part of it that decoded (Short).
+NtfsCopyResult CopyCompressed(const NtfsCopyRequest& r, const NtfsRunArrays& runs, size_t runCount,
+                              uint64_t unitSectors, uint64_t validBytes, CopyObserver& observer) {
+  const uint64_t sectorBytes = ReadSizeBytes(1);
+  if (sectorBytes == 0 || sectorBytes > kNtfsCopyBufferBytes || unitSectors == 0 ||
+      unitSectors > kMaxCompressionUnitBytes / sectorBytes)
+    return NtfsCopyResult::NotCopied;
+  std::string safeName = SafeFileName(r.name);
+  TargetFile file;
+  if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
+  const size_t unitBytes = static_cast<size_t>(unitSectors * sectorBytes);
+  std::vector<std::byte> stored(unitBytes);
+  std::vector<std::byte> decoded(unitBytes);
+  const uint64_t size = r.size;
+  uint64_t written = 0;
+  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
+  NtfsCompressionUnits units(runs, runCount, unitSectors);
+  NtfsCompressionUnit unit;
+  while (written < size && units.Next(unit)) {
+    if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
+      const NtfsCopyResult why =
+          stop == CopyInterrupt::Abort ? NtfsCopyResult::Aborted : NtfsCopyResult::Skipped;
+      const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
+      g_CopySkipOnce = 0;
+      return result;
+    }
+    uint64_t have = unit.coveredSectors * sectorBytes;
+    bool damaged = false;
+    bo::MutableBytes data = decoded;
+    if (unit.kind == NtfsCompressionUnit::Kind::Stored) {
+      ReadUnit(unit, sectorBytes, decoded);
+    } else if (unit.kind == NtfsCompressionUnit::Kind::Compressed) {
+      const auto input =
+          std::span(stored).first(static_cast<size_t>(unit.RealSectors() * sectorBytes));
+      ReadUnit(unit, sectorBytes, input);
+      const Lznt1Outcome out = Lznt1DecompressUnit(input, decoded);
+      if (out.damaged) {
+        have = std::min<uint64_t>(have, out.bytes);
+        damaged = true;
+      }
+    }
+    const uint64_t take = std::min(have, size - written);
+    bool ok;
+    if (unit.kind == NtfsCompressionUnit::Kind::Sparse) {
+      ok = file.WriteHole(take);
+    } else {
+      if (written + take > validBytes) {
+        const uint64_t from = validBytes > written ? validBytes - written : 0;
+        std::fill(data.begin() + static_cast<std::ptrdiff_t>(from),
+                  data.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
+      }
+      ok = file.Write(data.first(static_cast<size_t>(take)));
+    }
+    if (!ok) {
+      file.Close();
+      ReportCopyError(r);
+      return NtfsCopyResult::WriteFailed;
+    }
+    written += take;
+    if (r.saving) {
+      g_CopiedBytes.fetch_add(take);
+      counted += take;
+      observer.OnFileProgress(r.name, written, size);
+    } else {
+      if (size)
+        observer.OnPreviewProgress(static_cast<int>(std::min<uint64_t>(100, written * 100 / size)));
+      if (observer.PreviewStopRequested())
+        return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
+    }
+    if (damaged) break;
+  }
+  return Finish(r, safeName, file, counted,
+                written >= size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
 }
 
 }  // namespace
@@ -253,9 +364,13 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     }
   }
   if (header && Unsupported(*header)) {
-    // Compressed or encrypted clusters written as they are would be garbage under the file's
+    // Clusters that cannot be decoded, written as they are, would be garbage under the file's
     // name: the file is left and counted as not copied.
-    if (r.saving) g_CopyUnsupportedFileCount.fetch_add(1);
+    if (r.saving) {
+      g_CopyUnsupportedFileCount.fetch_add(1);
+      if (header->Encrypted() && !g_CopyEncryptedNoticed.exchange(true))
+        Prompts().ViewMsgBox(kNtfsEncryptedNotice);
+    }
     return NtfsCopyResult::Unsupported;
   }
   if (r.saving) g_CopiedFileCount.fetch_add(1);
@@ -291,10 +406,18 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   // 2^24 clusters would fill the target with invented zeros): only those before are copied, and
   // the file comes out short.
   const size_t credible = NtfsRunsWithinVolume(runs, volume);
+  const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
+  if (header->Compressed()) {
+    const uint64_t clusterBytes = uint64_t{volume.sectorsPerCluster} * ReadSizeBytes(1);
+    const uint64_t unitClusters =
+        NtfsCompressionUnitClusters(header->unitExponent, clusterBytes, kMaxCompressionUnitBytes);
+    if (unitClusters == 0 || credible == 0) return NtfsCopyResult::NotCopied;
+    return CopyCompressed(r, runs, credible, unitClusters * volume.sectorsPerCluster, valid,
+                          observer);
+  }
   for (size_t i = 0; i < credible; ++i)
     if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
       return NtfsCopyResult::NotCopied;
   if (extents.Count() == 0) return NtfsCopyResult::NotCopied;
-  const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
   return CopyExtents(r, extents, valid, observer);
 }

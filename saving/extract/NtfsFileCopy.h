@@ -1,7 +1,7 @@
 // Writes one NTFS file of the result lists to a target folder: the data of its unnamed $DATA
 // attribute, taken from the FILE record itself (resident) or from the clusters its run list names
-// (following an attribute list into extension records), cut to the file's size, with its
-// modification time.
+// (following an attribute list into extension records; LZNT1-compressed data is decompressed unit
+// by unit), cut to the file's size, with its modification time.
 //
 // The volume comes from g_ScanState's geometry copy (sectors per FILE record, sectors per cluster,
 // the sector of cluster 0); the source is g_DevicePaths[g_CurrentDevice]. A record found by the
@@ -41,12 +41,17 @@ inline constexpr std::string_view kNtfsNoLayoutNotice =
     "The layout of this NTFS volume is not known (no usable boot sector was found), so its files "
     "cannot be copied.";
 
+inline constexpr std::string_view kNtfsEncryptedNotice =
+    "Some of the files are encrypted by NTFS. Their contents cannot be read without the key of the "
+    "user who encrypted them, so they were not copied.";
+
 enum class NtfsCopyResult {
   Written,       // the whole file, with its time
-  Short,         // the data, or its runs within the volume's size, ran out before the size
+  Short,         // the data, or its runs within the volume's size, ran out before the size, or
+                 // a compressed unit was damaged: the part before it is kept
   Refused,       // the admission step left it, or its name was taken and the rule said skip
   NotCopied,     // no usable FILE record or data attribute: nothing written
-  Unsupported,   // compressed or encrypted data: nothing written, counted as not copied
+  Unsupported,   // encrypted data, or compressed in a form other than LZNT1: nothing written
   CreateFailed,  // the target could not be created (the copy-error question was asked)
   WriteFailed,   // a write, time change or close failed (asked as well)
   Skipped,       // g_CopySkipOnce during the copy: partial file kept
@@ -55,10 +60,12 @@ enum class NtfsCopyResult {
 };
 
 // Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is
-// compressed or encrypted, which add 1 to g_CopyUnsupportedFileCount instead; g_CopiedBytes grows
-// by the bytes really written (saving only). When the volume's layout is not known (no sectors
-// per FILE record or per cluster: no usable boot sector was found) no file can be read: saving
-// shows kNtfsNoLayoutNotice once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
+// encrypted (or compressed in a form other than LZNT1), which add 1 to g_CopyUnsupportedFileCount
+// instead; saving tells the user once per copy that encrypted files were left out
+// (kNtfsEncryptedNotice, g_CopyEncryptedNoticed). g_CopiedBytes grows by the bytes really written
+// (saving only). When the volume's layout is not known (no sectors per FILE record or per
+// cluster: no usable boot sector was found) no file can be read: saving shows kNtfsNoLayoutNotice
+// once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
 
 // Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most

@@ -6,8 +6,8 @@ For each FAT16 and FAT32 fixture (1, 8 and 64 sectors per cluster) a copy is lis
 geometry, which leaves the boot sector, empty FATs and an empty root. Then
 `scan-dump --mode formatted`:
 - finds every folder that sat in the old root as a top folder "Dir<n>" at its old cluster, and
-  every folder and file below those with its old path and size (of a folder longer than one
-  cluster only what its first cluster holds: the chain went with the FAT), and nothing else but
+  every folder and file below those with its old path and size (of a fragmented folder only what
+  its clusters before the first gap hold: the chain went with the FAT), and nothing else but
   "Lost";
 - writes (--extract) every file that lies in one run of clusters equal to the saved original.
 A volume whose sectors per cluster is 0 gives the notice and no result.
@@ -82,10 +82,11 @@ def check_volume(name, bits, spc, work):
             saved[comparable(e.path)] = data
         if len(o.runs(image, e.inode)) == 1:
             contiguous.add(comparable(e.path))
-    # A folder of more than one cluster loses its later clusters with the FAT: only the entries
-    # of its first cluster can come back.
+    # A folder of more than one cluster loses its chain with the FAT: the clusters that follow its
+    # first are read while they hold entries, so one in a single run comes back whole, and of a
+    # fragmented one only the entries before its first gap can.
     longer = {comparable(e.path) for e in tsk
-              if e.kind == "d" and sum(r.length for r in o.runs(image, e.inode)) > spc}
+              if e.kind == "d" and len(o.runs(image, e.inode)) > 1}
     code, before, _ = scan(image, fs, "deleted")
     check(code == 0, f"{name}: deleted scan before formatting failed")
     top = {p: i for k, _, _, i, p in before if k == "D" and "/" not in p}

@@ -4,6 +4,7 @@
 produced something else would make them pass or fail for the wrong reason."""
 
 import os
+import random
 import shutil
 import sys
 import tempfile
@@ -187,22 +188,37 @@ def ntfs_4k_sectors():
               "ntfs-s4096: nonresident.bin contents differ")
 
 
-def ntfs_compressed():
-    img = FIX / "ntfs" / "ntfs-compressed.img"
+def ntfs_compressed(name):
+    img = FIX / "ntfs" / f"{name}.img"
     entries = o.by_path(o.fls(img))
-    for path, tag, size, resident in (("Packed/small.txt", "packs", 300, True),
-                                      ("Packed/large.txt", "packl", 40000, False)):
+    random_middle = random.Random(7).randbytes(65536)
+    holes = bytearray(512 * 1024)
+    holes[:5000] = o.expected_content("holes", 5000)
+    holes[300 * 1024:300 * 1024 + 5000] = o.expected_content("holes", 5000)
+    for path, want, resident, deleted in (
+            ("Packed/small.txt", o.expected_content("packs", 300), True, False),
+            ("Packed/large.txt", o.expected_content("packl", 40000), False, False),
+            ("Packed/mixed.bin", o.expected_content("mixa", 70000) + random_middle +
+             o.expected_content("mixc", 66000), False, False),
+            ("Packed/holes.bin", bytes(holes), False, False),
+            ("Packed/gone1.txt", o.expected_content("gone1", 30000), False, True),
+            ("Packed/gone2.bin", o.expected_content("gone2", 90000), False, True)):
         e = entries.get(path)
-        check(e is not None, f"ntfs-compressed: {path} missing from fls")
+        check(e is not None, f"{name}: {path} missing from fls")
         if e is None:
             continue
-        check(o.icat(img, e.inode) == o.expected_content(tag, size),
-              f"ntfs-compressed: {path} contents differ")
+        check(e.deleted == deleted, f"{name}: {path} deleted is not {deleted}")
+        check(o.icat(img, e.inode, recover=deleted) == want, f"{name}: {path} contents differ")
         check(o.resident(img, e.inode) == resident,
-              f"ntfs-compressed: {path} resident is not {resident}")
+              f"{name}: {path} resident is not {resident}")
         if not resident:
-            check("Compressed" in o.istat(img, e.inode),
-                  f"ntfs-compressed: {path} is not compressed")
+            check("Compressed" in o.istat(img, e.inode), f"{name}: {path} is not compressed")
+    # The incompressible middle is stored as it is: some unit of 16 real clusters.
+    runs = o.runs(img, entries["Packed/mixed.bin"].inode)
+    check(any(r.start is not None and r.length >= 16 for r in runs),
+          f"{name}: mixed.bin has no stored unit: {runs}")
+    check(any(r.start is None for r in o.runs(img, entries["Packed/holes.bin"].inode)),
+          f"{name}: holes.bin has no sparse unit")
 
 
 def ntfs_volume(name, c):
@@ -355,6 +371,21 @@ def vdisk(sub, file, fmt, nfiles, want_hash, tmp):
     out.unlink()
 
 
+def fat32_folders():
+    img = FIX / "fat" / "fat32-folders.img"
+    entries = o.by_path(o.fls(img))
+    for folder, name, tag, base, count in (("Big", "A long file name number", "b", 300, 400),
+                                           ("Frag", "Fragmented folder file", "f", 200, 40)):
+        for i in range(1, count + 1):
+            e = entries.get(f"{folder}/{name} {i}.txt")
+            size = base + (3 * i if folder == "Big" else i)
+            check(e is not None and o.icat(img, e.inode) == o.expected_content(f"{tag}{i}", size),
+                  f"fat32-folders: {folder}/{name} {i}.txt missing or differs")
+    big = o.runs(img, entries["Big"].inode)
+    check(len(big) == 1 and big[0].length == 101, f"fat32-folders: Big is not 101 sectors in a row: {big}")
+    check(len(o.runs(img, entries["Frag"].inode)) > 1, "fat32-folders: Frag is not fragmented")
+
+
 def vdisk_raw():
     raw = FIX / "vdisks" / "raw.img"
     entries = o.by_path(o.fls(raw, 2048))
@@ -378,6 +409,7 @@ def main():
     for name, parts, volumes in DISKS:
         case(name, disk, name, parts, volumes)
     case("gpt gap", gpt_gap)
+    case("fat32-folders", fat32_folders)
     case("mbr-lost", lost_mbr)
 
     skipped_ntfs = FIX / "ntfs" / "SKIPPED"
@@ -387,7 +419,8 @@ def main():
         for name, c in NTFS_IMAGES:
             case(name, ntfs_volume, name, c)
         case("ntfs-s4096", ntfs_4k_sectors)
-        case("ntfs-compressed", ntfs_compressed)
+        case("ntfs-compressed", lambda: ntfs_compressed("ntfs-compressed"))
+        case("ntfs-compressed-c512", lambda: ntfs_compressed("ntfs-compressed-c512"))
 
     case("vdisks raw", vdisk_raw)
     want_hash = (FIX / "vdisks" / "raw.sha256").read_text().split()[0]

@@ -1,4 +1,5 @@
 #include "engine/scans/FatFormattedScan.h"
+#include "engine/scans/FatDirectoryWalk.h"
 #include "engine/scans/FileSystemDump.h"
 
 #include <gtest/gtest.h>
@@ -280,4 +281,102 @@ TEST(FatFormattedScan, PartitionModeReadsOnlyTheChosenFileSystem) {
   EXPECT_EQ(NameOf(*FindFolderRecord(20, 1)), "Dir1");
   EXPECT_EQ(NameOf(*FindFolderRecord(20, 2)), "NAMED");
   EXPECT_EQ(g_ScanState.fileCount.load(), 1u);
+}
+
+// With the FAT cleared a folder's chain is its first cluster; the folder goes on into the clusters
+// that follow while they hold directory entries (a long name may begin in the cluster before), and
+// stops at an end mark, at file data, at another folder's first cluster, at a cluster with bytes
+// after its end mark, and wherever the FAT still ends its chain.
+TEST(FatFormattedScan, AFolderGoesOnIntoTheClustersThatFollowItsFirst) {
+  FormattedFat16 v;
+  // 14 file entries after "." and "..": a full first cluster of 512 bytes.
+  auto files = [](const std::string& prefix, uint32_t firstCluster, size_t n = 14) {
+    Bytes b;
+    for (size_t i = 0; i < n; ++i)
+      Append(b, ShortEntry({Short11(prefix + std::to_string(i), "TXT"), 0x20,
+                            static_cast<uint32_t>(firstCluster + i), 10}));
+    return b;
+  };
+  // Folder 20 fills 20 and 21; its long name starts at the end of 21 and ends in 22, which also
+  // holds a deleted entry and then the end mark. 23 would read as more of it but follows the end.
+  v.Directory(20, 20, 0, files("A", 100));
+  Bytes second = files("B", 120, 14);
+  Append(second, LongNameEntries(u"Long name across.txt", Short11("LONGNA~1", "TXT")));
+  v.Cluster(21, second);
+  Bytes third = ShortEntry({Short11("LONGNA~1", "TXT"), 0x20, 140, 10});
+  Append(third, ShortEntry({"\xE5" + Short11("GONE", "TXT").substr(1), 0x20, 141, 10}));
+  v.Cluster(22, third);
+  v.Cluster(23, files("X", 150, 2));
+  // Folder 30: its next cluster is file data; the one after would pass, but is never reached.
+  v.Directory(30, 30, 0, files("C", 100));
+  v.Cluster(31, Bytes(512, std::byte{'x'}));  // as text of a file
+  v.Cluster(32, files("Y", 150, 2));
+  // Folder 40 is followed by folder 41's first cluster.
+  v.Directory(40, 40, 0, files("D", 100));
+  v.Directory(41, 41, 0, files("E", 100, 1));
+  // Folder 50: its next cluster ends with bytes after the end mark (not a folder's cleared tail).
+  v.Directory(50, 50, 0, files("F", 100));
+  Bytes dirty = files("Z", 150, 2);
+  Append(dirty, Bytes(32, std::byte{0}));
+  Append(dirty, Bytes(32, std::byte{'q'}));
+  v.Cluster(51, dirty);
+  // Folder 60: the FAT still ends its chain at 60, so 61 is not its.
+  v.Directory(60, 60, 0, files("G", 100));
+  v.Cluster(61, files("W", 150, 2));
+  v.disk.Put16At(1 * 512 + 2 * 60, 0xFFFF);
+  EXPECT_EQ(Scan(), ScanEnd::Finished);
+
+  std::map<uint32_t, std::set<std::string>> byFolder;
+  for (const FileRecord* f = g_ScanState.fileList.head; f; f = f->next)
+    byFolder[f->parentId].insert(NameOf(*f) + (f->deleted == 'y' ? " (deleted)" : ""));
+  std::set<std::string> want20;
+  for (int i = 0; i < 14; ++i) want20.insert("A" + std::to_string(i) + ".TXT");
+  for (int i = 0; i < 14; ++i) want20.insert("B" + std::to_string(i) + ".TXT");
+  want20.insert("Long name across.txt");
+  want20.insert("_ONE.TXT (deleted)");
+  EXPECT_EQ(byFolder[20], want20);
+  for (const auto& [folder, prefix] :
+       std::vector<std::pair<uint32_t, std::string>>{{30, "C"}, {40, "D"}, {50, "F"}, {60, "G"}}) {
+    std::set<std::string> want;
+    for (int i = 0; i < 14; ++i) want.insert(prefix + std::to_string(i) + ".TXT");
+    EXPECT_EQ(byFolder[folder], want) << folder;
+  }
+  EXPECT_EQ(byFolder[41], std::set<std::string>{"E0.TXT"});
+}
+
+TEST(FatFormattedScan, AFolderContinuationHoldsOnlyPlausibleEntries) {
+  const auto cluster = [](std::initializer_list<Bytes> entries) {
+    Bytes b;
+    for (const Bytes& e : entries) Append(b, e);
+    b.resize(512, std::byte{0});
+    return b;
+  };
+  const Bytes file = ShortEntry({Short11("FILE", "TXT"), 0x20, 5, 10});
+  Bytes lowercase = file;
+  lowercase[1] = std::byte{'i'};
+  Bytes highAttributes = file;
+  highAttributes[11] = std::byte{0x40};
+  Bytes badOrder = LongNameEntries(u"x", Short11("X", ""));
+  badOrder[0] = std::byte{0x55};
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    bool holds;
+  } cases[] = {
+      {"entries then zeros",
+       cluster({file, LongNameEntries(u"A long one", Short11("ALONGO~1", "")),
+                ShortEntry({Short11("ALONGO~1", ""), 0x10, 6})}),
+       true},
+      {"deleted entry first", cluster({ShortEntry({"\xE5ILE    TXT", 0x20, 5}), file}), true},
+      {"all zeros", Bytes(512, std::byte{0}), false},
+      {"a folder's first cluster",
+       cluster({ShortEntry({".          ", 0x10, 5}), ShortEntry({"..         ", 0x10, 0})}),
+       false},
+      {"lower case in a short name", cluster({file, lowercase}), false},
+      {"attribute bits no entry has", cluster({highAttributes}), false},
+      {"long-name part out of order", cluster({badOrder}), false},
+      {"text", Bytes(512, std::byte{'T'}), false},
+      {"too short for an entry", Bytes(31, std::byte{'A'}), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HoldsFolderContinuation(c.bytes), c.holds) << c.name;
 }

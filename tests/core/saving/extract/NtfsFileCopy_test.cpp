@@ -341,15 +341,16 @@ TEST_F(NtfsCopyTest, NoRecordOrNoDataAttributeWritesNothing) {
   EXPECT_EQ(g_CopiedFileCount.load(), 3u);
 }
 
-// Compressed or encrypted clusters are never written as if plain: the file is counted as not
-// copied, also when the data's first piece lies in an extension record.
-TEST_F(NtfsCopyTest, CompressedAndEncryptedDataIsLeftAndCounted) {
+// Encrypted clusters, and clusters compressed in a form the copy does not know, are never written
+// as if plain: the file is counted as not copied, also when the data's first piece lies in an
+// extension record, and saving says once per copy that encrypted files were left out.
+TEST_F(NtfsCopyTest, EncryptedDataIsLeftCountedAndToldOnce) {
   Volume(8);
   struct Case {
     uint32_t number;
     uint16_t flags;
     bool throughList;
-  } cases[] = {{25, 0x0001, false}, {26, 0x4000, false}, {27, 0x0001, true}};
+  } cases[] = {{25, 0x0002, false}, {26, 0x4000, false}, {27, 0x4001, true}};
   for (const auto& c : cases) {
     RecordBuilder base = Record(c.number);
     if (c.throughList) {
@@ -373,6 +374,82 @@ TEST_F(NtfsCopyTest, CompressedAndEncryptedDataIsLeftAndCounted) {
   EXPECT_EQ(g_CopyUnsupportedFileCount.load(), 3u);
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
   EXPECT_EQ(g_CopiedBytes.load(), 0u);
+  EXPECT_EQ(prompts.notices, std::vector<std::string>{std::string(kNtfsEncryptedNotice)});
+}
+
+// LZNT1 stream bytes of one chunk (literals, or with references as the tokens say), with the
+// terminating zero header a file system leaves after a unit's last chunk.
+Bytes Lznt1Stream(std::initializer_list<int> chunkData) {
+  Bytes b;
+  const uint16_t h = static_cast<uint16_t>(0xB000 | (chunkData.size() - 1));
+  b.push_back(std::byte(h & 0xFF));
+  b.push_back(std::byte(h >> 8));
+  for (int v : chunkData) b.push_back(std::byte(v));
+  b.push_back(std::byte{0});
+  b.push_back(std::byte{0});
+  return b;
+}
+
+// A compressed file comes out decompressed unit by unit (units of 16 clusters here): a
+// compressed unit decoded, a stored one as it lies, a sparse one as zeros, the last cut to the
+// size. A damaged unit ends the file after the part of it that decoded.
+TEST_F(NtfsCopyTest, CompressedDataIsDecompressed) {
+  Volume(1);
+  auto put = [&](uint64_t lcn, const Bytes& b) {
+    std::copy(b.begin(), b.end(), m_Disk->bytes.begin() + SectorOf(lcn, 1) * 512);
+  };
+  // "abcabcabc": three literals and a reference 3 back, 6 long.
+  put(300, Lznt1Stream({0x08, 'a', 'b', 'c', 0x03, 0x20}));
+  put(500, Lznt1Stream({0x00, 'x', 'y', 'z'}));
+  // A full first chunk, then one whose first token refers before its start.
+  Bytes damaged = Lznt1Stream({0x00, 'x', 'y', 'z'});
+  damaged.resize(damaged.size() - 2);
+  for (int v : {0x02, 0xB0, 0x01, 0x00, 0x00, 0x00, 0x00}) damaged.push_back(std::byte(v));
+  put(600, damaged);
+  auto compressed = [&](uint32_t n, const Bytes& runs, uint64_t size) {
+    RecordBuilder r = Record(n);
+    const size_t at = r.NonResident(0x80, runs, size);
+    ntfs_test::Put16(r.Raw(), at + 12, 0x0001);
+    r.Raw()[at + 34] = std::byte{4};
+    Put(n, r);
+  };
+  const uint64_t size = 3 * 8192 + 1000;
+  compressed(25, RunList({{1, 300}, {15, -1}, {16, 400}, {16, -1}, {1, 500}, {15, -1}}), size);
+  compressed(26, RunList({{1, 300}, {15, -1}, {2, 600}, {14, -1}}), 16384);
+
+  Recorder rec;
+  EXPECT_EQ(CopyNtfsFile(Request(u"packed.bin", size, 25), rec), NtfsCopyResult::Written);
+  Bytes want(size, std::byte{0});
+  const char* abc = "abcabcabc";
+  std::transform(abc, abc + 9, want.begin(), [](char c) { return std::byte(c); });
+  const Bytes stored = Sectors(SectorOf(400, 1), 16, 8192);
+  std::copy(stored.begin(), stored.end(), want.begin() + 8192);
+  for (int i = 0; i < 3; ++i) want[3 * 8192 + i] = std::byte("xyz"[i]);
+  EXPECT_EQ(Written("packed.bin"), want);
+  EXPECT_EQ(g_CopiedBytes.load(), size);
+
+  EXPECT_EQ(CopyNtfsFile(Request(u"damaged.bin", 16384, 26), rec), NtfsCopyResult::Short);
+  Bytes part(8192 + 4096, std::byte{0});
+  std::copy(want.begin(), want.begin() + 9, part.begin());
+  for (int i = 0; i < 3; ++i) part[8192 + i] = std::byte("xyz"[i]);
+  EXPECT_EQ(Written("damaged.bin"), part);
+  EXPECT_EQ(g_CopiedFileCount.load(), 2u);
+  EXPECT_EQ(g_CopyUnsupportedFileCount.load(), 0u);
+}
+
+// A compression unit size that is missing or too large for any volume leaves the file unwritten.
+TEST_F(NtfsCopyTest, CompressedDataWithoutAUsableUnitSizeIsNotWritten) {
+  Volume(1);
+  for (const uint8_t exponent : {0, 12}) {
+    RecordBuilder r = Record(25);
+    const size_t at = r.NonResident(0x80, RunList({{1, 300}, {15, -1}}), 5000);
+    ntfs_test::Put16(r.Raw(), at + 12, 0x0001);
+    r.Raw()[at + 34] = std::byte{exponent};
+    Put(25, r);
+    Recorder rec;
+    EXPECT_EQ(CopyNtfsFile(Request(u"packed.bin", 5000, 25), rec), NtfsCopyResult::NotCopied);
+    EXPECT_FALSE(Exists("packed.bin"));
+  }
 }
 
 // A small file of a compressed folder carries the compressed flag on a resident value, which is
