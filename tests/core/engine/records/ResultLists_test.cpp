@@ -142,6 +142,29 @@ TEST_F(ResultLists, FirstRecordStaysFirstAndEqualKeysKeepInsertionOrder) {
   ExpectAllInvariants();
 }
 
+// The lost-file stage moves files in one pass: the list stays sorted with its key groups, the
+// moved files keep their order and sequence after the files already under the new key.
+TEST_F(ResultLists, FilesMovedToAParentFollowItsFilesInTheirOrder) {
+  FileRecord* first = File(60, u"head");  // outside the order: its key changes in place
+  for (uint32_t i = 0; i < 25000; ++i) File(1 + i % 50);
+  FileRecord* lostOne = File(kLostFolderId, u"already");
+  const auto moves = [](const FileRecord& r) { return r.parentId % 10 == 0 && r.parentId < 100; };
+  const size_t expected = 1 + 25000 / 10;
+  EXPECT_EQ(MoveFilesToParent(moves, kLostFolderId), expected);
+  EXPECT_EQ(g_ScanState.fileList.head, first);
+  EXPECT_EQ(first->parentId, kLostFolderId);
+  ExpectAllInvariants();
+  EXPECT_TRUE(g_ScanState.fileList.IsOrdered());
+  std::vector<FileRecord*> lost;
+  ForEachChild(g_ScanState.fileList, kLostFolderId, [&](FileRecord& r) { lost.push_back(&r); });
+  ASSERT_EQ(lost.size(), expected + 1);
+  EXPECT_EQ(lost[0], first);
+  EXPECT_EQ(lost[1], lostOne);
+  for (size_t i = 3; i < lost.size(); ++i) EXPECT_LT(lost[i - 1]->sequence, lost[i]->sequence);
+  EXPECT_EQ(g_ScanState.fileList.tail, lost.back());
+  EXPECT_EQ(MoveFilesToParent(moves, kLostFolderId), 0u);
+}
+
 TEST_F(ResultLists, SequenceCountsTheFilesInsertedBefore) {
   std::vector<FileRecord*> made;
   for (uint32_t k : {40u, 10u, 30u, 10u, 20u}) made.push_back(File(k));
