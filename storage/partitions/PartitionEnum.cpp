@@ -65,7 +65,8 @@ class PartitionWalk {
   // the device holds it, so an image of the volume keeps it.
   uint64_t VolumeEnd(const WholeVolume& volume, uint64_t start) const {
     const uint64_t end = start + volume.sectors;
-    if (volume.kind != FileSystemKind::Ntfs || end < start || PastEnd(end)) return end;
+    if (volume.kind != FileSystemKind::Ntfs || end < start || end == UINT64_MAX || PastEnd(end))
+      return end;
     return end + 1;
   }
 
