@@ -55,7 +55,7 @@ std::string CheckVmdk() {
     case 3:
       return kVirtualFileShared;
     case 2:
-      return kSelectValidFile;
+      return type == kVmdkNeedsParentType ? kVirtualFileNeedsParent : kSelectValidFile;
     case 1:
       if (type == "Damaged") return kVirtualFileCorrupted;
       if (std::find(kReadableVmdkTypes.begin(), kReadableVmdkTypes.end(), type) ==
@@ -134,6 +134,13 @@ std::string CheckVirtualDiskChoice(int probeResult) {
       break;
     case VirtualDiskFormat::Vhd:
       refusal = probeResult == 2 ? kVirtualFileCorrupted : CheckVhdChain();
+      break;
+    case VirtualDiskFormat::Qcow:
+    case VirtualDiskFormat::Qed:
+      if (probeResult == 2) {
+        const auto* image = static_cast<const ClusteredImage*>(ReaderObjectOf(g_VirtualDiskType));
+        refusal = image->NeedsBackingFile() ? kVirtualFileNeedsBacking : kVirtualFileCorrupted;
+      }
       break;
     default:
       if (probeResult == 2) refusal = kVirtualFileCorrupted;

@@ -29,6 +29,13 @@ inline constexpr const char* kParentFileNotFound =
     "Parent virtual file not found. Plz. keep that file in the same child path.";
 inline constexpr const char* kSelectValidFile = "Please select valid file.";
 inline constexpr const char* kChooseCorrectFile = "Please choose correct virtual file.";
+// Sound files that cannot be read alone: part of their data lives in another file.
+inline constexpr const char* kVirtualFileNeedsParent =
+    "This virtual file is a delta disk that needs its parent virtual file, which is not read. "
+    "Please choose the parent virtual file.";
+inline constexpr const char* kVirtualFileNeedsBacking =
+    "This virtual file depends on another file (its backing file) for part of its data. "
+    "Cannot recover data from it alone.";
 
 // One reader object per format; VHD has three, for a differencing disk's parent and grandparent.
 struct VirtualDiskReaders {

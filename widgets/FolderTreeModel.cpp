@@ -466,9 +466,9 @@ FolderWalk FolderTreeModel::TakeFolderWalk(int32_t selectionMode) const {
     pending.pop_back();
     const TreeNode& n = Node(p.item);
     const bool checked = n.state == kStateChecked;
-    // The copy takes no files of the folder "Lost", nor of a folder without an id of its own.
-    if (PassesSelectionMode(checked, selectionMode) && IsChosen(n.folder) && n.folder->id != 0 &&
-        n.folder->id != kLostFolderId)
+    // The copy takes no files of a folder without an id of its own. The folder "Lost" holds the
+    // files whose own folder was lost: they are copied like any other.
+    if (PassesSelectionMode(checked, selectionMode) && IsChosen(n.folder) && n.folder->id != 0)
       walk.folders.push_back({n.folder->id, p.path});
     if (selectionMode == 0 && n.state == kStateUnchecked) continue;
     pushChildren(p.item, p.path);

@@ -74,6 +74,10 @@ void UnlinkFolderRecord(FolderRecord& f) {
   if (n) g_ScanState.folderCount.store(n - 1, std::memory_order_relaxed);
 }
 
+size_t MoveFilesToParent(const std::function<bool(const FileRecord&)>& moves, uint32_t parentId) {
+  return g_ScanState.fileList.MoveToParent(moves, parentId);
+}
+
 FolderRecord* FindFolderRecord(uint32_t id, int16_t partition) {
   return g_ScanState.folderList.FindByIdentity(id, partition);
 }

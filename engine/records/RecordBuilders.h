@@ -6,7 +6,9 @@
 // take the list to append to (the global found lists, or a scan's private lists).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "engine/records/RecordList.h"
@@ -52,6 +54,8 @@ FolderRecord* AddFolderRecord(const NewFolder& f);
 // list (folderCount -= 1; the record stays readable until the list is freed).
 void SetFolderParentInPlace(FolderRecord& f, uint32_t parentId);
 void UnlinkFolderRecord(FolderRecord& f);
+// The lost-file stage: gives every file for which `moves` holds the parent parentId, in one pass.
+size_t MoveFilesToParent(const std::function<bool(const FileRecord&)>& moves, uint32_t parentId);
 
 // The first folder in list order with this id and partition, or nullptr.
 FolderRecord* FindFolderRecord(uint32_t id, int16_t partition);

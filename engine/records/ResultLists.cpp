@@ -216,6 +216,49 @@ FileRecord* FileList::Insert(const FileRecord& values, uint32_t sequence, uint32
   return r;
 }
 
+size_t FileList::MoveToParent(const std::function<bool(const FileRecord&)>& moves,
+                              uint32_t parentId) {
+  if (!head) return 0;
+  size_t moved = 0;
+  // The first record stands outside the order: its key changes where it is.
+  if (moves(*head)) {
+    head->parentId = parentId;
+    ++moved;
+  }
+  FileRecord* blockHead = nullptr;
+  FileRecord* blockTail = nullptr;
+  FileRecord* prev = head;
+  for (FileRecord* r = head->next; r;) {
+    FileRecord* next = r->next;
+    if (moves(*r)) {
+      prev->next = next;
+      r->next = nullptr;
+      r->parentId = parentId;
+      (blockTail ? blockTail->next : blockHead) = r;
+      blockTail = r;
+      ++moved;
+    } else {
+      prev = r;
+    }
+    r = next;
+  }
+  tail = prev;
+  if (blockHead) {
+    // After the last record of a key <= parentId, so that the rest of the list stays sorted.
+    FileRecord* at = head;
+    while (at->next && at->next->parentId <= parentId) at = at->next;
+    blockTail->next = at->next;
+    at->next = blockHead;
+    if (at == tail) tail = blockTail;
+  }
+  if (moved) {
+    // The rebuild finds the list sorted again and takes its key groups back.
+    MarkUnordered();
+    RebuildSkipIndex();
+  }
+  return moved;
+}
+
 // ---- folders
 
 bool FolderList::IsBefore(const FolderRecord* a, const FolderRecord* b) const {

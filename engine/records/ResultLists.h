@@ -21,12 +21,14 @@
 //                then NextChild(list, record, id) until it returns nullptr.
 //   skip start:  list.SkipStart(key) is the readers' start record, if a walk needs its own rule.
 //   by id:       FindFolderRecord(id, partition)
-//   change key:  SetFolderParentInPlace(f, parent), UnlinkFolderRecord(f); never assign parentId
+//   change key:  SetFolderParentInPlace(f, parent), UnlinkFolderRecord(f),
+//                MoveFilesToParent(moves, parent); never assign parentId
 //   free/reset:  FreeFolderList(), FreeFileList(), ResetScanState() (engine/records/ScanState.h); every
 //                worker reading the list must have ended first.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -114,6 +116,11 @@ class FileList : public KeyedList<FileRecord> {
   FileRecord* Insert(const FileRecord& values, uint32_t sequence, uint32_t countAfter);
   RecordArena& Arena() { return m_Arena; }
   void Free() { FreeAll(); }
+
+  // Gives every file for which `moves` holds the key parentId in one pass (the lost-file stage):
+  // the moved files keep their order and sequence numbers and follow the files of that key.
+  // Returns how many were moved.
+  size_t MoveToParent(const std::function<bool(const FileRecord&)>& moves, uint32_t parentId);
 };
 
 class FolderList : public KeyedList<FolderRecord> {

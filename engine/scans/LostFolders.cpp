@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/records/RecordBuilders.h"
@@ -93,5 +95,50 @@ ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32
     AddFolderRecord(again);
   }
   moved = static_cast<uint32_t>(lost.size());
+  NameNamelessFolders(rootId, partition);
+  MoveLostFiles(rootId, partition);
   return end;
+}
+
+void NameNamelessFolders(uint32_t rootId, int16_t partition) {
+  RecordArena& arena = g_ScanState.folderList.Arena();
+  for (FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) {
+    if (f->partition != partition || f->id == kLostFolderId) continue;
+    if (!f->ansiName.View().empty() || !f->wideName.View().empty()) continue;
+    const std::string name = "Dir" + std::to_string(f->id);
+    // FAT folders carry 8-bit names, NTFS folders UTF-16 ones.
+    if (rootId == kNtfsRootId) {
+      const std::u16string wide(name.begin(), name.end());
+      f->wideName = arena.CopyName(std::u16string_view(wide));
+      f->ansiName = {};
+    } else {
+      f->ansiName = arena.CopyName(std::string_view(name));
+      f->wideName = {};
+    }
+  }
+}
+
+uint32_t MoveLostFiles(uint32_t rootId, int16_t partition) {
+  // A file belongs to the chosen file system whatever the partition of its parent folder, so
+  // the folders of every partition count as parents.
+  std::unordered_set<uint32_t> folderIds;
+  for (const FolderRecord* f = g_ScanState.folderList.head; f; f = f->next) folderIds.insert(f->id);
+  const auto orphan = [&](const FileRecord& r) {
+    return r.parentId != rootId && r.parentId != kLostFolderId && !folderIds.count(r.parentId);
+  };
+  bool any = false;
+  for (const FileRecord* r = g_ScanState.fileList.head; r && !any; r = r->next) any = orphan(*r);
+  if (!any) return 0;
+  if (!FindFolderRecord(kLostFolderId, partition)) {
+    NewFolder lost;
+    if (rootId == kNtfsRootId)
+      lost.wideName = u"Lost";
+    else
+      lost.ansiName = "Lost";
+    lost.parentId = rootId;
+    lost.id = kLostFolderId;
+    lost.partition = partition;
+    AddFolderRecord(lost);
+  }
+  return static_cast<uint32_t>(MoveFilesToParent(orphan, kLostFolderId));
 }

@@ -1,5 +1,7 @@
 // The lost-folder stage every scan ends with: a folder whose parent was not found, or whose parent
-// chain loops, is put under the folder "Lost" (id 0x0FFFFFFF) and moved to the end of the list.
+// chain loops, is put under the folder "Lost" (id 0x0FFFFFFF) and moved to the end of the list;
+// a file whose parent is no folder goes under "Lost" too, and a folder found without a name is
+// named from its id.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,17 @@ inline constexpr const char* kAssigningLostFoldersFormat = "Assigning Lost Folde
 // Returns Stopped when the user stopped it (folders visited so far are moved, the rest keep
 // their parents; loops are broken in every case), Cancelled when cancelled, else Finished.
 // `moved` receives the number of folders put under "Lost". The FAT scans show no detail line in
-// this stage (`showDetail` false).
+// this stage (`showDetail` false). Unless cancelled, the stage ends with NameNamelessFolders and
+// MoveLostFiles, so nothing found is left where no reader of the tree reaches it.
 ScanEnd MoveLostFolders(ScanJob& job, uint32_t rootId, int16_t partition, uint32_t& moved,
                         bool showDetail = true);
+
+// Names every folder of `partition` that has no name "Dir<id>" (its MFT number or first cluster),
+// as the FAT formatted scan names the folders it finds, so that two such folders can be told
+// apart and each gets a folder of its own when saved.
+void NameNamelessFolders(uint32_t rootId, int16_t partition);
+
+// Gives every file whose parent is neither the root, nor "Lost", nor a found folder the parent
+// "Lost" (a deleted folder whose record was reused or could not be read takes no file with it).
+// "Lost" is made for `partition` when it is missing. Returns the number of files moved.
+uint32_t MoveLostFiles(uint32_t rootId, int16_t partition);

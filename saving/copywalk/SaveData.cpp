@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <ctime>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/records/RecordName.h"
@@ -128,12 +130,18 @@ SaveDataOutcome SaveDataThread(const SaveDataRequest& request, CopyObserver& obs
   if (rootText.empty() || rootText.back() != '/') rootText += '/';
 
   const FileSystemKind fs = request.fileSystem;
+  // What each target folder held before this save first wrote into it: only those names bring
+  // the replace question. A name this same save wrote (two names that clean to one) gets a
+  // numbered name instead, so no file of the save replaces another.
+  std::unordered_map<std::string, std::unordered_set<std::string>> namesBefore;
   for (const FolderWalkEntry& entry : request.walk->folders) {
     if (MustEnd(request.control)) break;
     const TargetFolder& folder = chain.Open(entry.targetPath);
     std::string text = rootText;
     for (const std::string& level : entry.targetPath) text += level + "/";
     const std::u16string folderText = Utf8ToUtf16(text);
+    const auto [before, first] = namesBefore.try_emplace(text);
+    if (first) before->second = folder.Names();
 
     for (FileRecord* f = FindFirstChild(g_ScanState.fileList, entry.folderId); f;
          f = NextChild(g_ScanState.fileList, f, entry.folderId)) {
@@ -142,7 +150,10 @@ SaveDataOutcome SaveDataThread(const SaveDataRequest& request, CopyObserver& obs
       if (!AdmittedBySettings(*f, fs)) continue;
       const std::u16string name = RecordName(*f);
       ExistingName whenTaken = ExistingName::Rename;  // a name taken meanwhile is never overwritten
-      if (folder.IsOpen() && folder.Exists(SafeFileName(name))) {
+      const std::string safeName = SafeFileName(name);
+      if (before->second.count(safeName) && folder.Exists(safeName)) {
+        // Asked once per old file: another file of this save with the same name is numbered.
+        before->second.erase(safeName);
         const std::optional<ExistingName> rule = NameTakenRule(observer, folderText, name, f->size);
         if (!rule) {
           g_CopiedBytes.fetch_add(f->size);
@@ -191,4 +202,12 @@ std::string_view SaveEndText(uint64_t copiedBytes, uint64_t evaluatedBytes,
   const bool complete = copiedBytes == evaluatedBytes && outcome.filesIncomplete == 0 &&
                         outcome.zeroFilledSectors == 0 && !outcome.rootFailed && !outcome.stopped;
   return complete ? kSavingCompleted : kSavingNotCompleted;
+}
+
+std::string WithIncompleteCount(std::string_view endText, const SaveDataOutcome& outcome) {
+  std::string text(endText);
+  const uint32_t n = outcome.filesIncomplete;
+  if (n == 1) text += "\n1 file was not fully copied.";
+  if (n > 1) text += "\n" + std::to_string(n) + " files were not fully copied.";
+  return text;
 }

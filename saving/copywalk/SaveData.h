@@ -52,5 +52,10 @@ SaveDataOutcome SaveDataThread(const SaveDataRequest& request, CopyObserver& obs
 std::string_view SaveEndText(uint64_t copiedBytes, uint64_t evaluatedBytes,
                              const SaveDataOutcome& outcome);
 
+// What the copy page says at the end: its end text (complete, not complete, aborted), then, when
+// some files were not written whole (cut short, unreadable, failed or skipped), how many, so a
+// user knows which copies to distrust.
+std::string WithIncompleteCount(std::string_view endText, const SaveDataOutcome& outcome);
+
 // Seconds since 1970 when the current copy started.
 extern std::atomic<int64_t> g_CopyStartTime;

@@ -93,8 +93,10 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
   // A file whose time could not be set or whose close failed is reported as not copied, so its
   // bytes are taken back from the count: the end message must not call such a copy complete.
+  // Only a file written whole gets the entry's time: one cut short keeps its bytes but never
+  // passes for the whole file.
   auto finish = [&](FatCopyResult result) {
-    bool ok = !when || file.SetModifiedTime(*when);
+    bool ok = !when || result != FatCopyResult::Written || file.SetModifiedTime(*when);
     ok = file.Close() && ok;
     if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
     if (!ok && result != FatCopyResult::PreviewStopped) {
@@ -130,6 +132,7 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
       const uint64_t take = std::min<uint64_t>(part.size(), size - written);
       if (!file.Write(part.first(static_cast<size_t>(take)))) {
         file.Close();
+        if (written == 0) r.folder->Remove(targetName);  // no byte reached it: no empty stand-in
         ReportCopyError(r);
         return FatCopyResult::WriteFailed;
       }

@@ -118,13 +118,15 @@ bool Unsupported(const DataHeader& h) {
          (h.Encrypted() || (h.Compressed() && (h.flags & kCompressionMask) != kLznt1));
 }
 
-// Closes the file and gives it its time; a failure of either is reported. Such a file is not
-// copied (on a failed close its bytes may not even have reached the disk), so its bytes are taken
-// back from the count.
+// Closes the file and, when it was written whole, gives it its time; a failure of either is
+// reported. Such a file is not copied (on a failed close its bytes may not even have reached the
+// disk), so its bytes are taken back from the count. A file cut short keeps its bytes but the
+// time it was written at, so that it never passes for the whole file.
 NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, TargetFile& file,
                       uint64_t counted, NtfsCopyResult result) {
   bool ok = file.Close();
-  if (r.modified != 0) ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
+  if (r.modified != 0 && result == NtfsCopyResult::Written)
+    ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
   if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
   if (!ok && result != NtfsCopyResult::PreviewStopped) {
     ReportCopyError(r);
@@ -302,6 +304,7 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
       }
       if (!ok) {
         file.Close();
+        if (written == 0) r.folder->Remove(safeName);  // no byte reached it: no empty stand-in
         ReportCopyError(r);
         return NtfsCopyResult::WriteFailed;
       }
@@ -386,6 +389,7 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     const uint64_t n = std::min<uint64_t>(r.size, value.size());
     if (!file.Write(value.first(static_cast<size_t>(n)))) {
       file.Close();
+      r.folder->Remove(safeName);
       ReportCopyError(r);
       return NtfsCopyResult::WriteFailed;
     }

@@ -1,5 +1,6 @@
 #include "saving/extract/TargetFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -205,9 +206,32 @@ TargetFolder TargetFolder::Duplicate() const {
   return f;
 }
 
+bool TargetFolder::Remove(const std::string& safeName) const {
+  return IsOpen() && (::unlinkat(m_Fd.Get(), safeName.c_str(), 0) == 0 || errno == ENOENT);
+}
+
 bool TargetFolder::Exists(const std::string& safeName) const {
   struct stat st {};
   return IsOpen() && ::fstatat(m_Fd.Get(), safeName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::unordered_set<std::string> TargetFolder::Names() const {
+  std::unordered_set<std::string> names;
+  if (!IsOpen()) return names;
+  // The directory stream owns (and closes) a descriptor of its own, read from the start.
+  const int fd = ::openat(m_Fd.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return names;
+  DIR* dir = ::fdopendir(fd);
+  if (!dir) {
+    ::close(fd);
+    return names;
+  }
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name != "." && name != "..") names.emplace(name);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 std::optional<timespec> DosTimeToTimespec(uint16_t dosDate, uint16_t dosTime) {

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 // The name as it may be used for one path component, in UTF-8: "/", NUL and the other control
 // characters (U+0001 to U+001F, U+007F to U+009F) become "_", an empty name becomes "_", "." and
@@ -108,8 +109,14 @@ class TargetFolder {
   TargetFile CreateFile(std::string& safeName, ExistingName whenTaken = ExistingName::Rename) const;
   // A second handle on the same folder.
   TargetFolder Duplicate() const;
+  // Removes the file of that (already safe) name, as made by CreateFile (never a folder, never
+  // through a link); true when it is gone.
+  bool Remove(const std::string& safeName) const;
   // True when an entry of that name exists in the folder (not following a link).
   bool Exists(const std::string& safeName) const;
+  // The names of the entries the folder holds now ("." and ".." left out); empty when it cannot
+  // be read.
+  std::unordered_set<std::string> Names() const;
 
  private:
   UniqueFd m_Fd;

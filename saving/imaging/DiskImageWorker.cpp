@@ -693,8 +693,10 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     if (!RemoveStalePieces(stem, target.pieceNumber - 1, target.sourceFile, staleFailure))
       result.failure = staleFailure;
   }
+  // Sectors that could not be read are in the image as zeros, as the user chose when asked: the
+  // image is whole and says so, and the note counts them. Sectors not written are missing.
   result.success = !cancelled && !aborted && position == end && result.failure.empty() &&
-                   result.sectorsUnread == 0 && result.sectorsNotWritten == 0;
+                   result.sectorsNotWritten == 0;
   job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(target.offset),
                                        static_cast<uint32_t>(position), 0, shownName, 'e'});
   return finish(cancelled);

@@ -25,7 +25,8 @@
 // whatever the multi-file setting of the target.
 //
 // The run ends with one notice through Prompts().ViewMsgBox: "Disk Image created successfully."
-// only when every sector was read and written and every piece was synced and closed; otherwise
+// when its position reached the end, every sector was written (unreadable ones as zeros) and every
+// piece was synced and closed; otherwise
 // "Disk Image creation aborted." (also when it could not start, was stopped or aborted). A run
 // that could not start or go on says why, and one that left sectors out says how many, in the
 // observer's detail line. A cancelled run (the page went back) ends without a notice.

@@ -31,9 +31,10 @@ std::optional<GptLayout> ParseGptHeader(std::span<const std::byte> sector, uint6
 }
 
 GptEntry ParseGptEntry(std::span<const std::byte> entry) {
-  if (!bo::Fits(entry, 0, 40)) return {};
+  if (!bo::Fits(entry, 0, 48)) return {};
   GptEntry e;
   e.firstLba = bo::LoadLe64(entry, 32);
+  e.lastLba = bo::LoadLe64(entry, 40);
   e.empty = AllZero(entry.subspan(0, 8)) || AllZero(entry.subspan(8, 8)) || e.firstLba == 0;
   return e;
 }

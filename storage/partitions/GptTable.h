@@ -27,6 +27,7 @@ std::optional<GptLayout> ParseGptHeader(std::span<const std::byte> sector, uint6
 struct GptEntry {
   bool empty = true;      // a zero half in the type GUID, or first LBA 0
   uint64_t firstLba = 0;
+  uint64_t lastLba = 0;  // inclusive, as the entry gives it
 };
 
 GptEntry ParseGptEntry(std::span<const std::byte> entry);

@@ -36,7 +36,7 @@ class PartitionWalk {
     if (!Read(first, mbr) || !HasBootSignature(mbr)) return 0;
 
     if (const auto volume = TestWholeVolume(mbr)) {
-      List(volume->kind, 0, volume->sectors, g_SourceDriveLetter == 0);
+      List(volume->kind, 0, VolumeEnd(*volume, 0), g_SourceDriveLetter == 0);
       return 1;
     }
     uint64_t extendedStart = 0;
@@ -59,6 +59,16 @@ class PartitionWalk {
 
  private:
   bool PastEnd(uint64_t sector) const { return m_DeviceSectors != 0 && sector >= m_DeviceSectors; }
+
+  // One past the last sector of a volume that starts at `start`. An NTFS boot sector counts the
+  // sectors before its backup copy, which lies in the sector after them: the end takes it in where
+  // the device holds it, so an image of the volume keeps it.
+  uint64_t VolumeEnd(const WholeVolume& volume, uint64_t start) const {
+    const uint64_t end = start + volume.sectors;
+    if (volume.kind != FileSystemKind::Ntfs || end < start || end == UINT64_MAX || PastEnd(end))
+      return end;
+    return end + 1;
+  }
 
   // One sector into buffer; false (and nothing read) for a sector past the disk's end. A sector
   // that could not be read arrives as zeros and is classified as such.
@@ -121,8 +131,12 @@ class PartitionWalk {
       if (!Read(entry.firstLba, boot)) continue;
       const auto volume = TestWholeVolume(boot);
       if (!volume) continue;
-      List(volume->kind, entry.firstLba, entry.firstLba + volume->sectors,
-           g_SourceDriveLetter == 0);
+      // The entry's own end holds the whole volume, the NTFS backup boot sector included.
+      const uint64_t end =
+          entry.lastLba >= entry.firstLba && !PastEnd(entry.lastLba) && entry.lastLba < UINT64_MAX
+              ? entry.lastLba + 1
+              : VolumeEnd(*volume, entry.firstLba);
+      List(volume->kind, entry.firstLba, end, g_SourceDriveLetter == 0);
     }
   }
 

@@ -14,7 +14,7 @@ fls lists, mapped as follows:
 - TSK flags such entries deleted with "(realloc)" although their records are in use; the program
   marks a record by its own in-use flag, so for those the expected mark is istat's allocation.
 Then, on modified copies: a deleted folder whose own record is zeroed leaves its subfolder
-orphaned under "Lost" (and its files with a broken chain); an MFT whose first records are zeroed
+orphaned under "Lost", and its own files go under "Lost" too; an MFT whose first records are zeroed
 makes the scan hand over with the notice to the signature scan.
 """
 import os
@@ -177,8 +177,8 @@ with tempfile.TemporaryDirectory() as tmp:
     check(("D", True, sub, "Lost/Sub") in lines, "an orphaned folder is put under Lost")
     check(("F", True, entries["OldDir/Sub/old3.txt"].record, "Lost/Sub/old3.txt") in lines,
           "its file follows it under Lost")
-    check(("F", True, entries["OldDir/old1.txt"].record, f"?{olddir}/old1.txt") in lines,
-          "a file whose folder record is gone keeps its parent number")
+    check(("F", True, entries["OldDir/old1.txt"].record, "Lost/old1.txt") in lines,
+          "a file whose folder record is gone goes under Lost")
     check(not any(r[4] == "OldDir" for r in rows), "the zeroed folder record gives nothing")
 
     # The MFT's first records zeroed: nothing to walk, the scan hands over with its notice to the

@@ -5,8 +5,8 @@
 the expected listing is built from The Sleuth Kit alone: each partition mmls finds, in table order
 (primaries, then the extended chain's logicals), whose file system fsstat names FAT16, FAT32 or
 NTFS, and FAT12 only inside the extended chain, where its type byte 1 counts as FAT16. The end is
-one past the last sector: the table's length for MBR partitions, the file system's own sector
-count for GPT partitions (which the walk reads from the boot sector). Disks:
+one past the last sector: the table's length, for MBR and GPT partitions alike (a GPT entry's
+own last LBA, which holds an NTFS volume's backup boot sector too). Disks:
 - mbr.img: two primaries and two logicals behind an EBR chain;
 - mbr-lost.img: the MBR wiped, so nothing is listed and the run reports no boot signature;
 - gpt.img: FAT16 and FAT12 (not listed) with an unused entry between them;
@@ -46,14 +46,6 @@ def dump(image, bps=None):
     return p.returncode, rows, int(count[1]) if count else None
 
 
-def volume_sectors(image, start, bps):
-    """The file system's own sector count, from fsstat's sector range (FAT calls it "Total
-    Range")."""
-    info = o.fsstat(image, start, bps if bps != 512 else None)
-    lo, hi = (int(x) for x in info.get("Total Sector Range", info.get("Total Range")).split(" - "))
-    return hi - lo + 1
-
-
 def table_type(image, bps):
     args = ["mmls"] + (["-b", str(bps)] if bps != 512 else []) + [str(image)]
     return o.run(args).splitlines()[0].strip()
@@ -77,7 +69,7 @@ def expected(image, bps=512):
             kind = "FAT16"
         if kind not in ("FAT16", "FAT32", "NTFS"):
             continue
-        end = s.start + (volume_sectors(image, s.start, bps) if gpt else s.length)
+        end = s.start + s.length
         rows.append((str(len(rows) + 1), kind, str(s.start), str(end)))
     return rows
 

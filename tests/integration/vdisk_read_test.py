@@ -34,6 +34,11 @@ SCAN_DUMP = TOOLS / "scan-dump"
 
 CORRUPTED = "This virtual file is highly corrupted. Cannot recover data."
 NOT_VALID = "Please select valid file."
+CHOOSE_CORRECT = "Please choose correct virtual file."
+NEEDS_PARENT = ("This virtual file is a delta disk that needs its parent virtual file, which is not "
+                "read. Please choose the parent virtual file.")
+NEEDS_BACKING = ("This virtual file depends on another file (its backing file) for part of its "
+                 "data. Cannot recover data from it alone.")
 PARENT_NOT_FOUND = "Parent virtual file not found. Plz. keep that file in the same child path."
 
 # file under the fixture folder, qemu-img format[, the file qemu-img reads as the oracle]
@@ -67,11 +72,12 @@ REFUSED = [
     ("vdisk-variants/qcow2-v2-encrypted/disk.qcow2", CORRUPTED),
     ("vdisk-variants/qcow1-encrypted/disk.qcow", CORRUPTED),
     ("vdisk-variants/qcow2-v2-snapshot/disk.qcow2", CORRUPTED),
-    ("vdisk-variants/qcow2-v2-backing/disk.qcow2", CORRUPTED),
-    ("vdisk-variants/qcow1-backing/disk.qcow", CORRUPTED),
-    ("vdisk-variants/qed-backing/disk.qed", CORRUPTED),
-    ("vdisk-variants/vmdk-stream/disk.vmdk", NOT_VALID),
-    ("vdisk-variants/vmdk-child/disk.vmdk", NOT_VALID),
+    # Sound files that depend on another: said so, not called corrupted or invalid.
+    ("vdisk-variants/qcow2-v2-backing/disk.qcow2", NEEDS_BACKING),
+    ("vdisk-variants/qcow1-backing/disk.qcow", NEEDS_BACKING),
+    ("vdisk-variants/qed-backing/disk.qed", NEEDS_BACKING),
+    ("vdisk-variants/vmdk-stream/disk.vmdk", CHOOSE_CORRECT),
+    ("vdisk-variants/vmdk-child/disk.vmdk", NEEDS_PARENT),
     # The newer Parallels signature, which no reader claims.
     ("vdisks/parallels/disk.hds", NOT_VALID),
 ]

@@ -151,7 +151,12 @@ inline int Extract(const std::string& dir, std::string_view fs, bool onlyDeleted
     const std::u16string name = RecordName(*r);
     if (!onlyName.empty() && Utf16ToUtf8(name) != onlyName) continue;
     const TargetFolder* folder = folders.Open(r->parentId);
-    if (!folder) continue;
+    if (!folder) {
+      // A file no folder of the tree leads to would be lost without a word.
+      ++failures;
+      std::fprintf(stderr, "extract: no folder for %s\n", Utf16ToUtf8(name).c_str());
+      continue;
+    }
     const int result =
         ntfs ? ExtractNtfs(*r, *folder, name, observer) : ExtractFat(*r, *folder, name, observer);
     if (result != 0) {

@@ -296,9 +296,9 @@ int SaveEveryFile(const std::string& dir) {
   CopyObserver observer;
   const SaveDataOutcome outcome = SaveDataThread(request, observer);
   const std::string_view end = SaveEndText(g_CopiedBytes.load(), totals.byteTotal, outcome);
-  std::fprintf(stderr, "saved %d files, %llu bytes: %.*s\n", totals.fileCount,
-               static_cast<unsigned long long>(g_CopiedBytes.load()), static_cast<int>(end.size()),
-               end.data());
+  const std::string message = WithIncompleteCount(end, outcome);
+  std::fprintf(stderr, "saved %d files, %llu bytes: %s\n", totals.fileCount,
+               static_cast<unsigned long long>(g_CopiedBytes.load()), message.c_str());
   return end == kSavingCompleted ? 0 : 5;
 }
 

@@ -318,7 +318,7 @@ void DataCopyProgress::OnStop() {
   Join();
   m_Timer.Stop();
   Refresh(!m_DetailsHidden);
-  Prompts().ViewMsgBox(kSavingAborted);
+  Prompts().ViewMsgBox(WithIncompleteCount(kSavingAborted, m_Outcome.value_or(SaveDataOutcome{})));
   if (IsModal()) EndModal(wxID_CANCEL);
 }
 
@@ -337,7 +337,8 @@ void DataCopyProgress::Finish() {
   m_Timer.Stop();
   Refresh(!m_DetailsHidden);
   const SaveDataOutcome outcome = m_Outcome.value_or(SaveDataOutcome{});
-  Prompts().ViewMsgBox(SaveEndText(g_CopiedBytes.load(), m_Run.totals.byteTotal, outcome));
+  Prompts().ViewMsgBox(WithIncompleteCount(
+      SaveEndText(g_CopiedBytes.load(), m_Run.totals.byteTotal, outcome), outcome));
   if (IsModal()) EndModal(wxID_OK);
 }
 

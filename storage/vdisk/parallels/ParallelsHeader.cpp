@@ -27,5 +27,8 @@ int ParseParallelsHeader(std::span<const std::byte> header, uint64_t fileSize,
   if (out.sectorsPerBlock == 0 || out.sectorsPerBlock > kMaxSectorsPerBlock) return 2;
   if (out.tableEntries > kParallelsMaxTableEntries) return 2;
   if (kParallelsHeaderBytes + uint64_t{out.tableEntries} * 4 > fileSize) return 2;
+  // The blocks must cover the whole guest disk; a shorter table means a damaged header, and a
+  // guest size read from it would have the rest of the disk read as invented zeros.
+  if (out.guestBytes > uint64_t{out.tableEntries} * out.sectorsPerBlock * 512) return 2;
   return 1;
 }

@@ -19,6 +19,7 @@ struct ParallelsHeader {
 };
 
 // 0 not a Parallels image (signature), 1 usable, 2 a Parallels image this reader refuses: another
-// version, no or an oversized block, or a table that does not fit in a file of fileSize bytes.
+// version, no or an oversized block, a table that does not fit in a file of fileSize bytes, or
+// one too short to map the whole guest disk.
 int ParseParallelsHeader(std::span<const std::byte> header, uint64_t fileSize,
                          ParallelsHeader& out);

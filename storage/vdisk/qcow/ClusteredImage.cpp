@@ -18,6 +18,7 @@ uint64_t ClusteredImage::DiskSizeBytes() const {
 }
 
 int ClusteredImage::Open(const std::string& path, std::string* /*typeText*/) {
+  m_NeedsBackingFile = false;
   const int opened = OpenFile(path);
   if (opened != 1) return opened;
   const int result = OpenHeader();

@@ -21,6 +21,9 @@ class ClusteredImage : public VirtualDiskReader {
   // Opens the file and checks its header and L1 table (OpenHeader); nothing stays open unless
   // the result is 1.
   int Open(const std::string& path, std::string* typeText) override;
+  // True after an Open refused (2) a sound file whose data partly lives in another file (a
+  // backing file), which is not read.
+  bool NeedsBackingFile() const { return m_NeedsBackingFile; }
 
   // Fills destination from the guest disk at byte offset position; the range may cross clusters.
   // An unallocated or zero cluster reads as zeros. 0 (destination zeroed) for a range outside the
@@ -50,6 +53,8 @@ class ClusteredImage : public VirtualDiskReader {
   void SetLayout(uint64_t diskBytes, uint32_t clusterBits, uint32_t l2Bits, size_t l2TableBytes);
 
   VirtualDiskFile& File() { return m_File; }
+
+  bool m_NeedsBackingFile = false;  // set by OpenHeader
 
   std::mutex m_Mutex;  // reads come from any thread; the window and the cache are shared state
 

@@ -44,7 +44,10 @@ int QcowImage::OpenHeader() {
   if (present < (m_Version == 1 ? 48u : 72u)) return 2;
 
   // Data the image does not hold itself would read as zeros here: refuse rather than mislead.
-  if (bo::LoadBe64(h, 8) != 0) return 2;
+  if (bo::LoadBe64(h, 8) != 0) {
+    m_NeedsBackingFile = true;
+    return 2;
+  }
   const uint64_t diskBytes = bo::LoadBe64(h, 24);
   if (diskBytes > kMaxDiskBytes) return 2;
   const uint64_t l1Offset = bo::LoadBe64(h, 40);

@@ -42,7 +42,11 @@ int QedImage::OpenHeader() {
   if (!std::has_single_bit(clusterBytes) || clusterBytes < 4096 || clusterBytes > (64u << 20))
     return 2;
   if (!std::has_single_bit(tableClusters) || tableClusters > 16) return 2;
-  if ((features & ~kKnownFeatures) != 0 || (features & kFeatureBackingFile) != 0) return 2;
+  if ((features & ~kKnownFeatures) != 0) return 2;
+  if ((features & kFeatureBackingFile) != 0) {
+    m_NeedsBackingFile = true;
+    return 2;
+  }
   if (l1Offset == 0 || l1Offset % clusterBytes != 0) return 2;
 
   const uint64_t tableBytes = uint64_t{clusterBytes} * tableClusters;

@@ -89,7 +89,10 @@ int VmdkImage::OpenLocked(const std::string& path, std::string& typeText) {
   if (magic == kDescriptorMagic) {
     if (file.Size() > kMaxDescriptorBytes || !ParseDescriptor(file, 0, file.Size())) return 2;
     typeText = m_Descriptor.createType;
-    if (m_Descriptor.hasParent) return 2;
+    if (m_Descriptor.hasParent) {
+      typeText = kVmdkNeedsParentType;
+      return 2;
+    }
     const std::string& type = m_Descriptor.createType;
     if (!BuildExtents(FolderOf(path), type == "twoGbMaxExtentSparse")) return 2;
     if (type == "twoGbMaxExtentSparse" || type == "twoGbMaxExtentFlat") {
@@ -106,12 +109,22 @@ int VmdkImage::OpenLocked(const std::string& path, std::string& typeText) {
     VmdkSparseHeader header;
     if (firstBytes < kVmdkSparseHeaderBytes) return 2;
     if (bo::LoadLe64(first, 28) == 0) return 0;
-    if (ParseVmdkSparseHeader(first, file.Size(), header) != 1) return 2;
+    if (ParseVmdkSparseHeader(first, file.Size(), header) != 1) {
+      // A sound disk of a kind not read: known by its type, so the user is told to choose
+      // another file rather than that this one is not valid. Nothing of it is ever read.
+      if (!IsVmdkStreamOptimized(header)) return 2;
+      m_Descriptor.createType = "streamOptimized";
+      typeText = m_Descriptor.createType;
+      return 1;
+    }
     if (header.descriptorSize * kSector > kMaxDescriptorBytes ||
         !ParseDescriptor(file, header.descriptorOffset * kSector, header.descriptorSize * kSector))
       return 2;
     typeText = m_Descriptor.createType;
-    if (m_Descriptor.hasParent) return 2;
+    if (m_Descriptor.hasParent) {
+      typeText = kVmdkNeedsParentType;
+      return 2;
+    }
     m_DiskSectors = header.capacity;
     Extent self;
     self.path = path;

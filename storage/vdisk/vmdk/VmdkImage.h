@@ -15,12 +15,17 @@
 #include "storage/vdisk/vmdk/VmdkDescriptor.h"
 #include "storage/vdisk/vmdk/VmdkSparseHeader.h"
 
+// The type text of a delta disk (its descriptor names a parent).
+inline constexpr const char* kVmdkNeedsParentType = "NeedsParent";
+
 class VmdkImage final : public VirtualDiskReader {
  public:
   explicit VmdkImage(VirtualDiskOpener opener = OpenVirtualDiskFile);
 
   // typeText receives the create type, "flat" for a bare flat file, "Damaged" for a sparse disk
-  // without a usable grain directory, "Used" when the file cannot be opened.
+  // without a usable grain directory, "Used" when the file cannot be opened, kVmdkNeedsParentType
+  // (with 2) for a delta disk, whose unwritten grains live in its parent, which is not read. A
+  // stream-optimized sparse file opens (1) as "streamOptimized" and is never read.
   int Open(const std::string& path, std::string* typeText) override;
   int Read(uint64_t position, std::span<std::byte> destination) override;
   void Close() override;

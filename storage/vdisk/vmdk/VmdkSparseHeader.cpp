@@ -44,3 +44,7 @@ int ParseVmdkSparseHeader(std::span<const std::byte> header, uint64_t fileSize,
     return 2;
   return 1;
 }
+
+bool IsVmdkStreamOptimized(const VmdkSparseHeader& header) {
+  return (header.flags & (kCompressedGrains | kGrainMarkers)) != 0;
+}

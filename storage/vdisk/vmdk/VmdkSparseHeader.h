@@ -39,3 +39,7 @@ bool IsVmdkSparseHeader(std::span<const std::byte> header);
 // a capacity above 2^40 sectors, a descriptor outside a file of fileSize bytes).
 int ParseVmdkSparseHeader(std::span<const std::byte> header, uint64_t fileSize,
                           VmdkSparseHeader& out);
+
+// True when the header read by ParseVmdkSparseHeader (whatever it returned) marks compressed
+// grains or grain markers: a stream-optimized disk, a kind this reader does not read.
+bool IsVmdkStreamOptimized(const VmdkSparseHeader& header);

@@ -64,6 +64,16 @@ TEST_F(VirtualDiskChoice, TheProbeNamesTheFormatAndOkAcceptsOrSaysWhy) {
        kVirtualFileCorrupted},
       {"snap.qcow2", Qcow2([](auto& b) { b.File().Be32(60, 2); }), 2, VirtualDiskFormat::Qcow,
        kVirtualFileCorrupted},
+      // A sound image whose data partly lives in its backing file is not called corrupted.
+      {"backed.qcow2", Qcow2([](auto& b) { b.File().Be64(8, 200); }), 2, VirtualDiskFormat::Qcow,
+       kVirtualFileNeedsBacking},
+      {"backed.qed",
+       [] {
+         ClusterImageBuilder b(Kind::Qed, 12, 1 << 20);
+         b.File().Le64(16, 1);
+         return b.Bytes();
+       }(),
+       2, VirtualDiskFormat::Qed, kVirtualFileNeedsBacking},
       {"v3.qcow2", Qcow2([](auto& b) { b.File().Be32(4, 3); }), 0, VirtualDiskFormat::Vmdk,
        kSelectValidFile},
       {"odd.qed",

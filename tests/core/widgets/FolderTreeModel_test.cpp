@@ -268,8 +268,10 @@ class SelectionModes : public FolderTree {
 
 TEST_F(SelectionModes, TheWalkTakesTheFoldersOfEachMode) {
   EXPECT_EQ(Ids(tree.TakeFolderWalk(0)), (std::vector<uint32_t>{5, 10}));
-  EXPECT_EQ(Ids(tree.TakeFolderWalk(2)), (std::vector<uint32_t>{5, 11, 20}));
-  EXPECT_EQ(Ids(tree.TakeFolderWalk(1)), (std::vector<uint32_t>{5, 10, 11, 12, 20, 21}));
+  // "Lost" holds the files whose folder was lost: it is walked like any other folder.
+  EXPECT_EQ(Ids(tree.TakeFolderWalk(2)), (std::vector<uint32_t>{5, 11, 20, kLostFolderId}));
+  EXPECT_EQ(Ids(tree.TakeFolderWalk(1)),
+            (std::vector<uint32_t>{5, 10, 11, 12, 20, 21, kLostFolderId}));
   tree.SetItemUnchecked(tree.RootItem());
   EXPECT_TRUE(tree.TakeFolderWalk(0).folders.empty());
 }
@@ -285,7 +287,7 @@ TEST_F(SelectionModes, SizesCountTheFilesOfTheWalkBySelection) {
     int32_t mode;
     int32_t files;
     uint64_t bytes;
-  } cases[] = {{0, 2, 11}, {2, 1, 1000}, {1, 5, 11111}};
+  } cases[] = {{0, 2, 11}, {2, 1, 1000}, {1, 6, 111111}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
     const SizeTotals totals = SizeWalk(tree.TakeFolderWalk(c.mode), {});
@@ -296,14 +298,14 @@ TEST_F(SelectionModes, SizesCountTheFilesOfTheWalkBySelection) {
   const SizeTotals big = SizeWalk(tree.TakeFolderWalk(1), [](const FileRecord& f) {
     return f.size >= 100;
   });
-  EXPECT_EQ(big.fileCount, 3);
+  EXPECT_EQ(big.fileCount, 4);
 }
 
 TEST_F(SelectionModes, TargetPathsAreSafeNamesPerLevel) {
   tree.SetText(ItemOf(a1), "..");
   tree.SetText(ItemOf(a1x), "x/y");
   const FolderWalk walk = tree.TakeFolderWalk(1);
-  ASSERT_EQ(walk.folders.size(), 6u);
+  ASSERT_EQ(walk.folders.size(), 7u);
   EXPECT_TRUE(walk.folders[0].targetPath.empty());
   EXPECT_EQ(walk.folders[3].targetPath, (std::vector<std::string>{"A", "__", "x_y"}));
 }

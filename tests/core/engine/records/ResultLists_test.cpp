@@ -142,6 +142,32 @@ TEST_F(ResultLists, FirstRecordStaysFirstAndEqualKeysKeepInsertionOrder) {
   ExpectAllInvariants();
 }
 
+// The lost-file stage moves files in one pass: the list stays sorted with its key groups, the
+// moved files keep their order and sequence after the files already under the new key.
+TEST_F(ResultLists, FilesMovedToAParentFollowItsFilesInTheirOrder) {
+  FileRecord* first = File(60, u"head");  // outside the order: its key changes in place
+  for (uint32_t i = 0; i < 25000; ++i) File(1 + i % 50);
+  FileRecord* lostOne = File(kLostFolderId, u"already");
+  const auto moves = [](const FileRecord& r) { return r.parentId % 10 == 0 && r.parentId < 100; };
+  // The moved files in their list order before the move (the head stays where it is).
+  std::vector<FileRecord*> expected = {first, lostOne};
+  for (FileRecord* r = first->next; r; r = r->next)
+    if (moves(*r)) expected.push_back(r);
+  std::vector<uint32_t> sequences;
+  for (FileRecord* r : expected) sequences.push_back(r->sequence);
+  EXPECT_EQ(MoveFilesToParent(moves, kLostFolderId), expected.size() - 1);
+  EXPECT_EQ(g_ScanState.fileList.head, first);
+  EXPECT_EQ(first->parentId, kLostFolderId);
+  ExpectAllInvariants();
+  EXPECT_TRUE(g_ScanState.fileList.IsOrdered());
+  std::vector<FileRecord*> lost;
+  ForEachChild(g_ScanState.fileList, kLostFolderId, [&](FileRecord& r) { lost.push_back(&r); });
+  EXPECT_EQ(lost, expected);
+  for (size_t i = 0; i < lost.size(); ++i) EXPECT_EQ(lost[i]->sequence, sequences[i]);
+  EXPECT_EQ(g_ScanState.fileList.tail, lost.back());
+  EXPECT_EQ(MoveFilesToParent(moves, kLostFolderId), 0u);
+}
+
 TEST_F(ResultLists, SequenceCountsTheFilesInsertedBefore) {
   std::vector<FileRecord*> made;
   for (uint32_t k : {40u, 10u, 30u, 10u, 20u}) made.push_back(File(k));

@@ -157,6 +157,10 @@ Volume SampleVolume() {
   ext.FileName(30, u"listed.txt", 1);
   ext.ResidentData(77);
   v.Put(45, ext.Protected());
+  // Files of a deleted folder whose record now holds a file, or holds nothing: under Lost.
+  v.PutFile(46, 31, u"underfile.txt", 10, true);
+  v.PutFile(47, 60, u"gone.txt", 20, true);
+  v.PutFolder(48, 5, u"");  // a folder whose name is empty: named from its record number
   return v;
 }
 
@@ -176,6 +180,7 @@ TEST_F(NtfsDeletedScanTest, FoldersFilesDeletedMarksAndLostFolders) {
       {38, {'D', 'n', kLostFolderId, "LoopA", 0}},
       {39, {'D', 'n', 38, "LoopB", 0}},
       {40, {'D', 'n', 38, "UnderLoop", 0}},
+      {48, {'D', 'n', 5, "Dir48", 0}},
   };
   EXPECT_EQ(folders, expectedFolders);
   const std::map<uint32_t, Item> expectedFiles = {
@@ -183,6 +188,8 @@ TEST_F(NtfsDeletedScanTest, FoldersFilesDeletedMarksAndLostFolders) {
       {33, {'F', 'y', 32, "old.txt", 200}},   {36, {'F', 'n', 35, "orphan.txt", 300}},
       {41, {'F', 'n', 5, "nine.bin", 0}},     {42, {'F', 'n', 5, "nodata", 0}},
       {44, {'F', 'n', 30, "listed.txt", 77}},
+      {46, {'F', 'y', kLostFolderId, "underfile.txt", 10}},
+      {47, {'F', 'y', kLostFolderId, "gone.txt", 20}},
   };
   EXPECT_EQ(Files(), expectedFiles);
   // "Lost" heads the list; the lost folders come last.
@@ -196,7 +203,7 @@ TEST_F(NtfsDeletedScanTest, FoldersFilesDeletedMarksAndLostFolders) {
   EXPECT_EQ(last->parentId, kLostFolderId);
   EXPECT_EQ(g_ScanState.folderCount.load(), expectedFolders.size());
   EXPECT_EQ(g_ScanState.fileCount.load(), expectedFiles.size());
-  EXPECT_EQ(g_ScanState.totalSize.load(), 64u * 1024 + 100 + 200 + 300 + 77);
+  EXPECT_EQ(g_ScanState.totalSize.load(), 64u * 1024 + 100 + 200 + 300 + 77 + 10 + 20);
   EXPECT_EQ(g_NtfsDeletedScanCounts.nameless, 1u);
   EXPECT_EQ(g_NtfsDeletedScanCounts.extensionRecords, 1u);
   EXPECT_EQ(g_NtfsDeletedScanCounts.lostFolders, 3u);

@@ -200,6 +200,32 @@ TEST_F(NtfsSignatureScanTest, FormattedRecoveryRebuildsTheTreeFromTheRecordsFoun
 
 // One unreadable sector in the search costs only the record it lies in, whatever the answer, and
 // the user is asked about it once.
+// After a quick format a folder may be found without its name (its $FILE_NAME gone), and files
+// may name a parent that was never found: the folder is named from its number and goes under
+// "Lost" with its files; the files of the missing parent go straight under "Lost".
+TEST_F(NtfsSignatureScanTest, NamelessFoldersAreNamedAndFilesWithoutAFolderGoUnderLost) {
+  Bytes disk(4096 * 512);
+  VolumeWriter v{disk, 0, 8, 4095};
+  v.Sample();
+  ntfs_test::RecordBuilder nameless(1024, 3, 40);
+  nameless.StandardInformation(1, 2, 3);
+  nameless.Resident(0x90, sig_test::IndexRootValue({}), u"$I30");
+  v.Write(v.RecordSector(40), nameless.Protected());
+  v.File(41, 40, u"inside.txt", 11);
+  v.File(42, 60, u"stray.txt", 13, 0);
+  Serve(disk);
+  g_FormattedMode = 1;
+  ASSERT_EQ(Run(SelectScanThread(FileSystemKind::Ntfs)), ScanEnd::Finished);
+  const auto folders = Folders(1);
+  ASSERT_EQ(folders.count(40), 1u);
+  EXPECT_EQ(folders.at(40).name, "Dir40");
+  EXPECT_EQ(folders.at(40).parent, kLostFolderId);
+  const auto files = Files();
+  EXPECT_EQ(files.find("inside.txt")->second.parent, 40u);
+  EXPECT_EQ(files.find("stray.txt")->second.parent, kLostFolderId);
+  EXPECT_EQ(files.find("a.txt")->second.parent, 30u);
+}
+
 TEST_F(NtfsSignatureScanTest, ABadSectorCostsOnlyTheRecordItLiesIn) {
   for (int answer : {0, 1, 2, 3}) {
     SCOPED_TRACE(answer);

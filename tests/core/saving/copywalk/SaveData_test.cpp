@@ -197,6 +197,37 @@ TEST(SaveData, ExistingNamesFollowTheReplaceAnswer) {
   }
 }
 
+// Names that become one once made safe (cut at 255 bytes), and two files of one name: the file
+// that was in the target before the save is asked about once; a name this save wrote itself is
+// never asked about nor replaced, the later file gets the numbered name.
+TEST(SaveData, NamesOfThisSaveAreNumberedNotReplaced) {
+  SaveVolume v;
+  const std::string longA = std::string(300, 'x') + "1.txt";
+  const std::string longB = std::string(300, 'x') + "2.txt";
+  v.File(longA.c_str(), 0, 10, 600);
+  v.File(longB.c_str(), 0, 12, 20);
+  v.File("a.txt", 0, 14, 30);
+  v.File("a.txt", 0, 16, 40, true, /*deleted=*/true);
+  const fs::path target = v.dir / "out";
+  fs::create_directories(target);
+  std::ofstream(target / "a.txt") << "old a";
+  ScriptedReplace replace;
+  replace.answers = {kReplaceOverwriteAll};
+  SetReplacePrompt(&replace);
+  const FolderWalk walk = {0, {{0, {}}}};
+  Pages pages;
+  const SaveDataOutcome out = SaveDataThread(v.Request(walk), pages);
+  EXPECT_EQ(replace.asked, 1);
+  const std::string cut = SafeFileName(std::string_view(longA));
+  ASSERT_EQ(cut, SafeFileName(std::string_view(longB)));
+  EXPECT_EQ(v.Read(target / cut), v.Expected(10, 600));
+  EXPECT_EQ(v.Read(target / NumberedName(cut, 0)), v.Expected(12, 20));
+  EXPECT_EQ(v.Read(target / "a.txt"), v.Expected(14, 30));
+  EXPECT_EQ(v.Read(target / "a0.txt"), v.Expected(16, 40));
+  EXPECT_EQ(g_CopiedFileCount.load(), 4u);
+  EXPECT_EQ(SaveEndText(g_CopiedBytes.load(), 690, out), kSavingCompleted);
+}
+
 // A full target in the middle of a file asks the copy-error question and the copy does not say
 // it is complete; an unwritable target folder ends it before any file.
 TEST(SaveData, FailuresMakeTheCopyIncomplete) {
@@ -227,6 +258,14 @@ TEST(SaveData, FailuresMakeTheCopyIncomplete) {
   EXPECT_EQ(out.filesIncomplete, 1u);
   EXPECT_EQ(v.Read(v.dir / "out/small.bin"), v.Expected(20, 100));
   EXPECT_EQ(SaveEndText(g_CopiedBytes.load(), 3100, out), kSavingNotCompleted);
+  // The end says besides how many files were not copied whole.
+  EXPECT_EQ(WithIncompleteCount(kSavingNotCompleted, out),
+            "Saving not completed successfully.\n1 file was not fully copied.");
+  SaveDataOutcome three = out;
+  three.filesIncomplete = 3;
+  EXPECT_EQ(WithIncompleteCount("Saving aborted.", three),
+            "Saving aborted.\n3 files were not fully copied.");
+  EXPECT_EQ(WithIncompleteCount(kSavingCompleted, SaveDataOutcome{}), kSavingCompleted);
   SetTargetWriteFunction(nullptr);
 
   // A file standing where the target folder must be stays as it is.

@@ -202,12 +202,18 @@ TEST(FatFileCopy, RefusedFilesAreNeitherWrittenNorCounted) {
   EXPECT_EQ(g_CopiedFileCount.load(), 0u);
 }
 
-TEST(FatFileCopy, SkipLeavesAPartialFileWithItsTimeAndTheNextFileIsWhole) {
+// A file cut short keeps the bytes copied but not the entry's time, so it never passes for the
+// whole file; a file that received no byte because its first write failed is not left behind.
+TEST(FatFileCopy, SkipLeavesAPartialFileWithoutItsTimeAndTheNextFileIsWhole) {
   CopyVolume v(1);
   Recorder rec;
   rec.skipAfter = 2;
+  const time_t before = ::time(nullptr);
   EXPECT_EQ(CopyFatFile(v.Request(u"big.bin", 5000, 10), rec), FatCopyResult::Skipped);
   EXPECT_EQ(v.Written("big.bin").size(), 1024u);
+  struct stat st {};
+  ASSERT_EQ(::stat(v.Path("big.bin").c_str(), &st), 0);
+  EXPECT_GE(st.st_mtim.tv_sec, before);
   EXPECT_EQ(g_CopySkipOnce.load(), 0);
   rec.skipAfter = -1;
   EXPECT_EQ(CopyFatFile(v.Request(u"next.bin", 5000, 10), rec), FatCopyResult::Written);
@@ -215,6 +221,31 @@ TEST(FatFileCopy, SkipLeavesAPartialFileWithItsTimeAndTheNextFileIsWhole) {
   g_CopyAbort = 1;
   EXPECT_EQ(CopyFatFile(v.Request(u"after.bin", 5000, 10), rec), FatCopyResult::Aborted);
   EXPECT_TRUE(v.Written("after.bin").empty());
+  g_CopyAbort = 0;
+
+  ScriptedCopyError prompt;
+  SetCopyErrorPrompt(&prompt);
+  static int allowed;  // writes that go through before the target is full
+  for (const int room : {0, 1}) {
+    allowed = room;
+    SetTargetWriteFunction([](int fd, const void* data, size_t size) -> ssize_t {
+      if (allowed-- <= 0) {
+        errno = ENOSPC;
+        return -1;
+      }
+      return ::write(fd, data, size);
+    });
+    EXPECT_EQ(CopyFatFile(v.Request(u"full.bin", 5000, 10), rec), FatCopyResult::WriteFailed);
+    SetTargetWriteFunction(nullptr);
+    if (room == 0) {
+      EXPECT_FALSE(v.Exists("full.bin"));
+    } else {
+      EXPECT_EQ(v.Written("full.bin").size(), 512u);
+      ASSERT_EQ(::stat(v.Path("full.bin").c_str(), &st), 0);
+      EXPECT_GE(st.st_mtim.tv_sec, before);
+    }
+  }
+  SetCopyErrorPrompt(nullptr);
 }
 
 TEST(FatFileCopy, TargetThatCannotBeCreatedAsksUnlessSkipAll) {

@@ -110,12 +110,14 @@ class Partitions : public SectorPathTest {
     bo::StoreLe<uint32_t>(Sector(s), 84, entrySize);
   }
   // Entry j of an array at entryLba with entries of size bytes; a type GUID with both halves set.
-  void GptEntry(uint64_t entryLba, uint32_t size, uint32_t j, uint64_t firstLba) {
+  // lastLba 0 stands for a damaged entry whose end lies before its start.
+  void GptEntry(uint64_t entryLba, uint32_t size, uint32_t j, uint64_t firstLba,
+                uint64_t lastLba = 0) {
     const uint64_t offset = uint64_t{j} * size;
     auto b = std::span(disk->bytes).subspan(entryLba * bps + offset, size);
     for (size_t i = 0; i < 16; ++i) b[i] = std::byte(0x11 + i);
     bo::StoreLe<uint64_t>(b, 32, firstLba);
-    bo::StoreLe<uint64_t>(b, 40, firstLba + 99);
+    bo::StoreLe<uint64_t>(b, 40, lastLba);
   }
   void ProtectiveMbr() { Slot(0, 0, 0xEE, 1, 0xFFFFFFFF); }
 
@@ -170,14 +172,15 @@ TEST_F(Partitions, WholeVolumeTestTakesTheSixteenBitTotalAndPrefersNtfs) {
        {{K::Fat16, 0, 8192}}},
       {"FAT16 with a 32-bit total", [](Partitions& t) { t.Fat16Boot(0, 100000, 77); },
        {{K::Fat16, 0, 100000}}},
+      // NTFS counts the sectors before its backup boot sector, which the volume ends with.
       {"NTFS with a total above 32 bits", [](Partitions& t) { t.NtfsBoot(0, 0x123456789ull); },
-       {{K::Ntfs, 0, 0x123456789ull}}},
+       {{K::Ntfs, 0, 0x12345678Aull}}},
       {"NTFS and FAT32 texts together",
        [](Partitions& t) {
          t.Fat32Boot(0, 5);
          t.NtfsBoot(0, 9);
        },
-       {{K::Ntfs, 0, 9}}},
+       {{K::Ntfs, 0, 10}}},
   };
   RunCases(cases);
 }
@@ -310,7 +313,7 @@ TEST_F(Partitions, GptSkipsEmptyEntriesAndPartitionsWithoutAVolume) {
   Fat32Boot(800, 1000);
   RecordingSink sink;
   EXPECT_EQ(Enumerate(&sink), 1);
-  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Ntfs, 100, 499}, {K::Fat32, 800, 1800}}));
+  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Ntfs, 100, 500}, {K::Fat32, 800, 1800}}));
   EXPECT_EQ(sink.texts, (std::vector<std::string>{"Partition - 1 ( NTFS )",
                                                   "Partition - 2 ( FAT32 )"}));
 }
@@ -377,7 +380,33 @@ TEST_F(Partitions, GptOn4096ByteSectors) {
   NtfsBoot(20, 5);
   Fat32Boot(30, 7);
   EXPECT_EQ(Enumerate(), 1);
-  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Fat16, 10, 110}, {K::Ntfs, 20, 25}, {K::Fat32, 30, 37}}));
+  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Fat16, 10, 110}, {K::Ntfs, 20, 26}, {K::Fat32, 30, 37}}));
+}
+
+// The end of a volume takes in the NTFS backup boot sector where the device holds it; a GPT
+// partition ends where its entry says, as an MBR partition ends where its slot says.
+TEST_F(Partitions, EndsCoverTheBackupBootSectorAndFollowTheGptEntry) {
+  UseDisk(1000);
+  NtfsBoot(0, 999);
+  EXPECT_EQ(Enumerate(nullptr, 1000), 1);
+  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Ntfs, 0, 1000}}));
+  UseDisk(1000);
+  NtfsBoot(0, 1000);  // no sector after it on this device
+  EXPECT_EQ(Enumerate(nullptr, 1000), 1);
+  EXPECT_EQ(Found(), (std::vector<Listed>{{K::Ntfs, 0, 1000}}));
+
+  UseDisk(4096);
+  ProtectiveMbr();
+  GptHeader(1, 128);
+  GptEntry(2, 128, 0, 100, 2147);
+  NtfsBoot(100, 2047);
+  GptEntry(2, 128, 1, 3000, 3099);
+  Fat32Boot(3000, 90);
+  GptEntry(2, 128, 2, 3200, 9999);  // past the disk: the volume's own end
+  Fat32Boot(3200, 50);
+  EXPECT_EQ(Enumerate(nullptr, 4096), 1);
+  EXPECT_EQ(Found(), (std::vector<Listed>{
+                         {K::Ntfs, 100, 2148}, {K::Fat32, 3000, 3100}, {K::Fat32, 3200, 3250}}));
 }
 
 TEST_F(Partitions, DiskNumbersOutsideTheTableAreRefused) {

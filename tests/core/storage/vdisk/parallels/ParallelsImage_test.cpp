@@ -45,6 +45,9 @@ TEST(ParallelsImage, OpenResults) {
       {"no sectors per block", 28, 0, 2},
       {"more than 0x40000000 entries", 32, 0x40000001, 2},
       {"table past the end of the file", 32, 5000, 2},
+      {"guest larger than the table maps", 36, 33, 2},
+      {"guest of 2 TiB over a table of 4 blocks", 36, 0xFFFFFFFF, 2},
+      {"guest smaller than the table maps", 36, 31, 1},
   };
   for (const auto& c : cases) {
     MemoryFiles files;
