@@ -2,7 +2,7 @@
 // the real results page, timed from the analysis page's start until the results page has settled
 // (its tree filled, the root's rows listed and painted, no worker running), against the same scan
 // run bare on a thread with an observer that draws nothing, as scan-dump runs it. Prints the best
-// of three runs of each (seconds), the files found and when the analysis page handed over to the
+// of five runs of each (seconds), the files found and when the analysis page handed over to the
 // results page; bench/results_open.sh sets them side by side. Run under a display (xvfb-run).
 //
 //   results_open_gui_bench IMAGE FS   (FS: NTFS, FAT12, FAT16 or FAT32)
@@ -70,7 +70,7 @@ class BenchApp : public wxApp {
   bool OnInit() override {
     double bare = 1e9, paged = 1e9, handOver = 1e9;
     uint32_t files = 0;
-    for (int run = 0; run < 6; ++run) {
+    for (int run = 0; run < 10; ++run) {
       const bool throughPages = run % 2 == 1;  // alternate, so both see the same machine
       if (!Prepare()) return false;
       const Clock::time_point start = Clock::now();
