@@ -5,8 +5,8 @@
 # the same run with the page cache warm. The scan is timed twice: alone, in process as the analysis
 # page runs it (scan_memory_bench, which prints nothing and also gives the peak memory per file
 # record), and through scan-dump, whose listing (names, sorting and printing of every record) is
-# shown apart as the difference. Prints the best of three runs of each and the scan alone as a
-# multiple of dd's time (target: at most 1.3; memory at most 160 bytes per file record).
+# shown apart as the difference. Prints the best of three runs of each, taken in turn, and the scan
+# alone as a multiple of dd's time (target: at most 1.3; memory at most 160 bytes per file record).
 # usage: bench/ntfs_signature.sh [BUILD_DIR]   (default build/release)
 # The volume is bench/ntfs_scan.sh's (300,000 files in folders of 1,000, a fifth of them deleted),
 # copied and quick-formatted with mkntfs: the old file records are then found only by their
@@ -47,15 +47,24 @@ scan_alone() {
     python3 -c 'import json,sys; b=json.load(sys.stdin)["benchmarks"][0]; print(b["real_time"] / 1000, b["bytes_per_file"])'
 }
 
+# Wall time in seconds of one run of "$@" (its output is discarded).
+once() {
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  t1=$(date +%s.%N)
+  python3 -c "print($t1 - $t0)"
+}
+
 summary=$(scan | tail -1)
-t_dump=$(best scan)
-t_dd=$(best read_range)
-t_alone=999
-per_record=0
+# The three are taken in turn, three rounds, so that each sees the machine as the others did.
+t_dump=999 t_dd=999 t_alone=999 per_record=0
 for _ in 1 2 3; do
+  t_dd=$(python3 -c "print(min($t_dd, $(once read_range)))")
   read -r t bytes <<<"$(scan_alone)"
   t_alone=$(python3 -c "print(min($t_alone, $t))")
   per_record=$bytes
+  t_dump=$(python3 -c "print(min($t_dump, $(once scan)))")
 done
 python3 - "$t_dump" "$t_alone" "$t_dd" "$summary" "$sectors" "$per_record" <<'PY'
 import sys
