@@ -1,11 +1,13 @@
-// Peak memory of a real deleted-file scan per file record: the scan runs once over a volume image
-// as the analysis page runs it (no listing is printed), and the growth of the process's peak
-// resident size (getrusage) over its size before the scan is divided by the file records found.
+// Peak memory of a real scan per file record: the scan runs once over a volume image as the
+// analysis page runs it (no listing is printed), and the growth of the process's peak resident
+// size (getrusage) over its size before the scan is divided by the file records found.
 // bench/scan_memory.sh makes the volumes and runs this once per file system, each in a process of
-// its own, since the peak never comes down.
+// its own, since the peak never comes down; bench/ntfs_scan.sh and bench/ntfs_signature.sh take
+// its time as the scan alone.
 //
 // The image path comes from MERROWIND_BENCH_IMAGE and its file system ("NTFS", "FAT32", ...) from
-// MERROWIND_BENCH_FS.
+// MERROWIND_BENCH_FS. MERROWIND_BENCH_MODE=formatted runs the formatted-recovery scan instead of
+// the deleted-file scan, over every sector of the image but its last (as scan-dump --end does).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -44,9 +46,11 @@ long PeakResidentBytes() {
   return usage.ru_maxrss * 1024L;  // kilobytes on Linux
 }
 
-void BM_DeletedScanPeakMemory(benchmark::State& state) {
+void BM_ScanPeakMemory(benchmark::State& state) {
   const char* image = std::getenv("MERROWIND_BENCH_IMAGE");
   const char* fs = std::getenv("MERROWIND_BENCH_FS");
+  const char* mode = std::getenv("MERROWIND_BENCH_MODE");
+  const bool formatted = mode && std::string(mode) == "formatted";
   if (!image || !fs) {
     state.SkipWithError("MERROWIND_BENCH_IMAGE and MERROWIND_BENCH_FS must be set");
     return;
@@ -64,6 +68,7 @@ void BM_DeletedScanPeakMemory(benchmark::State& state) {
     g_SourceStartSector = 0;
     g_SourceEndSector = static_cast<int64_t>(*probe->SizeBytes() / 512) - 1;
     g_FileSystemName = ParseFileSystemKind(fs);
+    g_FormattedMode = formatted ? 1 : 0;
     if (!DetectVolumeGeometry()) {
       state.SkipWithError("no volume recognised in the image");
       return;
@@ -92,15 +97,17 @@ void BM_DeletedScanPeakMemory(benchmark::State& state) {
     state.counters["folders"] = g_ScanState.folderCount.load();
     state.counters["peak_growth_MiB"] = double(peak - before) / (1 << 20);
     state.counters["bytes_per_file"] = double(peak - before) / files;
-    std::fprintf(stderr, "%s deleted scan: %.0f file records, peak resident size grew %.1f MiB: %.1f bytes "
-                "per file record\n",
-                fs, files, double(peak - before) / (1 << 20), double(peak - before) / files);
+    std::fprintf(stderr,
+                 "%s %s scan: %.0f file records, peak resident size grew %.1f MiB: %.1f bytes "
+                 "per file record\n",
+                 fs, formatted ? "formatted" : "deleted", files, double(peak - before) / (1 << 20),
+                 double(peak - before) / files);
     ResetProgramState();
   }
   ClearDeviceMappings();
 }
 
-BENCHMARK(BM_DeletedScanPeakMemory)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanPeakMemory)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "engine/records/RecordArena.h"
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -26,6 +27,7 @@ RecordArena& RecordArena::operator=(RecordArena&& other) noexcept {
   if (this != &other) {
     Release();
     m_Chunks = std::exchange(other.m_Chunks, {});
+    m_Spare = std::exchange(other.m_Spare, {});
     m_Cursor = std::exchange(other.m_Cursor, nullptr);
     m_Left = std::exchange(other.m_Left, 0);
     m_NextChunk = std::exchange(other.m_NextChunk, 0);
@@ -45,6 +47,25 @@ void RecordArena::FreeChunk(const Chunk& chunk) {
 
 bool RecordArena::Grow(size_t atLeast) {
   if (g_FailForTest.load(std::memory_order_relaxed)) return false;
+  // A spare chunk is memory the process touched already: no page of it faults in again.
+  while (!m_Spare.empty()) {
+    const Chunk spare = m_Spare.back();
+    m_Spare.pop_back();
+    if (spare.size < atLeast) {
+      FreeChunk(spare);
+      continue;
+    }
+    try {
+      m_Chunks.push_back(spare);
+    } catch (const std::bad_alloc&) {
+      FreeChunk(spare);
+      return false;
+    }
+    m_Cursor = spare.bytes;
+    m_Left = spare.size;
+    m_Reserved += spare.size;
+    return true;
+  }
   size_t size = m_NextChunk ? m_NextChunk : kFirstChunk;
   m_NextChunk = size < kLargestChunk ? size * 2 : kLargestChunk;
   if (size < atLeast) size = atLeast;
@@ -84,10 +105,37 @@ void* RecordArena::Allocate(size_t size, size_t align) {
   return p;
 }
 
+size_t RecordArena::HandOverChunksBefore(const void* keep, RecordArena& to) {
+  const auto* p = static_cast<const std::byte*>(keep);
+  size_t held = 0;
+  while (held < m_Chunks.size() &&
+         !(p >= m_Chunks[held].bytes && p < m_Chunks[held].bytes + m_Chunks[held].size))
+    ++held;
+  if (held == 0 || held == m_Chunks.size() || &to == this) return 0;  // none before, or not ours
+  try {
+    to.m_Spare.reserve(to.m_Spare.size() + held);
+  } catch (const std::bad_alloc&) {
+    return 0;  // both keep what they hold
+  }
+  size_t bytes = 0;
+  // The receiver takes spares from the back: the first chunk handed over is used first.
+  for (size_t i = held; i-- > 0;) {
+    to.m_Spare.push_back(m_Chunks[i]);
+    bytes += m_Chunks[i].size;
+  }
+  m_Chunks.erase(m_Chunks.begin(), m_Chunks.begin() + static_cast<std::ptrdiff_t>(held));
+  m_Reserved -= bytes;
+  m_Used = std::min(m_Used, m_Reserved);
+  return bytes;
+}
+
 void RecordArena::Release() {
   for (const Chunk& chunk : m_Chunks) FreeChunk(chunk);
+  for (const Chunk& chunk : m_Spare) FreeChunk(chunk);
   m_Chunks.clear();
   m_Chunks.shrink_to_fit();
+  m_Spare.clear();
+  m_Spare.shrink_to_fit();
   m_Cursor = nullptr;
   m_Left = 0;
   m_NextChunk = 0;

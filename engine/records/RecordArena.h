@@ -61,8 +61,15 @@ class RecordArena {
   WideName CopyName(std::u16string_view name) { return WideName(CopyUnits(name)); }
   AnsiName CopyName(std::string_view name) { return AnsiName(CopyUnits(name)); }
 
-  // Frees every chunk at once.
+  // Frees every chunk at once (spare chunks too).
   void Release();
+
+  // Hands every chunk that lies before the chunk holding `keep` (in the order they were taken)
+  // to `to`, which allocates from them before it asks the system for more: a list that is read
+  // once in allocation order and then thrown away lends its memory to the list built from it,
+  // instead of both being held at once and the new one's pages zeroed by the kernel afresh.
+  // Nothing may be read in the chunks handed over afterwards. Returns the bytes handed over.
+  size_t HandOverChunksBefore(const void* keep, RecordArena& to);
 
   size_t BytesUsed() const { return m_Used; }
   size_t BytesReserved() const { return m_Reserved; }
@@ -96,6 +103,7 @@ class RecordArena {
   static void FreeChunk(const Chunk& chunk);
 
   std::vector<Chunk> m_Chunks;
+  std::vector<Chunk> m_Spare;  // handed over by another arena, not used yet
   std::byte* m_Cursor = nullptr;
   size_t m_Left = 0;
   size_t m_NextChunk = 0;

@@ -41,6 +41,13 @@ void FreeFoundLists() {
   g_ScanState.foundDirCount = 0;
 }
 
+void LendFoundFileMemoryBefore(const FoundFileRecord& next) {
+  // A found file's name is copied into the arena before its record.
+  const void* first = next.wideName.IsSet() ? static_cast<const void*>(next.wideName.CStr() - 2)
+                                            : static_cast<const void*>(&next);
+  g_ScanState.foundFileList.arena.HandOverChunksBefore(first, g_ScanState.fileList.Arena());
+}
+
 void FreePartitionList() {
   g_ScanState.partitionList.Free();
   g_ScanState.partitionCount = 0;

@@ -19,11 +19,9 @@
 #include "engine/records/ResultRecords.h"
 #include "storage/FileSystemKind.h"
 
-
 struct ScanState {
   std::array<uint32_t, 50> attrListRefs{};
   int16_t attrListRefCount = 0;
-
 
   std::atomic<uint32_t> indxCount{0};
   std::atomic<uint32_t> folderCount{0};
@@ -88,6 +86,12 @@ void FreeFolderList();     // folder list, its index and folderCount
 void FreeFileList();       // file list, its index, fileCount
 void FreeFoundLists();     // found files and directories, their counts
 void FreePartitionList();  // partition records and partitionCount
+
+// For a dump that reads the found files once, in list order, and never again: hands the memory
+// of every found file before `next` (the one it reads next) to the file list, which then grows
+// into pages already touched instead of holding both lists whole. The found-file list must be
+// freed (foundFileList.Free()) once the dump ends, without being walked again.
+void LendFoundFileMemoryBefore(const FoundFileRecord& next);
 
 // A scan that starts fresh (not from a log) calls this first, so nothing of an earlier or
 // aborted scan mixes into its result: found lists, partition list and the indx, candidate,

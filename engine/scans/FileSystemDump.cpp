@@ -138,7 +138,11 @@ ScanEnd DumpNtfs(ScanJob& job, int16_t n, bool filterFiles, uint64_t rangeStart,
   // No placeholder file heads the file list: the readers already take the first record on its
   // own, and a file "Lost" in the root would stand beside the folder "Lost", which no copy can
   // make both of.
+  // Formatted recovery reads the found files this once: the file list grows into their memory.
+  // Partition recovery keeps them for the next choice of a file system.
+  const bool lend = g_PartitionMode.load() == 0;
   for (const FoundFileRecord* r = g_ScanState.foundFileList.head; r; r = r->next) {
+    if (lend) LendFoundFileMemoryBefore(*r);
     if (state.Leave(job)) break;
     if (r->parentId == 0) continue;
     if (filterFiles && (r->recordSector <= rangeStart || r->recordSector >= rangeEnd)) continue;
@@ -156,6 +160,7 @@ ScanEnd DumpNtfs(ScanJob& job, int16_t n, bool filterFiles, uint64_t rangeStart,
     g_ScanState.totalSize.fetch_add(r->size, std::memory_order_relaxed);
     progress.Item(f.wideName);
   }
+  if (lend) g_ScanState.foundFileList.Free();
   if (state.cancelled) return ScanEnd::Cancelled;
   return LostFolderStage(job, kNtfsRootId, n, state);
 }

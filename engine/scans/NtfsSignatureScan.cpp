@@ -53,6 +53,11 @@ bool Signature(bo::Bytes sector, const char (&sig)[5]) {
   return sector.size() >= 4 && std::memcmp(sector.data(), sig, 4) == 0;
 }
 
+// The boot sector's end mark: most sectors fail here, before the whole test is called.
+bool MayBeBootSector(bo::Bytes sector) {
+  return sector.size() >= 512 && sector[510] == std::byte{0x55} && sector[511] == std::byte{0xAA};
+}
+
 // The range of the scan: [g_SourceStartSector, g_SourceEndSector).
 struct Range {
   uint64_t start = 0;
@@ -111,7 +116,7 @@ class SectorSearch {
       }
       ++g_NtfsSignatureScanCounts.indxBlocks;
       AddIndxBlockRecord(m_Lists.indx, t, parent, vcn, 0xFFFFFFFF);
-    } else {
+    } else if (MayBeBootSector(sector)) {
       NtfsBootCandidate c;
       if (ParseNtfsBootCandidate(sector, t, c)) {
         ++g_NtfsSignatureScanCounts.bootSectors;
@@ -274,6 +279,7 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
 
   SectorSearch search(job, lists, device, b);
   ScanBar bar(ui);
+  uint32_t untilLook = C;  // sectors until the next look at the bar and the stop flag
   for (;;) {
     if (!job.control.Checkpoint()) return ScanEnd::Cancelled;
     const auto chunk = stream->Next();
@@ -288,7 +294,8 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
       const uint64_t t = chunk->first + i;
       search.Sector(t, chunk->bytes, static_cast<size_t>(i * b), have);
       ++g_NtfsSignatureScanCounts.sectors;
-      if ((t + 1 - range.start) % C != 0 && t + 1 != range.end) continue;
+      if (--untilLook != 0 && t + 1 != range.end) continue;
+      untilLook = C;
       bar.Set(t + 1, range.end);
       if (job.control.StopRequested()) return ScanEnd::Stopped;
       if (!job.control.Checkpoint()) return ScanEnd::Cancelled;

@@ -1,5 +1,7 @@
 #include "widgets/wx/FolderTreeCtrl.h"
 
+#include <vector>
+
 #include <wx/artprov.h>
 #include <wx/dcmemory.h>
 #include <wx/renderer.h>
@@ -54,8 +56,8 @@ wxBitmap DrawnIcon(Icon icon) {
 
 wxBitmap IconBitmap(Icon icon) {
   static const wxArtID kArt[] = {"computer", wxART_HARDDISK, wxART_FOLDER, wxART_FOLDER_OPEN};
-  wxBitmap art =
-      wxArtProvider::GetBitmap(kArt[static_cast<int>(icon)], wxART_OTHER, wxSize(kIconSize, kIconSize));
+  wxBitmap art = wxArtProvider::GetBitmap(kArt[static_cast<int>(icon)], wxART_OTHER,
+                                          wxSize(kIconSize, kIconSize));
   if (art.IsOk() && art.GetWidth() != kIconSize)
     art = wxBitmap(art.ConvertToImage().Rescale(kIconSize, kIconSize, wxIMAGE_QUALITY_HIGH));
   return art.IsOk() ? art : DrawnIcon(icon);
@@ -69,6 +71,22 @@ wxBitmap CheckBoxBitmap(wxWindow* window, bool checked) {
   dc.Clear();
   wxRendererNative::Get().DrawCheckBox(window, dc, wxRect(1, 1, kIconSize - 2, kIconSize - 2),
                                        checked ? int{wxCONTROL_CHECKED} : 0);
+  dc.SelectObject(wxNullBitmap);
+  return bitmap;
+}
+
+// The checked box until the theme's is drawn: a box with a tick.
+wxBitmap DrawnCheckBox() {
+  wxBitmap bitmap(kIconSize, kIconSize, 32);
+  wxMemoryDC dc(bitmap);
+  dc.SetBackground(*wxWHITE_BRUSH);
+  dc.Clear();
+  dc.SetPen(wxPen(wxColour(60, 60, 60)));
+  dc.SetBrush(*wxWHITE_BRUSH);
+  dc.DrawRectangle(2, 2, kIconSize - 4, kIconSize - 4);
+  dc.SetPen(wxPen(wxColour(30, 30, 30), 2));
+  dc.DrawLine(4, 8, 7, 11);
+  dc.DrawLine(7, 11, 12, 4);
   dc.SelectObject(wxNullBitmap);
   return bitmap;
 }
@@ -94,31 +112,47 @@ CFolderTreeCtrl::~CFolderTreeCtrl() {
   m_Model.SetObserver(nullptr);
 }
 
+// The theme's icons and check mark take tens of milliseconds the first time a process loads
+// them: the lists start with drawn stand-ins, and the theme's pictures replace them in later turns
+// of the event loop (one turn each), so a page shows its tree at once.
 void CFolderTreeCtrl::BuildImages(int mode) {
-  auto icons = std::make_unique<wxImageList>(kIconSize, kIconSize, true);
+  std::vector<Icon> kinds;
   switch (mode) {
     case 1:
-      icons->Add(IconBitmap(Icon::Computer));
-      icons->Add(IconBitmap(Icon::Disk));
+      kinds = {Icon::Computer, Icon::Disk};
       break;
     case 2:
-      icons->Add(IconBitmap(Icon::Computer));
-      icons->Add(IconBitmap(Icon::Folder));
-      icons->Add(IconBitmap(Icon::FolderOpen));
+      kinds = {Icon::Computer, Icon::Folder, Icon::FolderOpen};
       break;
     default:
-      icons->Add(IconBitmap(Icon::Disk));
+      kinds = {Icon::Disk};
       break;
   }
+  auto icons = std::make_unique<wxImageList>(kIconSize, kIconSize, true);
+  for (Icon kind : kinds) icons->Add(DrawnIcon(kind));
   AssignImageList(icons.release());
   if (mode == 2) {
     auto states = std::make_unique<wxImageList>(kIconSize, kIconSize, true);
-    states->Add(CheckBoxBitmap(this, false));
-    states->Add(CheckBoxBitmap(this, true));
+    states->Add(CheckBoxBitmap(this, false));  // the empty box draws without the theme's mark
+    states->Add(DrawnCheckBox());
     AssignStateImageList(states.release());
   } else {
     SetStateImageList(nullptr);
   }
+  const uint64_t generation = ++m_ImageGeneration;
+  CallAfter([this, generation, kinds] {
+    if (generation != m_ImageGeneration) return;  // the lists were built again since
+    wxImageList* icons = GetImageList();
+    for (size_t i = 0; i < kinds.size(); ++i)
+      icons->Replace(static_cast<int>(i), IconBitmap(kinds[i]));
+    Refresh();
+    if (!GetStateImageList()) return;
+    CallAfter([this, generation] {
+      if (generation != m_ImageGeneration) return;
+      GetStateImageList()->Replace(1, CheckBoxBitmap(this, true));
+      Refresh();
+    });
+  });
 }
 
 void CFolderTreeCtrl::InitRoots(const std::string& sourceName) {
@@ -155,9 +189,9 @@ void CFolderTreeCtrl::ShowState(const wxTreeItemId& id, TreeItem item) {
 wxTreeItemId CFolderTreeCtrl::Realize(TreeItem item, const wxTreeItemId& parent, size_t position) {
   const wxString text = wxString::FromUTF8(m_Model.Text(item));
   const int image = m_Model.Image(item);
-  const wxTreeItemId id =
-      parent.IsOk() ? InsertItem(parent, position, text, image, image, new NodeData(item))
-                    : AddRoot(text, image, image, new NodeData(item));
+  const wxTreeItemId id = parent.IsOk()
+                              ? InsertItem(parent, position, text, image, image, new NodeData(item))
+                              : AddRoot(text, image, image, new NodeData(item));
   m_Shown[item] = id;
   ShowState(id, item);
   if (m_Model.HasChildren(item)) AppendItem(id, wxString(), -1, -1, new NodeData(kNoItem));
@@ -267,8 +301,7 @@ void CFolderTreeCtrl::OnExpanding(wxTreeEvent& event) {
 
 void CFolderTreeCtrl::OnExpandedOrCollapsed(wxTreeEvent& event) {
   const TreeItem item = ModelItem(event.GetItem());
-  if (item != kNoItem)
-    m_Model.SetExpanded(item, event.GetEventType() == wxEVT_TREE_ITEM_EXPANDED);
+  if (item != kNoItem) m_Model.SetExpanded(item, event.GetEventType() == wxEVT_TREE_ITEM_EXPANDED);
   event.Skip();
 }
 
@@ -294,7 +327,8 @@ void CFolderTreeCtrl::OnKeyDown(wxKeyEvent& event) {
   if (key == WXK_UP || key == WXK_DOWN) {
     const wxTreeItemId selected = GetFocusedItem();
     if (selected.IsOk()) {
-      const wxTreeItemId next = key == WXK_DOWN ? GetNextVisible(selected) : GetPrevVisible(selected);
+      const wxTreeItemId next =
+          key == WXK_DOWN ? GetNextVisible(selected) : GetPrevVisible(selected);
       if (next.IsOk()) m_Model.NavigateKey(ModelItem(next));
     }
   }

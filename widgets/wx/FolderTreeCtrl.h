@@ -7,6 +7,7 @@
 // through FolderTreeHooks. UI thread only.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 
@@ -27,7 +28,9 @@ class CFolderTreeCtrl : public wxTreeCtrl, private FolderTreeObserver {
 
   // Rebuilds the icons and adds the roots of g_TreeMode (sourceName: the imaging tree's root).
   void InitRoots(const std::string& sourceName = {});
-  TreeItem AddDiskNode(const std::string& text, int flag) { return m_Model.AddDiskNode(text, flag); }
+  TreeItem AddDiskNode(const std::string& text, int flag) {
+    return m_Model.AddDiskNode(text, flag);
+  }
   TreeItem InsertFolderNode(TreeItem parent, const std::string& text) {
     return m_Model.InsertFolderNode(parent, text);
   }
@@ -74,4 +77,5 @@ class CFolderTreeCtrl : public wxTreeCtrl, private FolderTreeObserver {
   std::unique_ptr<wxImageList> m_Icons;
   std::unique_ptr<wxImageList> m_StateIcons;
   bool m_Populating = false;
+  uint64_t m_ImageGeneration = 0;  // BuildImages calls; a later one drops an earlier one's steps
 };

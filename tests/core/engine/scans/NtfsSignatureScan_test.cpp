@@ -722,6 +722,40 @@ TEST_F(NtfsSignatureScanTest, FatDumpNamesTheFoldersByTheirCountAndCollectsTheLo
   EXPECT_EQ(g_ScanState.fileList.head, nullptr);  // FAT files come from the formatted scan
 }
 
+// Formatted recovery's file list grows into the memory of the found files the dump has read:
+// every file still comes through with its own name and values, across many arena chunks.
+TEST_F(NtfsSignatureScanTest, TheFormattedDumpKeepsEveryFileWhileItReusesTheFoundFilesMemory) {
+  g_FormattedMode = 1;
+  g_FileSystemName = FileSystemKind::Ntfs;
+  constexpr uint32_t kFiles = 30000;  // some 4 MiB of found files: chunks of every size
+  for (uint32_t i = 0; i < kFiles; ++i) {
+    NewFoundFile f;
+    const std::string name = "file" + std::to_string(i) + std::string(i % 40, 'x') + ".dat";
+    const std::u16string wide(name.begin(), name.end());
+    f.wideName = wide;
+    f.parentId = i % 7 == 0 ? 0 : 100 + i % 50;  // parent 0: no file
+    f.recordNumber = 1000 + i;
+    f.recordSector = 64 + 2 * uint64_t{i};
+    f.size = 3 * uint64_t{i};
+    AddFoundFileRecord(g_ScanState.foundFileList, f);
+  }
+  ScanObserver quiet;
+  ScanJob job{control, quiet};
+  ASSERT_EQ(DumpFileSystemRecords(job, 1), ScanEnd::Finished);
+  EXPECT_EQ(g_ScanState.foundFileList.head, nullptr);
+  uint32_t files = 0;
+  for (const FileRecord* r = g_ScanState.fileList.head; r; r = r->next, ++files) {
+    const uint32_t i = r->id - 1000;
+    ASSERT_LT(i, kFiles);
+    const std::string name = "file" + std::to_string(i) + std::string(i % 40, 'x') + ".dat";
+    ASSERT_EQ(r->wideName.View(), std::u16string(name.begin(), name.end()));
+    EXPECT_EQ(r->parentId, 100 + i % 50);
+    EXPECT_EQ(r->size, 3 * uint64_t{i});
+    EXPECT_EQ(r->locator, 64 + 2 * uint64_t{i});
+  }
+  EXPECT_EQ(files, kFiles - (kFiles + 6) / 7);
+}
+
 // A log saved on the found-file-systems page brings the found records back instead of a search,
 // and the second pass then gives the same tree as after the search.
 TEST_F(NtfsSignatureScanTest, ALoadedLogIsReadInsteadOfTheDisk) {
