@@ -126,9 +126,6 @@ bool SourceSelection::EnumerateSources(int recoveryMode) {
 void SourceSelection::OnSourceItemClicked(TreeItem item) {
   if (!m_Tree.IsValid(item)) return;
   if (item == m_Tree.DiskImageGroupItem()) {
-    g_SourceName = kDiskImageText;
-    g_SourceNodeText.clear();
-    g_DiskImageSource = 0;
     ImageGroupStep();
     return;
   }
@@ -295,10 +292,11 @@ void SourceSelection::OnPartitionStep(TreeItem item) {
 
 void SourceSelection::ImageGroupStep() {
   const auto folder = m_View.ChooseImageFolder();
-  if (!folder) {
-    NoSource("");
-    return;
-  }
+  // Cancelled: the source chosen before stays chosen.
+  if (!folder) return;
+  g_SourceName = kDiskImageText;
+  g_SourceNodeText.clear();
+  g_DiskImageSource = 0;
   AddImageFolder(*folder);
 }
 
