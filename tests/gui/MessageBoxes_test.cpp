@@ -44,9 +44,17 @@ void ExpectBoxLook(wxDialog& box, const std::string& shotName, std::initializer_
     if (!picture) picture = dynamic_cast<wxStaticBitmap*>(child);
   ASSERT_NE(picture, nullptr);
   EXPECT_TRUE(picture->GetBitmap().IsOk());
+  // A grey line marks the box's edge where no window manager draws a border.
+  EXPECT_TRUE(Near(PixelAt(screen, &box, wxPoint(0, client.y / 2)), wxColour(128, 128, 128), 8));
+  wxStaticBox* frame = nullptr;
+  for (wxWindow* child : box.GetChildren())
+    if (!frame) frame = dynamic_cast<wxStaticBox*>(child);
+  ASSERT_NE(frame, nullptr);
   for (int id : buttons) {
     auto* button = dynamic_cast<CHoverButton*>(box.FindWindow(id));
     ASSERT_NE(button, nullptr) << id;
+    // Every button sits inside the drawn frame.
+    EXPECT_TRUE(frame->GetRect().Contains(button->GetRect())) << id;
     EXPECT_TRUE(button->HasStrip()) << id;
     // The button's face is the strip's blue, not the white dialog.
     const wxColour face = PixelAt(screen, button, wxPoint(4, button->GetSize().y / 2));
@@ -124,10 +132,10 @@ TEST(ViewQuestionMsg, TemplateLayoutFollowsDialogUnits) {
   const wxSize client = ask.GetClientSize();
   const wxSize expected = ask.ConvertDialogToPixels(wxSize(273, 85));
   EXPECT_EQ(client, expected);
-  // The Yes button starts at x = 214 dialog units, right of the 6 + 204 unit group box.
+  // The Yes button starts at x = 203 dialog units, inside the 6 + 261 unit group box.
   wxWindow* yes = ask.FindWindow(wxID_OK);
   ASSERT_NE(yes, nullptr);
-  EXPECT_EQ(yes->GetPosition(), ask.ConvertDialogToPixels(wxPoint(214, 21)));
+  EXPECT_EQ(yes->GetPosition(), ask.ConvertDialogToPixels(wxPoint(203, 21)));
   EXPECT_GT(client.x, 300);
   EXPECT_LT(client.x, 560);
 }
