@@ -214,6 +214,8 @@ void RecoveryAnalysis::OnInitPage() {
   const bool logLoaded = g_LogLoaded.load() != 0;
   m_HelpLine->SetLabel(FromUtf8(AnalysisHelpLine(m_Modes.createImage, m_Modes.partition,
                                                  g_PartitionPass.load(), m_Modes.formatted)));
+  m_Hint->SetLabel(
+      FromUtf8(AnalysisHint(m_Modes.createImage, m_Modes.partition, g_PartitionPass.load())));
   m_View.emplace(m_Modes.createImage, g_FileSystemName);
 
   ScanThreadFn worker = nullptr;
