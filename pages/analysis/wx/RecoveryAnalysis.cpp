@@ -280,6 +280,7 @@ void RecoveryAnalysis::LayOut() {
   Place(m_DetailLine, l.detailLine);
   Place(m_Bar, l.bar);
   Place(m_Hint, l.hint);
+  m_Hint->Wrap(l.hint.width);
   for (int i = 0; i < 5; ++i) Place(buttons[i], l.buttons[i]);
   Client()->Refresh();
 }
