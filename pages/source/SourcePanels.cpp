@@ -29,7 +29,8 @@ std::string DateLine(const char* caption, time_t when) {
 
 std::vector<std::string> DiskInfoLines(int number, const StoredDiskGeometry& disk) {
   return {"Physical Disk Number : " + std::to_string(number), "Model   : " + disk.model,
-          "Media Type   : " + disk.mediaType, "Disk Size  : " + SizeTextOneDecimalFrom(disk.sizeBytes)};
+          "Media Type   : " + disk.mediaType,
+          "Disk Size  : " + SizeTextOneDecimalFrom(disk.sizeBytes)};
 }
 
 std::vector<std::string> VolumeInfoLines(const LogicalDrive& drive, const std::string& fileSystem) {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "pages/DriveChartPieces.h"
 #include "pages/source/LogicalDrives.h"
 #include "storage/FileSystemKind.h"
 #include "storage/GeometryStore.h"
-#include "pages/DriveChartPieces.h"
 
 inline constexpr const char* kSourceHeadingText =
     "Select Disk/Image from which you want to recover your data";

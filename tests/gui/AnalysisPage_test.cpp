@@ -112,7 +112,8 @@ TEST_F(AnalysisPageTest, PausedScanHoldsThenRunsToTheResultsPage) {
                                               "Device   :  PhysicalDrive0");
                                     EXPECT_EQ(page.m_Labels[1]->GetLabel().Trim(), "Total Size");
                                     EXPECT_EQ(page.m_PauseButton->GetLabel(), "&Resume");
-                                    EXPECT_EQ(page.m_Hint->GetLabel().utf8_string(), kHideDetailsHint);
+                                    EXPECT_EQ(page.m_Hint->GetLabel().utf8_string(),
+                                              kHideDetailsHint);
                                     // Held at the gate: nothing found yet.
                                     EXPECT_TRUE(page.WorkerRunning());
                                     EXPECT_EQ(g_ScanState.fileCount.load(), 0u);

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <wx/checkbox.h>
-#include <wx/menu.h>
-#include <wx/uiaction.h>
 #include <wx/choice.h>
+#include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,15 +18,12 @@
 #include <vector>
 
 #include "PageTestFixture.h"
-#include "pages/DriveChartPieces.h"
-#include "pages/analysis/wx/RecoveryAnalysis.h"
-#include "storage/partitions/DiskPartitions.h"
-#include "storage/partitions/PartitionEnum.h"
-#include "widgets/wx/PieChartWnd.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "dialogs/wx/ViewMsgBox.h"
 #include "dialogs/wx/ViewQuestionMsg.h"
 #include "engine/records/ScanState.h"
+#include "pages/DriveChartPieces.h"
+#include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/imaging/wx/CreateDiskImage.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/ExitProcess.h"
@@ -35,8 +32,11 @@
 #include "saving/imaging/ImageGlobals.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
+#include "storage/partitions/DiskPartitions.h"
+#include "storage/partitions/PartitionEnum.h"
 #include "widgets/AppGlobals.h"
 #include "widgets/wx/Label.h"
+#include "widgets/wx/PieChartWnd.h"
 
 namespace {
 
@@ -141,8 +141,9 @@ TEST_F(ImagingPageTest, APartitionImagedIntoPiecesEqualsTheSourceRange) {
         // The source's chart beside the rows, its partition picked out.
         ASSERT_NE(p.m_Chart, nullptr);
         EXPECT_TRUE(p.m_Chart->IsShown());
-        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Partition 2",
-                                                            "Selected Partition 3", "Partition 4"}));
+        EXPECT_EQ(ChartLabels(p),
+                  (std::vector<std::string>{"Partition 1", "Partition 2", "Selected Partition 3",
+                                            "Partition 4"}));
         EXPECT_LT(p.m_Chart->GetRect().GetRight(), p.m_TypeCaption->GetRect().GetLeft());
         EXPECT_EQ(p.m_Chart->Chart().m_Inclination, 45);
         Choose(p.m_Type, "Image");
@@ -237,14 +238,14 @@ TEST_F(ImagingPageTest, NoTargetDiskSaysSo) {
   constexpr uint64_t kGB = 1000ull * 1000 * 1000;
   g_ChosenDriveSizes = {100 * kGB, 60 * kGB};
   std::vector<double> shares;
-  Script script({OnPage([&](CreateDiskImage& p) {
-                   for (const auto& [key, piece] : p.m_Chart->Chart().Pieces())
-                     shares.push_back(piece->value);
-                   EXPECT_EQ(ChartLabels(p),
-                             (std::vector<std::string>{"Used Space", "Free Space"}));
-                   guitest::SaveScreenshot("imaging-page-drive-chart");
-                 }),
-                 Next(), Told(), Back()});
+  Script script(
+      {OnPage([&](CreateDiskImage& p) {
+         for (const auto& [key, piece] : p.m_Chart->Chart().Pieces())
+           shares.push_back(piece->value);
+         EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Used Space", "Free Space"}));
+         guitest::SaveScreenshot("imaging-page-drive-chart");
+       }),
+       Next(), Told(), Back()});
   CreateDiskImage page;
   page.m_DiskInUse = [](int) { return false; };
   page.DoModal();

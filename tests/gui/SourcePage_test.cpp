@@ -16,11 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "PageTestFixture.h"
 #include "LoopDevice.h"
+#include "PageTestFixture.h"
 #include "SourceTreeSteps.h"
 #include "dialogs/wx/FileDialogST.h"
-#include "widgets/wx/HoverButton.h"
 #include "engine/records/ScanState.h"
 #include "pages/ModeGlobals.h"
 #include "pages/source/SourceNames.h"
@@ -30,6 +29,7 @@
 #include "platform/RegistryStore.h"
 #include "storage/SourceGlobals.h"
 #include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/HoverButton.h"
 #include "widgets/wx/Label.h"
 #include "widgets/wx/PieChartWnd.h"
 
@@ -331,7 +331,8 @@ TEST_F(SourcePageTest, ADiskChosenAfterALogicalDriveShowsItsOwnPartitions) {
         EXPECT_EQ(g_SourceStartSector, 63);
         EXPECT_EQ(g_SourceEndSector, static_cast<int64_t>(fs::file_size(kDisk) / 512));
       }),
-      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-disk-after-drive"); }),
+      OnPage(
+          [](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-disk-after-drive"); }),
       Back(),
   });
   DeletedFilesRecovery page(Drives());

@@ -15,9 +15,9 @@
 #include "dialogs/wx/AboutDlg.h"
 #include "dialogs/wx/FileDialogST.h"
 #include "engine/records/ScanState.h"
+#include "pages/DriveChartPieces.h"
 #include "pages/ModeGlobals.h"
 #include "pages/ModePageLayout.h"
-#include "pages/DriveChartPieces.h"
 #include "pages/PageFlow.h"
 #include "pages/wx/DriveChart.h"
 #include "pages/wx/PageButtons.h"
@@ -253,8 +253,8 @@ void CreateDiskImage::LayOut() {
   if (m_Chart) {
     const int chartTop = pictureBottom + 20;
     const int chartWidth = std::max(240, left - 24 - kMargin);
-    PlaceDriveChart(*m_Chart,
-                    wxRect(kMargin, chartTop, chartWidth, std::max(160, buttonsTop - 16 - chartTop)));
+    PlaceDriveChart(
+        *m_Chart, wxRect(kMargin, chartTop, chartWidth, std::max(160, buttonsTop - 16 - chartTop)));
   }
   int captionWidth = 0;
   for (CLabel* c : {m_TypeCaption, m_TargetCaption, m_ModelCaption, m_SizeCaption})

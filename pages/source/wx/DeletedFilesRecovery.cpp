@@ -20,9 +20,10 @@
 #include "pages/PageFlow.h"
 #include "pages/source/SourceNames.h"
 #include "pages/source/wx/LoadScanLog.h"
-#include "prompts/UserPrompts.h"
+#include "pages/wx/DriveChart.h"
 #include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
+#include "prompts/UserPrompts.h"
 #include "storage/GeometryStore.h"
 #include "storage/SourceGlobals.h"
 #include "storage/partitions/DiskPartitions.h"
@@ -32,7 +33,6 @@
 #include "widgets/wx/FolderTreeCtrl.h"
 #include "widgets/wx/HoverButton.h"
 #include "widgets/wx/Label.h"
-#include "pages/wx/DriveChart.h"
 #include "widgets/wx/PieChartWnd.h"
 
 namespace {
@@ -361,7 +361,8 @@ void DeletedFilesRecovery::RereadFirstDiskTable(const std::optional<StoredDiskGe
   const int64_t endSector = g_SourceEndSector;
   SetDevicePath(0, "\\\\.\\PhysicalDrive0");
   g_SourceEndSector = 0;
-  const uint64_t bytesPerSector = g_BytesPerSector > 0 ? static_cast<uint64_t>(g_BytesPerSector) : 512;
+  const uint64_t bytesPerSector =
+      g_BytesPerSector > 0 ? static_cast<uint64_t>(g_BytesPerSector) : 512;
   m_Tree->EnumDiskPartitions(0, 0, false, disk ? disk->sizeBytes / bytesPerSector : 0);
   g_SourceEndSector = endSector;
 }

@@ -179,8 +179,11 @@ TEST(PieChart3D, OnlyFacesTowardTheViewerAreDrawn) {
 TEST(PieChart3D, HitTestFindsTheVisibleFace) {
   // The middle of each piece's top face shows that piece, a small one beside a piece split round
   // it (a drive less than half full) too: no wall of the large one is painted over it.
-  for (const auto values : {std::initializer_list<double>{1, 1, 1, 1, 1, 1}, {8, 92}, {92, 8},
-                            {5, 90, 5}, {30, 3, 67}}) {
+  for (const auto values : {std::initializer_list<double>{1, 1, 1, 1, 1, 1},
+                            {8, 92},
+                            {92, 8},
+                            {5, 90, 5},
+                            {30, 3, 67}}) {
     PieChartModel chart = PagesChart(values);
     ProjectAngles(chart);
     const PaintPlan plan = PlanPaint3D(chart);

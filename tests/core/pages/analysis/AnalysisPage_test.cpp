@@ -31,8 +31,8 @@ TEST(SizeText, SwitchesUnitsAtTheirEdges) {
   for (const auto& [bytes, text] : one) EXPECT_EQ(SizeTextOneDecimal(bytes), text) << bytes;
   // The source page's panels change unit from each power on.
   const std::pair<uint64_t, const char*> from[] = {
-      {0, "0.0 KB"},      {kMiB - 1, "1024.0 KB"}, {kMiB, "1.0 MB"},
-      {kGiB - 1, "1024.0 MB"}, {kGiB, "1.0 GB"},   {kTiB, "1.0 TB"},
+      {0, "0.0 KB"},           {kMiB - 1, "1024.0 KB"}, {kMiB, "1.0 MB"},
+      {kGiB - 1, "1024.0 MB"}, {kGiB, "1.0 GB"},        {kTiB, "1.0 TB"},
   };
   for (const auto& [bytes, text] : from) EXPECT_EQ(SizeTextOneDecimalFrom(bytes), text) << bytes;
 }

@@ -29,9 +29,9 @@ TEST(SourcePanels, LinesOfEachPanel) {
   // Each unit from its own power on: exactly 1 GiB reads "1.0 GB", 1 MiB "1.0 MB".
   disk.sizeBytes = 1ull << 30;
   EXPECT_EQ(DiskInfoLines(0, disk)[3], "Disk Size  : 1.0 GB");
-  EXPECT_EQ(PartitionInfoLines(FileSystemKind::Fat16, 0, 2048, 512)[3], "Partition Size   : 1.0 MB");
-  EXPECT_EQ(VolumeInfoLines({'E', "", "", 1ull << 40, 1ull << 10}, "NTFS")[2],
-            "Capacity : 1.0 TB");
+  EXPECT_EQ(PartitionInfoLines(FileSystemKind::Fat16, 0, 2048, 512)[3],
+            "Partition Size   : 1.0 MB");
+  EXPECT_EQ(VolumeInfoLines({'E', "", "", 1ull << 40, 1ull << 10}, "NTFS")[2], "Capacity : 1.0 TB");
   EXPECT_EQ(VolumeInfoLines({'E', "", "", 1ull << 40, 1ull << 10}, "NTFS")[4],
             "Free Space : 1.0 KB");
   EXPECT_EQ(ImageFileTimesLines(1646611200, 951782400 + 86399, 0),
