@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/uiaction.h>
 
@@ -205,6 +206,10 @@ TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
         EXPECT_TRUE(bar->IsEnabled(WxCommandId(Page::kMenuExit)));
+        // Without a window manager the keyboard goes where the pointer is: onto the page.
+        p.Raise();
+        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
+        p.Client()->SetFocus();
         p.CallAfter([] {
           wxUIActionSimulator keys;
           keys.Char('d', wxMOD_ALT);

@@ -7,6 +7,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
@@ -265,6 +266,10 @@ TEST_F(ImagingPageTest, TheDataMenuExitAsksBeforeLeaving) {
         EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
         EXPECT_TRUE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuExit)));
         EXPECT_FALSE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuLoadLog)));
+        // Without a window manager the keyboard goes where the pointer is: onto the page.
+        p.Raise();
+        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
+        p.Client()->SetFocus();
         p.CallAfter([] {
           wxUIActionSimulator keys;
           keys.Char('d', wxMOD_ALT);
