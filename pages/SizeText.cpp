@@ -15,6 +15,16 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
+// "%.1f" in the largest unit the count reaches: above its power, or from it when fromPower.
+std::string OneDecimal(uint64_t bytes, bool fromPower) {
+  const double b = static_cast<double>(bytes);
+  const auto reaches = [&](uint64_t power) { return fromPower ? bytes >= power : bytes > power; };
+  if (reaches(kTiB)) return Format("%.1f TB", b / static_cast<double>(kTiB));
+  if (reaches(kGiB)) return Format("%.1f GB", b / static_cast<double>(kGiB));
+  if (reaches(kMiB)) return Format("%.1f MB", b / static_cast<double>(kMiB));
+  return Format("%.1f KB", b / kKiB);
+}
+
 }  // namespace
 
 std::string SizeTextMbGbTb(uint64_t bytes) {
@@ -25,9 +35,9 @@ std::string SizeTextMbGbTb(uint64_t bytes) {
 }
 
 std::string SizeTextOneDecimal(uint64_t bytes) {
-  const double b = static_cast<double>(bytes);
-  if (bytes > kTiB) return Format("%.1f TB", b / static_cast<double>(kTiB));
-  if (bytes > kGiB) return Format("%.1f GB", b / static_cast<double>(kGiB));
-  if (bytes > kMiB) return Format("%.1f MB", b / static_cast<double>(kMiB));
-  return Format("%.1f KB", b / kKiB);
+  return OneDecimal(bytes, false);
+}
+
+std::string SizeTextOneDecimalFrom(uint64_t bytes) {
+  return OneDecimal(bytes, true);
 }

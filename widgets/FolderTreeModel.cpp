@@ -108,7 +108,7 @@ TreeItem FolderTreeModel::InsertItem(TreeItem parent, const std::string& text, i
 void FolderTreeModel::Clear() {
   m_Nodes.clear();
   m_ThisPcItem = m_RootItem = m_LogicalDrivesItem = m_DiskImageGroupItem = kNoItem;
-  m_DiskItem = m_ImageItem = m_ClickedItem = m_ShownItem = m_SelectedItem = kNoItem;
+  m_DiskItem = m_ImageItem = m_ClickedItem = m_ShownItem = m_SelectedItem = m_ChosenItem = kNoItem;
   m_ClickedPath.clear();
   m_FillCount = 0;
   if (m_Observer) m_Observer->OnCleared();
@@ -414,8 +414,7 @@ void FolderTreeModel::ShowFolder(TreeItem item) {
     m_ShownItem = item;
     m_Hooks->ShowFolderContents(item, id);
   }
-  if (m_Observer) m_Observer->OnItemSelected(item);
-  m_SelectedItem = item;
+  Select(item);
   m_Hooks->NoOpHook();
 }
 
@@ -505,17 +504,56 @@ void FolderTreeModel::Click(TreeItem item, ClickPart part) {
     ToggleCheck(item);
     return;
   }
+  // The expander opens or closes its item and chooses nothing: a click on the one of "Disk
+  // Image" must not ask for a folder again.
+  if (part == ClickPart::Button) {
+    if (m_Observer) m_Observer->OnToggleExpansion(item);
+    return;
+  }
+  if (m_Mode == 1) {
+    SourceClick(item);
+    return;
+  }
   if (m_Observer) m_Observer->OnToggleExpansion(item);
-  if (m_Mode == 2 && part == ClickPart::Button) return;
-  if (m_Mode == 1) m_Hooks->OnSourceItemClicked(item);
   m_Hooks->OnPartitionStep(item);
   if (m_Mode == 5) {
     g_SourceNodeText = Node(item).text;
-    if (m_Observer) m_Observer->OnItemSelected(item);
-    m_SelectedItem = item;
+    Select(item);
     m_Hooks->ShowFileSystemInfo(Node(item).text);
   }
-  if (m_Mode == 2) ShowFolder(item);
+  if (m_Mode == 2) {
+    ShowFolder(item);
+    return;
+  }
+  Select(item);
+}
+
+void FolderTreeModel::SourceClick(TreeItem item) {
+  const TreeItem selectedBefore = m_SelectedItem;
+  const TreeItem imageBefore = m_ImageItem;
+  m_Hooks->OnSourceItemClicked(item);
+  m_Hooks->OnPartitionStep(item);
+  // The highlight shows what Next will use: the clicked node, or for "Disk Image" the image it
+  // added; a cancelled folder choice keeps the earlier choice and puts its highlight back (a
+  // collapse may have moved it to a group), an image that could not be taken leaves "Physical
+  // Disks" chosen.
+  TreeItem chosen = item;
+  if (item == m_DiskImageGroupItem) {
+    if (m_ImageItem == imageBefore)
+      chosen = IsValid(m_ChosenItem) ? m_ChosenItem : selectedBefore;
+    else
+      chosen = g_DiskImageSource ? m_ImageItem : m_RootItem;
+  }
+  m_ChosenItem = chosen;
+  Select(chosen);
+  // A click opens the clicked node and never closes it.
+  Expand(item);
+}
+
+void FolderTreeModel::Select(TreeItem item) {
+  if (!IsValid(item)) return;
+  if (m_Observer) m_Observer->OnItemSelected(item);
+  m_SelectedItem = item;
 }
 
 bool FolderTreeModel::SpaceKey() {
@@ -525,5 +563,8 @@ bool FolderTreeModel::SpaceKey() {
 }
 
 void FolderTreeModel::NavigateKey(TreeItem item) {
-  if (m_Mode == 1 && IsValid(item)) m_Hooks->OnKeyNavigate(item);
+  if (m_Mode != 1 || !IsValid(item)) return;
+  m_Hooks->OnKeyNavigate(item);
+  // The key chooses what it reaches, except "Disk Image", which only adds image files.
+  if (item != m_DiskImageGroupItem) m_ChosenItem = item;
 }

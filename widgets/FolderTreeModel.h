@@ -156,9 +156,11 @@ class FolderTreeModel : private PartitionNodeSink {
   const std::string& ClickedPath() const { return m_ClickedPath; }
   // A left click on item after the hit test, in the order the tree has always taken it: dropped
   // while a worker runs; else the item and path are stored; on the check box the toggle and
-  // nothing more; else the expansion toggles (on the expand button of the results tree nothing
-  // more), then the source selection, the partition step, the found file system's panel, or the
-  // results list's folder.
+  // nothing more; on the expand button the expansion toggles and nothing more. On the label: in
+  // the source tree the source selection and the partition step, then the chosen node is
+  // selected and the clicked one expanded; in the other trees the expansion toggles, then the
+  // partition step, the found file system's panel, or the results list's folder, and the item
+  // is selected. Selecting focuses the tree.
   enum class ClickPart { Label, StateIcon, Button };
   void Click(TreeItem item, ClickPart part);
   // Space on the selected item: the toggle in the results tree (true: the key is used up).
@@ -166,6 +168,10 @@ class FolderTreeModel : private PartitionNodeSink {
   // Up or Down moved the selection to item (source tree: the page's navigation).
   void NavigateKey(TreeItem item);
   void SetSelectedItem(TreeItem item) { m_SelectedItem = item; }
+  // Asks the view to focus the tree and select item.
+  void Select(TreeItem item);
+  // Source tree: nothing is chosen any more (the page dropped the choice).
+  void ForgetChosenItem() { m_ChosenItem = kNoItem; }
   TreeItem SelectedItem() const { return m_SelectedItem; }
 
   // The folder id of the root item for the current file system: 0 for FAT, 5 for NTFS; false
@@ -196,6 +202,7 @@ class FolderTreeModel : private PartitionNodeSink {
   // Every node below item, depth first, in child order.
   template <class F>
   void ForEachBelow(TreeItem item, F&& fn);
+  void SourceClick(TreeItem item);
   void MarkFolder(TreeItem item, uint8_t selected, bool checked);
   void MarkFolderRows(TreeItem item, bool checked);
   uintptr_t AddPartitionNode(const std::string& text) override;
@@ -219,5 +226,6 @@ class FolderTreeModel : private PartitionNodeSink {
   TreeItem m_ClickedItem = kNoItem;
   TreeItem m_ShownItem = kNoItem;
   TreeItem m_SelectedItem = kNoItem;
+  TreeItem m_ChosenItem = kNoItem;  // source tree: the node the last click or arrow key chose
   std::string m_ClickedPath;
 };

@@ -245,19 +245,16 @@ std::vector<PieFace> PieceFaces3D(const PieChartPiece& piece, const PieceStep& s
       if (to > from) outer.push_back(OuterSide(piece, e, from, to));
     }
   }
-  // A wall whose rim point lies above the centre stands in the back half.
-  const auto inBack = [](const PieFace& f) { return f.polygon[3].y < f.polygon[0].y; };
+  // A piece split round the others holds them in the gap between its two walls, so each wall
+  // it shows faces into that gap and lies behind the pieces there: both go with its far part.
   const PieFace top = TopFace(piece, e.top, start, step.sweep);
   std::vector<PieFace> faces;
   switch (step.part) {
     case PiecePart::SplitBack:
       faces.push_back(top);
-      for (const PieFace& f : radial)
-        if (inBack(f)) faces.push_back(f);
+      faces.insert(faces.end(), radial.begin(), radial.end());
       break;
     case PiecePart::SplitFront:
-      for (const PieFace& f : radial)
-        if (!inBack(f)) faces.push_back(f);
       faces.insert(faces.end(), outer.begin(), outer.end());
       faces.push_back(top);
       break;

@@ -1,5 +1,6 @@
 #include "dialogs/wx/ViewMsgBox.h"
 
+#include <wx/dcclient.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 
@@ -15,17 +16,30 @@ constexpr int kIdPicture = 1172;
 ViewMsgBox::ViewMsgBox(wxWindow* parent)
     : CLookDialog(parent, 273, 85, /*stayOnTop=*/true, /*enterResult=*/1, /*escapeResult=*/2) {
   // Template 137; the group box comes first so the other controls lie above it.
-  m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), Dlu(6, 7, 204, 70).GetPosition(),
-                               Dlu(6, 7, 204, 70).GetSize());
+  // The frame holds the button too, so that the box reads as one panel even where the desktop
+  // draws no border round it.
+  const wxRect group = Dlu(6, 7, 261, 70);
+  m_GroupBox = new wxStaticBox(this, wxID_ANY, wxString(), group.GetPosition(), group.GetSize());
   const wxRect picture = Dlu(10, 17, 15, 13);
   m_Picture =
       new wxStaticBitmap(this, kIdPicture, wxNullBitmap, picture.GetPosition(), picture.GetSize());
-  const wxRect label = Dlu(47, 23, 159, 50);
+  const wxRect label = Dlu(47, 23, 150, 50);
   m_MessageLabel = new CLabel(this, kIdMessage, wxString(), label.GetPosition(), label.GetSize());
-  const wxRect ok = Dlu(214, 59, 57, 16);
+  const wxRect ok = Dlu(203, 59, 57, 16);
   m_OkButton = new CHoverButton(this, wxID_OK, "&OK", ok.GetPosition(), ok.GetSize());
   m_OkButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
     if (IsModal()) EndModal(1);
+  });
+  DrawBoxEdge(this);
+}
+
+void DrawBoxEdge(wxWindow* box) {
+  box->Bind(wxEVT_PAINT, [box](wxPaintEvent&) {
+    wxPaintDC dc(box);
+    const wxSize size = box->GetClientSize();
+    dc.SetPen(wxPen(wxColour(128, 128, 128)));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(0, 0, size.x, size.y);
   });
 }
 

@@ -19,6 +19,10 @@ class CLabel;
 class wxStaticBitmap;
 class wxStaticBox;
 
+// A grey line round a message box's edge: where no window manager draws a border, the box would
+// otherwise be a white patch over the page beneath it.
+void DrawBoxEdge(wxWindow* box);
+
 class ViewMsgBox : public CLookDialog {
  public:
   explicit ViewMsgBox(wxWindow* parent = nullptr);

@@ -46,7 +46,8 @@ AnalysisPageLayout LayoutAnalysisPage(int clientWidth, int clientHeight,
   l.stepLine = {right, linesTop, rightWidth, s.rowHeight};
   l.detailLine = {right, linesTop + rowPitch, rightWidth, s.rowHeight};
   l.bar = {right, linesTop + 2 * rowPitch, rightWidth, 22};
-  l.hint = {right, linesTop + 2 * rowPitch + 22 + kGap, rightWidth, s.rowHeight};
+  // Two rows: the partition search's hint is longer than the column is wide.
+  l.hint = {right, linesTop + 2 * rowPitch + 22 + kGap, rightWidth, 2 * s.rowHeight};
 
   // Buttons at the bottom right, Next last.
   const int buttonTop = height - kMargin - s.buttonHeight;

@@ -10,6 +10,12 @@ std::string_view AnalysisHelpLine(bool createImage, bool partition, int32_t pass
   return kDeletedHelpLine;
 }
 
+std::string_view AnalysisHint(bool createImage, bool partition, int32_t pass) {
+  if (createImage) return kImagingHint;
+  if (partition && pass == 0) return kPartitionSearchHint;
+  return kHideDetailsHint;
+}
+
 std::string ModeLineText(int32_t recoveryMode) {
   std::string_view name;
   switch (recoveryMode) {

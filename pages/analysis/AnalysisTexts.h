@@ -20,6 +20,10 @@ inline constexpr std::string_view kDeletedHelpLine =
     "Software Dovrane is quickly analysing for deleted files and folders.";
 inline constexpr std::string_view kHideDetailsHint =
     "Selecting Hide Details will speedup data recovery analysis...";
+inline constexpr std::string_view kPartitionSearchHint =
+    "Selecting Hide Progress Details will improve performance.You may return to view partition";
+inline constexpr std::string_view kImagingHint =
+    "Selecting Hide Progress Details will improve performance.You may";
 
 inline constexpr std::string_view kStopAnalysisQuestion =
     "Do you want to stop Recovery analysis. This may show incomplete data && you may need to run "
@@ -39,6 +43,9 @@ inline constexpr std::string_view kIndexesFoundLabel = "Indexes Found           
 
 // The help line under the step picture.
 std::string_view AnalysisHelpLine(bool createImage, bool partition, int32_t pass, bool formatted);
+// The hint under the progress bar: the imaging hint while imaging, the partition hint while
+// partitions are searched, else the Hide Details hint.
+std::string_view AnalysisHint(bool createImage, bool partition, int32_t pass);
 
 // "Mode     :  Deleted Data Recovery" and the like, by RecoveryMode.
 std::string ModeLineText(int32_t recoveryMode);

@@ -3,22 +3,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <cstdio>
 
 #include "pages/SizeText.h"
-#include "storage/partitions/DiskPartitions.h"
 
 namespace {
-
-// The partition colours of the chart, as 0x00BBGGRR.
-constexpr std::array<uint32_t, kMaxListedPartitions> kPartitionColors = {
-    0x3FC78D, 0x05D5FF, 0xC5629D, 0x8B08EB, 0x2825ED, 0xFFF60A, 0xE555FA, 0x4A96F9, 0xE8B432,
-    0x9F0FE5, 0x408000, 0x80FF80, 0x80FF00, 0xFFFF80, 0xFF8000, 0xC080FF, 0xFF80FF, 0xFFFF00,
-    0xC08000, 0xC08080, 0xFF00FF, 0x404080, 0xA00000, 0x4080FF, 0x808000, 0x008000};
-
-constexpr Argb kUsedColour = 0xFF6E78FD;
-constexpr Argb kFreeColour = 0xFFFF7B32;
 
 constexpr const char* kWeekdays[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                       "Thursday", "Friday", "Saturday"};
@@ -40,16 +29,17 @@ std::string DateLine(const char* caption, time_t when) {
 
 std::vector<std::string> DiskInfoLines(int number, const StoredDiskGeometry& disk) {
   return {"Physical Disk Number : " + std::to_string(number), "Model   : " + disk.model,
-          "Media Type   : " + disk.mediaType, "Disk Size  : " + SizeTextOneDecimal(disk.sizeBytes)};
+          "Media Type   : " + disk.mediaType,
+          "Disk Size  : " + SizeTextOneDecimalFrom(disk.sizeBytes)};
 }
 
 std::vector<std::string> VolumeInfoLines(const LogicalDrive& drive, const std::string& fileSystem) {
   const uint64_t used =
       drive.capacityBytes > drive.freeBytes ? drive.capacityBytes - drive.freeBytes : 0;
   return {"Volume Name : " + drive.label, "File System : " + fileSystem,
-          "Capacity : " + SizeTextOneDecimal(drive.capacityBytes),
-          "Used Space : " + SizeTextOneDecimal(used),
-          "Free Space : " + SizeTextOneDecimal(drive.freeBytes)};
+          "Capacity : " + SizeTextOneDecimalFrom(drive.capacityBytes),
+          "Used Space : " + SizeTextOneDecimalFrom(used),
+          "Free Space : " + SizeTextOneDecimalFrom(drive.freeBytes)};
 }
 
 std::vector<std::string> PartitionInfoLines(FileSystemKind kind, uint64_t startSector,
@@ -58,7 +48,7 @@ std::vector<std::string> PartitionInfoLines(FileSystemKind kind, uint64_t startS
   return {"Partition Type   : " + std::string(FileSystemKindText(kind)),
           "Start Sector     : " + std::to_string(startSector),
           "End Sector       : " + std::to_string(endSector),
-          "Partition Size   : " + SizeTextOneDecimal(sectors * bytesPerSector)};
+          "Partition Size   : " + SizeTextOneDecimalFrom(sectors * bytesPerSector)};
 }
 
 std::vector<std::string> ImageFileTimesLines(time_t created, time_t accessed, time_t modified) {
@@ -73,33 +63,4 @@ bool ReadFileTimes(const std::string& path, time_t& created, time_t& accessed, t
   accessed = s.stx_atime.tv_sec;
   modified = s.stx_mtime.tv_sec;
   return true;
-}
-
-std::vector<ChartPiece> PartitionChartPieces(int disk, int selected, uint64_t diskBytes,
-                                             uint32_t bytesPerSector) {
-  std::vector<ChartPiece> pieces;
-  if (disk < 0 || disk >= kPartitionDiskCount) return pieces;
-  const DiskPartitions& block = g_DiskPartitions[static_cast<size_t>(disk)];
-  const int count = std::min(block.count, kMaxListedPartitions);
-  for (int i = 0; i < count; ++i) {
-    const PartitionEntry& e = block.entries[static_cast<size_t>(i)];
-    const uint64_t sectors = e.endSector > e.startSector ? e.endSector - e.startSector : 0;
-    ChartPiece piece;
-    piece.label = (i == selected ? "Selected Partition " : "Partition ") + std::to_string(i + 1);
-    piece.value = diskBytes == 0 ? 0.0
-                                 : static_cast<double>(sectors) * bytesPerSector * 100.0 /
-                                       static_cast<double>(diskBytes);
-    piece.colour = ArgbFromColorref(kPartitionColors[static_cast<size_t>(i)]);
-    pieces.push_back(std::move(piece));
-  }
-  return pieces;
-}
-
-std::vector<ChartPiece> DriveUsageChartPieces(uint64_t capacityBytes, uint64_t freeBytes) {
-  if (capacityBytes == 0) return {};
-  const uint64_t free = std::min(freeBytes, capacityBytes);
-  const double freeShare = static_cast<double>(free) / static_cast<double>(capacityBytes);
-  const double usedShare = 1.0 - freeShare;
-  return {{"Used Space", static_cast<double>(static_cast<int>(usedShare * 100)), kUsedColour},
-          {"Free Space", static_cast<double>(static_cast<int>(freeShare * 100)), kFreeColour}};
 }

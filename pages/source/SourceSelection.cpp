@@ -183,7 +183,6 @@ void SourceSelection::TellDisksRefusedForRights() {
 void SourceSelection::OnSourceItemClicked(TreeItem item) {
   if (!m_Tree.IsValid(item)) return;
   if (item == m_Tree.DiskImageGroupItem()) {
-    NoSource(kDiskImageText);
     ImageGroupStep();
     return;
   }
@@ -314,10 +313,9 @@ void SourceSelection::OnPartitionStep(TreeItem item) {
 
 void SourceSelection::ImageGroupStep() {
   const auto folder = m_View.ChooseImageFolder();
-  if (!folder) {
-    NoSource("");
-    return;
-  }
+  // Cancelled: the source chosen before stays chosen.
+  if (!folder) return;
+  NoSource(kDiskImageText);
   AddImageFolder(*folder);
 }
 

@@ -658,8 +658,9 @@ DiskImageResult DiskImageThread(ScanJob& job) {
     }
     position += n;
     if (!toDisk) shownName = Utf8ToUtf16(target.shownPath);
-    job.Report(ScanProgress{static_cast<uint64_t>(target.offset), static_cast<uint32_t>(position),
-                            0, shownName, 'e'});
+    // The size copied counts the whole range so far, not the sectors of the current piece.
+    job.Report(ScanProgress{static_cast<uint64_t>(position - start),
+                            static_cast<uint32_t>(position), 0, shownName, 'e'});
     if (const int32_t bar = BarOf(position); bar >= 0) job.observer.OnBar(bar);
     return true;
   };
@@ -697,7 +698,7 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   // image is whole and says so, and the note counts them. Sectors not written are missing.
   result.success = !cancelled && !aborted && position == end && result.failure.empty() &&
                    result.sectorsNotWritten == 0;
-  job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(target.offset),
+  job.observer.OnProgress(ScanProgress{static_cast<uint64_t>(position - start),
                                        static_cast<uint32_t>(position), 0, shownName, 'e'});
   return finish(cancelled);
 }

@@ -125,6 +125,7 @@ class PartitionWalk {
       if (offset % m_SectorBytes + layout->entrySize > m_SectorBytes) load(1, first + 1);
       const size_t within = offset % m_SectorBytes;
       const GptEntry entry = ParseGptEntry(std::span(window).subspan(within, layout->entrySize));
+      // An unused entry does not end the table: a partition after it is still one to recover.
       if (entry.empty) continue;
 
       std::vector<std::byte> boot;

@@ -16,6 +16,8 @@
 #include "dialogs/wx/ViewMsgBox.h"
 #include "dialogs/wx/ViewQuestionMsg.h"
 #include "engine/records/ScanState.h"
+#include "pages/SizeText.h"
+#include "pages/analysis/AnalysisTexts.h"
 #include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/ExitProcess.h"
@@ -110,6 +112,8 @@ TEST_F(AnalysisPageTest, PausedScanHoldsThenRunsToTheResultsPage) {
                                               "Device   :  PhysicalDrive0");
                                     EXPECT_EQ(page.m_Labels[1]->GetLabel().Trim(), "Total Size");
                                     EXPECT_EQ(page.m_PauseButton->GetLabel(), "&Resume");
+                                    EXPECT_EQ(page.m_Hint->GetLabel().utf8_string(),
+                                              kHideDetailsHint);
                                     // Held at the gate: nothing found yet.
                                     EXPECT_TRUE(page.WorkerRunning());
                                     EXPECT_EQ(g_ScanState.fileCount.load(), 0u);
@@ -217,10 +221,18 @@ TEST_F(AnalysisPageTest, ImagingThroughThePageCopiesTheRangeIntoPieces) {
   g_SourceStartSector = 0;
   g_SourceEndSector = static_cast<int64_t>(fs::file_size(kImage) / 512);
   std::string notice;
+  std::string sizeCopied;
   Script script({
       WhenShown<ViewMsgBox>(Notice,
                             [&](ViewMsgBox& box) {
                               notice = box.m_Message.utf8_string();
+                              if (auto* p = guitest::FindRunningPage<RecoveryAnalysis>()) {
+                                sizeCopied = p->m_Values[2]->GetLabel().utf8_string();
+                                EXPECT_EQ(p->m_Hint->GetLabel().utf8_string(),
+                                          "Selecting Hide Progress Details will improve "
+                                          "performance.You may");
+                              }
+                              guitest::SaveScreenshot("analysis-page-imaged");
                               guitest::ClickButton(box, wxID_OK);
                             }),
   });
@@ -231,6 +243,8 @@ TEST_F(AnalysisPageTest, ImagingThroughThePageCopiesTheRangeIntoPieces) {
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
   EXPECT_EQ(notice, "Disk Image created successfully.");
   EXPECT_EQ(page.WorkerEnd(), ScanEnd::ImageDone);
+  // Size Copied counts every piece, the whole image.
+  EXPECT_EQ(sizeCopied, SizeTextOneDecimal(fs::file_size(kImage)));
   std::string joined;
   for (int n = 0;; ++n) {
     const fs::path piece = dir / ("DiskImage" + std::to_string(n) + ".dmg");

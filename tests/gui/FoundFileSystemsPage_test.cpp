@@ -4,7 +4,10 @@
 // Back frees every list, and a search that found nothing says so.
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <string>
@@ -35,7 +38,7 @@ using Page = ExhaustiveDisplayPartitionInformation;
 
 const std::string kImage = std::string(MERROWIND_FIXTURE_DIR) + "/disks/mbr-lost.img";
 
-// A click through the tree's own mouse handler on the row's label.
+// A real click (the pointer moved there, the button pressed and released) on the row's label.
 void ClickLabel(CFolderTreeCtrl* tree, TreeItem item) {
   const wxTreeItemId id = tree->ShowItem(item);
   wxRect rect;
@@ -44,10 +47,7 @@ void ClickLabel(CFolderTreeCtrl* tree, TreeItem item) {
   for (int x = 0; x < rect.GetRight(); ++x) {
     int flags = 0;
     if (tree->HitTest(wxPoint(x, y), flags) == id && (flags & wxTREE_HITTEST_ONITEMLABEL)) {
-      wxMouseEvent down(wxEVT_LEFT_DOWN);
-      down.SetPosition(wxPoint(x, y));
-      down.SetEventObject(tree);
-      tree->GetEventHandler()->ProcessEvent(down);
+      guitest::ClickAt(tree, wxPoint(x + 4, y));
       return;
     }
   }
@@ -125,6 +125,9 @@ TEST_F(FoundFileSystemsPageTest, ListsTheFoundFileSystemsAndRunsTheChosenOnesSec
         EXPECT_EQ(Fields(p), (std::vector<std::string>{"FAT16", "4 MB", "94208", "102400"}));
         EXPECT_EQ(g_SourceNodeText, "File System 2 - FAT16");
         EXPECT_EQ(p.ChosenNumber(), 2);
+        // The click highlights the node and leaves the focus on the tree.
+        EXPECT_EQ(p.m_Tree->GetItemText(p.m_Tree->GetSelection()), "File System 2 - FAT16");
+        EXPECT_EQ(wxWindow::FindFocus(), p.m_Tree);
         guitest::SaveScreenshot("foundfs-page-fat16");
         p.CallAfter([&p] { guitest::ClickButton(p, Page::kIdNext); });
       }),
@@ -198,8 +201,26 @@ TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
       Told(),
       OnPage([](Page& p) {
         EXPECT_FALSE(p.m_NextButton->IsShown());
-        guitest::ClickButton(p, Page::kIdBack);
+        // The Data menu's Exit, through the keyboard: the exit question, and No keeps the page.
+        wxMenuBar* bar = p.GetMenuBar();
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
+        EXPECT_TRUE(bar->IsEnabled(WxCommandId(Page::kMenuExit)));
+        // Without a window manager the keyboard goes where the pointer is: onto the page.
+        p.Raise();
+        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
+        p.Client()->SetFocus();
+        p.CallAfter([] {
+          wxUIActionSimulator keys;
+          keys.Char('d', wxMOD_ALT);
+          guitest::Pump(10);
+          guitest::SaveScreenshot("foundfs-page-data-menu");
+          keys.Char('x');
+          guitest::Pump(5);
+        });
       }),
+      Answer(wxID_CANCEL),
+      OnPage([](Page& p) { guitest::ClickButton(p, Page::kIdBack); }),
   });
   g_PartitionPass = 1;
   Page page;
@@ -209,6 +230,8 @@ TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
                         "Software Dovrane has not recognised any partition till now. It is recommended to "
             "complete this process."});
   EXPECT_EQ(g_PartitionPass.load(), 0);
+  EXPECT_EQ(m_Asked, std::vector<std::string>{"Do you want to exit."});
+  EXPECT_TRUE(m_Exits.empty());
 }
 
 }  // namespace

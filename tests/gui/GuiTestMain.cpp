@@ -8,6 +8,8 @@
 #include <wx/evtloop.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 namespace {
 // A toolkit assertion fails the running test instead of opening a box nobody answers.
@@ -20,6 +22,17 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 class GuiTestApp : public wxApp {
  public:
   bool OnInit() override { return true; }
+};
+
+// Tests that click move the real pointer; each test starts with it parked in the screen's
+// bottom right corner, where no test puts a window, so none finds a button hovered by the last.
+class ParkPointer : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    int width = 0;
+    int height = 0;
+    wxDisplaySize(&width, &height);
+    wxUIActionSimulator().MouseMove(width - 1, height - 1);
+  }
 };
 }  // namespace
 
@@ -40,6 +53,7 @@ int main(int argc, char** argv) {
   }
   // Toolkit errors go to the test's output; a box of them at exit would wait for a click.
   delete wxLog::SetActiveTarget(new wxLogStderr);
+  testing::UnitTest::GetInstance()->listeners().Append(new ParkPointer);
   int rc = 0;
   {
     // Tests pump this loop themselves; pages under test run their own nested loops on top.

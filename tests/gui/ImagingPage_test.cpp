@@ -6,8 +6,11 @@
 #include <unistd.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +23,8 @@
 #include "dialogs/wx/ViewMsgBox.h"
 #include "dialogs/wx/ViewQuestionMsg.h"
 #include "engine/records/ScanState.h"
+#include "pages/DriveChartPieces.h"
+#include "pages/analysis/wx/RecoveryAnalysis.h"
 #include "pages/imaging/wx/CreateDiskImage.h"
 #include "platform/DeviceNamespace.h"
 #include "platform/ExitProcess.h"
@@ -28,8 +33,11 @@
 #include "saving/imaging/ImageGlobals.h"
 #include "storage/DiskImageFolder.h"
 #include "storage/SourceGlobals.h"
+#include "storage/partitions/DiskPartitions.h"
+#include "storage/partitions/PartitionEnum.h"
 #include "widgets/AppGlobals.h"
 #include "widgets/wx/Label.h"
+#include "widgets/wx/PieChartWnd.h"
 
 namespace {
 
@@ -102,14 +110,43 @@ class ImagingPageTest : public guitest::PageTest {
     return OnPage([](CreateDiskImage& p) { guitest::ClickButton(p, CreateDiskImage::kIdBack); });
   }
 
+  static std::vector<std::string> ChartLabels(CreateDiskImage& p) {
+    std::vector<std::string> labels;
+    for (const auto& [key, piece] : p.m_Chart->Chart().Pieces()) labels.push_back(piece->label);
+    return labels;
+  }
+  // The analysis page's Size Copied as it stands when the end of the image is told.
+  Script::Step ToldOverTheAnalysisPage(std::string& sizeCopied) {
+    return WhenShown<ViewMsgBox>([] { return guitest::FindShownDialog<ViewMsgBox>(); },
+                                 [this, &sizeCopied](ViewMsgBox& box) {
+                                   if (auto* a = guitest::FindRunningPage<RecoveryAnalysis>())
+                                     sizeCopied = a->m_Values[2]->GetLabel().utf8_string();
+                                   m_Told.push_back(box.m_Message.utf8_string());
+                                   guitest::ClickButton(box, wxID_OK);
+                                 });
+  }
+
   fs::path m_Dir;
 };
 
 TEST_F(ImagingPageTest, APartitionImagedIntoPiecesEqualsTheSourceRange) {
   SetImagePieceBytesForTest(1 << 20);  // 4 MiB of partition: four pieces
+  // The source page has read disk 0's table (reads are not bounded by the source's range then).
+  g_SourceEndSector = 0;
+  ASSERT_EQ(EnumDiskPartitions(0, 0, false, nullptr, 0), 1);
+  g_SourceEndSector = kEnd;
+  std::string sizeCopied;
   Script script({
       OnPage([this](CreateDiskImage& p) {
         EXPECT_EQ(p.GetTitle(), "Software Dovrane Merrowind - Create Disk Image");
+        // The source's chart beside the rows, its partition picked out.
+        ASSERT_NE(p.m_Chart, nullptr);
+        EXPECT_TRUE(p.m_Chart->IsShown());
+        EXPECT_EQ(ChartLabels(p),
+                  (std::vector<std::string>{"Partition 1", "Partition 2", "Selected Partition 3",
+                                            "Partition 4"}));
+        EXPECT_LT(p.m_Chart->GetRect().GetRight(), p.m_TypeCaption->GetRect().GetLeft());
+        EXPECT_EQ(p.m_Chart->Chart().m_Inclination, 45);
         Choose(p.m_Type, "Image");
         EXPECT_EQ(p.m_TargetCaption->GetLabel(), "Target Image :");
         EXPECT_TRUE(p.m_Path->IsShown());
@@ -125,12 +162,14 @@ TEST_F(ImagingPageTest, APartitionImagedIntoPiecesEqualsTheSourceRange) {
         p.m_Path->SetValue((m_Dir / "out" / "DiskImage.dmg").string());
       }),
       Next(),
-      Told(),  // the analysis page's end of the image
+      ToldOverTheAnalysisPage(sizeCopied),  // the analysis page's end of the image
       Back(),
   });
   CreateDiskImage page;
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  // Size Copied counts the whole image, over its four pieces.
+  EXPECT_EQ(sizeCopied, "4.0 MB");
   ASSERT_EQ(m_Told.size(), 2u);
   EXPECT_EQ(m_Told[0], "Target path does not exist. Please choose correct path.");
   EXPECT_EQ(m_Told[1], "Disk Image created successfully.");
@@ -166,6 +205,11 @@ TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
         Choose(p.m_Target, "Disk1");
         EXPECT_EQ(p.m_Size->GetLabel(), "6.0 MB");
         guitest::SaveScreenshot("imaging-page-disk");
+        // Back from "Image" the caption reads as a type change sets it.
+        Choose(p.m_Type, "Image");
+        Choose(p.m_Type, "Disk");
+        EXPECT_EQ(p.m_TargetCaption->GetLabel(), "Target Disk : ");
+        EXPECT_TRUE(p.m_Target->IsShown());
       }),
       Next(),
       Answer(wxID_CANCEL),  // No: nothing is written
@@ -191,13 +235,60 @@ TEST_F(ImagingPageTest, ADiskTargetGetsTheRangeFromSectorZeroAfterTheQuestion) {
 }
 
 TEST_F(ImagingPageTest, NoTargetDiskSaysSo) {
-  Script script({Next(), Told(), Back()});
+  // A logical drive as the source: its chart is the drive's used and free space.
+  g_SourceDriveLetter = 'C';
+  constexpr uint64_t kGB = 1000ull * 1000 * 1000;
+  g_ChosenDriveSizes = {100 * kGB, 60 * kGB};
+  std::vector<double> shares;
+  Script script(
+      {OnPage([&](CreateDiskImage& p) {
+         for (const auto& [key, piece] : p.m_Chart->Chart().Pieces())
+           shares.push_back(piece->value);
+         EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Used Space", "Free Space"}));
+         guitest::SaveScreenshot("imaging-page-drive-chart");
+       }),
+       Next(), Told(), Back()});
   CreateDiskImage page;
   page.m_DiskInUse = [](int) { return false; };
   page.DoModal();
   EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
   EXPECT_EQ(m_Told, std::vector<std::string>{"Please choose target disk."});
+  EXPECT_EQ(shares, (std::vector<double>{41, 60}));
   EXPECT_EQ(g_ImageToDisk, 0);
+}
+
+// The Data menu through the keyboard, as a person opens it: Exit asks the exit question, and No
+// keeps the page.
+TEST_F(ImagingPageTest, TheDataMenuExitAsksBeforeLeaving) {
+  Script script({
+      OnPage([](CreateDiskImage& p) {
+        wxMenuBar* bar = p.GetMenuBar();
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
+        EXPECT_TRUE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuExit)));
+        EXPECT_FALSE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuLoadLog)));
+        // Without a window manager the keyboard goes where the pointer is: onto the page.
+        p.Raise();
+        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
+        p.Client()->SetFocus();
+        p.CallAfter([] {
+          wxUIActionSimulator keys;
+          keys.Char('d', wxMOD_ALT);
+          guitest::Pump(10);
+          guitest::SaveScreenshot("imaging-page-data-menu");
+          keys.Char('x');
+          guitest::Pump(5);
+        });
+      }),
+      Answer(wxID_CANCEL),
+      Back(),
+  });
+  CreateDiskImage page;
+  page.m_DiskInUse = [](int) { return false; };
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(m_Asked, std::vector<std::string>{"Do you want to exit."});
+  EXPECT_TRUE(m_Exits.empty());
 }
 
 }  // namespace

@@ -32,7 +32,9 @@ using guitest::UiDriver;
 
 // Checks the common look of a box on the screen: white client area, the picture loaded, the
 // message label in bold Arial, and its buttons drawn from their strips.
-void ExpectBoxLook(wxDialog& box, const std::string& shotName, std::initializer_list<int> buttons) {
+// The two message boxes also draw their edge and hold their buttons inside their frame.
+void ExpectBoxLook(wxDialog& box, const std::string& shotName, std::initializer_list<int> buttons,
+                   bool messageBox = false) {
   const wxImage screen = guitest::Shot(shotName);
   ASSERT_TRUE(screen.IsOk());
   EXPECT_EQ(box.GetTitle(), "Software Dovrane Merrowind");
@@ -44,9 +46,20 @@ void ExpectBoxLook(wxDialog& box, const std::string& shotName, std::initializer_
     if (!picture) picture = dynamic_cast<wxStaticBitmap*>(child);
   ASSERT_NE(picture, nullptr);
   EXPECT_TRUE(picture->GetBitmap().IsOk());
+  wxStaticBox* frame = nullptr;
+  if (messageBox) {
+    // A grey line marks the box's edge where no window manager draws a border.
+    EXPECT_TRUE(
+        Near(PixelAt(screen, &box, wxPoint(0, client.y / 2)), wxColour(128, 128, 128), 8));
+    for (wxWindow* child : box.GetChildren())
+      if (!frame) frame = dynamic_cast<wxStaticBox*>(child);
+    ASSERT_NE(frame, nullptr);
+  }
   for (int id : buttons) {
     auto* button = dynamic_cast<CHoverButton*>(box.FindWindow(id));
     ASSERT_NE(button, nullptr) << id;
+    // Every button sits inside the drawn frame.
+    if (frame) EXPECT_TRUE(frame->GetRect().Contains(button->GetRect())) << id;
     EXPECT_TRUE(button->HasStrip()) << id;
     // The button's face is the strip's blue, not the white dialog.
     const wxColour face = PixelAt(screen, button, wxPoint(4, button->GetSize().y / 2));
@@ -69,7 +82,7 @@ TEST(ViewMsgBox, ShowsTheNoticeAndEndsWithOneOrTwo) {
     EXPECT_EQ(label->LabelFont().GetWeight(), wxFONTWEIGHT_BOLD);
     EXPECT_TRUE(box.HasFlag(wxSTAY_ON_TOP));
     EXPECT_EQ(box.GetParent(), nullptr);
-    ExpectBoxLook(box, "view-msg-box", {wxID_OK});
+    ExpectBoxLook(box, "view-msg-box", {wxID_OK}, true);
     checked = "yes";
     guitest::ClickButton(box, wxID_OK);
   }));
@@ -106,7 +119,7 @@ TEST(ViewQuestionMsg, YesIsOneAndEverythingElseIsTwo) {
         CLabel* label = MessageLabel(box, 1039);
         ASSERT_NE(label, nullptr);
         EXPECT_EQ(label->GetLabel(), "Do you want to exit.");
-        ExpectBoxLook(box, "view-question-msg", {wxID_OK, wxID_CANCEL});
+        ExpectBoxLook(box, "view-question-msg", {wxID_OK, wxID_CANCEL}, true);
         first = false;
       }
       c.act(box);
@@ -124,10 +137,10 @@ TEST(ViewQuestionMsg, TemplateLayoutFollowsDialogUnits) {
   const wxSize client = ask.GetClientSize();
   const wxSize expected = ask.ConvertDialogToPixels(wxSize(273, 85));
   EXPECT_EQ(client, expected);
-  // The Yes button starts at x = 214 dialog units, right of the 6 + 204 unit group box.
+  // The Yes button starts at x = 203 dialog units, inside the 6 + 261 unit group box.
   wxWindow* yes = ask.FindWindow(wxID_OK);
   ASSERT_NE(yes, nullptr);
-  EXPECT_EQ(yes->GetPosition(), ask.ConvertDialogToPixels(wxPoint(214, 21)));
+  EXPECT_EQ(yes->GetPosition(), ask.ConvertDialogToPixels(wxPoint(203, 21)));
   EXPECT_GT(client.x, 300);
   EXPECT_LT(client.x, 560);
 }

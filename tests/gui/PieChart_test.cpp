@@ -132,6 +132,29 @@ TEST(PieChartWnd, UsedAndFreeSpace) {
   EXPECT_EQ(chart->Chart().SelectedPiece(), nullptr);
 }
 
+// A drive less than half full: the free piece reaches round the used one from both sides, and
+// none of its walls is painted over the used piece's top.
+TEST(PieChartWnd, ASmallUsedPieceKeepsItsColour) {
+  ChartFrame chart;
+  chart->RemoveAllPieces();
+  ASSERT_TRUE(chart->AddPiece("Used Space", "Used Space", 8, 0xFF6E78FD, false));
+  ASSERT_TRUE(chart->AddPiece("Free Space", "Free Space", 92, 0xFFFF7B32, false));
+  chart->SetTransparency(40);
+  guitest::Pump();
+  const wxImage screen = guitest::Shot("drive-chart-small-used");
+  ASSERT_TRUE(screen.IsOk());
+  const PieChartPiece& usedPiece = *chart->Chart().FindPiece(0);
+  const PieChartPiece& freePiece = *chart->Chart().FindPiece(1);
+  const wxPoint used = TopFaceMiddle(*chart.get(), 0);
+  const wxColour pixel = PixelAt(screen, chart.get(), used);
+  const int aboveDisc = GetPieRects(chart->Chart()).top.top - 5;
+  const wxColour panel = PixelAt(screen, chart.get(), wxPoint(used.x, aboveDisc));
+  EXPECT_LT(Distance(pixel, ExpectedTopFace(*chart.get(), usedPiece, used, panel)),
+            Distance(pixel, ExpectedTopFace(*chart.get(), freePiece, used, panel)))
+      << pixel.GetAsString().utf8_string();
+  EXPECT_GT(pixel.Blue(), pixel.Red() + 40) << pixel.GetAsString().utf8_string();
+}
+
 TEST(PieChartWnd, FivePartitions) {
   ChartFrame chart;
   chart->RemoveAllPieces();

@@ -6,17 +6,20 @@
 #include <unistd.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/filedlg.h>
 #include <wx/textctrl.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "PageTestFixture.h"
 #include "LoopDevice.h"
+#include "PageTestFixture.h"
 #include "SourceTreeSteps.h"
+#include "dialogs/wx/FileDialogST.h"
 #include "engine/records/ScanState.h"
 #include "pages/ModeGlobals.h"
 #include "pages/source/SourceNames.h"
@@ -26,6 +29,7 @@
 #include "platform/RegistryStore.h"
 #include "storage/SourceGlobals.h"
 #include "widgets/wx/FolderTreeCtrl.h"
+#include "widgets/wx/HoverButton.h"
 #include "widgets/wx/Label.h"
 #include "widgets/wx/PieChartWnd.h"
 
@@ -200,7 +204,12 @@ TEST_F(SourcePageTest, ADiskImageFolderInTheRangeModeFillsTheRangeAndSearches) {
       Told(),
       OnPage([](DeletedFilesRecovery& p) { p.m_FileSystem->SetSelection(0); }),
       Next(),
-      // Until the image is clicked again, Next asks for it.
+      // Until the image is clicked again, Next asks for it, and the page shows nothing chosen.
+      OnPage([](DeletedFilesRecovery& p) {
+        EXPECT_TRUE(p.PanelTexts().empty());
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), "This PC");
+        EXPECT_TRUE(ChartLabels(p).empty());
+      }),
       Next(),
       Told(),
       Back(),
@@ -225,6 +234,152 @@ TEST_F(SourcePageTest, ADiskImageFolderInTheRangeModeFillsTheRangeAndSearches) {
                         "End lSectorNoRead should be bigger than start lSectorNoRead.",
                         "Select partition type.", "Please select Disk Image."}));
   EXPECT_EQ(handedOver, (std::vector<std::string>{"analysis 94208 1 FAT16", "found file systems"}));
+}
+
+// Real clicks and keys: a click highlights and opens what it chooses and takes the focus; the
+// expander only opens and closes; cancelling the folder choice keeps the source chosen before.
+TEST_F(SourcePageTest, ClicksHighlightOpenAndFocusAndTheExpanderChoosesNothing) {
+  MapDeviceToFile("\\\\.\\PhysicalDrive0", kDisk);
+  Mode(kIdDeletedButton);
+  fs::create_directories(m_Dir / "image");
+  fs::create_symlink(kDisk, m_Dir / "image" / "DiskImage0.dmg");
+  std::vector<std::optional<std::string>> folders = {(m_Dir / "image").string(), std::nullopt};
+  int asked = 0;
+  auto group = [](DeletedFilesRecovery& p) {
+    return Node(p, Node(p, kNoItem, "This PC"), "Disk Image");
+  };
+  auto disk0 = [](DeletedFilesRecovery& p) {
+    return Node(p, Node(p, Node(p, kNoItem, "This PC"), "Physical Disks"), "Disk0");
+  };
+  const std::string imageText = (m_Dir / "image" / "DiskImage0.dmg").string();
+  Script script({
+      OnPage([&](DeletedFilesRecovery& p) {
+        // The focus starts elsewhere, as after a button.
+        p.m_NextButton->SetFocus();
+        guitest::ClickSourceNode(p, disk0(p));
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), "Disk0");
+        EXPECT_EQ(wxWindow::FindFocus(), p.m_Tree);
+        EXPECT_EQ(g_SourceName, "Disk0");
+        const TreeItem partition = Node(p, disk0(p), "Partition - 2 ( NTFS )");
+        guitest::ClickSourceNode(p, partition);
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), "Partition - 2 ( NTFS )");
+        EXPECT_EQ(g_SelectedPartitionIndex, 1);
+        // A click on an open disk leaves it open; its expander closes it and chooses nothing.
+        guitest::ClickSourceNode(p, disk0(p));
+        EXPECT_TRUE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(disk0(p))));
+        guitest::ClickSourceExpander(p, disk0(p));
+        EXPECT_FALSE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(disk0(p))));
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), "Disk0");
+        guitest::ClickSourceNode(p, disk0(p));
+        EXPECT_TRUE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(disk0(p))));
+      }),
+      OnPage([&](DeletedFilesRecovery& p) {
+        // Space with the tree focused does nothing to the page.
+        guitest::TypeKey(WXK_SPACE);
+        EXPECT_TRUE(p.IsShown());
+        guitest::ClickSourceNode(p, group(p));
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), imageText);
+        EXPECT_TRUE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(group(p))));
+        EXPECT_EQ(g_DiskImageSource, 1);
+      }),
+      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-image-chosen"); }),
+      OnPage([&](DeletedFilesRecovery& p) {
+        const std::string chosen = g_SourceName;
+        guitest::ClickSourceExpander(p, group(p));
+        EXPECT_FALSE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(group(p))));
+        guitest::ClickSourceExpander(p, group(p));
+        EXPECT_TRUE(p.m_Tree->IsExpanded(p.m_Tree->ShowItem(group(p))));
+        EXPECT_EQ(asked, 1);
+        // Cancelled: the image stays the source and stays highlighted.
+        guitest::ClickSourceNode(p, group(p));
+        EXPECT_EQ(asked, 2);
+        EXPECT_EQ(g_SourceName, chosen);
+        EXPECT_EQ(g_DiskImageSource, 1);
+        EXPECT_EQ(guitest::HighlightedSourceNode(p), imageText);
+      }),
+      OnPage([](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-clicks"); }),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.m_ChooseImageFolder = [&]() -> std::optional<std::string> {
+    ++asked;
+    return asked <= static_cast<int>(folders.size()) ? folders[static_cast<size_t>(asked - 1)]
+                                                     : std::nullopt;
+  };
+  EXPECT_EQ(page.DoModal(), DeletedFilesRecovery::kIdBack);
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+}
+
+// A disk clicked after a logical drive shows its own partitions, not the drive's one volume, and
+// keeps its own range for Next.
+TEST_F(SourcePageTest, ADiskChosenAfterALogicalDriveShowsItsOwnPartitions) {
+  const std::string volume = std::string(MERROWIND_FIXTURE_DIR) + "/fat/fat16-s8.img";
+  if (!fs::exists(volume)) GTEST_SKIP() << "fixture " << volume << " not built";
+  MapDeviceToFile("\\\\.\\PhysicalDrive0", kDisk);
+  MapDeviceToFile("\\\\.\\C:", volume);
+  Mode(kIdDeletedButton);
+  Script script({
+      OnPage([](DeletedFilesRecovery& p) {
+        guitest::ClickSourceNode(
+            p, Node(p, Node(p, Node(p, kNoItem, "This PC"), "Logical Drives"), "System (C:)"));
+        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Used Space", "Free Space"}));
+        guitest::ClickSourceNode(
+            p, Node(p, Node(p, Node(p, kNoItem, "This PC"), "Physical Disks"), "Disk0"));
+        EXPECT_EQ(ChartLabels(p), (std::vector<std::string>{"Partition 1", "Partition 2",
+                                                            "Partition 3", "Partition 4"}));
+        EXPECT_EQ(g_SourceStartSector, 63);
+        EXPECT_EQ(g_SourceEndSector, static_cast<int64_t>(fs::file_size(kDisk) / 512));
+      }),
+      OnPage(
+          [](DeletedFilesRecovery&) { guitest::SaveScreenshot("source-page-disk-after-drive"); }),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+}
+
+// Load Log through its toolbar button: the dialog lists scan logs only, and once it is
+// cancelled the button is drawn normal again though the pointer left it for the dialog.
+TEST_F(SourcePageTest, LoadLogListsScanLogsAndItsButtonIsNormalAfterwards) {
+  Mode(kIdDeletedButton);
+  fs::create_directories(m_Dir / "logs");
+  std::ofstream(m_Dir / "logs" / "scan.kvsl") << "log";
+  std::ofstream(m_Dir / "logs" / "notes.txt") << "text";
+  const std::string logs = (m_Dir / "logs").string();
+  auto ticks = std::make_shared<int>(0);
+  std::string wildcard;
+  Script script({
+      OnPage([](DeletedFilesRecovery& p) {
+        p.CallAfter([&p] { guitest::ClickMiddle(p.m_Tools[1]); });
+      }),
+      [&] {
+        auto* dialog = dynamic_cast<wxFileDialog*>(CFileDialogST::RunningDialog());
+        if (!dialog || !dialog->IsShown()) return false;
+        ++*ticks;
+        if (*ticks == 4) {
+          wildcard = dialog->GetWildcard().utf8_string();
+          dialog->SetDirectory(wxString::FromUTF8(logs));
+        }
+        if (*ticks == 30) guitest::SaveScreenshot("source-page-load-log-dialog");
+        if (*ticks < 31) return false;
+        guitest::MovePointerTo(dialog, wxPoint(20, 20));
+        dialog->EndModal(wxID_CANCEL);
+        return true;
+      },
+      OnPage([](DeletedFilesRecovery& p) {
+        EXPECT_FALSE(p.m_Tools[1]->IsPressed());
+        EXPECT_FALSE(p.m_Tools[1]->IsHovered());
+        EXPECT_EQ(p.m_Tools[1]->CurrentFrame(), 2);
+        guitest::SaveScreenshot("source-page-after-load-log");
+      }),
+      Back(),
+  });
+  DeletedFilesRecovery page(Drives());
+  page.DoModal();
+  EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+  EXPECT_EQ(wildcard, "*.kvsl|*.kvsl");
 }
 
 TEST_F(SourcePageTest, ALoopDeviceIsAPhysicalDisk) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "ToolkitTestUtil.h"
+#include "dialogs/wx/ViewMsgBox.h"
 #include "widgets/LookMetrics.h"
 #include "widgets/wx/DialogLook.h"
 #include "widgets/wx/GradientProgressCtrl.h"
@@ -114,6 +115,8 @@ TEST(HoverButton, ClicksAndTooltips) {
   frame->Bind(wxEVT_BUTTON, [&](wxCommandEvent& e) {
     if (e.GetId() == 1303) ++clicks;
   });
+  // The real pointer rests on the button, as it does when a person clicks it.
+  guitest::MovePointerTo(button, wxPoint(5, 5));
   wxMouseEvent down(wxEVT_LEFT_DOWN);
   down.SetPosition(wxPoint(5, 5));
   button->GetEventHandler()->ProcessEvent(down);
@@ -139,6 +142,42 @@ TEST(HoverButton, ClicksAndTooltips) {
   EXPECT_EQ(button->GetToolTipText(), "Help");
   button->ActivateToolTip(false);
   EXPECT_EQ(button->GetToolTipText(), "");
+}
+
+// A toolbar button whose click opened a box: the pointer went to the box and never came back, so
+// no leave event reached the button; once the box is closed it is drawn normal, neither pressed
+// nor hovered.
+TEST(HoverButton, IsDrawnNormalAfterTheBoxItOpenedCloses) {
+  guitest::UseBuildBitmaps();
+  WhiteFrame frame;
+  auto* help = new CHoverButton(frame.get(), 1013, "Help", wxPoint(20, 20));
+  help->LoadFrameStrip4(BitmapPath(g_BitmapFolder, "\\Help-tbar.bmp"));
+  help->Bind(wxEVT_BUTTON, [](wxCommandEvent&) {
+    ViewMsgBox box;
+    box.m_Message = "Opened by the toolbar.";
+    box.DoModal();
+  });
+  int framesWhileOpen = -1;
+  guitest::UiDriver closer(guitest::OnceShown<ViewMsgBox>([&](ViewMsgBox& box) {
+    framesWhileOpen = help->CurrentFrame();
+    guitest::ClickMiddle(box.FindWindow(wxID_OK));
+  }));
+  bool clicked = false;
+  frame->CallAfter([&] {
+    guitest::ClickMiddle(help);
+    clicked = true;
+  });
+  ASSERT_TRUE(guitest::PumpUntil([&] { return clicked; }, 20000));
+  EXPECT_TRUE(closer.Done());
+  EXPECT_EQ(framesWhileOpen, 1);  // hovered when the click opened the box
+  EXPECT_FALSE(help->IsPressed());
+  EXPECT_FALSE(help->IsHovered());
+  EXPECT_EQ(help->CurrentFrame(), 2);
+  const wxImage screen = guitest::Shot("hover-button-after-box");
+  const wxImage strip = StripImage("\\Help-tbar.bmp");
+  const wxPoint probe(4, help->GetSize().y / 2);
+  EXPECT_TRUE(Near(PixelAt(screen, help, probe),
+                   StripPixel(strip, 2, help->GetSize().x, probe.x, probe.y), 4));
 }
 
 TEST(Label, PaintsBoldArialTransparentlyAndWraps) {

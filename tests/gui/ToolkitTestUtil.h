@@ -13,6 +13,7 @@
 #include <wx/imagpng.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 #include <wx/window.h>
 
 #include "GuiTestUtil.h"
@@ -109,6 +110,35 @@ inline void PressKey(wxWindow& dialog, int key) {
   event.m_keyCode = key;
   event.SetEventObject(&dialog);
   dialog.GetEventHandler()->ProcessEvent(event);
+}
+
+// Moves the real pointer (through the X server, as a person's mouse) to a client point of window
+// and lets the enter and motion events land.
+inline void MovePointerTo(wxWindow* window, wxPoint client) {
+  wxUIActionSimulator mouse;
+  mouse.MouseMove(window->ClientToScreen(client));
+  Pump(3);
+}
+
+// Moves the pointer there and clicks the left button, then lets the click and what it starts
+// land. A click that opens a modal window returns only when a script step closes it.
+inline void ClickAt(wxWindow* window, wxPoint client) {
+  MovePointerTo(window, client);
+  wxUIActionSimulator mouse;
+  mouse.MouseClick();
+  Pump(8);
+}
+
+inline void ClickMiddle(wxWindow* window) {
+  const wxSize size = window->GetClientSize();
+  ClickAt(window, wxPoint(size.x / 2, size.y / 2));
+}
+
+// Presses and releases key (a wx key code) wherever the focus is.
+inline void TypeKey(int key) {
+  wxUIActionSimulator keys;
+  keys.Char(key);
+  Pump(8);
 }
 
 // Pumps until done() or about `ms` milliseconds passed; returns done().

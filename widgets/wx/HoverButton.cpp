@@ -5,6 +5,7 @@
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/settings.h>
+#include <wx/utils.h>
 
 #include "widgets/HoverFrames.h"
 #include "widgets/LabelText.h"
@@ -201,4 +202,13 @@ void CHoverButton::Click() {
   wxCommandEvent click(wxEVT_BUTTON, GetId());
   click.SetEventObject(this);
   ProcessWindowEvent(click);
+  // What the click opened (a box, a dialog, the next page) ran its own loop and took the pointer
+  // away without a leave event reaching the button: it shows what holds now.
+  SettleAfterClick();
+}
+
+void CHoverButton::SettleAfterClick() {
+  m_bPressed = false;
+  m_bHover = IsShownOnScreen() && IsEnabled() && GetScreenRect().Contains(wxGetMousePosition());
+  Refresh();
 }

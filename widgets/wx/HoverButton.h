@@ -59,6 +59,7 @@ class CHoverButton : public wxControl {
   void OnKeyDown(wxKeyEvent& event);
   void OnFocus(wxFocusEvent& event);
   void DrawCaptionFallback(wxDC& dc, const wxSize& size);
+  void SettleAfterClick();
 
   bool m_bHover = false;
   bool m_bEnabled = true;

@@ -214,6 +214,8 @@ void RecoveryAnalysis::OnInitPage() {
   const bool logLoaded = g_LogLoaded.load() != 0;
   m_HelpLine->SetLabel(FromUtf8(AnalysisHelpLine(m_Modes.createImage, m_Modes.partition,
                                                  g_PartitionPass.load(), m_Modes.formatted)));
+  m_Hint->SetLabel(
+      FromUtf8(AnalysisHint(m_Modes.createImage, m_Modes.partition, g_PartitionPass.load())));
   m_View.emplace(m_Modes.createImage, g_FileSystemName);
 
   ScanThreadFn worker = nullptr;
@@ -278,6 +280,7 @@ void RecoveryAnalysis::LayOut() {
   Place(m_DetailLine, l.detailLine);
   Place(m_Bar, l.bar);
   Place(m_Hint, l.hint);
+  m_Hint->Wrap(l.hint.width);
   for (int i = 0; i < 5; ++i) Place(buttons[i], l.buttons[i]);
   Client()->Refresh();
 }

@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 
 #include "dialogs/HelpPage.h"
+#include "dialogs/wx/AboutDlg.h"
 #include "engine/records/ScanState.h"
 #include "pages/ModeGlobals.h"
 #include "pages/ModePageLayout.h"
@@ -38,6 +39,8 @@ ExhaustiveDisplayPartitionInformation::ExhaustiveDisplayPartitionInformation()
   m_StartSaveLog = [](ExhaustiveDisplayPartitionInformation& page) {
     return SaveScanLogThread(page, [&page] { page.OnSaveLogEnded(); });
   };
+  // Of the Data menu only Exit acts here; View Help and About act as on every page.
+  SetMenuBar(CreatePageMenu(ViewItems::Plain, {kMenuExit, kMenuViewHelp, kMenuAbout}));
   SetMinSize(wxSize(480, 360));
   wxWindow* client = Client();
   const char* const toolCaptions[5] = {"Save Log", "Load log", "Search", "Settings", "Help"};
@@ -61,6 +64,12 @@ ExhaustiveDisplayPartitionInformation::ExhaustiveDisplayPartitionInformation()
   m_BackButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); });
   m_Tools[0]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnSaveLog(); });
   m_Tools[4]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnCloseBox(); }, WxCommandId(kMenuExit));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
   Client()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     LayOut();
     event.Skip();

@@ -10,6 +10,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 #include "widgets/FolderTreeHooks.h"
 
@@ -18,7 +19,9 @@ class CHoverButton;
 class CLabel;
 class wxStaticText;
 
-class ExhaustiveDisplayPartitionInformation : public CWizardPage, private FolderTreeHooks {
+class ExhaustiveDisplayPartitionInformation : public CWizardPage,
+                                              public PageMenuIds,
+                                              private FolderTreeHooks {
  public:
   static constexpr int kIdTree = 167;
   static constexpr int kIdNext = 1026;

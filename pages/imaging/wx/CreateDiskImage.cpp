@@ -12,21 +12,26 @@
 #include <wx/textctrl.h>
 
 #include "dialogs/HelpPage.h"
+#include "dialogs/wx/AboutDlg.h"
 #include "dialogs/wx/FileDialogST.h"
 #include "engine/records/ScanState.h"
+#include "pages/DriveChartPieces.h"
 #include "pages/ModeGlobals.h"
 #include "pages/ModePageLayout.h"
 #include "pages/PageFlow.h"
+#include "pages/wx/DriveChart.h"
 #include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
 #include "prompts/UserPrompts.h"
 #include "saving/imaging/ImageGlobals.h"
+#include "storage/GeometryStore.h"
 #include "storage/SourceGlobals.h"
 #include "widgets/AppGlobals.h"
 #include "widgets/LookGlobals.h"
 #include "widgets/wx/DialogLook.h"
 #include "widgets/wx/HoverButton.h"
 #include "widgets/wx/Label.h"
+#include "widgets/wx/PieChartWnd.h"
 
 namespace {
 
@@ -39,6 +44,8 @@ wxString FromUtf8(std::string_view text) {
 CreateDiskImage::CreateDiskImage() : CWizardPage(nullptr, wxString()) {
   g_ImageToDisk = 0;
   m_RunAnalysisPage = [] { return RunAnalysisPage(); };
+  // Of the Data menu only Exit acts here; View Help and About act as on every page.
+  SetMenuBar(CreatePageMenu(ViewItems::Plain, {kMenuExit, kMenuViewHelp, kMenuAbout}));
   SetMinSize(wxSize(560, 420));
   wxWindow* client = Client();
   const char* const toolCaptions[5] = {"Help", "Load log", "Save Log", "Settings", "Search"};
@@ -50,7 +57,7 @@ CreateDiskImage::CreateDiskImage() : CWizardPage(nullptr, wxString()) {
   types.Add("Disk");
   types.Add("Image");
   m_Type = new wxChoice(client, kIdType, wxDefaultPosition, wxDefaultSize, types, wxCB_SORT);
-  m_TargetCaption = new CLabel(client, 1098, "Target Disk :");
+  m_TargetCaption = new CLabel(client, 1098, kTargetDiskCaption);
   m_Target = new wxChoice(client, kIdTarget);
   m_Path = new wxTextCtrl(client, kIdPath, wxString());
   m_Browse = new CHoverButton(client, kIdBrowse, "&Browse");
@@ -76,6 +83,12 @@ CreateDiskImage::CreateDiskImage() : CWizardPage(nullptr, wxString()) {
   m_NextButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnNext(); });
   m_BackButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnCancel(); });
   m_Tools[0]->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnHelp(); });
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnCloseBox(); }, WxCommandId(kMenuExit));
+  Bind(
+      wxEVT_MENU, [this](wxCommandEvent&) { OnHelp(); }, WxCommandId(kMenuViewHelp));
+  Bind(
+      wxEVT_MENU, [](wxCommandEvent&) { ShowAboutDialog(); }, WxCommandId(kMenuAbout));
   Client()->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     LayOut();
     event.Skip();
@@ -112,8 +125,27 @@ void CreateDiskImage::OnInitPage() {
   }
   // No disk is chosen for the user: a disk is overwritten only once it was picked by hand.
   FillTargetDiskList();
+  // The source's drive chart (after the list, which writes the disk store it reads): its
+  // partitions, or a logical drive's used and free space.
+  if (!m_Chart) m_Chart = CreateDriveChart(Client(), 45, 10);
+  if (g_SourceDriveLetter != 0)
+    ShowDriveUsageChart();
+  else
+    ShowPartitionChart(g_CurrentDevice, g_SelectedPartitionIndex);
   OnImageTypeChange();
+  m_TargetCaption->SetLabel(kTargetDiskCaption);
   LayOut();
+}
+
+void CreateDiskImage::ShowPartitionChart(int disk, int selected) {
+  const auto stored = ReadDiskGeometry(disk);
+  ShowChartPieces(*m_Chart, PartitionChartPieces(disk, selected, stored ? stored->sizeBytes : 0,
+                                                 static_cast<uint32_t>(g_BytesPerSector)));
+}
+
+void CreateDiskImage::ShowDriveUsageChart() {
+  ShowChartPieces(*m_Chart, DriveUsageChartPieces(g_ChosenDriveSizes.capacityBytes,
+                                                  g_ChosenDriveSizes.freeBytes, 1));
 }
 
 void CreateDiskImage::FillTargetDiskList() {
@@ -146,7 +178,7 @@ void CreateDiskImage::OnTargetDiskChange() {
 
 void CreateDiskImage::OnImageTypeChange() {
   const bool disk = ImageTypeIsDisk();
-  m_TargetCaption->SetLabel(disk ? "Target Disk :" : "Target Image :");
+  m_TargetCaption->SetLabel(disk ? kTargetDiskCaptionOnChange : kTargetImageCaption);
   for (wxWindow* w : {static_cast<wxWindow*>(m_MultiFile), static_cast<wxWindow*>(m_MultiFileLabel),
                       static_cast<wxWindow*>(m_Browse), static_cast<wxWindow*>(m_Path)})
     w->Show(!disk);
@@ -207,10 +239,20 @@ void CreateDiskImage::LayOut() {
   constexpr int kMargin = kPageMargin;
   const int top = PlaceToolbar(m_Tools) + 16;
   int left = kMargin;
+  int pictureBottom = top;
   const wxBitmap picture = m_StepPicture->GetBitmap();
   if (picture.IsOk()) {
     m_StepPicture->SetSize(kMargin, top, picture.GetWidth(), picture.GetHeight());
     left += picture.GetWidth() + 24;
+    pictureBottom += picture.GetHeight();
+  }
+  // The chart fills the column below the step picture, left of the rows.
+  const int buttonsTop = PlaceBackNext(m_BackButton, m_NextButton, client);
+  if (m_Chart) {
+    const int chartTop = pictureBottom + 20;
+    const int chartWidth = std::max(240, left - 24 - kMargin);
+    PlaceDriveChart(
+        *m_Chart, wxRect(kMargin, chartTop, chartWidth, std::max(160, buttonsTop - 16 - chartTop)));
   }
   int captionWidth = 0;
   for (CLabel* c : {m_TypeCaption, m_TargetCaption, m_ModelCaption, m_SizeCaption})
@@ -245,7 +287,6 @@ void CreateDiskImage::LayOut() {
     helpTop += line->GetBestSize().y + 8;
   }
 
-  PlaceBackNext(m_BackButton, m_NextButton, client);
   Client()->Refresh();
 }
 

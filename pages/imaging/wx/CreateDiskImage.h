@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "pages/imaging/ImagingTargets.h"
+#include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 
 class CHoverButton;
+class CPieChartWnd;
 class CLabel;
 class wxCheckBox;
 class wxChoice;
@@ -19,7 +21,13 @@ class wxStaticBitmap;
 class wxStaticText;
 class wxTextCtrl;
 
-class CreateDiskImage : public CWizardPage {
+// The caption of the target row as the page opens, after a change of type to "Disk", and for
+// "Image".
+inline constexpr const char* kTargetDiskCaption = "Target Disk :";
+inline constexpr const char* kTargetDiskCaptionOnChange = "Target Disk : ";
+inline constexpr const char* kTargetImageCaption = "Target Image :";
+
+class CreateDiskImage : public CWizardPage, public PageMenuIds {
  public:
   static constexpr int kIdType = 1006;
   static constexpr int kIdTarget = 1099;
@@ -57,6 +65,7 @@ class CreateDiskImage : public CWizardPage {
   wxStaticBitmap* m_StepPicture = nullptr;
   CHoverButton* m_NextButton = nullptr;
   CHoverButton* m_BackButton = nullptr;
+  CPieChartWnd* m_Chart = nullptr;  // the source's drive chart
 
   void OnImageTypeChange();
   void OnTargetDiskChange();
@@ -71,6 +80,8 @@ class CreateDiskImage : public CWizardPage {
  private:
   void FillTargetDiskList();
   void ShowTargetDiskInfo();
+  void ShowPartitionChart(int disk, int selected);
+  void ShowDriveUsageChart();
   const TargetDisk* SelectedTarget() const;
   bool ImageTypeIsDisk() const;
   void RunImaging();

@@ -20,9 +20,10 @@
 #include "pages/PageFlow.h"
 #include "pages/source/SourceNames.h"
 #include "pages/source/wx/LoadScanLog.h"
-#include "prompts/UserPrompts.h"
+#include "pages/wx/DriveChart.h"
 #include "pages/wx/PageButtons.h"
 #include "prompts/ExitQuestion.h"
+#include "prompts/UserPrompts.h"
 #include "storage/GeometryStore.h"
 #include "storage/SourceGlobals.h"
 #include "storage/partitions/DiskPartitions.h"
@@ -37,7 +38,6 @@
 namespace {
 
 constexpr int kPanelLineIds[6] = {1192, 1195, 1197, 1198, 1199, 1200};
-constexpr float kPieceTransparency = 40.0f;
 
 wxString FromUtf8(std::string_view text) {
   return wxString::FromUTF8(text.data(), text.size());
@@ -77,7 +77,6 @@ DeletedFilesRecovery::DeletedFilesRecovery(std::unique_ptr<DriveCatalogue> drive
     m_PanelLines[i] = new wxStaticText(client, kPanelLineIds[i], wxString());
     m_PanelLines[i]->Hide();
   }
-  m_Chart = new CPieChartWnd;
   m_StartCaption = new CLabel(client, 1208, "Starting Range  :");
   m_EndCaption = new CLabel(client, 1209, "Ending Range    :");
   m_FsCaption = new CLabel(client, 1210, "File System        :");
@@ -169,12 +168,7 @@ void DeletedFilesRecovery::OnInitPage() {
   }
 
   // The drive chart below the panel.
-  m_Chart->Create(kChartTitle, wxRect(0, 0, 300, 200), Client(), wxID_ANY);
-  m_Chart->SetBackColor(0xFFFFFF);
-  m_Chart->SetInclination(60);
-  m_Chart->SetThickness(15);
-  m_Chart->SetGradientColor(0xFFA3DDEF);
-  m_Chart->SetLegendBackColor(0xFFA3DDEF);
+  if (!m_Chart) m_Chart = CreateDriveChart(Client(), 60, 15);
 
   const bool range = IsRangeMode();
   for (wxWindow* w : {static_cast<wxWindow*>(m_StartCaption), static_cast<wxWindow*>(m_EndCaption),
@@ -238,8 +232,13 @@ void DeletedFilesRecovery::OnOK() {
   SetTitle(FromUtf8(g_AppTitle));
   g_TreeMode = 1;
   // An image has to be chosen again before the next Next; until then its entry number must not
-  // be read as a physical disk's.
-  if (g_DiskImageSource) g_SourceName = kDiskImageText;
+  // be read as a physical disk's, and the page shows nothing chosen, as when it opened.
+  if (g_DiskImageSource) {
+    g_SourceName = kDiskImageText;
+    ShowDiskInfo(-1);
+    m_Tree->Model().ForgetChosenItem();
+    m_Tree->Model().Select(m_Tree->Model().ThisPcItem());
+  }
   g_DiskImageSource = 0;
 }
 
@@ -291,7 +290,7 @@ void DeletedFilesRecovery::ShowRangeFields() {
 void DeletedFilesRecovery::ShowDiskInfo(int number) {
   if (number < 0) {
     ShowPanel({});
-    m_Chart->RemoveAllPieces();
+    if (m_Chart) m_Chart->RemoveAllPieces();
     return;
   }
   const auto stored = ReadDiskGeometry(number);
@@ -312,6 +311,8 @@ void DeletedFilesRecovery::ShowVolumeInfo(const LogicalDrive& drive) {
   }
   ShowPanel(VolumeInfoLines(drive, fileSystem));
   ShowRangeFields();
+  // The imaging page shows the same drive's chart.
+  g_ChosenDriveSizes = {drive.capacityBytes, drive.freeBytes};
   ShowDriveUsageChart(drive.capacityBytes, drive.freeBytes);
 }
 
@@ -344,17 +345,28 @@ std::optional<std::string> DeletedFilesRecovery::ChooseImageFile() {
 }
 
 void DeletedFilesRecovery::AddChartPieces(const std::vector<ChartPiece>& pieces) {
-  m_Chart->RemoveAllPieces();
-  for (const ChartPiece& p : pieces) m_Chart->AddPiece(p.label, p.label, p.value, p.colour, false);
-  m_Chart->SetTransparency(kPieceTransparency);
+  if (!m_Chart) return;
+  ShowChartPieces(*m_Chart, pieces);
   LayOut();
-  m_Chart->Refresh();
 }
 
 void DeletedFilesRecovery::ShowPartitionChart(int disk, int selected) {
   const auto stored = ReadDiskGeometry(disk);
+  if (selected < 0 && disk == 0 && !g_DiskImageSource) RereadFirstDiskTable(stored);
   AddChartPieces(PartitionChartPieces(disk, selected, stored ? stored->sizeBytes : 0,
                                       static_cast<uint32_t>(g_BytesPerSector)));
+}
+
+void DeletedFilesRecovery::RereadFirstDiskTable(const std::optional<StoredDiskGeometry>& disk) {
+  // A logical drive's click leaves that drive's one volume in disk 0's block; the whole disk's
+  // chart reads the disk's own table again. The source's range stays as the click set it.
+  const int64_t endSector = g_SourceEndSector;
+  SetDevicePath(0, "\\\\.\\PhysicalDrive0");
+  g_SourceEndSector = 0;
+  const uint64_t bytesPerSector =
+      g_BytesPerSector > 0 ? static_cast<uint64_t>(g_BytesPerSector) : 512;
+  m_Tree->EnumDiskPartitions(0, 0, false, disk ? disk->sizeBytes / bytesPerSector : 0);
+  g_SourceEndSector = endSector;
 }
 
 void DeletedFilesRecovery::ShowDriveUsageChart(uint64_t capacityBytes, uint64_t freeBytes) {
@@ -363,7 +375,7 @@ void DeletedFilesRecovery::ShowDriveUsageChart(uint64_t capacityBytes, uint64_t 
 
 void DeletedFilesRecovery::LayOut() {
   const wxSize client = Client()->GetClientSize();
-  if (client.x <= 0 || client.y <= 0 || !m_Chart->GetHandle()) return;
+  if (client.x <= 0 || client.y <= 0 || !m_Chart) return;
   constexpr int kMargin = kPageMargin;
   const int toolbarBottom = PlaceToolbar(m_Tools);
   const wxSize heading = m_Heading->GetBestSize();
@@ -392,12 +404,7 @@ void DeletedFilesRecovery::LayOut() {
     y += lineHeight;
   }
   y = top + 5 * lineHeight + 6;  // room for the longest panel, whatever is shown now
-  const int chartHeight = std::max(120, bottom - y);
-  m_Chart->SetSize(left, y, width, chartHeight);
-  const int pie = std::min(chartHeight - 50, width / 2 - 20);
-  m_Chart->SetPieRect(wxRect(16, 40, std::max(40, pie), std::max(40, pie) * 3 / 4));
-  m_Chart->SetLegendRect(wxRect(std::max(40, pie) + 40, 40, std::max(80, width - pie - 60),
-                                std::max(40, chartHeight - 56)));
+  PlaceDriveChart(*m_Chart, wxRect(left, y, width, std::max(120, bottom - y)));
   if (IsRangeMode()) {
     const int rangeLeft = kMargin;
     int ry = bottom - rangeHeight + 14;

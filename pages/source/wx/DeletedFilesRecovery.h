@@ -105,6 +105,7 @@ class DeletedFilesRecovery : public CWizardPage, public PageMenuIds, private Sou
   void ShowPanel(const std::vector<std::string>& lines);
   void ShowRangeFields();
   void ShowPartitionChart(int disk, int selected);
+  void RereadFirstDiskTable(const std::optional<StoredDiskGeometry>& disk);
   void ShowDriveUsageChart(uint64_t capacityBytes, uint64_t freeBytes);
   void AddChartPieces(const std::vector<ChartPiece>& pieces);
   bool IsRangeMode() const;

@@ -14,7 +14,7 @@ namespace {
 bool ChooseLogFile(wxWindow* parent, std::string& path) {
   CFileDialogST dialog(true, nullptr, nullptr,
                        kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnOverwritePrompt,
-                       {{"*.kvsl", "*"}}, parent);
+                       {{"*.kvsl", "*.kvsl"}}, parent);
   if (dialog.DoModal() != 1) return false;
   path = dialog.GetPathName();
   return true;

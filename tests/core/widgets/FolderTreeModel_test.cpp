@@ -357,8 +357,23 @@ TEST_F(FolderTree, SourceTreeRootsClicksAndKeys) {
   EXPECT_EQ(tree.AddDiskNode("ignored", 0), disk);
   EXPECT_EQ(Children(tree.RootItem()), std::vector<std::string>{"Disk0"});
 
+  const TreeItem partition = tree.InsertItem(disk, "Partition - 1 ( FAT32 )", kImageDisk);
   tree.Click(disk, FolderTreeModel::ClickPart::Label);
   EXPECT_EQ(tree.ClickedPath(), "Disk0");  // the path below "Physical Disks"
+  EXPECT_EQ(hooks.calls.back(), "source " + std::to_string(disk));
+  // A click selects the node and opens it; a second click leaves it open.
+  EXPECT_EQ(tree.SelectedItem(), disk);
+  EXPECT_TRUE(tree.IsExpanded(disk));
+  tree.Click(disk, FolderTreeModel::ClickPart::Label);
+  EXPECT_TRUE(tree.IsExpanded(disk));
+  tree.Click(partition, FolderTreeModel::ClickPart::Label);
+  EXPECT_EQ(tree.SelectedItem(), partition);
+  // The expander chooses nothing, "Disk Image"'s neither.
+  const size_t calls = hooks.calls.size();
+  tree.Click(tree.DiskImageGroupItem(), FolderTreeModel::ClickPart::Button);
+  tree.Click(disk, FolderTreeModel::ClickPart::Button);
+  EXPECT_EQ(hooks.calls.size(), calls);
+  EXPECT_EQ(tree.SelectedItem(), partition);
 
   tree.Click(tree.LogicalDrivesItem(), FolderTreeModel::ClickPart::Label);
   EXPECT_EQ(tree.ClickedPath(), "Logical Drive");  // "This PC\" and the last character go

@@ -177,21 +177,32 @@ TEST(PieChart3D, OnlyFacesTowardTheViewerAreDrawn) {
 }
 
 TEST(PieChart3D, HitTestFindsTheVisibleFace) {
+  // The middle of each piece's top face shows that piece, a small one beside a piece split round
+  // it (a drive less than half full) too: no wall of the large one is painted over it.
+  for (const auto values : {std::initializer_list<double>{1, 1, 1, 1, 1, 1},
+                            {8, 92},
+                            {92, 8},
+                            {5, 90, 5},
+                            {30, 3, 67}}) {
+    PieChartModel chart = PagesChart(values);
+    ProjectAngles(chart);
+    const PaintPlan plan = PlanPaint3D(chart);
+    const PieEllipses e = GetPieRects(chart);
+    float start = chart.m_DrawStartAngle;
+    for (const auto& [key, p] : chart.Pieces()) {
+      const PieRect& top = e.top;
+      const PiePoint c{static_cast<float>((top.left + top.right) / 2),
+                       static_cast<float>((top.top + top.bottom) / 2)};
+      const PiePoint rim = EllipsePoint(top, start + p->drawSweep / 2);
+      const PiePoint mid{(c.x + rim.x) / 2, (c.y + rim.y) / 2};
+      EXPECT_EQ(HitTest3D(chart, plan, mid), key) << key << " of " << values.size();
+      start += p->drawSweep;
+    }
+  }
   PieChartModel chart = PagesChart({1, 1, 1, 1, 1, 1});
   ProjectAngles(chart);
   const PaintPlan plan = PlanPaint3D(chart);
   const PieEllipses e = GetPieRects(chart);
-  // The middle of each piece's top face.
-  float start = chart.m_DrawStartAngle;
-  for (const auto& [key, p] : chart.Pieces()) {
-    PieRect inner = e.top;
-    const PiePoint c{static_cast<float>((inner.left + inner.right) / 2),
-                     static_cast<float>((inner.top + inner.bottom) / 2)};
-    const PiePoint rim = EllipsePoint(inner, start + p->drawSweep / 2);
-    const PiePoint mid{(c.x + rim.x) / 2, (c.y + rim.y) / 2};
-    EXPECT_EQ(HitTest3D(chart, plan, mid), key) << key;
-    start += p->drawSweep;
-  }
   // Just below the front rim lies the front piece's side, though farther faces lie behind it.
   const PiePoint front = EllipsePoint(e.top, 90);
   EXPECT_EQ(HitTest3D(chart, plan, {front.x, front.y + static_cast<float>(e.depth)}),

@@ -29,6 +29,12 @@ TEST(SizeText, SwitchesUnitsAtTheirEdges) {
       {kGiB + 1, "1.0 GB"}, {kTiB, "1024.0 GB"}, {kTiB + 1, "1.0 TB"},
   };
   for (const auto& [bytes, text] : one) EXPECT_EQ(SizeTextOneDecimal(bytes), text) << bytes;
+  // The source page's panels change unit from each power on.
+  const std::pair<uint64_t, const char*> from[] = {
+      {0, "0.0 KB"},           {kMiB - 1, "1024.0 KB"}, {kMiB, "1.0 MB"},
+      {kGiB - 1, "1024.0 MB"}, {kGiB, "1.0 GB"},        {kTiB, "1.0 TB"},
+  };
+  for (const auto& [bytes, text] : from) EXPECT_EQ(SizeTextOneDecimalFrom(bytes), text) << bytes;
 }
 
 TEST(AnalysisTexts, InformationLines) {
@@ -44,6 +50,14 @@ TEST(AnalysisTexts, InformationLines) {
   EXPECT_EQ(AnalysisHelpLine(false, true, 1, false), kDeletedHelpLine);
   EXPECT_EQ(AnalysisHelpLine(false, false, 0, true), kFormattedHelpLine);
   EXPECT_EQ(AnalysisHelpLine(false, false, 0, false), kDeletedHelpLine);
+  // The hint under the bar, by what runs.
+  EXPECT_EQ(AnalysisHint(true, false, 0),
+            "Selecting Hide Progress Details will improve performance.You may");
+  EXPECT_EQ(AnalysisHint(false, true, 0),
+            "Selecting Hide Progress Details will improve performance.You may return to view "
+            "partition");
+  EXPECT_EQ(AnalysisHint(false, true, 1), kHideDetailsHint);
+  EXPECT_EQ(AnalysisHint(false, false, 0), kHideDetailsHint);
 }
 
 TEST(AnalysisTexts, SizeCaptionFollowsTheScanAndTheLog) {

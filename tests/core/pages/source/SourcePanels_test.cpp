@@ -26,6 +26,14 @@ TEST(SourcePanels, LinesOfEachPanel) {
       (std::vector<std::string>{"Volume Name : Data", "File System : FAT32", "Capacity : 10.0 MB",
                                 "Used Space : 6.0 MB", "Free Space : 4.0 MB"}));
   // 2022-03-07 was a Monday; 2000-02-29 a Tuesday; the date is the one in UTC.
+  // Each unit from its own power on: exactly 1 GiB reads "1.0 GB", 1 MiB "1.0 MB".
+  disk.sizeBytes = 1ull << 30;
+  EXPECT_EQ(DiskInfoLines(0, disk)[3], "Disk Size  : 1.0 GB");
+  EXPECT_EQ(PartitionInfoLines(FileSystemKind::Fat16, 0, 2048, 512)[3],
+            "Partition Size   : 1.0 MB");
+  EXPECT_EQ(VolumeInfoLines({'E', "", "", 1ull << 40, 1ull << 10}, "NTFS")[2], "Capacity : 1.0 TB");
+  EXPECT_EQ(VolumeInfoLines({'E', "", "", 1ull << 40, 1ull << 10}, "NTFS")[4],
+            "Free Space : 1.0 KB");
   EXPECT_EQ(ImageFileTimesLines(1646611200, 951782400 + 86399, 0),
             (std::vector<std::string>{"Created : Monday, March 7, 2022",
                                       "Accessed : Tuesday, February 29, 2000",
@@ -58,6 +66,14 @@ TEST(SourcePanels, ChartPieces) {
   EXPECT_EQ(usage[1].label, "Free Space");
   EXPECT_EQ(usage[1].value, 25);
   EXPECT_TRUE(DriveUsageChartPieces(0, 0).empty());
+  // Whole percent of the byte counts: 40 GB used of 100 GB is 40, on the imaging page 41 and 60.
+  constexpr uint64_t kGB = 1000ull * 1000 * 1000;
+  EXPECT_EQ(DriveUsageChartPieces(100 * kGB, 60 * kGB)[0].value, 40);
+  const auto imaging = DriveUsageChartPieces(100 * kGB, 60 * kGB, 1);
+  EXPECT_EQ(imaging[0].value, 41);
+  EXPECT_EQ(imaging[1].value, 60);
+  // Less than 1 % free leaves a free piece of 0, which the chart refuses.
+  EXPECT_EQ(DriveUsageChartPieces(1000, 5, 1)[1].value, 0);
 }
 
 TEST(LogicalDrives, NodeTextsAndLetters) {

@@ -219,7 +219,7 @@ TEST_F(SourceSelectionTest, ImageNumbersTakeTheFirstFreeEntry) {
   EXPECT_EQ(ReadDiskGeometry(2)->kind, "HDD");
 }
 
-TEST_F(SourceSelectionTest, AFolderWithoutAnImageOrACancelChoosesNothing) {
+TEST_F(SourceSelectionTest, AFolderWithoutAnImageChoosesNothingAndACancelKeepsTheChoice) {
   m_Tree.SetHooks(&m_Selection);
   List();
   const std::string empty = m_Dir.path() + "/empty";
@@ -234,9 +234,16 @@ TEST_F(SourceSelectionTest, AFolderWithoutAnImageOrACancelChoosesNothing) {
   // Clicking the node of that folder later does not make it a source.
   Click(Child(m_Tree.DiskImageGroupItem(), empty + "/DiskImage0.dmg"));
   EXPECT_EQ(g_SourceName, "Disk Image");
-  // Cancel.
+  // Cancel keeps what was chosen before, and its highlight.
+  const TreeItem drive = Child(m_Tree.LogicalDrivesItem(), "Data (C:)");
+  Click(drive);
+  const std::vector<std::string> shown = m_View.calls;
   Click(m_Tree.DiskImageGroupItem());
-  EXPECT_EQ(g_SourceName, "");
+  EXPECT_EQ(g_SourceName, "Data (C:)");
+  EXPECT_EQ(g_SourceDriveLetter, 'C');
+  EXPECT_EQ(m_View.calls, shown);
+  EXPECT_EQ(m_Tree.SelectedItem(), drive);
+  EXPECT_TRUE(m_Tree.IsExpanded(m_Tree.DiskImageGroupItem()));
   // A bps.dmg that holds no usable sector size refuses the image.
   const std::string bad = MakeImageFolder("bad", kMbrDisk, 0, 1000);
   m_View.folders = {bad};

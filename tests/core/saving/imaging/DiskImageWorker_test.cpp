@@ -225,6 +225,8 @@ TEST_F(DiskImageWorker, PiecesHoldTheRangeInOrderAndNothingElseRemains) {
     EXPECT_EQ(observer.bars.back(), 100);
     ASSERT_FALSE(observer.progress.empty());
     EXPECT_EQ(observer.progress.back().folders, static_cast<uint32_t>(c.end));
+    // The size copied is the whole range, over every piece.
+    EXPECT_EQ(observer.progress.back().sizeOrSector, static_cast<uint64_t>(c.end - c.start));
     EXPECT_EQ(observer.progress.back().mode, 'e');
     TearDown();
     std::filesystem::remove_all(dir.path());
