@@ -40,14 +40,65 @@ void MarkEverything(int16_t chosenFs, bool selected, const std::atomic<bool>& ca
   }
 }
 
-bool FolderHoldsSelected(uint32_t folderId, int16_t chosenFs) {
+bool MarkingJob::Writes(const FileRecord& f) const {
+  return everything || std::binary_search(folderIds.begin(), folderIds.end(), f.parentId);
+}
+
+void RowMarking::Start(MarkingJob job, std::function<void()> ended) {
+  Join();
+  std::sort(job.folderIds.begin(), job.folderIds.end());
+  job.folderIds.erase(std::unique(job.folderIds.begin(), job.folderIds.end()), job.folderIds.end());
+  m_Job = std::move(job);
+  m_Stop = false;
+  m_Running = true;
+  m_Thread = std::thread([this, ended = std::move(ended)] {
+    if (m_Job.everything)
+      MarkEverything(m_Job.chosenFs, m_Job.selected, m_Stop);
+    else
+      MarkFilesOfFolders(m_Job.folderIds, m_Job.selected, m_Stop);
+    if (ended) ended();
+  });
+}
+
+void RowMarking::Join() {
+  if (m_Thread.joinable()) m_Thread.join();
+  m_Running = false;
+}
+
+void RowMarking::Stop() {
+  m_Stop = true;
+  Join();
+}
+
+namespace {
+template <class Record>
+bool MarkOf(const Record& r, const MarkingJob* running) {
+  return running && running->Writes(r) ? running->selected : r.selected == 'y';
+}
+}  // namespace
+
+bool RowMarking::Shown(const ResultRow& row) const {
+  return row.folder ? MarkOf(*row.folder, Job()) : MarkOf(*row.file, Job());
+}
+
+void RowMarking::MarkRows(std::vector<ResultRow>& rows, bool selected, bool wholeList,
+                          const FolderRecord* folder) const {
+  const uint8_t mark = selected ? 'y' : 'n';
+  for (ResultRow& r : rows) {
+    if (!wholeList && (!folder || r.folder != folder)) continue;
+    if (Job() && m_Job.Writes(r)) continue;
+    (r.folder ? r.folder->selected : r.file->selected) = mark;
+  }
+}
+
+bool FolderHoldsSelected(uint32_t folderId, int16_t chosenFs, const MarkingJob* running) {
   bool found = false;
   ForEachChild(g_ScanState.folderList, folderId, [&](FolderRecord& f) {
-    if (f.partition == chosenFs && f.selected == 'y') found = true;
+    if (f.partition == chosenFs && MarkOf(f, running)) found = true;
   });
   if (found) return true;
   ForEachChild(g_ScanState.fileList, folderId, [&](FileRecord& f) {
-    if (f.selected == 'y') found = true;
+    if (MarkOf(f, running)) found = true;
   });
   return found;
 }

@@ -373,7 +373,9 @@ void FolderTreeModel::MarkFolderRows(TreeItem item, bool checked) {
 }
 
 void FolderTreeModel::ToggleCheck(TreeItem item) {
-  if (!IsValid(item)) return;
+  // Space reaches here without the click's test: a results tree still filling or marking on a
+  // worker takes no toggle, which would write the marks that worker writes.
+  if (!IsValid(item) || (m_Mode == 2 && m_Hooks->ClicksBlocked())) return;
   const bool check = GetCheckState(item) == 0;
   m_Hooks->ShowCheckProgress(check ? "Please Wait - Selecting Data"
                                    : "Please Wait - De-Selecting Data");

@@ -97,8 +97,11 @@ int UiQuestionBridge::Ask(const std::function<std::unique_ptr<wxDialog>()>& make
   }
   const bool answered = pending->done && !pending->abandoned;
   const int answer = answered ? pending->answer : fallback;
+  if (!answered) pending->abandoned = true;
+  // Released before the call is queued: the UI thread takes the toolkit's queue lock before this
+  // one, so holding it here as well would order the two locks both ways.
+  lock.unlock();
   if (!answered) {
-    pending->abandoned = true;
     // A box already on screen is closed; one not yet shown will not be.
     if (wxTheApp) {
       wxTheApp->CallAfter([pending] {
@@ -111,7 +114,6 @@ int UiQuestionBridge::Ask(const std::function<std::unique_ptr<wxDialog>()>& make
       });
     }
   }
-  lock.unlock();
   forget();
   return answer;
 }

@@ -8,6 +8,7 @@
 #include <wx/renderer.h>
 
 #include "widgets/wx/SystemImageList.h"
+#include "results/RowSelection.h"
 
 namespace {
 
@@ -222,8 +223,9 @@ wxString CColoredListCtrl::OnGetItemText(long item, long column) const {
 }
 
 bool CColoredListCtrl::OnGetItemIsChecked(long item) const {
-  return item >= 0 && static_cast<size_t>(item) < m_Rows.size() &&
-         m_Rows[static_cast<size_t>(item)].Checked();
+  if (item < 0 || static_cast<size_t>(item) >= m_Rows.size()) return false;
+  const ResultRow& row = m_Rows[static_cast<size_t>(item)];
+  return m_Marking ? m_Marking->Shown(row) : row.Checked();
 }
 
 wxItemAttr* CColoredListCtrl::OnGetItemAttr(long item) const {

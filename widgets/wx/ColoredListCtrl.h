@@ -16,6 +16,8 @@
 
 #include "results/ResultRows.h"
 
+class RowMarking;
+
 class wxRendererNative;
 
 class CColoredListCtrl : public wxListCtrl {
@@ -41,6 +43,9 @@ class CColoredListCtrl : public wxListCtrl {
   const std::vector<ResultRow>& Rows() const { return m_Rows; }
   // Redraws the visible rows after their records' marks or names changed.
   void RefreshShown();
+  // The check boxes show marking's marks (the job's for the records its worker writes) instead of
+  // the records' own.
+  void ShowMarksOf(const RowMarking* marking) { m_Marking = marking; }
   // The row of a folder record / file record shown now, or -1.
   long FindRow(const FolderRecord* folder) const;
 
@@ -73,6 +78,7 @@ class CColoredListCtrl : public wxListCtrl {
   FileSystemKind m_FileSystem = FileSystemKind::None;
   View m_View = View::Details;
   int m_DetailWidths[kListColumnCount] = {};
+  const RowMarking* m_Marking = nullptr;
   mutable wxItemAttr m_Deleted;
   // Keyed by width, height and state flags.
   std::map<std::tuple<int, int, int>, wxBitmap> m_CheckBoxes;

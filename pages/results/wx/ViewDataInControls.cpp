@@ -69,6 +69,7 @@ ViewDataInControls::ViewDataInControls() : CWizardPage(nullptr, wxString()) {
   m_Tree->SetHooks(this);
   InitSystemImageLists();  // the rows' icons; start-up has made them already
   m_List = new CColoredListCtrl(client, kIdList);
+  m_List->ShowMarksOf(&m_Marking);
   m_ParentFolder = new wxBitmapButton(
       client, kIdParentFolder, wxArtProvider::GetBitmapBundle(wxART_GO_DIR_UP, wxART_BUTTON));
   m_StepPicture = new wxStaticBitmap(client, kIdStepPicture, wxNullBitmap);
@@ -270,7 +271,7 @@ void ViewDataInControls::LoadStepPicture() {
 }
 
 bool ViewDataInControls::Busy() const {
-  return m_TreeFilling || m_ListFilling || m_MarkingRuns || m_SavingLog ||
+  return m_TreeFilling || m_ListFilling || m_Marking.Running() || m_SavingLog ||
          m_PreviewArea->Running() || m_FollowTimer.IsRunning();
 }
 
@@ -326,7 +327,7 @@ void ViewDataInControls::ReportFillProgress(int percent) {
 }
 
 bool ViewDataInControls::ClicksBlocked() {
-  return m_TreeFilling || m_ListFilling || m_MarkingRuns;
+  return m_TreeFilling || m_ListFilling || m_Marking.Running();
 }
 
 void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
@@ -369,7 +370,7 @@ void ViewDataInControls::StartListWorker(std::function<std::vector<ResultRow>()>
       if (m_ListFill.joinable()) m_ListFill.join();
       m_ListFilling = false;
       m_List->SetRows(std::move(rows), fs);
-      if (!m_TreeFilling && !m_MarkingRuns) HideWorking();
+      if (!m_TreeFilling && !m_Marking.Running()) HideWorking();
     });
   });
 }
@@ -391,20 +392,15 @@ void ViewDataInControls::SortByColumn(int column) {
 // the select worker, as a million records take longer than a frame.
 void ViewDataInControls::StartMarking(bool selected, TreeItem item) {
   const bool everything = item == m_Tree->Model().RootItem();
-  if (m_MarkingRuns && !everything) return;  // the ids stay for the next worker
+  if (m_Marking.Running() && !everything) return;  // the ids stay for the next worker
   JoinMarking();  // the root's marks are never dropped: they follow the running worker's
-  std::vector<uint32_t> ids;
-  if (!everything) ids = TakeChangedFolderIds();
+  MarkingJob job{.everything = everything,
+                 .selected = selected,
+                 .chosenFs = ChosenFs(),
+                 .folderIds = everything ? std::vector<uint32_t>{} : TakeChangedFolderIds()};
   ShowWorking(std::string(selected ? kSelectingStatus : kDeselectingStatus).c_str());
-  m_MarkingRuns = true;
-  m_StopMarking = false;
   const uint64_t generation = ++m_MarkingGeneration;
-  const int16_t chosen = ChosenFs();
-  m_Marking = std::thread([this, ids = std::move(ids), selected, everything, chosen, generation] {
-    if (everything)
-      MarkEverything(chosen, selected, m_StopMarking);
-    else
-      MarkFilesOfFolders(ids, selected, m_StopMarking);
+  m_Marking.Start(std::move(job), [this, generation] {
     CallAfter([this, generation] {
       if (generation != m_MarkingGeneration) return;  // joined already; a later worker runs
       JoinMarking();
@@ -415,8 +411,7 @@ void ViewDataInControls::StartMarking(bool selected, TreeItem item) {
 }
 
 void ViewDataInControls::JoinMarking() {
-  if (m_Marking.joinable()) m_Marking.join();
-  m_MarkingRuns = false;
+  m_Marking.Join();
 }
 
 void ViewDataInControls::SelectFolderData(TreeItem item, uint32_t) {
@@ -427,24 +422,19 @@ void ViewDataInControls::DeselectFolderData(TreeItem item, uint32_t) {
   StartMarking(false, item);
 }
 
+// The marking worker started by the same check writes the files (and for the root every row);
+// the rows left to this thread are the folders it does not.
 void ViewDataInControls::CheckListRowsOfFolder(TreeItem item, uint32_t folderId) {
   const FolderTreeModel& model = m_Tree->Model();
-  const uint8_t mark = 'y';
-  if (item == model.RootItem() || folderId == m_CurrentFolderId) {
-    for (ResultRow& r : m_List->Rows()) (r.folder ? r.folder->selected : r.file->selected) = mark;
-  } else if (const FolderRecord* f = model.FolderOf(item)) {
-    if (const long row = m_List->FindRow(f); row >= 0) m_List->Rows()[row].folder->selected = mark;
-  }
+  const bool wholeList = item == model.RootItem() || folderId == m_CurrentFolderId;
+  m_Marking.MarkRows(m_List->Rows(), true, wholeList, model.FolderOf(item));
   m_List->RefreshShown();
 }
 
 void ViewDataInControls::UncheckListRowsOfFolder(TreeItem item, uint32_t folderId) {
   const FolderTreeModel& model = m_Tree->Model();
-  if (item == model.RootItem() || folderId == m_CurrentFolderId) {
-    for (ResultRow& r : m_List->Rows()) (r.folder ? r.folder->selected : r.file->selected) = 'n';
-  } else if (const FolderRecord* f = model.FolderOf(item)) {
-    if (const long row = m_List->FindRow(f); row >= 0) m_List->Rows()[row].folder->selected = 'n';
-  }
+  const bool wholeList = item == model.RootItem() || folderId == m_CurrentFolderId;
+  m_Marking.MarkRows(m_List->Rows(), false, wholeList, model.FolderOf(item));
   m_List->RefreshShown();
 }
 
@@ -465,7 +455,7 @@ void ViewDataInControls::UncheckUpwards(TreeItem from) {
       if (!f || f->partition != ChosenFs()) return false;
       id = f->id;
     }
-    if (FolderHoldsSelected(id, ChosenFs())) return true;
+    if (FolderHoldsSelected(id, ChosenFs(), m_Marking.Job())) return true;
     if (item != root) const_cast<FolderRecord*>(model.FolderOf(item))->selected = 'n';
     return false;
   };
@@ -477,7 +467,7 @@ void ViewDataInControls::UncheckUpwards(TreeItem from) {
 }
 
 void ViewDataInControls::OnRowChecked(long row, bool checked) {
-  if (m_ListFilling || m_MarkingRuns || row < 0 ||
+  if (m_ListFilling || m_Marking.Running() || row < 0 ||
       static_cast<size_t>(row) >= m_List->Rows().size())
     return;
   CheckRow(m_List->Rows()[static_cast<size_t>(row)], checked, m_Tree->Model().ShownItem());
@@ -605,7 +595,7 @@ void ViewDataInControls::OnTreeSelChanged(wxTreeEvent& event) {
 // so holding a key down fills the list once, not once per folder passed.
 void ViewDataInControls::FollowTreeSelection() {
   if (m_TreeFilling) return;  // the fill shows the root itself when it ends
-  if (m_MarkingRuns) {
+  if (m_Marking.Running()) {
     m_FollowTimer.StartOnce(kFollowDelayMs);  // the marks are read by the rows: after them
     return;
   }
@@ -653,11 +643,10 @@ void ViewDataInControls::StopWorkers() {
   m_PreviewArea->StopAndJoin();
   ++m_ListGeneration;  // rows still on their way are dropped
   m_StopListFill = true;
-  m_StopMarking = true;
+  m_Marking.Stop();
   if (m_ListFill.joinable()) m_ListFill.join();
-  if (m_Marking.joinable()) m_Marking.join();
   if (m_TreeFill.joinable()) m_TreeFill.join();
-  m_ListFilling = m_MarkingRuns = m_TreeFilling = false;
+  m_ListFilling = m_TreeFilling = false;
 }
 
 void ViewDataInControls::OnBack() {

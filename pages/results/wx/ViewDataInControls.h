@@ -15,6 +15,7 @@
 #include "pages/wx/PageMenu.h"
 #include "pages/wx/WizardPage.h"
 #include "results/ResultRows.h"
+#include "results/RowSelection.h"
 #include "saving/copywalk/FolderWalk.h"
 #include "widgets/FolderTreeHooks.h"
 
@@ -137,9 +138,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
 
   std::thread m_TreeFill;
   std::thread m_ListFill;
-  std::thread m_Marking;
+  RowMarking m_Marking;
   std::atomic<bool> m_StopListFill{false};
-  std::atomic<bool> m_StopMarking{false};
   std::atomic<int> m_FillPercent{-1};
   wxTimer m_FillTimer{this};
   static constexpr int kFollowDelayMs = 60;
@@ -148,7 +148,6 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   uint64_t m_MarkingGeneration = 0;
   bool m_TreeFilling = false;
   bool m_ListFilling = false;
-  bool m_MarkingRuns = false;
   bool m_SavingLog = false;
   bool m_ForceBack = false;
   bool m_SortDescending = false;
