@@ -167,6 +167,16 @@ void ReadUnit(const NtfsCompressionUnit& unit, uint64_t sectorBytes, bo::Mutable
   }
 }
 
+// Bytes of [written, written + take) at or past the valid data length are zeros on disk whatever
+// the clusters hold: the file system never wrote them.
+void ZeroPastValidBytes(std::span<std::byte> chunk, uint64_t written, uint64_t take,
+                        uint64_t validBytes) {
+  if (written + take <= validBytes) return;
+  const uint64_t from = validBytes > written ? validBytes - written : 0;
+  std::fill(chunk.begin() + static_cast<std::ptrdiff_t>(from),
+            chunk.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
+}
+
 // Writes a compressed file unit by unit: a sparse unit as a hole, a stored one as read, a
 // compressed one decompressed; all cut to the size, with the bytes past validBytes as zeros. A
 // damaged unit ends the file after the part of it that decoded (Short).
@@ -215,15 +225,12 @@ NtfsCopyResult CopyCompressed(const NtfsCopyRequest& r, const NtfsRunArrays& run
     if (unit.kind == NtfsCompressionUnit::Kind::Sparse) {
       ok = file.WriteHole(take);
     } else {
-      if (written + take > validBytes) {
-        const uint64_t from = validBytes > written ? validBytes - written : 0;
-        std::fill(data.begin() + static_cast<std::ptrdiff_t>(from),
-                  data.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
-      }
+      ZeroPastValidBytes(data, written, take, validBytes);
       ok = file.Write(data.first(static_cast<size_t>(take)));
     }
     if (!ok) {
       file.Close();
+      if (written == 0) r.folder->Remove(safeName);  // no byte reached it: no empty stand-in
       ReportCopyError(r);
       return NtfsCopyResult::WriteFailed;
     }
@@ -295,11 +302,7 @@ NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, 
         if (e->startSector + done <= uint64_t{INT64_MAX})
           ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count,
                       part);
-        if (written + take > validBytes) {
-          const uint64_t from = validBytes > written ? validBytes - written : 0;
-          std::fill(part.begin() + static_cast<std::ptrdiff_t>(from),
-                    part.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
-        }
+        ZeroPastValidBytes(part, written, take, validBytes);
         ok = file.Write(part.first(static_cast<size_t>(take)));
       }
       if (!ok) {

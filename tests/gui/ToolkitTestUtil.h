@@ -11,6 +11,7 @@
 #include <wx/event.h>
 #include <wx/image.h>
 #include <wx/imagpng.h>
+#include <wx/time.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
@@ -120,12 +121,27 @@ inline void MovePointerTo(wxWindow* window, wxPoint client) {
   Pump(3);
 }
 
+// Pumps until done() or about `ms` milliseconds passed; returns done().
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
+  for (int waited = 0; waited < ms && !done(); waited += 20) Pump(1);
+  return done();
+}
+
 // Moves the pointer there and clicks the left button, then lets the click and what it starts
 // land. A click that opens a modal window returns only when a script step closes it.
 inline void ClickAt(wxWindow* window, wxPoint client) {
+  // Two clicks on one spot in quick succession are a double click to the toolkit; a person
+  // clicking twice on purpose waits longer than that between them.
+  static wxPoint lastScreen = wxDefaultPosition;
+  static wxLongLong lastTime = 0;
+  const wxPoint screen = window->ClientToScreen(client);
+  if (screen == lastScreen)
+    PumpUntil([&] { return wxGetLocalTimeMillis() - lastTime > 600; }, 1000);
   MovePointerTo(window, client);
   wxUIActionSimulator mouse;
   mouse.MouseClick();
+  lastScreen = screen;
+  lastTime = wxGetLocalTimeMillis();
   Pump(8);
 }
 
@@ -139,12 +155,6 @@ inline void TypeKey(int key) {
   wxUIActionSimulator keys;
   keys.Char(key);
   Pump(8);
-}
-
-// Pumps until done() or about `ms` milliseconds passed; returns done().
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-  for (int waited = 0; waited < ms && !done(); waited += 20) Pump(1);
-  return done();
 }
 
 // Paints window in vertical stripes 10 pixels wide, red (200, 0, 0) from x 0 and green
