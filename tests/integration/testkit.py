@@ -30,7 +30,9 @@ def compare_save_with_extract(scan_dump, volume_args, label, env=None):
 
     import time
 
-    started = int(time.time())
+    # The file system stamps files from a coarse clock that can lag time.time() by a tick, so a
+    # file written now may read a second earlier: a second of margin keeps it a write time.
+    started = int(time.time()) - 1
     with tempfile.TemporaryDirectory() as work:
         extract, save = Path(work) / "extract", Path(work) / "save"
         e = subprocess.run([str(scan_dump), *volume_args, "--extract", str(extract)],
