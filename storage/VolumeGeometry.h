@@ -38,10 +38,3 @@ extern VolumeGeometry g_VolumeGeometry;
 int DetectVolumeGeometry();
 
 void ResetVolumeGeometry();
-
-// Sectors of one NTFS FILE or INDX record from the boot sector's clusters-per-record byte (offset
-// 64 or 68): a positive value counts clusters; a negative value -n means records of 2^n bytes,
-// whatever the cluster and sector sizes (4 KiB records on a disk of 4 KiB sectors and larger
-// clusters are 0xF4). 0 when such a record is not a whole number of sectors or is larger than
-// 64 KiB.
-uint32_t NtfsBootRecordSectors(uint8_t value, uint32_t sectorsPerCluster, uint32_t bytesPerSector);

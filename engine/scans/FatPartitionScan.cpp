@@ -15,6 +15,7 @@
 #include "engine/worker/ScanBar.h"
 #include "engine/records/ScanState.h"
 #include "platform/ByteOrder.h"
+#include "storage/FatBootSector.h"
 #include "storage/fat/FatDirEntry.h"
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
@@ -34,11 +35,6 @@ constexpr uint32_t kFat16IdLimit = 65536;
 // How many directory pairs are tried between two looks at the stop and cancel flags.
 constexpr uint32_t kPairsPerCheck = 4096;
 
-bool IsClusterSize(uint64_t spc) {
-  return std::find(std::begin(kClusterSizes), std::end(kClusterSizes), spc) !=
-         std::end(kClusterSizes);
-}
-
 uint32_t DotCluster(const std::byte* entry) {
   const std::span<const std::byte> e(entry, 32);
   return (uint32_t{bo::LoadLe16(e, 20)} << 16) | bo::LoadLe16(e, 26);
@@ -49,23 +45,26 @@ uint32_t DotCluster(const std::byte* entry) {
 // cluster 0 that would lie before the disk's first sector).
 bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t sectorBytes,
                     FatBootCandidate& c) {
-  const uint32_t spc = bo::Load8(s, 13);
-  const int64_t reserved = bo::LoadLe16(s, 14);
-  if (!IsClusterSize(spc)) return false;
+  const FatBootSector boot = ReadFatBootSector(s);
+  const uint32_t spc = boot.sectorsPerCluster;
+  const int64_t reserved = boot.reservedSectors;
+  if (!IsBootClusterSize(spc)) return false;
   const int64_t T = static_cast<int64_t>(t);
   int64_t fatSize, rootDirSectors, rootStart, clusterBase;
-  uint64_t total = bo::LoadLe32(s, 32);
+  uint64_t total;
   if (fat32) {
-    fatSize = bo::LoadLe32(s, 36);
+    fatSize = boot.fatSize32;
     rootDirSectors = 0;
-    rootStart = bo::LoadLe32(s, 44);  // the root cluster
+    rootStart = boot.rootCluster;
     clusterBase = T + reserved + 2 * fatSize - 2 * int64_t{spc};
+    total = boot.totalSectors32;
   } else {
-    fatSize = bo::LoadLe16(s, 22);
-    rootDirSectors = int64_t{bo::LoadLe16(s, 17)} * 32 / sectorBytes;
+    fatSize = boot.fatSize16;
+    // Whole sectors of the root directory, rounded down as the search always took them.
+    rootDirSectors = int64_t{boot.RootDirectoryBytes()} / sectorBytes;
     rootStart = T + reserved + 2 * fatSize;
     clusterBase = T + rootDirSectors + reserved + 2 * fatSize - 2 * int64_t{spc};
-    if (total == 0) total = bo::LoadLe16(s, 19);
+    total = boot.TotalSectors();
   }
   const int64_t end = T + static_cast<int64_t>(total);
   const int64_t fat1 = T + reserved, fat2 = T + reserved + fatSize;
@@ -146,15 +145,19 @@ class FatPartitionSearch {
 
   void LookAtSector(std::span<const std::byte> s, uint64_t t, uint32_t b) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const bool signature = p[510] == 0x55 && p[511] == 0xAA;
-    if (signature && p[85] == '3' && p[86] == '2') {
+    // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an intact
+    // boot sector would only be guessed from its directories, without start or end.
+    FileSystemKind kind = FileSystemKind::None;
+    if (HasBootSignature(s)) {
+      kind = FatKindByDigits(s);
+      if (kind == FileSystemKind::None && FatKindByLabel(s) == FileSystemKind::Fat12)
+        kind = FileSystemKind::Fat12;
+    }
+    if (kind == FileSystemKind::Fat32) {
       AddCandidate(s, t, true, b, u"FAT32");
-    } else if (signature && p[57] == '1' && p[58] == '6') {
+    } else if (kind == FileSystemKind::Fat16) {
       AddCandidate(s, t, false, b, u"FAT16");
-    } else if (signature && p[54] == 'F' && p[55] == 'A' && p[56] == 'T' && p[57] == '1' &&
-               p[58] == '2') {
-      // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an
-      // intact boot sector would only be guessed from its directories, without start or end.
+    } else if (kind == FileSystemKind::Fat12) {
       AddCandidate(s, t, false, b, u"FAT12");
     } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
       const FatDirEntry dot(s.first(32));

@@ -14,6 +14,7 @@
 #include "engine/scans/FoundFileSystemChoice.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/records/ScanState.h"
+#include "storage/NtfsBootSector.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsIndx.h"
 #include "storage/ntfs/NtfsMftMap.h"
@@ -51,11 +52,6 @@ uint32_t SectorsFor(uint64_t bytes, uint64_t sectorBytes) {
 
 bool Signature(bo::Bytes sector, const char (&sig)[5]) {
   return sector.size() >= 4 && std::memcmp(sector.data(), sig, 4) == 0;
-}
-
-// The boot sector's end mark: most sectors fail here, before the whole test is called.
-bool MayBeBootSector(bo::Bytes sector) {
-  return sector.size() >= 512 && sector[510] == std::byte{0x55} && sector[511] == std::byte{0xAA};
 }
 
 // The range of the scan: [g_SourceStartSector, g_SourceEndSector).
@@ -116,9 +112,10 @@ class SectorSearch {
       }
       ++g_NtfsSignatureScanCounts.indxBlocks;
       AddIndxBlockRecord(m_Lists.indx, t, parent, vcn, 0xFFFFFFFF);
-    } else if (MayBeBootSector(sector)) {
+    } else if (HasBootSignature(sector)) {
+      // The end mark alone turns most sectors away before the whole boot sector is read.
       NtfsBootCandidate c;
-      if (ParseNtfsBootCandidate(sector, t, c)) {
+      if (ParseNtfsBootCandidate(sector, t, static_cast<uint32_t>(m_B), c)) {
         ++g_NtfsSignatureScanCounts.bootSectors;
         AddNtfsBootCandidate(m_Lists.candidates, c);
       }
@@ -238,25 +235,22 @@ uint32_t ChunkSectors(uint64_t b) {
 
 }  // namespace
 
-bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
-  if (s.size() < 512) return false;
-  if (bo::Load8(s, 510) != 0x55 || bo::Load8(s, 511) != 0xAA) return false;
-  if (std::memcmp(s.data() + 3, "NTFS", 4) != 0) return false;
-  const uint32_t spc = bo::Load8(s, 13);
-  const uint8_t perIndex = bo::Load8(s, 68);
-  const uint8_t perRecord = bo::Load8(s, 64);
+bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, uint32_t bytesPerSector,
+                            NtfsBootCandidate& out) {
+  if (s.size() < 512 || !HasBootSignature(s) || !HasNtfsOemId(s)) return false;
+  const NtfsBootSector boot = ReadNtfsBootSector(s);
+  const uint32_t spc = boot.sectorsPerCluster;
   out = {};
   out.bootSector = t;
   out.sectorsPerCluster = spc;
   // Negative values give the record size in bytes, whatever the sector size.
-  const auto b = static_cast<uint32_t>(ReadSizeBytes(1));
-  out.sectorsPerIndexRecord = NtfsBootRecordSectors(perIndex, spc, b);
-  uint32_t record = NtfsBootRecordSectors(perRecord, spc, b);
+  out.sectorsPerIndexRecord = NtfsBootRecordSectors(boot.IndexRecordByte(), spc, bytesPerSector);
+  uint32_t record = NtfsBootRecordSectors(boot.FileRecordByte(), spc, bytesPerSector);
   if (record != 1 && record != 2 && record != 4 && record != 6 && record != 8) record = 2;
   out.sectorsPerFileRecord = record;
-  out.totalSectors = bo::LoadLe64(s, 40);
-  out.mftCluster = bo::LoadLe64(s, 48);
-  out.mftMirrorCluster = bo::LoadLe64(s, 56);
+  out.totalSectors = boot.totalSectors;
+  out.mftCluster = boot.mftCluster;
+  out.mftMirrorCluster = boot.mftMirrorCluster;
   return true;
 }
 

@@ -75,14 +75,15 @@ struct NtfsSignatureLists {
   }
 };
 
-// An NTFS boot sector at sector t (0x55 0xAA at 510, "NTFS" at 3) as a candidate: sectors per
-// cluster (offset 13); sectors per index record and per FILE record from the clusters-per-record
-// fields (68 and 64) as NtfsBootRecordSectors reads them (a negative value is a size in bytes, so
-// 0xF4 is 8 sectors of 512 bytes or 1 of 4,096), the FILE record's replaced by 2 unless it is 1,
-// 2, 4, 6 or 8; and the total sectors (40), the MFT cluster (48) and the mirror's cluster (56),
-// all 64-bit as the boot sector holds them.
-// False when the sector is not such a boot sector.
-bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out);
+// An NTFS boot sector at sector t (0x55 0xAA at 510, "NTFS" at 3) as a candidate, read through
+// storage/NtfsBootSector.h: sectors per cluster (offset 13); sectors per index record and per
+// FILE record from the clusters-per-record bytes (68 and 64) as NtfsBootRecordSectors reads them
+// for sectors of bytesPerSector (a negative value is a size in bytes, so 0xF4 is 8 sectors of 512
+// bytes or 1 of 4,096), the FILE record's replaced by 2 unless it is 1, 2, 4, 6 or 8; and the
+// total sectors (40), the MFT cluster (48) and the mirror's cluster (56), all 64-bit as the boot
+// sector holds them. False when the sector is not such a boot sector.
+bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, uint32_t bytesPerSector,
+                            NtfsBootCandidate& out);
 
 // Step 1 over the range, with its step text, progress (sector mode) and bar.
 ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ByteOrder.h"
+#include "storage/FatBootSector.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 
@@ -56,9 +56,11 @@ FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g) {
     const uint64_t bootSector = v.fat1Start - reserved;
     std::vector<std::byte> boot(v.sectorBytes);
     if (ReadSectors(CurrentDevicePath(), static_cast<int64_t>(bootSector), 1, boot) == 1 &&
-        bo::Load8(boot, 510) == 0x55 && bo::Load8(boot, 511) == 0xAA) {
-      uint64_t total = bo::LoadLe16(boot, 19);
-      if (total == 0) total = bo::LoadLe32(boot, 32);
+        HasBootSignature(boot)) {
+      // The 16-bit count first: a volume small enough for it keeps 0 in the 32-bit one.
+      const FatBootSector f = ReadFatBootSector(boot);
+      uint64_t total = f.totalSectors16;
+      if (total == 0) total = f.totalSectors32;
       if (total != 0) limit = std::min(limit, clustersBefore(bootSector + total));
     }
   }

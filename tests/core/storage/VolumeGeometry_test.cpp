@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ByteOrder.h"
+#include "storage/NtfsBootSector.h"
 #include "storage/SourceGlobals.h"
 #include "tests/core/storage/StorageTestUtil.h"
 
