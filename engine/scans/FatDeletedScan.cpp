@@ -74,15 +74,7 @@ class FatDeletedScanner {
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
 
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-      p.name = e.DisplayName();
-      p.mode = 'n';
-      m_Job.observer.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists, [&] { return e.DisplayName(); });
     if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
     if (m_Job.control.StopRequested()) return FatWalk::Stop;
     return FatWalk::GoOn;

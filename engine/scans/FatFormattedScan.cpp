@@ -192,7 +192,7 @@ class FatFormattedScanner {
       ++inChunk;
       LookAtCluster(sector, static_cast<uint32_t>(c));
       m_Bar.Set(at, barEnd);
-      ReportSector(at);
+      m_Job.ReportCounts(ScanCounts::ListsAtSector, m_LastName, at);
       if (!m_Job.control.Checkpoint()) return false;
       if (m_Job.control.StopRequested()) {
         m_Stopped = true;
@@ -268,29 +268,10 @@ class FatFormattedScanner {
       AddFileRecord(f);
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-      p.name = e.DisplayName();
-      p.mode = 'n';
-      m_Ui.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists, [&] { return e.DisplayName(); });
     if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
     if (m_Job.control.StopRequested()) return FatWalk::Stop;
     return FatWalk::GoOn;
-  }
-
-  void ReportSector(uint64_t sector) {
-    if (!m_Job.throttle.Tick()) return;
-    ScanProgress p;
-    p.sizeOrSector = sector;
-    p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-    p.name = m_LastName;
-    p.mode = 'e';
-    m_Ui.OnProgress(p);
   }
 
   ScanJob& m_Job;

@@ -133,7 +133,7 @@ class FatPartitionSearch {
       for (uint32_t i = 0; i < read->count; ++i) {
         const uint64_t t = read->first + i;
         LookAtSector(read->bytes.subspan(size_t{i} * b, 512), t, b);
-        if (m_Job.throttle.Tick()) ReportSector(t);
+        m_Job.ReportCounts(ScanCounts::FoundAtSector, u"", t);
         if ((t + 1 - first) % chunk != 0 && t + 1 != last) continue;
         m_Bar.Set(t + 1, last);
         if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
@@ -178,15 +178,6 @@ class FatPartitionSearch {
     FatBootCandidate c;
     if (!ReadBootSector(s, t, fat32, b, c)) return;
     AddFatBootCandidate(m_Candidates, c, type);
-  }
-
-  void ReportSector(uint64_t t) {
-    ScanProgress p;
-    p.sizeOrSector = t;
-    p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
-    p.mode = 'e';
-    m_Ui.OnProgress(p);
   }
 
   // Step 2: a boot candidate is a file system when a found directory lies exactly where its

@@ -135,17 +135,6 @@ bool HasNonResidentAttributeList(bo::Bytes record) {
   return nonResident;
 }
 
-void ReportProgress(ScanJob& job, std::u16string_view name) {
-  if (!job.throttle.Tick()) return;
-  ScanProgress p;
-  p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-  p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-  p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-  p.name.assign(name);
-  p.mode = 'n';
-  job.observer.OnProgress(p);
-}
-
 }  // namespace
 
 ScanEnd AssignLostFolders(ScanJob& job) {
@@ -305,7 +294,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
         AddFileRecord(f);
         g_ScanState.totalSize.fetch_add(size, std::memory_order_relaxed);
       }
-      ReportProgress(job, name.View());
+      job.ReportCounts(ScanCounts::Lists, name.View());
       bar.Set(D, T);
     }
   }

@@ -120,7 +120,7 @@ class SectorSearch {
         AddNtfsBootCandidate(m_Lists.candidates, c);
       }
     }
-    Progress(t);
+    m_Job.ReportCounts(ScanCounts::FoundAtSector, m_LastName, t);
   }
 
  private:
@@ -205,17 +205,6 @@ class SectorSearch {
     ++g_NtfsSignatureScanCounts.fileRecords;
     m_LastName.assign(name.View());
     return true;
-  }
-
-  void Progress(uint64_t t) {
-    if (!m_Job.throttle.Tick()) return;
-    ScanProgress p;
-    p.sizeOrSector = t;
-    p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
-    p.name = m_LastName;
-    p.mode = 'e';
-    m_Job.observer.OnProgress(p);
   }
 
   ScanJob& m_Job;
