@@ -11,6 +11,7 @@
 #include "engine/scans/FatFormattedScan.h"
 #include "engine/scans/FileSystemDump.h"
 #include "engine/scans/NtfsSignatureScan.h"
+#include "engine/scans/ScanSource.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/worker/ScanBar.h"
 #include "engine/records/ScanState.h"
@@ -20,7 +21,6 @@
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
-#include "storage/SourceSize.h"
 
 namespace {
 
@@ -85,7 +85,8 @@ bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32
 
 class FatPartitionSearch {
  public:
-  explicit FatPartitionSearch(ScanJob& job) : m_Job(job), m_Ui(job.observer), m_Bar(job.observer) {}
+  FatPartitionSearch(ScanJob& job, const ScanSource& source)
+      : m_Job(job), m_Source(source), m_Ui(job.observer), m_Bar(job.observer) {}
 
   ScanEnd Run() {
     g_ScanState.indxCount = 0;
@@ -108,18 +109,18 @@ class FatPartitionSearch {
   // Step 1: every sector of the range, read C at a time.
   ScanEnd SearchSectors() {
     m_Ui.OnStepText(kFatSearchingBootSectorsStep);
-    const uint64_t bytesPerSector = ReadSizeBytes(1);
+    const uint64_t bytesPerSector = m_Source.sectorBytes;
     if (bytesPerSector < 512) return ScanEnd::Failed;
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
     const uint32_t chunk =
         b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
     // The range ends one past its last sector, cut at the source's size: sectors past it would
     // only be read as zeros.
-    const uint64_t last = SourceRangeEnd();
-    if (g_SourceStartSector < 0 || static_cast<uint64_t>(g_SourceStartSector) >= last)
+    const uint64_t last = m_Source.rangeEnd;
+    if (m_Source.startSector < 0 || static_cast<uint64_t>(m_Source.startSector) >= last)
       return ScanEnd::PassDone;
-    const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
-    const std::string_view device = CurrentDevicePath();
+    const uint64_t first = static_cast<uint64_t>(m_Source.startSector);
+    const std::string_view device = m_Source.device;
     // Read ahead in large chunks of whole 40-sector runs from the range's start, so that a chunk
     // read again meets a bad sector in the same runs as ever; the bar and the flags are still
     // looked at every `chunk` sectors.
@@ -328,6 +329,7 @@ class FatPartitionSearch {
   }
 
   ScanJob& m_Job;
+  const ScanSource& m_Source;
   ScanObserver& m_Ui;
   ScanBar m_Bar;
   RecordList<FatBootCandidate> m_Candidates;
@@ -336,12 +338,12 @@ class FatPartitionSearch {
 }  // namespace
 
 ScanEnd FatPartitionFirstPass(ScanJob& job) {
-  return FatPartitionSearch(job).Run();
+  return FatPartitionSearch(job, TakeScanSource()).Run();
 }
 
 namespace {
 
-ScanEnd FatPartitionSecondPass(ScanJob& job) {
+ScanEnd FatPartitionSecondPass(ScanJob& job, const ScanSource& source) {
   const int32_t chosen = ChosenFileSystemNumber();
   if (chosen == 0) return ScanEnd::Failed;
   g_ScanState.chosenFileSystem = chosen;
@@ -350,15 +352,16 @@ ScanEnd FatPartitionSecondPass(ScanJob& job) {
   const ScanEnd dumped = DumpFileSystemRecords(job, chosen);
   if (dumped == ScanEnd::Cancelled) return dumped;
   if (g_LogLoaded.load() != 0) return ScanEnd::Finished;
-  return FatFormattedScanThread(job);
+  return FatFormattedScan(job, source);
 }
 
 }  // namespace
 
 ScanEnd FatPartitionScanThread(ScanJob& job) {
+  const ScanSource source = TakeScanSource();
   if (g_PartitionPass.load() != 1) {
     g_PartitionPass.store(g_PartitionPass.load() + 1);
-    return FatPartitionFirstPass(job);
+    return FatPartitionSearch(job, source).Run();
   }
-  return FatPartitionSecondPass(job);
+  return FatPartitionSecondPass(job, source);
 }

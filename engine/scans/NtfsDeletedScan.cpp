@@ -14,7 +14,6 @@
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
-#include "storage/SourceGlobals.h"
 #include "storage/UnitReread.h"
 #include "storage/VolumeGeometry.h"
 
@@ -149,6 +148,10 @@ ScanEnd AssignLostFolders(ScanJob& job) {
 }
 
 ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  return NtfsDeletedScan(job, TakeScanSource());
+}
+
+ScanEnd NtfsDeletedScan(ScanJob& job, const ScanSource& source) {
   g_NtfsDeletedScanCounts = {};
   FreeFolderList();
   FreeFileList();
@@ -162,13 +165,13 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   lostFolder.id = kLostFolderId;
   AddFolderRecord(lostFolder);
 
-  const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
-  const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
-  const std::string_view device = CurrentDevicePath();
+  const uint32_t R = source.geometry.SectorsPerMftRecord;
+  const size_t recordBytes = static_cast<size_t>(uint64_t{R} * source.sectorBytes);
+  const std::string_view device = source.device;
   ScanBar bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
-    const NtfsVolume volume = CurrentNtfsVolume();
+    const NtfsVolume& volume = source.ntfsVolume;
     MftWalk walk(device, g_MftRuns, R, recordBytes);
     const uint64_t T = walk.TotalSectors();
     const uint64_t count = walk.RecordCount();
@@ -304,18 +307,23 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
     Prompts().ViewMsgBox(kNtfsSwitchToFormattedNotice);
     job.observer.OnSwitchToFormattedScan();
     g_FormattedMode = 1;
-    return NtfsSignatureScanThread(job);
+    return NtfsSignatureScan(job, source);
   }
   return AssignLostFolders(job);
 }
 
 size_t BuildMftMap() {
-  const VolumeGeometry& g = g_VolumeGeometry;
-  return NtfsReadMftRunsWithAttrList(CurrentDevicePath(), CurrentNtfsVolume(), g.MftStartSector,
+  return BuildMftMap(TakeScanSource());
+}
+
+size_t BuildMftMap(const ScanSource& source) {
+  const VolumeGeometry& g = source.geometry;
+  return NtfsReadMftRunsWithAttrList(source.device, source.ntfsVolume, g.MftStartSector,
                                      g.SectorsPerMftRecord);
 }
 
 ScanEnd RunNtfsDeletedScan(ScanJob& job) {
-  BuildMftMap();
-  return NtfsDeletedScanThread(job);
+  const ScanSource source = TakeScanSource();
+  BuildMftMap(source);
+  return NtfsDeletedScan(job, source);
 }

@@ -557,7 +557,7 @@ TEST_F(NtfsSignatureScanTest, FileRecordsAreTakenWholeWhereverTheyLie) {
     NtfsSignatureLists lists;
     ScanObserver quiet;
     ScanJob job{control, quiet};
-    ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+    ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
     bool found = false;
     for (FoundFileRecord* f = g_ScanState.foundFileList.head; f; f = f->next) {
       if (f->wideName.View() != u"found.txt") continue;
@@ -584,7 +584,7 @@ TEST_F(NtfsSignatureScanTest, IndxBlocksNeedAPlausibleHeader) {
   NtfsSignatureLists lists;
   ScanObserver quiet;
   ScanJob job{control, quiet};
-  ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
   ASSERT_NE(lists.indx.head, nullptr);
   EXPECT_EQ(lists.indx.head->sector, 8u);
   EXPECT_EQ(lists.indx.head->directoryId, 30u);
@@ -612,12 +612,12 @@ TEST_F(NtfsSignatureScanTest, SectorsLargerThanAnIndexBlockStillGiveWholeBlocks)
   NtfsSignatureLists lists;
   ScanObserver quiet;
   ScanJob job{control, quiet};
-  ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
   ASSERT_NE(g_ScanState.foundDirList.head, nullptr);
   EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 0u);
   ASSERT_NE(lists.indx.head, nullptr);
   EXPECT_EQ(lists.indx.head->sector, 5u);
-  ASSERT_EQ(AssignFolderMftNumbers(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(AssignFolderMftNumbers(job, TakeScanSource(), lists), ScanEnd::Finished);
   EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 32u);
 }
 
