@@ -34,7 +34,8 @@ extern VolumeGeometry g_VolumeGeometry;
 //   - every other failure, a start above kMaxSourceSector and a position that does not fit the
 //     32-bit fields change nothing.
 // FAT32 falls back to the backup boot sector at start + 6, NTFS to the one at the volume's last
-// sector (g_SourceEndSector - 1: the end is one past the volume).
+// sector (g_SourceEndSector - 1: the end is one past the volume). The boot sectors are read
+// through storage/FatBootSector.h and storage/NtfsBootSector.h.
 int DetectVolumeGeometry();
 
 void ResetVolumeGeometry();
