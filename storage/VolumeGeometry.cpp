@@ -6,6 +6,8 @@
 
 #include "platform/ByteOrder.h"
 #include "storage/DiskImageFolder.h"
+#include "storage/FatBootSector.h"
+#include "storage/NtfsBootSector.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 
@@ -13,14 +15,6 @@ VolumeGeometry g_VolumeGeometry{};
 
 void ResetVolumeGeometry() {
   g_VolumeGeometry = VolumeGeometry{};
-}
-
-uint32_t NtfsBootRecordSectors(uint8_t value, uint32_t sectorsPerCluster, uint32_t bytesPerSector) {
-  if (value < 0x80) return value * sectorsPerCluster;
-  const uint32_t shift = 256 - value;
-  if (shift > 16 || bytesPerSector == 0) return 0;
-  const uint32_t bytes = uint32_t{1} << shift;
-  return bytes % bytesPerSector == 0 ? bytes / bytesPerSector : 0;
 }
 
 namespace {
@@ -44,14 +38,6 @@ class SectorReader {
 constexpr uint64_t kMinRecordBytes = 512;
 constexpr uint64_t kMaxRecordBytes = 16384;
 
-bool HasBootSignature(bo::Bytes b) {
-  return bo::Load8(b, 510) == 0x55 && bo::Load8(b, 511) == 0xAA;
-}
-
-bool IsPowerOfTwoUpTo128(uint32_t v) {
-  return v >= 1 && v <= 128 && (v & (v - 1)) == 0;
-}
-
 // A sector number as a 32-bit field, or nothing when it does not fit.
 std::optional<uint32_t> Fits32(int64_t v) {
   if (v < 0 || v > int64_t{UINT32_MAX}) return std::nullopt;
@@ -73,19 +59,20 @@ struct FatBoot {
 };
 
 // The fields a FAT boot sector must hold sanely before anything is computed from them.
-bool PlausibleFat(bo::Bytes b, const FatBoot& f) {
-  return IsPowerOfTwoUpTo128(f.spc) && f.reserved != 0 && f.fatSize != 0 &&
-         bo::LoadLe16(b, 11) == static_cast<uint32_t>(g_BytesPerSector);
+bool PlausibleFat(const FatBootSector& boot, const FatBoot& f) {
+  return IsBootClusterSize(f.spc) && f.reserved != 0 && f.fatSize != 0 &&
+         boot.bytesPerSector == static_cast<uint32_t>(g_BytesPerSector);
 }
 
 int DetectFat16(SectorReader& r, SectorReader& work, int64_t s) {
-  bo::Bytes boot = r.Read(s);
-  if (!HasBootSignature(boot)) {
+  bo::Bytes sector = r.Read(s);
+  if (!HasBootSignature(sector)) {
     ResetVolumeGeometry();
     return 0;
   }
-  const FatBoot f{bo::Load8(boot, 13), bo::LoadLe16(boot, 14), bo::LoadLe16(boot, 17),
-                  bo::LoadLe16(boot, 22), 0};
+  const FatBootSector boot = ReadFatBootSector(sector);
+  const FatBoot f{boot.sectorsPerCluster, boot.reservedSectors, boot.rootEntries, boot.fatSize16,
+                  0};
   if (!PlausibleFat(boot, f)) {
     ResetVolumeGeometry();
     return 0;
@@ -93,7 +80,7 @@ int DetectFat16(SectorReader& r, SectorReader& work, int64_t s) {
   if (bo::Load8(work.Read(s + f.reserved + f.fatSize), 0) != 0xF8) return 0;
   // Root entries are 32 bytes; for 512-byte sectors this is the entry count divided by 16.
   const uint32_t bps = static_cast<uint32_t>(g_BytesPerSector);
-  const uint32_t rootSectors = (f.rootEntries * 32 + bps - 1) / bps;
+  const uint32_t rootSectors = (boot.RootDirectoryBytes() + bps - 1) / bps;
   // The number of FATs is taken as two, whatever the boot sector says.
   auto root = Fits32(s + f.reserved + 2 * int64_t{f.fatSize});
   auto base =
@@ -114,16 +101,17 @@ int DetectFat16(SectorReader& r, SectorReader& work, int64_t s) {
 }
 
 int DetectFat32(SectorReader& r, SectorReader& work, int64_t s) {
-  bo::Bytes boot = r.Read(s);
+  bo::Bytes sector = r.Read(s);
   bool usingBackup = false;
-  if (!HasBootSignature(boot)) {
-    boot = r.Read(s + 6);
+  if (!HasBootSignature(sector)) {
+    sector = r.Read(s + 6);
     usingBackup = true;
-    if (!HasBootSignature(boot)) return 0;
+    if (!HasBootSignature(sector)) return 0;
   }
   for (;;) {
-    const FatBoot f{bo::Load8(boot, 13), bo::LoadLe16(boot, 14), 0, bo::LoadLe32(boot, 36),
-                    bo::LoadLe32(boot, 44)};
+    const FatBootSector boot = ReadFatBootSector(sector);
+    const FatBoot f{boot.sectorsPerCluster, boot.reservedSectors, 0, boot.fatSize32,
+                    boot.rootCluster};
     const bool plausible = PlausibleFat(boot, f);
     if (plausible && bo::Load8(work.Read(s + f.reserved + int64_t{f.fatSize}), 0) == 0xF8) {
       auto base = ClusterBase32(s + f.reserved + 2 * int64_t{f.fatSize} - 2 * int64_t{f.spc});
@@ -143,7 +131,7 @@ int DetectFat32(SectorReader& r, SectorReader& work, int64_t s) {
     }
     if (!usingBackup) {
       // The first boot sector led nowhere: the backup at S + 6 gets one chance.
-      boot = r.Read(s + 6);
+      sector = r.Read(s + 6);
       usingBackup = true;
       continue;
     }
@@ -153,8 +141,8 @@ int DetectFat32(SectorReader& r, SectorReader& work, int64_t s) {
 }
 
 // Sectors per FILE record from boot byte 64 (read as 32 bits), or 0 when implausible.
-uint32_t MftRecordSectors(bo::Bytes boot, uint32_t spc) {
-  const uint32_t v = bo::LoadLe32(boot, 64);
+uint32_t MftRecordSectors(const NtfsBootSector& boot, uint32_t spc) {
+  const uint32_t v = boot.fileRecordField;
   if (v >= 0x80 && v <= 0xFF) {
     // A record size given in bytes: taken when it is one the record walks accept.
     const uint32_t sectors =
@@ -172,36 +160,37 @@ int DetectNtfs(SectorReader& bootReader, SectorReader& recordReader, int64_t s, 
   // The backup boot sector lies at the last sector; without a known end there is none.
   auto readBoot = [&](int64_t at) { return bootReader.Read(at == s || at > 0 ? at : -1); };
   int64_t b = s;
-  bo::Bytes boot = readBoot(b);
-  if (!HasBootSignature(boot)) {
+  bo::Bytes sector = readBoot(b);
+  if (!HasBootSignature(sector)) {
     b = e;
-    boot = readBoot(b);
-    if (!HasBootSignature(boot)) return 0;
+    sector = readBoot(b);
+    if (!HasBootSignature(sector)) return 0;
   }
+  NtfsBootSector boot = ReadNtfsBootSector(sector);
   // Changes to the other boot sector (the first or the backup) and reads it, unchecked.
   auto switchBoot = [&] {
     b = (b == s) ? e : s;
-    boot = readBoot(b);
+    boot = ReadNtfsBootSector(readBoot(b));
   };
 
-  uint32_t spc = bo::Load8(boot, 13);
-  if (!IsPowerOfTwoUpTo128(spc)) {
+  uint32_t spc = boot.sectorsPerCluster;
+  if (!IsBootClusterSize(spc)) {
     switchBoot();
-    spc = bo::Load8(boot, 13);
-    if (!IsPowerOfTwoUpTo128(spc)) return 0;
+    spc = boot.sectorsPerCluster;
+    if (!IsBootClusterSize(spc)) return 0;
   }
   uint32_t recordSectors = MftRecordSectors(boot, spc);
   if (recordSectors == 0) {
     switchBoot();
-    spc = bo::Load8(boot, 13);
-    if (!IsPowerOfTwoUpTo128(spc)) return 0;
+    spc = boot.sectorsPerCluster;
+    if (!IsBootClusterSize(spc)) return 0;
     recordSectors = MftRecordSectors(boot, spc);
     if (recordSectors == 0) return 0;
   }
 
-  // The sector of the cluster named by the 64-bit field at offset, when it holds a FILE record.
-  auto fileRecordAt = [&](size_t offset) -> uint32_t {
-    const uint64_t cluster = bo::LoadLe64(boot, offset);
+  // The sector of a cluster the boot sector names, when it holds a FILE record.
+  auto fileRecordAt = [&](uint64_t NtfsBootSector::*field) -> uint32_t {
+    const uint64_t cluster = boot.*field;
     if (cluster > uint64_t{UINT32_MAX}) return 0;
     auto sector = Fits32(static_cast<int64_t>(cluster) * spc + s);
     if (!sector) return 0;
@@ -211,19 +200,19 @@ int DetectNtfs(SectorReader& bootReader, SectorReader& recordReader, int64_t s, 
     return isFile ? *sector : 0;
   };
 
-  uint32_t mft = fileRecordAt(48);
+  uint32_t mft = fileRecordAt(&NtfsBootSector::mftCluster);
   if (mft == 0) {
     switchBoot();
-    mft = fileRecordAt(48);
+    mft = fileRecordAt(&NtfsBootSector::mftCluster);
   }
-  uint32_t mirror = fileRecordAt(56);
+  uint32_t mirror = fileRecordAt(&NtfsBootSector::mftMirrorCluster);
   if (mirror == 0) {
     switchBoot();
-    mirror = fileRecordAt(56);
+    mirror = fileRecordAt(&NtfsBootSector::mftMirrorCluster);
   }
   if (mft == 0 && mirror == 0) return 0;
 
-  const uint32_t indexValue = bo::LoadLe32(boot, 68);
+  const uint32_t indexValue = boot.indexRecordField;
   const uint64_t indexSectors =
       indexValue >= 0x80 && indexValue <= 0xFF
           ? NtfsBootRecordSectors(static_cast<uint8_t>(indexValue), spc,

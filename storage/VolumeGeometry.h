@@ -34,14 +34,8 @@ extern VolumeGeometry g_VolumeGeometry;
 //   - every other failure, a start above kMaxSourceSector and a position that does not fit the
 //     32-bit fields change nothing.
 // FAT32 falls back to the backup boot sector at start + 6, NTFS to the one at the volume's last
-// sector (g_SourceEndSector - 1: the end is one past the volume).
+// sector (g_SourceEndSector - 1: the end is one past the volume). The boot sectors are read
+// through storage/FatBootSector.h and storage/NtfsBootSector.h.
 int DetectVolumeGeometry();
 
 void ResetVolumeGeometry();
-
-// Sectors of one NTFS FILE or INDX record from the boot sector's clusters-per-record byte (offset
-// 64 or 68): a positive value counts clusters; a negative value -n means records of 2^n bytes,
-// whatever the cluster and sector sizes (4 KiB records on a disk of 4 KiB sectors and larger
-// clusters are 0xF4). 0 when such a record is not a whole number of sectors or is larger than
-// 64 KiB.
-uint32_t NtfsBootRecordSectors(uint8_t value, uint32_t sectorsPerCluster, uint32_t bytesPerSector);

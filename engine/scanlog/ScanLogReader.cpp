@@ -184,15 +184,8 @@ class Builder {
   }
 
   Step After(const EntryNames& n, const LogCursor& c) {
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load();
-      p.folders = g_ScanState.folderCount.load();
-      p.files = g_ScanState.fileCount.load();
-      p.name = n.ansi.empty() ? n.wide : FatShortNameToUtf16(n.ansi);
-      p.mode = 'n';
-      m_Job.observer.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists,
+                       [&] { return n.ansi.empty() ? n.wide : FatShortNameToUtf16(n.ansi); });
     const int bar =
         c.Size() ? static_cast<int>(std::min<uint64_t>(100, c.Position() * 100 / c.Size())) : 100;
     if (bar != m_LastBar) {

@@ -5,6 +5,7 @@
 
 #include "engine/scans/FatDirectoryWalk.h"
 #include "engine/scans/FatFormattedScan.h"
+#include "engine/scans/ScanSource.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/records/ScanState.h"
 #include "prompts/UserPrompts.h"
@@ -13,11 +14,12 @@ namespace {
 
 class FatDeletedScanner {
  public:
-  explicit FatDeletedScanner(ScanJob& job)
+  FatDeletedScanner(ScanJob& job, const ScanSource& source)
       : m_Job(job),
-        m_Volume(DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry)),
+        m_Volume(DescribeFatVolume(source.fileSystem, source.geometry,
+                                   FatSource{source.device, source.sectorBytes, source.endSector})),
         m_Table(m_Volume, m_Volume.fat1Start),
-        m_Reader(m_Volume, m_Table) {}
+        m_Reader(source.device, m_Volume, m_Table) {}
 
   ScanEnd Run() {
     if (m_Volume.bits == 0 || m_Volume.sectorsPerCluster == 0) return ScanEnd::Finished;
@@ -74,15 +76,7 @@ class FatDeletedScanner {
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
 
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-      p.name = e.DisplayName();
-      p.mode = 'n';
-      m_Job.observer.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists, [&] { return e.DisplayName(); });
     if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
     if (m_Job.control.StopRequested()) return FatWalk::Stop;
     return FatWalk::GoOn;
@@ -99,9 +93,9 @@ class FatDeletedScanner {
 };
 
 // The formatted scan goes on from here on the same worker, as if it had been started for it.
-ScanEnd HandOverToFormattedScan(ScanJob& job) {
+ScanEnd HandOverToFormattedScan(ScanJob& job, const ScanSource& source) {
   job.observer.OnSwitchToFormattedScan();
-  return FatFormattedScanThread(job);
+  return FatFormattedScan(job, source);
 }
 
 }  // namespace
@@ -110,10 +104,11 @@ ScanEnd FatDeletedScanThread(ScanJob& job) {
   job.observer.OnBarAnimation(true);
   g_ScanState.indxCount = 0;
   g_ScanState.totalSize = 0;
-  const ScanEnd end = FatDeletedScanner(job).Run();
+  const ScanSource source = TakeScanSource();
+  const ScanEnd end = FatDeletedScanner(job, source).Run();
   if (end != ScanEnd::Finished) return end;
   if (g_ScanState.folderCount.load() != 0 || g_ScanState.fileCount.load() != 0) return end;
   Prompts().ViewMsgBox(kFatFormattedFallbackNotice);
   job.observer.OnBarAnimation(false);
-  return HandOverToFormattedScan(job);
+  return HandOverToFormattedScan(job, source);
 }

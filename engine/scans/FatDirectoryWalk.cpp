@@ -6,7 +6,6 @@
 #include "platform/TextCodec.h"
 #include "storage/fat/FatLongName.h"
 #include "storage/SectorIo.h"
-#include "storage/SourceGlobals.h"
 
 namespace {
 
@@ -152,7 +151,7 @@ void FatDirectoryReader::Read(int64_t first, uint32_t count) {
   const size_t bytes = size_t{count} * m_Volume.sectorBytes;
   if (m_Buffer.size() < bytes) m_Buffer.resize(bytes);
   std::fill(m_Buffer.begin(), m_Buffer.begin() + static_cast<std::ptrdiff_t>(bytes), std::byte{0});
-  ReadSectors(CurrentDevicePath(), first, count, std::span(m_Buffer).first(bytes));
+  ReadSectors(m_Device, first, count, std::span(m_Buffer).first(bytes));
 }
 
 void FatDirectoryReader::KeepLookback(size_t blockBytes) {

@@ -37,8 +37,9 @@ class FatDirectoryReader {
  public:
   using EntryFn = std::function<FatWalk(const FatEntry&)>;
 
-  // volume bounds every cluster read; table serves the FAT32 root chain.
-  FatDirectoryReader(const FatVolume& volume, FatTable& table) : m_Volume(volume), m_Table(table) {}
+  // Reads from device; volume bounds every cluster read; table serves the FAT32 root chain.
+  FatDirectoryReader(std::string_view device, const FatVolume& volume, FatTable& table)
+      : m_Device(device), m_Volume(volume), m_Table(table) {}
 
   // The root directory (FAT32: its cluster chain; FAT12/16: the fixed sectors). An end mark ends
   // only its sector. Returns kStop or kCancel when the callback asked for it, else kGoOn.
@@ -67,6 +68,7 @@ class FatDirectoryReader {
   FatWalk TakeEntry(const FatDirEntry& e, std::span<const std::byte> block, size_t at,
                     bool parentDeleted, const EntryFn& fn);
 
+  std::string_view m_Device;
   FatVolume m_Volume;
   FatTable& m_Table;
   std::vector<std::byte> m_Buffer;

@@ -21,8 +21,6 @@
 #include "storage/fat/FatVolume.h"
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
-#include "storage/SourceGlobals.h"
-#include "storage/SourceSize.h"
 
 namespace {
 
@@ -39,11 +37,12 @@ uint64_t FatClusterCap(int bits) {
 // The volume as the formatted scan sees it: the geometry places the clusters, and the clusters
 // end where the scanned range ends. The FAT and the boot sector of a formatted or lost volume
 // tell nothing about where its old folders lay, so they do not bound the clusters here.
-FatVolume FormattedVolume() {
-  FatVolume v = DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
+FatVolume FormattedVolume(const ScanSource& source) {
+  FatVolume v = DescribeFatVolume(source.fileSystem, source.geometry,
+                                  FatSource{source.device, source.sectorBytes, source.endSector});
   if (v.bits == 0 || v.sectorsPerCluster == 0) return v;
   uint64_t limit = FatClusterCap(v.bits);
-  if (const uint64_t rangeEnd = SourceRangeEnd(); rangeEnd > 0) {
+  if (const uint64_t rangeEnd = source.rangeEnd; rangeEnd > 0) {
     const int64_t end = static_cast<int64_t>(rangeEnd);
     const uint64_t before =
         end <= v.clusterBase ? 0 : static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
@@ -76,15 +75,16 @@ void NameFolderFromEntry(FolderRecord& f, const FatEntry& e) {
 
 class FatFormattedScanner {
  public:
-  FatFormattedScanner(ScanJob& job, bool partitionMode)
+  FatFormattedScanner(ScanJob& job, const ScanSource& source, bool partitionMode)
       : m_Job(job),
         m_Ui(job.observer),
+        m_Source(source),
         m_PartitionMode(partitionMode),
         m_Partition(partitionMode ? static_cast<int16_t>(g_ScanState.chosenFileSystem.load())
                                  : int16_t{0}),
-        m_Volume(FormattedVolume()),
+        m_Volume(FormattedVolume(source)),
         m_Table(m_Volume, m_Volume.fat1Start),
-        m_Reader(m_Volume, m_Table),
+        m_Reader(source.device, m_Volume, m_Table),
         m_Bar(job.observer) {
     // The FAT of a formatted or lost volume no longer holds its folders' chains.
     m_Reader.ContinuePastFreeChainEnd(true);
@@ -102,7 +102,7 @@ class FatFormattedScanner {
       lost.parentId = 0;
       lost.id = kLostFolderId;
       AddFolderRecord(lost);
-      if (g_VolumeGeometry.SectorsPerCluster == 0 || m_Volume.bits == 0) {
+      if (m_Source.geometry.SectorsPerCluster == 0 || m_Volume.bits == 0) {
         Prompts().ViewMsgBox(kFatFormattedImpossibleNotice);
         return ScanEnd::Discard;
       }
@@ -153,7 +153,7 @@ class FatFormattedScanner {
   // directory found elsewhere names another cluster and is passed over.
   bool SearchFolders() {
     m_Ui.OnStepText(kFatSearchingFoldersStep);
-    const uint64_t rangeEnd = SourceRangeEnd();
+    const uint64_t rangeEnd = m_Source.rangeEnd;
     const uint64_t barEnd = rangeEnd ? rangeEnd : m_Volume.ClusterSector(m_Volume.clusterLimit - 1);
     const uint32_t spc = m_Volume.sectorsPerCluster;
     if (spc == 0) return true;
@@ -166,7 +166,7 @@ class FatFormattedScanner {
     std::vector<std::byte> single(m_Volume.sectorBytes);
     std::optional<SectorStream> stream;
     if (m_Volume.ClusterBytes() <= kWholeReadClusterBytes)
-      stream.emplace(CurrentDevicePath(), static_cast<uint64_t>(m_Volume.ClusterSector(c)),
+      stream.emplace(m_Source.device, static_cast<uint64_t>(m_Volume.ClusterSector(c)),
                      static_cast<uint64_t>(m_Volume.ClusterSector(m_Volume.clusterLimit)),
                      StreamChunkSectors(m_Volume.sectorBytes, spc));
     if (stream && !stream->HasBuffers()) stream.reset();
@@ -186,13 +186,13 @@ class FatFormattedScanner {
         // Only the cluster's first sector is read again: a bad sector elsewhere in it is never
         // asked about, as the search never needed it.
         std::fill(single.begin(), single.end(), std::byte{0});
-        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(at), 1, single);
+        ReadSectors(m_Source.device, static_cast<int64_t>(at), 1, single);
         sector = single;
       }
       ++inChunk;
       LookAtCluster(sector, static_cast<uint32_t>(c));
       m_Bar.Set(at, barEnd);
-      ReportSector(at);
+      m_Job.ReportCounts(ScanCounts::ListsAtSector, m_LastName, at);
       if (!m_Job.control.Checkpoint()) return false;
       if (m_Job.control.StopRequested()) {
         m_Stopped = true;
@@ -268,33 +268,15 @@ class FatFormattedScanner {
       AddFileRecord(f);
       g_ScanState.totalSize.fetch_add(d.Size(), std::memory_order_relaxed);
     }
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-      p.name = e.DisplayName();
-      p.mode = 'n';
-      m_Ui.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists, [&] { return e.DisplayName(); });
     if (!m_Job.control.Checkpoint()) return FatWalk::Cancel;
     if (m_Job.control.StopRequested()) return FatWalk::Stop;
     return FatWalk::GoOn;
   }
 
-  void ReportSector(uint64_t sector) {
-    if (!m_Job.throttle.Tick()) return;
-    ScanProgress p;
-    p.sizeOrSector = sector;
-    p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-    p.name = m_LastName;
-    p.mode = 'e';
-    m_Ui.OnProgress(p);
-  }
-
   ScanJob& m_Job;
   ScanObserver& m_Ui;
+  const ScanSource& m_Source;
   bool m_PartitionMode;
   int16_t m_Partition;
   FatVolume m_Volume;
@@ -308,8 +290,12 @@ class FatFormattedScanner {
 }  // namespace
 
 ScanEnd FatFormattedScanThread(ScanJob& job) {
+  return FatFormattedScan(job, TakeScanSource());
+}
+
+ScanEnd FatFormattedScan(ScanJob& job, const ScanSource& source) {
   const bool partitionMode = g_PartitionMode.load() != 0;
-  return FatFormattedScanner(job, partitionMode).Run();
+  return FatFormattedScanner(job, source, partitionMode).Run();
 }
 
 ScanEnd AssignFatLostFolders(ScanJob& job, int16_t partition) {

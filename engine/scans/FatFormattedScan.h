@@ -7,14 +7,16 @@
 // a free FAT entry is read on into the clusters that follow while they hold directory entries
 // (FatDirectoryReader::ContinuePastFreeChainEnd).
 //
-// Outside partition mode it builds the folder list itself from g_ScanState.geometry and
-// g_SourceEndSector; in partition mode the folders come from the dump of the chosen file system
-// and only its folders (partition == chosenFileSystem) are read.
+// Outside partition mode it builds the folder list itself from the volume geometry and the end of
+// the source's range, both from the copy it takes when it starts (engine/scans/ScanSource.h) or
+// is handed by the scan it follows; in partition mode the folders come from the dump of the chosen
+// file system and only its folders (partition == chosenFileSystem) are read.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "engine/scans/ScanSource.h"
 #include "engine/worker/ScanJob.h"
 
 inline constexpr std::string_view kFatFormattedImpossibleNotice =
@@ -37,6 +39,9 @@ inline constexpr std::string_view kFatInsertingSubDirectoriesStep =
 //   Cancelled the user went back; the caller throws the lists away;
 //   Failed    a scan log could not be read (its reader told the user).
 ScanEnd FatFormattedScanThread(ScanJob& job);
+// The same on a source taken before: the deleted-file scan and the partition search hand over
+// their own copy.
+ScanEnd FatFormattedScan(ScanJob& job, const ScanSource& source);
 
 // The lost-folder stage of the FAT scans: every folder of `partition` whose parent is neither the
 // root (0) nor a folder of that partition, or whose parent chain loops (a folder that is its own

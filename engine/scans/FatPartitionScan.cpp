@@ -11,15 +11,16 @@
 #include "engine/scans/FatFormattedScan.h"
 #include "engine/scans/FileSystemDump.h"
 #include "engine/scans/NtfsSignatureScan.h"
+#include "engine/scans/ScanSource.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/worker/ScanBar.h"
 #include "engine/records/ScanState.h"
 #include "platform/ByteOrder.h"
+#include "storage/FatBootSector.h"
 #include "storage/fat/FatDirEntry.h"
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
 #include "storage/SourceGlobals.h"
-#include "storage/SourceSize.h"
 
 namespace {
 
@@ -34,11 +35,6 @@ constexpr uint32_t kFat16IdLimit = 65536;
 // How many directory pairs are tried between two looks at the stop and cancel flags.
 constexpr uint32_t kPairsPerCheck = 4096;
 
-bool IsClusterSize(uint64_t spc) {
-  return std::find(std::begin(kClusterSizes), std::end(kClusterSizes), spc) !=
-         std::end(kClusterSizes);
-}
-
 uint32_t DotCluster(const std::byte* entry) {
   const std::span<const std::byte> e(entry, 32);
   return (uint32_t{bo::LoadLe16(e, 20)} << 16) | bo::LoadLe16(e, 26);
@@ -49,23 +45,26 @@ uint32_t DotCluster(const std::byte* entry) {
 // cluster 0 that would lie before the disk's first sector).
 bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32_t sectorBytes,
                     FatBootCandidate& c) {
-  const uint32_t spc = bo::Load8(s, 13);
-  const int64_t reserved = bo::LoadLe16(s, 14);
-  if (!IsClusterSize(spc)) return false;
+  const FatBootSector boot = ReadFatBootSector(s);
+  const uint32_t spc = boot.sectorsPerCluster;
+  const int64_t reserved = boot.reservedSectors;
+  if (!IsBootClusterSize(spc)) return false;
   const int64_t T = static_cast<int64_t>(t);
   int64_t fatSize, rootDirSectors, rootStart, clusterBase;
-  uint64_t total = bo::LoadLe32(s, 32);
+  uint64_t total;
   if (fat32) {
-    fatSize = bo::LoadLe32(s, 36);
+    fatSize = boot.fatSize32;
     rootDirSectors = 0;
-    rootStart = bo::LoadLe32(s, 44);  // the root cluster
+    rootStart = boot.rootCluster;
     clusterBase = T + reserved + 2 * fatSize - 2 * int64_t{spc};
+    total = boot.totalSectors32;
   } else {
-    fatSize = bo::LoadLe16(s, 22);
-    rootDirSectors = int64_t{bo::LoadLe16(s, 17)} * 32 / sectorBytes;
+    fatSize = boot.fatSize16;
+    // Whole sectors of the root directory, rounded down as the search always took them.
+    rootDirSectors = int64_t{boot.RootDirectoryBytes()} / sectorBytes;
     rootStart = T + reserved + 2 * fatSize;
     clusterBase = T + rootDirSectors + reserved + 2 * fatSize - 2 * int64_t{spc};
-    if (total == 0) total = bo::LoadLe16(s, 19);
+    total = boot.TotalSectors();
   }
   const int64_t end = T + static_cast<int64_t>(total);
   const int64_t fat1 = T + reserved, fat2 = T + reserved + fatSize;
@@ -86,7 +85,8 @@ bool ReadBootSector(std::span<const std::byte> s, uint64_t t, bool fat32, uint32
 
 class FatPartitionSearch {
  public:
-  explicit FatPartitionSearch(ScanJob& job) : m_Job(job), m_Ui(job.observer), m_Bar(job.observer) {}
+  FatPartitionSearch(ScanJob& job, const ScanSource& source)
+      : m_Job(job), m_Source(source), m_Ui(job.observer), m_Bar(job.observer) {}
 
   ScanEnd Run() {
     g_ScanState.indxCount = 0;
@@ -109,18 +109,18 @@ class FatPartitionSearch {
   // Step 1: every sector of the range, read C at a time.
   ScanEnd SearchSectors() {
     m_Ui.OnStepText(kFatSearchingBootSectorsStep);
-    const uint64_t bytesPerSector = ReadSizeBytes(1);
+    const uint64_t bytesPerSector = m_Source.sectorBytes;
     if (bytesPerSector < 512) return ScanEnd::Failed;
     const uint32_t b = static_cast<uint32_t>(bytesPerSector);
     const uint32_t chunk =
         b > 512 ? std::max<uint32_t>(1, kSearchSectors / (b / 512)) : kSearchSectors;
     // The range ends one past its last sector, cut at the source's size: sectors past it would
     // only be read as zeros.
-    const uint64_t last = SourceRangeEnd();
-    if (g_SourceStartSector < 0 || static_cast<uint64_t>(g_SourceStartSector) >= last)
+    const uint64_t last = m_Source.rangeEnd;
+    if (m_Source.startSector < 0 || static_cast<uint64_t>(m_Source.startSector) >= last)
       return ScanEnd::PassDone;
-    const uint64_t first = static_cast<uint64_t>(g_SourceStartSector);
-    const std::string_view device = CurrentDevicePath();
+    const uint64_t first = static_cast<uint64_t>(m_Source.startSector);
+    const std::string_view device = m_Source.device;
     // Read ahead in large chunks of whole 40-sector runs from the range's start, so that a chunk
     // read again meets a bad sector in the same runs as ever; the bar and the flags are still
     // looked at every `chunk` sectors.
@@ -134,7 +134,7 @@ class FatPartitionSearch {
       for (uint32_t i = 0; i < read->count; ++i) {
         const uint64_t t = read->first + i;
         LookAtSector(read->bytes.subspan(size_t{i} * b, 512), t, b);
-        if (m_Job.throttle.Tick()) ReportSector(t);
+        m_Job.ReportCounts(ScanCounts::FoundAtSector, u"", t);
         if ((t + 1 - first) % chunk != 0 && t + 1 != last) continue;
         m_Bar.Set(t + 1, last);
         if (!m_Job.control.Checkpoint()) return ScanEnd::Cancelled;
@@ -146,15 +146,19 @@ class FatPartitionSearch {
 
   void LookAtSector(std::span<const std::byte> s, uint64_t t, uint32_t b) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const bool signature = p[510] == 0x55 && p[511] == 0xAA;
-    if (signature && p[85] == '3' && p[86] == '2') {
+    // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an intact
+    // boot sector would only be guessed from its directories, without start or end.
+    FileSystemKind kind = FileSystemKind::None;
+    if (HasBootSignature(s)) {
+      kind = FatKindByDigits(s);
+      if (kind == FileSystemKind::None && FatKindByLabel(s) == FileSystemKind::Fat12)
+        kind = FileSystemKind::Fat12;
+    }
+    if (kind == FileSystemKind::Fat32) {
       AddCandidate(s, t, true, b, u"FAT32");
-    } else if (signature && p[57] == '1' && p[58] == '6') {
+    } else if (kind == FileSystemKind::Fat16) {
       AddCandidate(s, t, false, b, u"FAT16");
-    } else if (signature && p[54] == 'F' && p[55] == 'A' && p[56] == 'T' && p[57] == '1' &&
-               p[58] == '2') {
-      // A FAT12 boot sector is laid out as a FAT16 one; without it, a FAT12 volume with an
-      // intact boot sector would only be guessed from its directories, without start or end.
+    } else if (kind == FileSystemKind::Fat12) {
       AddCandidate(s, t, false, b, u"FAT12");
     } else if (p[0] == '.' && p[1] == ' ' && p[32] == '.' && p[33] == '.' && p[34] == ' ') {
       const FatDirEntry dot(s.first(32));
@@ -175,15 +179,6 @@ class FatPartitionSearch {
     FatBootCandidate c;
     if (!ReadBootSector(s, t, fat32, b, c)) return;
     AddFatBootCandidate(m_Candidates, c, type);
-  }
-
-  void ReportSector(uint64_t t) {
-    ScanProgress p;
-    p.sizeOrSector = t;
-    p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
-    p.mode = 'e';
-    m_Ui.OnProgress(p);
   }
 
   // Step 2: a boot candidate is a file system when a found directory lies exactly where its
@@ -334,6 +329,7 @@ class FatPartitionSearch {
   }
 
   ScanJob& m_Job;
+  const ScanSource& m_Source;
   ScanObserver& m_Ui;
   ScanBar m_Bar;
   RecordList<FatBootCandidate> m_Candidates;
@@ -342,12 +338,12 @@ class FatPartitionSearch {
 }  // namespace
 
 ScanEnd FatPartitionFirstPass(ScanJob& job) {
-  return FatPartitionSearch(job).Run();
+  return FatPartitionSearch(job, TakeScanSource()).Run();
 }
 
 namespace {
 
-ScanEnd FatPartitionSecondPass(ScanJob& job) {
+ScanEnd FatPartitionSecondPass(ScanJob& job, const ScanSource& source) {
   const int32_t chosen = ChosenFileSystemNumber();
   if (chosen == 0) return ScanEnd::Failed;
   g_ScanState.chosenFileSystem = chosen;
@@ -356,15 +352,16 @@ ScanEnd FatPartitionSecondPass(ScanJob& job) {
   const ScanEnd dumped = DumpFileSystemRecords(job, chosen);
   if (dumped == ScanEnd::Cancelled) return dumped;
   if (g_LogLoaded.load() != 0) return ScanEnd::Finished;
-  return FatFormattedScanThread(job);
+  return FatFormattedScan(job, source);
 }
 
 }  // namespace
 
 ScanEnd FatPartitionScanThread(ScanJob& job) {
+  const ScanSource source = TakeScanSource();
   if (g_PartitionPass.load() != 1) {
     g_PartitionPass.store(g_PartitionPass.load() + 1);
-    return FatPartitionFirstPass(job);
+    return FatPartitionSearch(job, source).Run();
   }
-  return FatPartitionSecondPass(job);
+  return FatPartitionSecondPass(job, source);
 }

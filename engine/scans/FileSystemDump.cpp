@@ -37,15 +37,7 @@ class DumpProgress {
 
   void Item(std::u16string_view name) {
     ++m_K;
-    if (m_Job.throttle.Tick()) {
-      ScanProgress p;
-      p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-      p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-      p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-      p.name.assign(name);
-      p.mode = 'n';
-      m_Job.observer.OnProgress(p);
-    }
+    m_Job.ReportCounts(ScanCounts::Lists, name);
     if (m_Bar.Changed(m_K, m_Total) || m_K == m_Total) {
       char text[80];
       std::snprintf(text, sizeof text, kDumpingFormat, static_cast<int>(m_K),

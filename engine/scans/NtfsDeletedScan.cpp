@@ -14,7 +14,6 @@
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
-#include "storage/SourceGlobals.h"
 #include "storage/UnitReread.h"
 #include "storage/VolumeGeometry.h"
 
@@ -135,17 +134,6 @@ bool HasNonResidentAttributeList(bo::Bytes record) {
   return nonResident;
 }
 
-void ReportProgress(ScanJob& job, std::u16string_view name) {
-  if (!job.throttle.Tick()) return;
-  ScanProgress p;
-  p.sizeOrSector = g_ScanState.totalSize.load(std::memory_order_relaxed);
-  p.folders = g_ScanState.folderCount.load(std::memory_order_relaxed);
-  p.files = g_ScanState.fileCount.load(std::memory_order_relaxed);
-  p.name.assign(name);
-  p.mode = 'n';
-  job.observer.OnProgress(p);
-}
-
 }  // namespace
 
 ScanEnd AssignLostFolders(ScanJob& job) {
@@ -160,6 +148,10 @@ ScanEnd AssignLostFolders(ScanJob& job) {
 }
 
 ScanEnd NtfsDeletedScanThread(ScanJob& job) {
+  return NtfsDeletedScan(job, TakeScanSource());
+}
+
+ScanEnd NtfsDeletedScan(ScanJob& job, const ScanSource& source) {
   g_NtfsDeletedScanCounts = {};
   FreeFolderList();
   FreeFileList();
@@ -173,13 +165,13 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
   lostFolder.id = kLostFolderId;
   AddFolderRecord(lostFolder);
 
-  const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
-  const size_t recordBytes = static_cast<size_t>(ReadSizeBytes(R));
-  const std::string_view device = CurrentDevicePath();
+  const uint32_t R = source.geometry.SectorsPerMftRecord;
+  const size_t recordBytes = static_cast<size_t>(uint64_t{R} * source.sectorBytes);
+  const std::string_view device = source.device;
   ScanBar bar(job.observer);
 
   if (R != 0 && recordBytes != 0) {
-    const NtfsVolume volume = CurrentNtfsVolume();
+    const NtfsVolume& volume = source.ntfsVolume;
     MftWalk walk(device, g_MftRuns, R, recordBytes);
     const uint64_t T = walk.TotalSectors();
     const uint64_t count = walk.RecordCount();
@@ -305,7 +297,7 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
         AddFileRecord(f);
         g_ScanState.totalSize.fetch_add(size, std::memory_order_relaxed);
       }
-      ReportProgress(job, name.View());
+      job.ReportCounts(ScanCounts::Lists, name.View());
       bar.Set(D, T);
     }
   }
@@ -315,18 +307,23 @@ ScanEnd NtfsDeletedScanThread(ScanJob& job) {
     Prompts().ViewMsgBox(kNtfsSwitchToFormattedNotice);
     job.observer.OnSwitchToFormattedScan();
     g_FormattedMode = 1;
-    return NtfsSignatureScanThread(job);
+    return NtfsSignatureScan(job, source);
   }
   return AssignLostFolders(job);
 }
 
 size_t BuildMftMap() {
-  const VolumeGeometry& g = g_VolumeGeometry;
-  return NtfsReadMftRunsWithAttrList(CurrentDevicePath(), CurrentNtfsVolume(), g.MftStartSector,
+  return BuildMftMap(TakeScanSource());
+}
+
+size_t BuildMftMap(const ScanSource& source) {
+  const VolumeGeometry& g = source.geometry;
+  return NtfsReadMftRunsWithAttrList(source.device, source.ntfsVolume, g.MftStartSector,
                                      g.SectorsPerMftRecord);
 }
 
 ScanEnd RunNtfsDeletedScan(ScanJob& job) {
-  BuildMftMap();
-  return NtfsDeletedScanThread(job);
+  const ScanSource source = TakeScanSource();
+  BuildMftMap(source);
+  return NtfsDeletedScan(job, source);
 }

@@ -2,15 +2,17 @@
 // record order and turns directories into FolderRecords and everything else into FileRecords,
 // present and deleted alike; then puts folders whose parent was not found under "Lost".
 //
-// Inputs: g_MftRuns (built by NtfsReadMftRunsWithAttrList), g_ScanState.geometry (the copy of
-// VolumeGeometry), g_BytesPerSector, g_SourceEndSector and the current device. Outputs: the
-// folder and file lists of g_ScanState, folderCount, fileCount and totalSize.
+// Inputs: g_MftRuns (built by NtfsReadMftRunsWithAttrList) and the source it takes when it starts
+// (engine/scans/ScanSource.h): the copy of the volume geometry, the sector size, the end of the
+// source and its device. Outputs: the folder and file lists of g_ScanState, folderCount,
+// fileCount and totalSize.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "engine/scans/LostFolders.h"
+#include "engine/scans/ScanSource.h"
 #include "engine/worker/ScanJob.h"
 
 // Texts the scan shows.
@@ -32,22 +34,25 @@ struct NtfsDeletedScanCounts {
 extern NtfsDeletedScanCounts g_NtfsDeletedScanCounts;
 
 // The scan itself, on the calling worker thread. When the MFT gives no folder and no file it shows
-// the hand-over notice, sets g_FormattedMode and runs NtfsSignatureScanThread on the same worker,
-// returning what that returns. Ends:
+// the hand-over notice, sets g_FormattedMode and runs the signature scan on the same worker and
+// the same source (NtfsSignatureScan), returning what that returns. Ends:
 //   Finished  the lists are complete;
 //   Stopped   the user stopped it; the lists hold what was found and are whole;
 //   Cancelled the user went back; the caller throws the lists away.
 ScanEnd NtfsDeletedScanThread(ScanJob& job);
+// The same on a source taken before.
+ScanEnd NtfsDeletedScan(ScanJob& job, const ScanSource& source);
 
-// What the analysis page runs for deleted-data recovery on NTFS: the $MFT map from the geometry in
-// g_ScanState (ClusterBaseSector, MftStartSector, SectorsPerCluster, SectorsPerMftRecord), then
-// NtfsDeletedScanThread.
+// What the analysis page runs for deleted-data recovery on NTFS: takes the source, builds the
+// $MFT map from its geometry (ClusterBaseSector, MftStartSector, SectorsPerCluster,
+// SectorsPerMftRecord), then runs NtfsDeletedScan on it.
 ScanEnd RunNtfsDeletedScan(ScanJob& job);
 
-// The $MFT map (storage/ntfs/NtfsMftMap.h) of the volume g_VolumeGeometry describes, on the
-// current source: what the deleted-file scan walks and what the copy and the preview read a
-// record through by its number. A geometry without an $MFT start leaves the map empty. Returns
-// the run count.
+// The $MFT map (storage/ntfs/NtfsMftMap.h) of the volume the source's geometry describes, on its
+// device: what the deleted-file scan walks and what the copy and the preview read a record
+// through by its number. A geometry without an $MFT start leaves the map empty. Returns the run
+// count. Without a source, on the current one (g_VolumeGeometry and the source globals).
+size_t BuildMftMap(const ScanSource& source);
 size_t BuildMftMap();
 
 // The lost-directory stage alone (the scan's last step): every folder of partition 0 whose parent

@@ -14,14 +14,13 @@
 #include "engine/scans/FoundFileSystemChoice.h"
 #include "engine/records/RecordBuilders.h"
 #include "engine/records/ScanState.h"
+#include "storage/NtfsBootSector.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsIndx.h"
 #include "storage/ntfs/NtfsMftMap.h"
 #include "storage/ntfs/NtfsRecord.h"
 #include "storage/SectorIo.h"
 #include "storage/SectorStream.h"
-#include "storage/SourceGlobals.h"
-#include "storage/SourceSize.h"
 #include "storage/UnitReread.h"
 #include "storage/VolumeGeometry.h"
 
@@ -53,21 +52,16 @@ bool Signature(bo::Bytes sector, const char (&sig)[5]) {
   return sector.size() >= 4 && std::memcmp(sector.data(), sig, 4) == 0;
 }
 
-// The boot sector's end mark: most sectors fail here, before the whole test is called.
-bool MayBeBootSector(bo::Bytes sector) {
-  return sector.size() >= 512 && sector[510] == std::byte{0x55} && sector[511] == std::byte{0xAA};
-}
-
-// The range of the scan: [g_SourceStartSector, g_SourceEndSector).
+// The range of the scan: [start, end) of the source, the end cut at the source's size (sectors
+// past it would only be read as zeros).
 struct Range {
   uint64_t start = 0;
   uint64_t end = 0;
 };
-Range ScanRange() {
+Range ScanRange(const ScanSource& source) {
   Range r;
-  r.start = g_SourceStartSector > 0 ? static_cast<uint64_t>(g_SourceStartSector) : 0;
-  // Cut at the source's size: sectors past it would only be read as zeros.
-  r.end = SourceRangeEnd();
+  r.start = source.startSector > 0 ? static_cast<uint64_t>(source.startSector) : 0;
+  r.end = source.rangeEnd;
   if (r.end < r.start) r.end = r.start;
   return r;
 }
@@ -116,14 +110,15 @@ class SectorSearch {
       }
       ++g_NtfsSignatureScanCounts.indxBlocks;
       AddIndxBlockRecord(m_Lists.indx, t, parent, vcn, 0xFFFFFFFF);
-    } else if (MayBeBootSector(sector)) {
+    } else if (HasBootSignature(sector)) {
+      // The end mark alone turns most sectors away before the whole boot sector is read.
       NtfsBootCandidate c;
-      if (ParseNtfsBootCandidate(sector, t, c)) {
+      if (ParseNtfsBootCandidate(sector, t, static_cast<uint32_t>(m_B), c)) {
         ++g_NtfsSignatureScanCounts.bootSectors;
         AddNtfsBootCandidate(m_Lists.candidates, c);
       }
     }
-    Progress(t);
+    m_Job.ReportCounts(ScanCounts::FoundAtSector, m_LastName, t);
   }
 
  private:
@@ -210,17 +205,6 @@ class SectorSearch {
     return true;
   }
 
-  void Progress(uint64_t t) {
-    if (!m_Job.throttle.Tick()) return;
-    ScanProgress p;
-    p.sizeOrSector = t;
-    p.folders = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
-    p.files = g_ScanState.foundFileCount.load(std::memory_order_relaxed);
-    p.name = m_LastName;
-    p.mode = 'e';
-    m_Job.observer.OnProgress(p);
-  }
-
   ScanJob& m_Job;
   NtfsSignatureLists& m_Lists;
   std::string_view m_Device;
@@ -238,36 +222,33 @@ uint32_t ChunkSectors(uint64_t b) {
 
 }  // namespace
 
-bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, NtfsBootCandidate& out) {
-  if (s.size() < 512) return false;
-  if (bo::Load8(s, 510) != 0x55 || bo::Load8(s, 511) != 0xAA) return false;
-  if (std::memcmp(s.data() + 3, "NTFS", 4) != 0) return false;
-  const uint32_t spc = bo::Load8(s, 13);
-  const uint8_t perIndex = bo::Load8(s, 68);
-  const uint8_t perRecord = bo::Load8(s, 64);
+bool ParseNtfsBootCandidate(bo::Bytes s, uint64_t t, uint32_t bytesPerSector,
+                            NtfsBootCandidate& out) {
+  if (s.size() < 512 || !HasBootSignature(s) || !HasNtfsOemId(s)) return false;
+  const NtfsBootSector boot = ReadNtfsBootSector(s);
+  const uint32_t spc = boot.sectorsPerCluster;
   out = {};
   out.bootSector = t;
   out.sectorsPerCluster = spc;
   // Negative values give the record size in bytes, whatever the sector size.
-  const auto b = static_cast<uint32_t>(ReadSizeBytes(1));
-  out.sectorsPerIndexRecord = NtfsBootRecordSectors(perIndex, spc, b);
-  uint32_t record = NtfsBootRecordSectors(perRecord, spc, b);
+  out.sectorsPerIndexRecord = NtfsBootRecordSectors(boot.IndexRecordByte(), spc, bytesPerSector);
+  uint32_t record = NtfsBootRecordSectors(boot.FileRecordByte(), spc, bytesPerSector);
   if (record != 1 && record != 2 && record != 4 && record != 6 && record != 8) record = 2;
   out.sectorsPerFileRecord = record;
-  out.totalSectors = bo::LoadLe64(s, 40);
-  out.mftCluster = bo::LoadLe64(s, 48);
-  out.mftMirrorCluster = bo::LoadLe64(s, 56);
+  out.totalSectors = boot.totalSectors;
+  out.mftCluster = boot.mftCluster;
+  out.mftMirrorCluster = boot.mftMirrorCluster;
   return true;
 }
 
-ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists) {
+ScanEnd SearchNtfsSignatures(ScanJob& job, const ScanSource& source, NtfsSignatureLists& lists) {
   ScanObserver& ui = job.observer;
   ui.OnStepText(kSignatureStep1);
-  const uint64_t b = ReadSizeBytes(1);
+  const uint64_t b = source.sectorBytes;
   if (b == 0) return ScanEnd::Failed;
   const uint32_t C = ChunkSectors(b);
-  const Range range = ScanRange();
-  const std::string_view device = CurrentDevicePath();
+  const Range range = ScanRange(source);
+  const std::string_view device = source.device;
   // The range is read ahead in large chunks while the sectors of the last one are looked at; the
   // bar and the stop flag are still looked at every C sectors. A chunk is a whole number of the
   // read path's 40-sector runs from the range's start, so one that must be read again meets a bad
@@ -332,11 +313,12 @@ uint64_t DropMirrorCopies(const NtfsSignatureLists& lists) {
   return removed;
 }
 
-ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
+ScanEnd AssignFolderMftNumbers(ScanJob& job, const ScanSource& source,
+                               const NtfsSignatureLists& lists) {
   ScanObserver& ui = job.observer;
   job.control.ClearStop();
   ui.OnStepText(kSignatureStep2);
-  const uint64_t b = ReadSizeBytes(1);
+  const uint64_t b = source.sectorBytes;
   if (b == 0) return ScanEnd::Finished;
 
   // Directories still without a number, by parent and creation time, in list order: an entry
@@ -355,7 +337,7 @@ ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists) {
   for (FoundDirectoryRecord* d = g_ScanState.foundDirList.head; d; d = d->next)
     if (d->directoryId == 0) pending[{d->parentId, d->created.AsFileTime()}].push_back(d);
 
-  const std::string_view device = CurrentDevicePath();
+  const std::string_view device = source.device;
   const uint32_t firstRead = SectorsFor(kFirstIndxRead, b);
   std::vector<std::byte> block(static_cast<size_t>(SectorsFor(kNtfsMaxIndxBytes, b) * b));
   const uint32_t total = g_ScanState.indxCount.load(std::memory_order_relaxed);
@@ -444,15 +426,16 @@ ScanEnd AssignFileMftNumbers(ScanJob& job) {
   return ScanEnd::Finished;
 }
 
-int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uint64_t start,
+int AssignIndxToFileSystems(ScanJob& job, const ScanSource& source,
+                            RecordList<IndxBlockRecord>& indx, uint64_t start,
                             uint32_t sectorsPerCluster, uint32_t sectorsPerIndexRecord,
                             uint64_t rangeStart, uint64_t rangeEnd) {
   (void)sectorsPerIndexRecord;  // one sector holds everything the header test needs
   ScanObserver& ui = job.observer;
-  const uint64_t b = ReadSizeBytes(1);
+  const uint64_t b = source.sectorBytes;
   if (b == 0) return 0;
   std::vector<std::byte> sector(static_cast<size_t>(b));
-  const std::string_view device = CurrentDevicePath();
+  const std::string_view device = source.device;
   const uint32_t total = g_ScanState.foundDirCount.load(std::memory_order_relaxed);
   const uint32_t number = g_ScanState.partitionCount.load() + 1;
   ScanBar bar(ui);
@@ -501,7 +484,8 @@ int64_t FirstUnassignedDirectory(uint32_t n) {
   return -1;
 }
 
-ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
+ScanEnd FindNtfsFileSystems(ScanJob& job, const ScanSource& source,
+                            const NtfsSignatureLists& lists) {
   ScanObserver& ui = job.observer;
   job.control.ClearStop();
   // Step 4: the first block of each directory's index is what a boot sector's geometry can find.
@@ -542,7 +526,7 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
     // the file system ends one past it, as a FAT file system's end is given.
     const uint64_t last = start + c->totalSectors;
     const uint64_t finish = last + 1;
-    if (AssignIndxToFileSystems(job, firstBlocks, start, c->sectorsPerCluster,
+    if (AssignIndxToFileSystems(job, source, firstBlocks, start, c->sectorsPerCluster,
                                 c->sectorsPerIndexRecord, start, last))
       addFileSystem(start, finish, c->sectorsPerCluster, c->sectorsPerFileRecord,
                     c->sectorsPerIndexRecord);
@@ -553,11 +537,11 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
   }
   if (!lists.candidates.head) {
     // No boot sector at all: the selected range's own geometry may still find its directories.
-    const VolumeGeometry& g = g_VolumeGeometry;
-    const Range range = ScanRange();
+    const VolumeGeometry& g = source.geometry;
+    const Range range = ScanRange(source);
     const uint32_t spc = g.SectorsPerCluster;
     if (IsPowerOfTwo(spc) &&
-        AssignIndxToFileSystems(job, firstBlocks, range.start, spc, g.SectorsPerIndexRecord,
+        AssignIndxToFileSystems(job, source, firstBlocks, range.start, spc, g.SectorsPerIndexRecord,
                                 range.start, range.end))
       addFileSystem(range.start, range.end, spc, g.SectorsPerMftRecord,
                     g.SectorsPerIndexRecord);
@@ -577,6 +561,10 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists) {
 }
 
 ScanEnd NtfsSignatureScanThread(ScanJob& job) {
+  return NtfsSignatureScan(job, TakeScanSource());
+}
+
+ScanEnd NtfsSignatureScan(ScanJob& job, const ScanSource& source) {
   ScanObserver& ui = job.observer;
   const bool partition = g_PartitionMode.load() != 0;
   ui.OnStepLinesVisible(true);
@@ -597,12 +585,12 @@ ScanEnd NtfsSignatureScanThread(ScanJob& job) {
     return e != ScanEnd::Cancelled && e != ScanEnd::Failed;
   };
 
-  const ScanEnd search = SearchNtfsSignatures(job, lists);
+  const ScanEnd search = SearchNtfsSignatures(job, source, lists);
   if (!step(search)) return search;
   DropMirrorCopies(lists);
-  if (!step(AssignFolderMftNumbers(job, lists))) return ScanEnd::Cancelled;
+  if (!step(AssignFolderMftNumbers(job, source, lists))) return ScanEnd::Cancelled;
   if (!step(AssignFileMftNumbers(job))) return ScanEnd::Cancelled;
-  if (!step(FindNtfsFileSystems(job, lists))) return ScanEnd::Cancelled;
+  if (!step(FindNtfsFileSystems(job, source, lists))) return ScanEnd::Cancelled;
   lists.Free();
 
   if (partition) return ScanEnd::PassDone;

@@ -25,6 +25,7 @@
 
 #include "engine/records/RecordList.h"
 #include "engine/records/ResultRecords.h"
+#include "engine/scans/ScanSource.h"
 #include "engine/worker/ScanJob.h"
 #include "platform/ByteOrder.h"
 
@@ -75,28 +76,35 @@ struct NtfsSignatureLists {
   }
 };
 
-// An NTFS boot sector at sector t (0x55 0xAA at 510, "NTFS" at 3) as a candidate: sectors per
-// cluster (offset 13); sectors per index record and per FILE record from the clusters-per-record
-// fields (68 and 64) as NtfsBootRecordSectors reads them (a negative value is a size in bytes, so
-// 0xF4 is 8 sectors of 512 bytes or 1 of 4,096), the FILE record's replaced by 2 unless it is 1,
-// 2, 4, 6 or 8; and the total sectors (40), the MFT cluster (48) and the mirror's cluster (56),
-// all 64-bit as the boot sector holds them.
-// False when the sector is not such a boot sector.
-bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, NtfsBootCandidate& out);
+// An NTFS boot sector at sector t (0x55 0xAA at 510, "NTFS" at 3) as a candidate, read through
+// storage/NtfsBootSector.h: sectors per cluster (offset 13); sectors per index record and per
+// FILE record from the clusters-per-record bytes (68 and 64) as NtfsBootRecordSectors reads them
+// for sectors of bytesPerSector (a negative value is a size in bytes, so 0xF4 is 8 sectors of 512
+// bytes or 1 of 4,096), the FILE record's replaced by 2 unless it is 1, 2, 4, 6 or 8; and the
+// total sectors (40), the MFT cluster (48) and the mirror's cluster (56), all 64-bit as the boot
+// sector holds them. False when the sector is not such a boot sector.
+bool ParseNtfsBootCandidate(bo::Bytes sector, uint64_t t, uint32_t bytesPerSector,
+                            NtfsBootCandidate& out);
+
+// The steps below read the source (device, sector size, range, geometry) from the copy the scan
+// took when it started (engine/scans/ScanSource.h).
 
 // Step 1 over the range, with its step text, progress (sector mode) and bar.
-ScanEnd SearchNtfsSignatures(ScanJob& job, NtfsSignatureLists& lists);
+ScanEnd SearchNtfsSignatures(ScanJob& job, const ScanSource& source, NtfsSignatureLists& lists);
 // After step 1: for each boot candidate, the FILE records k = 0..3 found at its mirror (boot
 // sector + mirror cluster x sectors per cluster + k x sectors per FILE record) are taken off the
 // found files when record k of its MFT was found at its place too. A mirror whose MFT did not
 // survive keeps its records: they are then the only copies. Returns how many were taken off.
 uint64_t DropMirrorCopies(const NtfsSignatureLists& lists);
 // Step 2, over the INDX blocks of step 1.
-ScanEnd AssignFolderMftNumbers(ScanJob& job, const NtfsSignatureLists& lists);
+ScanEnd AssignFolderMftNumbers(ScanJob& job, const ScanSource& source,
+                               const NtfsSignatureLists& lists);
 // Step 3.
 ScanEnd AssignFileMftNumbers(ScanJob& job);
 // Steps 4 and 4.1: the partition list, partitionCount, and every directory's assignedPartition.
-ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists);
+// Without any boot candidate, the range and the geometry of the source stand for one.
+ScanEnd FindNtfsFileSystems(ScanJob& job, const ScanSource& source,
+                            const NtfsSignatureLists& lists);
 
 // For each found directory D (counted i = 1, 2, ...) with range start < recordSector <= range end,
 // assignedPartition 0 and an indexLcn: reads the sector at start + indexLcn x sectorsPerCluster;
@@ -104,7 +112,8 @@ ScanEnd FindNtfsFileSystems(ScanJob& job, const NtfsSignatureLists& lists);
 // D's assignedPartition := partitionCount + 1 and the INDX entry of that sector is marked
 // (sector kIndxMatched). Bar i x 100 / foundDirCount and "Assigning File system : i/n" follow; Stop
 // ends the walk. Returns 1 when any directory was assigned, else 0.
-int AssignIndxToFileSystems(ScanJob& job, RecordList<IndxBlockRecord>& indx, uint64_t start,
+int AssignIndxToFileSystems(ScanJob& job, const ScanSource& source,
+                            RecordList<IndxBlockRecord>& indx, uint64_t start,
                             uint32_t sectorsPerCluster, uint32_t sectorsPerIndexRecord,
                             uint64_t rangeStart, uint64_t rangeEnd);
 
@@ -118,8 +127,11 @@ int64_t FirstUnassignedDirectory(uint32_t n);
 // mode, ends with PassDone; otherwise it takes the geometry of file system 1 (TakeFoundFileSystem,
 // as a choice of it would) and dumps it (DumpFileSystemRecords) and ends with
 // Finished (Stopped when the user stopped a step). Cancelled: the caller throws the lists away.
-// Failed: no buffer for the sector search.
+// Failed: no buffer for the sector search. It takes the source (engine/scans/ScanSource.h) when it
+// starts.
 ScanEnd NtfsSignatureScanThread(ScanJob& job);
+// The same on a source taken before: the NTFS deleted-file scan hands over its own copy.
+ScanEnd NtfsSignatureScan(ScanJob& job, const ScanSource& source);
 
 // What the analysis page starts for formatted recovery and the first partition pass on NTFS: in
 // partition mode g_PartitionPass += 1 first, then NtfsSignatureScanThread.

@@ -1,5 +1,7 @@
 #include "engine/worker/ScanJob.h"
 
+#include "engine/records/ScanState.h"
+
 void ScanControl::Pause() {
   std::lock_guard lock(m_Mutex);
   m_Paused = true;
@@ -28,4 +30,18 @@ bool ScanControl::Checkpoint() {
   std::unique_lock lock(m_Mutex);
   m_Resumed.wait(lock, [this] { return !m_Paused || m_Cancel.load(std::memory_order_acquire); });
   return !m_Cancel.load(std::memory_order_acquire);
+}
+
+ScanProgress CountsProgress(ScanCounts counts, uint64_t sector, std::u16string_view name) {
+  ScanProgress p;
+  const bool found = counts == ScanCounts::FoundAtSector;
+  p.folders = (found ? g_ScanState.foundDirCount : g_ScanState.folderCount)
+                  .load(std::memory_order_relaxed);
+  p.files = (found ? g_ScanState.foundFileCount : g_ScanState.fileCount)
+                .load(std::memory_order_relaxed);
+  p.sizeOrSector =
+      counts == ScanCounts::Lists ? g_ScanState.totalSize.load(std::memory_order_relaxed) : sector;
+  p.mode = counts == ScanCounts::Lists ? 'n' : 'e';
+  p.name.assign(name);
+  return p;
 }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "prompts/PromptCancel.h"
 
@@ -115,6 +116,17 @@ enum class ScanEnd {
   Failed,     // the worker could not run (a notice has told the user why)
 };
 
+// Which counts of g_ScanState a scan's report shows (ScanJob::ReportCounts).
+enum class ScanCounts {
+  Lists,          // the result lists' folders and files and the files' total size (size mode)
+  ListsAtSector,  // the result lists' folders and files, with the sector reached (sector mode)
+  FoundAtSector,  // the directories and file records a sector search found, with the sector
+                  // reached (sector mode)
+};
+
+// The report ReportCounts sends: the counts read from g_ScanState as it goes out.
+ScanProgress CountsProgress(ScanCounts counts, uint64_t sector, std::u16string_view name);
+
 // Everything a worker needs from its page.
 struct ScanJob {
   ScanControl& control;
@@ -124,6 +136,18 @@ struct ScanJob {
   // Applies the progress rule and reports when it lets the update through.
   void Report(const ScanProgress& progress) {
     if (throttle.Tick()) observer.OnProgress(progress);
+  }
+
+  // The counts report of every scan and log reader, through the progress rule. `name` is the last
+  // name seen: a string, or a callable that makes it, called only for a report that goes out, so
+  // that a name is not converted for every entry. `sector` is the sector reached (sector modes).
+  template <class Name>
+  void ReportCounts(ScanCounts counts, const Name& name, uint64_t sector = 0) {
+    if (!throttle.Tick()) return;
+    if constexpr (std::is_invocable_v<const Name&>)
+      observer.OnProgress(CountsProgress(counts, sector, name()));
+    else
+      observer.OnProgress(CountsProgress(counts, sector, name));
   }
 };
 

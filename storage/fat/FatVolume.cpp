@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/ByteOrder.h"
+#include "storage/FatBootSector.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
 
@@ -17,10 +17,15 @@ int FatBitsOf(FileSystemKind kind) {
 }
 
 FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g) {
+  return DescribeFatVolume(kind, g,
+                           FatSource{CurrentDevicePath(), static_cast<uint32_t>(ReadSizeBytes(1)),
+                                     g_SourceEndSector});
+}
+
+FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g, const FatSource& source) {
   FatVolume v;
   v.bits = FatBitsOf(kind);
-  const uint64_t bytes = ReadSizeBytes(1);
-  v.sectorBytes = bytes ? static_cast<uint32_t>(bytes) : 512;
+  v.sectorBytes = source.sectorBytes ? source.sectorBytes : 512;
   v.sectorsPerCluster = g.SectorsPerCluster;
   v.fatSectors = g.FatSizeSectors;
   v.rootStart = g.RootDirectory;
@@ -47,18 +52,20 @@ FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& g) {
     if (end <= v.clusterBase) return 0;
     return static_cast<uint64_t>(end - v.clusterBase) / v.sectorsPerCluster;
   };
-  if (g_SourceEndSector > 0)
-    limit = std::min(limit, clustersBefore(static_cast<uint64_t>(g_SourceEndSector)));
+  if (source.endSector > 0)
+    limit = std::min(limit, clustersBefore(static_cast<uint64_t>(source.endSector)));
 
   // Where the volume ends by its own boot sector.
   const uint32_t reserved = g.ReservedSectors;
   if (reserved != 0 && v.fat1Start >= reserved) {
     const uint64_t bootSector = v.fat1Start - reserved;
     std::vector<std::byte> boot(v.sectorBytes);
-    if (ReadSectors(CurrentDevicePath(), static_cast<int64_t>(bootSector), 1, boot) == 1 &&
-        bo::Load8(boot, 510) == 0x55 && bo::Load8(boot, 511) == 0xAA) {
-      uint64_t total = bo::LoadLe16(boot, 19);
-      if (total == 0) total = bo::LoadLe32(boot, 32);
+    if (ReadSectors(source.device, static_cast<int64_t>(bootSector), 1, boot) == 1 &&
+        HasBootSignature(boot)) {
+      // The 16-bit count first: a volume small enough for it keeps 0 in the 32-bit one.
+      const FatBootSector f = ReadFatBootSector(boot);
+      uint64_t total = f.totalSectors16;
+      if (total == 0) total = f.totalSectors32;
       if (total != 0) limit = std::min(limit, clustersBefore(bootSector + total));
     }
   }

@@ -1,9 +1,10 @@
-// What the FAT code needs to know about one FAT12/16/32 volume, worked out once from the volume
-// geometry and the file-system kind, so that chain walks,
-// directory reads and file copies share the same bounds.
+// What the FAT code needs to know about one FAT12/16/32 volume, worked out once from a volume
+// geometry, the file-system kind and the source, so that chain walks, directory reads and file
+// copies share the same bounds.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "storage/FileSystemKind.h"
 #include "storage/VolumeGeometry.h"
@@ -36,7 +37,18 @@ struct FatVolume {
 // 12, 16 or 32 for the FAT kinds; 0 otherwise.
 int FatBitsOf(FileSystemKind kind);
 
-// Describes the volume from the geometry copy. Reads the boot sector (at Fat1StartSector -
-// ReservedSectors) through ReadSectors for its sector count; an unreadable or implausible count
-// is left out of the cluster limit, which then comes from the FAT size and g_SourceEndSector.
+// The source a FAT volume lies on, as the caller took it.
+struct FatSource {
+  std::string_view device;   // what ReadSectors reads
+  uint32_t sectorBytes = 0;  // ReadSizeBytes(1); 0 is taken as 512
+  int64_t endSector = 0;     // g_SourceEndSector: one past the source's range; 0 or below, none
+};
+
+// Describes the volume from the geometry the caller holds (a scan's copy taken when it started,
+// or g_VolumeGeometry). Reads the boot sector (at Fat1StartSector - ReservedSectors) through
+// ReadSectors for its sector count; an unreadable or implausible count is left out of the cluster
+// limit, which then comes from the FAT size and the source's end.
+FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& geometry,
+                            const FatSource& source);
+// The same on the current source: CurrentDevicePath(), ReadSizeBytes(1) and g_SourceEndSector.
 FatVolume DescribeFatVolume(FileSystemKind kind, const VolumeGeometry& geometry);

@@ -1,6 +1,8 @@
 // What the first sector of a partition says about its file system, by the few bytes the source
 // tree looks at: the "FAT32", "FAT16" and "NTFS" texts, the total sector counts and the boot
-// signature. Every read is bounded by the span; a short sector simply matches nothing.
+// signature, all read through the boot-sector readers (storage/FatBootSector.h,
+// storage/NtfsBootSector.h). Every read is bounded by the span; a short sector simply matches
+// nothing.
 #pragma once
 
 #include <cstddef>
@@ -8,10 +10,8 @@
 #include <optional>
 #include <span>
 
+#include "storage/BootSector.h"
 #include "storage/FileSystemKind.h"
-
-// True when bytes 510 and 511 hold 0x55 0xAA.
-bool HasBootSignature(std::span<const std::byte> sector);
 
 struct WholeVolume {
   FileSystemKind kind;

@@ -303,23 +303,6 @@ TEST_F(Geometry, NtfsIndexRecordSize) {
   EXPECT_EQ(g_VolumeGeometry.SectorsPerIndexRecord, 16u);
 }
 
-// A negative clusters-per-record value is a size in bytes in any sector size; a positive one
-// counts clusters.
-TEST(NtfsBootRecordSectors, NegativeValuesAreBytesPositiveOnesClusters) {
-  struct Case {
-    uint8_t value;
-    uint32_t spc, bps, sectors;
-  } cases[] = {
-      {0xF6, 8, 512, 2},   {0xF6, 1, 512, 2},   {0xF4, 8, 512, 8},    {0xF4, 2, 4096, 1},
-      {0xF5, 1, 4096, 0},  // 2 KiB records on 4 KiB sectors: no whole sector
-      {0xF6, 2, 4096, 0},  {0xF3, 4, 4096, 2},  {0xF0, 1, 512, 128},  {0xEF, 1, 512, 0},
-      {0x80, 1, 512, 0},   {1, 8, 512, 8},      {2, 2, 4096, 4},      {0, 8, 512, 0},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(NtfsBootRecordSectors(c.value, c.spc, c.bps), c.sectors)
-        << std::hex << int(c.value) << std::dec << " spc " << c.spc << " bps " << c.bps;
-}
-
 TEST_F(Geometry, PositionsBeyond32BitsAreRefusedNotCut) {
   // A volume said to start past 2^32 on a disk that has no such sector: nothing to read, and
   // nothing cut to 32 bits.

@@ -10,6 +10,7 @@
 #include "engine/records/ScanState.h"
 #include "platform/TextCodec.h"
 #include "prompts/UserPrompts.h"
+#include "storage/VolumeGeometry.h"
 #include "tests/core/storage/fat/FatTestImage.h"
 #include "tests/core/TestPrompts.h"
 #include "saving/ProgramState.h"
@@ -51,9 +52,16 @@ using NoticeRecorder = test_support::RecordingPrompts;
 
 struct FallbackObserver final : ScanObserver {
   void OnBarAnimation(bool running) override { animation.push_back(running); }
-  void OnSwitchToFormattedScan() override { ++fallbacks; }
+  void OnSwitchToFormattedScan() override {
+    ++fallbacks;
+    if (!changeSourceOnSwitch) return;
+    // What a page could do to the globals while the worker runs.
+    g_VolumeGeometry = {};
+    g_ScanState.fileSystem = FileSystemKind::Fat32;
+  }
   std::vector<bool> animation;
   int fallbacks = 0;
+  bool changeSourceOnSwitch = false;
 };
 
 struct Found {
@@ -228,24 +236,31 @@ TEST(FatDeletedScan, LongNamesAcrossClustersOfAFragmentedFolder) {
   EXPECT_TRUE(found.count(Utf16ToUtf8(name)));
 }
 
+// The formatted scan that follows works from the source the deleted-file scan took when it
+// started, whatever the globals say by then.
 TEST(FatDeletedScan, NothingFoundTellsTheUserAndHandsOver) {
-  SmallFat16 v;
-  Bytes root = LongNameEntries(u"Orphan fragment.txt", Short11("ORPHAN~1", "TXT"));
-  Append(root, ShortEntry({".          ", 0x10, 5}));
-  v.Root(root);
-  // A folder no entry leads to any more: only the formatted scan that follows finds it.
-  v.Cluster(40, v.Folder(40, 0, ShortEntry({Short11("INNER", "BIN"), 0x20, 41, 9})));
-  NoticeRecorder prompts;
-  FallbackObserver observer;
-  ScanEnd end = ScanEnd::Failed;
-  const auto found = Scan(&end, &prompts, &observer);
-  std::set<std::string> names;
-  for (const auto& [name, f] : found) names.insert(name);
-  EXPECT_EQ(names, (std::set<std::string>{"Lost", "Dir1", "INNER.BIN"}));
-  EXPECT_EQ(prompts.notices, (std::vector<std::string>{std::string(kFatFormattedFallbackNotice)}));
-  EXPECT_EQ(observer.animation, (std::vector<bool>{true, false}));
-  EXPECT_EQ(observer.fallbacks, 1);
-  EXPECT_EQ(end, ScanEnd::Finished);
+  for (bool changeSource : {false, true}) {
+    SCOPED_TRACE(changeSource);
+    SmallFat16 v;
+    Bytes root = LongNameEntries(u"Orphan fragment.txt", Short11("ORPHAN~1", "TXT"));
+    Append(root, ShortEntry({".          ", 0x10, 5}));
+    v.Root(root);
+    // A folder no entry leads to any more: only the formatted scan that follows finds it.
+    v.Cluster(40, v.Folder(40, 0, ShortEntry({Short11("INNER", "BIN"), 0x20, 41, 9})));
+    NoticeRecorder prompts;
+    FallbackObserver observer;
+    observer.changeSourceOnSwitch = changeSource;
+    ScanEnd end = ScanEnd::Failed;
+    const auto found = Scan(&end, &prompts, &observer);
+    std::set<std::string> names;
+    for (const auto& [name, f] : found) names.insert(name);
+    EXPECT_EQ(names, (std::set<std::string>{"Lost", "Dir1", "INNER.BIN"}));
+    EXPECT_EQ(prompts.notices,
+              (std::vector<std::string>{std::string(kFatFormattedFallbackNotice)}));
+    EXPECT_EQ(observer.animation, (std::vector<bool>{true, false}));
+    EXPECT_EQ(observer.fallbacks, 1);
+    EXPECT_EQ(end, ScanEnd::Finished);
+  }
 }
 
 TEST(FatDeletedScan, StopKeepsWhatWasFoundAndCancelEndsAtOnce) {

@@ -449,7 +449,7 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     VolumeWriter v{disk, 1, c.spc, 123456};
     v.Boot(c.perRecord, c.perIndex);
     NtfsBootCandidate out;
-    ASSERT_TRUE(ParseNtfsBootCandidate(bo::Bytes(disk).subspan(512, 512), 1, out));
+    ASSERT_TRUE(ParseNtfsBootCandidate(bo::Bytes(disk).subspan(512, 512), 1, 512, out));
     EXPECT_EQ(out.bootSector, 1u);
     EXPECT_EQ(out.sectorsPerCluster, c.spc);
     EXPECT_EQ(out.sectorsPerFileRecord, c.recordSectors);
@@ -460,15 +460,13 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
   }
   {
     // 4 KiB sectors with 8 KiB clusters: 0xF4 is one sector of 4,096 bytes, not eight.
-    g_BytesPerSector = 4096;
     Bytes disk(512);
     VolumeWriter v{disk, 0, 2, 1000};
     v.Boot(0xF4, 0xF4);
     NtfsBootCandidate out;
-    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0, out));
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0, 4096, out));
     EXPECT_EQ(out.sectorsPerFileRecord, 1u);
     EXPECT_EQ(out.sectorsPerIndexRecord, 1u);
-    g_BytesPerSector = 512;
   }
   {
     // A volume past 2 TiB keeps its whole sector count, and a boot sector found past sector
@@ -478,7 +476,7 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
     v.Boot();
     ntfs_test::Put64(disk, 40, 0x1'2345'6789ull);
     NtfsBootCandidate out;
-    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0x1'0000'0001ull, out));
+    ASSERT_TRUE(ParseNtfsBootCandidate(disk, 0x1'0000'0001ull, 512, out));
     EXPECT_EQ(out.bootSector, 0x1'0000'0001ull);
     EXPECT_EQ(out.totalSectors, 0x1'2345'6789ull);
   }
@@ -488,10 +486,10 @@ TEST_F(NtfsSignatureScanTest, BootCandidateValues) {
   v.Boot();
   NtfsBootCandidate out;
   disk[511] = std::byte{0};
-  EXPECT_FALSE(ParseNtfsBootCandidate(disk, 0, out));
+  EXPECT_FALSE(ParseNtfsBootCandidate(disk, 0, 512, out));
   v.Boot();
   disk[3] = std::byte{'X'};
-  EXPECT_FALSE(ParseNtfsBootCandidate(disk, 0, out));
+  EXPECT_FALSE(ParseNtfsBootCandidate(disk, 0, 512, out));
 }
 
 TEST_F(NtfsSignatureScanTest, ABootSectorWithABadClusterSizeIsSkippedAndTheNextOneUsed) {
@@ -559,7 +557,7 @@ TEST_F(NtfsSignatureScanTest, FileRecordsAreTakenWholeWhereverTheyLie) {
     NtfsSignatureLists lists;
     ScanObserver quiet;
     ScanJob job{control, quiet};
-    ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+    ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
     bool found = false;
     for (FoundFileRecord* f = g_ScanState.foundFileList.head; f; f = f->next) {
       if (f->wideName.View() != u"found.txt") continue;
@@ -586,7 +584,7 @@ TEST_F(NtfsSignatureScanTest, IndxBlocksNeedAPlausibleHeader) {
   NtfsSignatureLists lists;
   ScanObserver quiet;
   ScanJob job{control, quiet};
-  ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
   ASSERT_NE(lists.indx.head, nullptr);
   EXPECT_EQ(lists.indx.head->sector, 8u);
   EXPECT_EQ(lists.indx.head->directoryId, 30u);
@@ -614,12 +612,12 @@ TEST_F(NtfsSignatureScanTest, SectorsLargerThanAnIndexBlockStillGiveWholeBlocks)
   NtfsSignatureLists lists;
   ScanObserver quiet;
   ScanJob job{control, quiet};
-  ASSERT_EQ(SearchNtfsSignatures(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(SearchNtfsSignatures(job, TakeScanSource(), lists), ScanEnd::Finished);
   ASSERT_NE(g_ScanState.foundDirList.head, nullptr);
   EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 0u);
   ASSERT_NE(lists.indx.head, nullptr);
   EXPECT_EQ(lists.indx.head->sector, 5u);
-  ASSERT_EQ(AssignFolderMftNumbers(job, lists), ScanEnd::Finished);
+  ASSERT_EQ(AssignFolderMftNumbers(job, TakeScanSource(), lists), ScanEnd::Finished);
   EXPECT_EQ(g_ScanState.foundDirList.head->directoryId, 32u);
 }
 

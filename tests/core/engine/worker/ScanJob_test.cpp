@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/records/ScanState.h"
 #include "prompts/UserPrompts.h"
 #include "tests/core/TestPrompts.h"
 
@@ -25,6 +26,50 @@ TEST(ProgressThrottle, FirstAtThePeriodThenEveryPeriodMinusOne) {
   EXPECT_EQ(UpdatingCalls(ProgressThrottle::kScanPeriod, 3000),
             (std::vector<int>{1000, 1999, 2998}));
   EXPECT_EQ(UpdatingCalls(ProgressThrottle::kImagePeriod, 90), (std::vector<int>{30, 59, 88}));
+}
+
+// Each kind of counts report shows its own counters and value, goes out on the progress rule's
+// calls only, and makes a name it is given as a callable only for a report that goes out.
+TEST(ScanJob, CountsReportShowsItsCountersOnTheProgressRule) {
+  struct Recorder : ScanObserver {
+    void OnProgress(const ScanProgress& p) override { reports.push_back(p); }
+    std::vector<ScanProgress> reports;
+  };
+  struct Case {
+    ScanCounts counts;
+    uint64_t value;
+    uint32_t folders, files;
+    char mode;
+  };
+  const Case cases[] = {
+      {ScanCounts::Lists, 5000, 3, 4, 'n'},
+      {ScanCounts::ListsAtSector, 77, 3, 4, 'e'},
+      {ScanCounts::FoundAtSector, 77, 5, 6, 'e'},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.counts));
+    ResetScanState();
+    g_ScanState.totalSize = 5000;
+    g_ScanState.folderCount = 3;
+    g_ScanState.fileCount = 4;
+    g_ScanState.foundDirCount = 5;
+    g_ScanState.foundFileCount = 6;
+    ScanControl control;
+    Recorder ui;
+    ScanJob job{control, ui};
+    int named = 0;
+    for (int i = 0; i < ProgressThrottle::kScanPeriod; ++i)
+      job.ReportCounts(c.counts, [&] { ++named; return std::u16string(u"last"); }, 77);
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(named, 1);
+    const ScanProgress& p = ui.reports[0];
+    EXPECT_EQ(p.sizeOrSector, c.value);
+    EXPECT_EQ(p.folders, c.folders);
+    EXPECT_EQ(p.files, c.files);
+    EXPECT_EQ(p.mode, c.mode);
+    EXPECT_EQ(p.name, u"last");
+  }
+  ResetScanState();
 }
 
 TEST(ScanControl, PauseHoldsTheWorkerUntilResume) {
