@@ -7,8 +7,7 @@
 
 #include "engine/records/ScanState.h"
 #include "saving/extract/CopyCounters.h"
-#include "saving/extract/CopyInterrupt.h"
-#include "prompts/CopyErrorPrompt.h"
+#include "saving/extract/ExtractSink.h"
 #include "prompts/CopyGlobals.h"
 #include "storage/SectorIo.h"
 #include "storage/SourceGlobals.h"
@@ -25,47 +24,28 @@ namespace {
 // Abort take effect quickly.
 constexpr uint64_t kReadBytes = 64 * 1024;
 
-// The volume of the current scan. Described for every file: it costs one read of the boot
-// sector, and nothing stale can survive a change of source.
-FatVolume CurrentVolume() {
-  return DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
+// What the copy of one file reads from, taken when it starts.
+struct FatCopySource {
+  std::string device;
+  FatVolume volume;
+};
+
+// The source and the volume of the current scan. Described for every file: it costs one read of
+// the boot sector, and nothing stale can survive a change of source.
+FatCopySource CurrentSource() {
+  FatCopySource source;
+  source.device = std::string(CurrentDevicePath());
+  source.volume = DescribeFatVolume(g_ScanState.fileSystem, g_VolumeGeometry);
+  return source;
 }
 
-// Saving asks the copy-error question unless the user chose to skip every failing file; a
-// preview asks nothing.
-void ReportCopyError(const FatCopyRequest& r) {
-  if (r.saving && g_CopySkipAll.load() == 0) AskCopyError();
-}
-
-}  // namespace
-
-void GetFileClusterChain(ClusterList& list, const FatVolume& volume, uint32_t firstCluster,
-                         uint64_t tableStart, uint64_t expectedCount) {
-  ReadFatChainForCopy(volume, list, firstCluster, tableStart, expectedCount);
-}
-
-FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
-  std::string targetName = SafeFileName(r.name);
-  if (r.saving) observer.OnFileStarted(r.targetText, r.name);
-  const std::optional<timespec> when = DosTimeToTimespec(r.dosDate, r.dosTime);
-  g_CopySkipOnce = 0;
-
-  const FatVolume volume = CurrentVolume();
-  // Reading from the first cluster of a damaged entry must not copy out FAT or boot sectors.
-  if (r.size > 0 && !volume.IsDataCluster(r.firstCluster)) return FatCopyResult::NotCopied;
-
-  if (r.saving) {
-    if (!observer.Admit({r.name, r.size, r.deleted})) return FatCopyResult::Refused;
-    g_CopiedFileCount.fetch_add(1);
-  }
-
-  const uint64_t clusterBytes = volume.ClusterBytes();
-  const uint64_t n = clusterBytes ? (uint64_t{r.size} + clusterBytes - 1) / clusterBytes : 0;
-  ClusterList chain;
+// Reads the chain of the file's first cluster from the table copy the selector names into chain.
+// False (chain empty) when no table gives one of exactly count clusters.
+bool ReadChain(ClusterList& chain, const FatVolume& volume, uint32_t first, uint64_t count) {
   auto chainFrom = [&](uint64_t tableStart) {
     chain.Clear();
-    GetFileClusterChain(chain, volume, r.firstCluster, tableStart, n);
-    return chain.size() == n;
+    GetFileClusterChain(chain, volume, first, tableStart, count);
+    return chain.size() == count;
   };
   bool haveChain = false;
   switch (g_FatCopySelector.load()) {
@@ -82,83 +62,81 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
       break;
   }
   if (!haveChain) chain.Clear();
+  return haveChain;
+}
 
-  if (!r.folder) return FatCopyResult::CreateFailed;
-  TargetFile file = r.folder->CreateFile(targetName, r.whenTaken);
-  if (file.Skipped()) return FatCopyResult::Refused;
-  if (!file.IsOpen()) {
-    ReportCopyError(r);
-    return FatCopyResult::CreateFailed;
-  }
-  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
-  // A file whose time could not be set or whose close failed is reported as not copied, so its
-  // bytes are taken back from the count: the end message must not call such a copy complete.
-  // Only a file written whole gets the entry's time: one cut short keeps its bytes but never
-  // passes for the whole file.
-  auto finish = [&](FatCopyResult result) {
-    bool ok = !when || result != FatCopyResult::Written || file.SetModifiedTime(*when);
-    ok = file.Close() && ok;
-    if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
-    if (!ok && result != FatCopyResult::PreviewStopped) {
-      ReportCopyError(r);
-      return FatCopyResult::WriteFailed;
-    }
-    return result;
-  };
-
+// Writes the file from its first cluster on, along chain when there is one and through the
+// consecutive clusters otherwise, until the file is whole or its clusters leave the data area.
+ExtractEnd WriteClusters(const FatCopySource& source, uint32_t first, const ClusterList* chain,
+                         ExtractSink& sink) {
+  const FatVolume& volume = source.volume;
   const uint32_t bps = volume.sectorBytes;
-  const uint64_t readBytes = std::min(kReadBytes, clusterBytes);
+  const uint64_t readBytes = std::min(kReadBytes, volume.ClusterBytes());
   const uint32_t readSectors = static_cast<uint32_t>(std::max<uint64_t>(1, readBytes / bps));
   std::vector<std::byte> buffer(size_t{readSectors} * bps);
-  const uint64_t size = r.size;
-  uint64_t written = 0;
-  const ClusterNode* node = chain.head();
-  uint32_t cluster = r.firstCluster;
-  while (written < size) {
-    if (!volume.IsDataCluster(cluster)) return finish(FatCopyResult::Short);
-    const int64_t first = volume.ClusterSector(cluster);
-    for (uint32_t done = 0; done < volume.sectorsPerCluster && written < size;) {
-      if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
-        const FatCopyResult why =
-            stop == CopyInterrupt::Abort ? FatCopyResult::Aborted : FatCopyResult::Skipped;
-        const FatCopyResult result = finish(why);
-        g_CopySkipOnce = 0;
-        return result;
-      }
+  const ClusterNode* node = chain ? chain->head() : nullptr;
+  uint32_t cluster = first;
+  while (sink.Remaining() > 0) {
+    if (!volume.IsDataCluster(cluster)) break;
+    const int64_t firstSector = volume.ClusterSector(cluster);
+    for (uint32_t done = 0; done < volume.sectorsPerCluster && sink.Remaining() > 0;) {
+      if (const auto end = sink.Interrupted()) return *end;
       const uint32_t count = std::min(readSectors, volume.sectorsPerCluster - done);
       const auto part = std::span(buffer).first(size_t{count} * bps);
       std::fill(part.begin(), part.end(), std::byte{0});
-      ReadSectors(CurrentDevicePath(), first + done, count, part);
-      const uint64_t take = std::min<uint64_t>(part.size(), size - written);
-      if (!file.Write(part.first(static_cast<size_t>(take)))) {
-        file.Close();
-        if (written == 0) r.folder->Remove(targetName);  // no byte reached it: no empty stand-in
-        ReportCopyError(r);
-        return FatCopyResult::WriteFailed;
-      }
-      written += take;
+      ReadSectors(source.device, firstSector + done, count, part);
+      if (const auto end = sink.Write(part)) return *end;
       done += count;
-      if (r.saving) {
-        g_CopiedBytes.fetch_add(take);
-        counted += take;
-        observer.OnFileProgress(r.name, written, size);
-      } else {
-        observer.OnPreviewProgress(
-            size ? static_cast<int>(std::min<uint64_t>(100, written * 100 / size)) : 100);
-        if (observer.PreviewStopRequested()) {
-          file.Close();
-          return FatCopyResult::PreviewStopped;
-        }
-      }
     }
-    if (written >= size) break;
-    if (haveChain) {
+    if (sink.Remaining() == 0) break;
+    if (chain) {
       node = node ? node->next : nullptr;
-      if (!node) return finish(FatCopyResult::Short);
+      if (!node) break;
       cluster = node->cluster;
     } else {
       ++cluster;
     }
   }
-  return finish(FatCopyResult::Written);
+  return sink.Finish();
+}
+
+}  // namespace
+
+void GetFileClusterChain(ClusterList& list, const FatVolume& volume, uint32_t firstCluster,
+                         uint64_t tableStart, uint64_t expectedCount) {
+  ReadFatChainForCopy(volume, list, firstCluster, tableStart, expectedCount);
+}
+
+FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
+  if (r.saving) observer.OnFileStarted(r.targetText, r.name);
+  g_CopySkipOnce = 0;
+
+  const FatCopySource source = CurrentSource();
+  const FatVolume& volume = source.volume;
+  // Reading from the first cluster of a damaged entry must not copy out FAT or boot sectors.
+  if (r.size > 0 && !volume.IsDataCluster(r.firstCluster)) return FatCopyResult::NotCopied;
+
+  if (r.saving) {
+    if (!observer.Admit({r.name, r.size, r.deleted})) return FatCopyResult::Refused;
+    g_CopiedFileCount.fetch_add(1);
+  }
+
+  const uint64_t clusterBytes = volume.ClusterBytes();
+  const uint64_t n = clusterBytes ? (uint64_t{r.size} + clusterBytes - 1) / clusterBytes : 0;
+  ClusterList chain;
+  const bool haveChain = ReadChain(chain, volume, r.firstCluster, n);
+
+  ExtractTarget target;
+  target.folder = r.folder;
+  target.name = r.name;
+  target.size = r.size;
+  target.saving = r.saving;
+  target.whenTaken = r.whenTaken;
+  target.modified = DosTimeToTimespec(r.dosDate, r.dosTime);
+  target.accessTimeToo = true;
+  target.control = r.control;
+  ExtractSink sink(target, observer);
+  if (const auto failed = sink.Create()) return AsCopyResult<FatCopyResult>(*failed);
+  return AsCopyResult<FatCopyResult>(
+      WriteClusters(source, r.firstCluster, haveChain ? &chain : nullptr, sink));
 }

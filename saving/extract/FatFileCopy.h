@@ -3,10 +3,12 @@
 // otherwise the consecutive clusters from the first (right for an unfragmented deleted file),
 // cut to the file's size, with its modification time.
 //
-// The volume comes from g_ScanState's geometry copy and file-system name; the source is
-// g_DevicePaths[g_CurrentDevice]. The copy flags (prompts/CopyGlobals.h) are polled before every
-// read: g_CopySkipOnce leaves this file, g_CopyAbort the whole copy; either way the part written
-// stays, with its time.
+// What it reads from is taken once, when the copy of the file starts: the source
+// g_DevicePaths[g_CurrentDevice] and the volume described from g_VolumeGeometry and
+// g_ScanState.fileSystem. The target side (creation, writes, counting, progress, the preview's
+// Stop, how the file is left) is saving/extract/ExtractSink.h. The copy flags
+// (prompts/CopyGlobals.h) are polled before every read: g_CopySkipOnce leaves this file,
+// g_CopyAbort the whole copy; either way the part written stays, without the entry's time.
 #pragma once
 
 #include <atomic>

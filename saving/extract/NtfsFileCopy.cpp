@@ -1,18 +1,15 @@
 #include "saving/extract/NtfsFileCopy.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "engine/records/ScanState.h"
 #include "saving/extract/CopyCounters.h"
-#include "saving/extract/CopyInterrupt.h"
-#include "prompts/CopyErrorPrompt.h"
+#include "saving/extract/ExtractSink.h"
 #include "prompts/CopyGlobals.h"
 #include "prompts/UserPrompts.h"
+#include "storage/ExtentList.h"
 #include "storage/ntfs/NtfsAttributes.h"
 #include "storage/ntfs/NtfsCompressionUnits.h"
 #include "storage/ntfs/NtfsLznt1.h"
@@ -24,7 +21,6 @@
 #include "storage/VolumeGeometry.h"
 
 namespace {
-
 
 // Attribute header flags (16 bits at 12) whose data is not stored as plain clusters.
 constexpr size_t kAttributeFlagsField = 12;
@@ -39,21 +35,36 @@ constexpr uint64_t kMaxCompressionUnitBytes = 1024 * 1024;
 constexpr size_t kInitializedSizeField = 56;
 constexpr size_t kNonResidentHeaderBytes = 64;
 
-// Saving asks the copy-error question unless the user chose to skip every failing file; a
-// preview asks nothing.
-void ReportCopyError(const NtfsCopyRequest& r) {
-  if (r.saving && g_CopySkipAll.load() == 0) AskCopyError();
+// What the copy of one file reads from, taken when it starts.
+struct NtfsCopySource {
+  std::string device;
+  NtfsVolume volume;
+  uint32_t recordSectors = 0;  // sectors per FILE record; 0: the layout is not known
+  uint64_t sectorBytes = 0;    // bytes one sector of the source holds; 0: not a valid size
+  const NtfsRunArrays* mftRuns = nullptr;  // the $MFT map the scan built
+};
+
+NtfsCopySource CurrentSource() {
+  NtfsCopySource source;
+  source.device = std::string(CurrentDevicePath());
+  source.volume = NtfsVolumeOf(g_VolumeGeometry, g_SourceEndSector);
+  source.recordSectors = g_VolumeGeometry.SectorsPerMftRecord;
+  source.sectorBytes = ReadSizeBytes(1);
+  source.mftRuns = &g_MftRuns;
+  return source;
 }
 
 // Reads the file's FILE record and applies the fix-up. False when what was read is not a FILE
 // record whose update sequence could be applied: nothing in it may be trusted then.
-bool ReadFileRecord(const NtfsCopyRequest& r, uint32_t R, std::vector<std::byte>& record) {
-  const uint64_t bytes = ReadSizeBytes(R);
+bool ReadFileRecord(const NtfsCopySource& source, const NtfsCopyRequest& r,
+                    std::vector<std::byte>& record) {
+  const uint32_t R = source.recordSectors;
+  const uint64_t bytes = R * source.sectorBytes;
   if (R == 0 || bytes == 0) return false;
   record.assign(static_cast<size_t>(bytes), std::byte{0});
   if (r.recordSector != 0)
-    return NtfsReadFileRecordAt(CurrentDevicePath(), r.recordSector, R, record) == 1;
-  NtfsReadMftRecord(CurrentDevicePath(), g_MftRuns, R, r.recordNumber, record);
+    return NtfsReadFileRecordAt(source.device, r.recordSector, R, record) == 1;
+  NtfsReadMftRecord(source.device, *source.mftRuns, R, r.recordNumber, record);
   return IsNtfsFileRecord(record) && ApplyUpdateSequenceFixup(record) == 1;
 }
 
@@ -97,14 +108,14 @@ std::optional<DataHeader> FirstPieceIn(bo::Bytes record) {
 
 // A base record without an unnamed $DATA of its own: the data's first piece in the extension
 // record its attribute list names (only one that still belongs to this file counts).
-std::optional<DataHeader> FirstPieceThroughList(bo::Bytes base, uint32_t number, uint32_t R,
-                                                const NtfsVolume& volume) {
+std::optional<DataHeader> FirstPieceThroughList(const NtfsCopySource& source, bo::Bytes base,
+                                                uint32_t number) {
   const auto entries =
-      NtfsCollectAttributeListEntries(CurrentDevicePath(), base, volume, kNtfsDataAttribute);
+      NtfsCollectAttributeListEntries(source.device, base, source.volume, kNtfsDataAttribute);
   std::vector<std::byte> other(base.size());
   for (const auto& e : entries) {
     if (e.nameLength != 0 || e.startingVcn != 0 || e.recordNumber == number) continue;
-    NtfsReadMftRecord(CurrentDevicePath(), g_MftRuns, R, e.recordNumber, other);
+    NtfsReadMftRecord(source.device, *source.mftRuns, source.recordSectors, e.recordNumber, other);
     if (!IsNtfsFileRecord(other) || ApplyUpdateSequenceFixup(other) != 1) continue;
     if (!NtfsIsExtensionRecord(other) || NtfsBaseRecordNumber(other) != number) continue;
     return FirstPieceIn(other);
@@ -118,38 +129,15 @@ bool Unsupported(const DataHeader& h) {
          (h.Encrypted() || (h.Compressed() && (h.flags & kCompressionMask) != kLznt1));
 }
 
-// Closes the file and, when it was written whole, gives it its time; a failure of either is
-// reported. Such a file is not copied (on a failed close its bytes may not even have reached the
-// disk), so its bytes are taken back from the count. A file cut short keeps its bytes but the
-// time it was written at, so that it never passes for the whole file.
-NtfsCopyResult Finish(const NtfsCopyRequest& r, const std::string& safeName, TargetFile& file,
-                      uint64_t counted, NtfsCopyResult result) {
-  bool ok = file.Close();
-  if (r.modified != 0 && result == NtfsCopyResult::Written)
-    ok = SetFileWriteTime(*r.folder, safeName, r.modified) == 1 && ok;
-  if (!ok && counted) g_CopiedBytes.fetch_sub(counted);
-  if (!ok && result != NtfsCopyResult::PreviewStopped) {
-    ReportCopyError(r);
-    return NtfsCopyResult::WriteFailed;
-  }
-  return result;
-}
-
-// Creates the target under the request's rule for a taken name; name becomes the name used.
-// Nothing when the file is open; otherwise how the copy of this file ends.
-std::optional<NtfsCopyResult> CreateTarget(const NtfsCopyRequest& r, std::string& name,
-                                           TargetFile& file) {
-  if (!r.folder) return NtfsCopyResult::CreateFailed;
-  file = r.folder->CreateFile(name, r.whenTaken);
-  if (file.IsOpen()) return std::nullopt;
-  if (file.Skipped()) return NtfsCopyResult::Refused;
-  ReportCopyError(r);
-  return NtfsCopyResult::CreateFailed;
+NtfsCopyResult AsResult(ExtractEnd end) {
+  return AsCopyResult<NtfsCopyResult>(end);
 }
 
 // Reads the real clusters of a compression unit into out, in reads that fit the copy buffer, as
 // the plain copy reads; sectors that could not be read are zeros.
-void ReadUnit(const NtfsCompressionUnit& unit, uint64_t sectorBytes, bo::MutableBytes out) {
+void ReadUnit(const NtfsCopySource& source, const NtfsCompressionUnit& unit,
+              bo::MutableBytes out) {
+  const uint64_t sectorBytes = source.sectorBytes;
   const uint64_t perRead = kNtfsCopyBufferBytes / sectorBytes;
   uint64_t at = 0;
   for (const NtfsCompressionUnit::Piece& p : unit.pieces) {
@@ -159,7 +147,7 @@ void ReadUnit(const NtfsCompressionUnit& unit, uint64_t sectorBytes, bo::Mutable
                                     static_cast<size_t>(count * sectorBytes));
       std::fill(part.begin(), part.end(), std::byte{0});
       if (p.startSector + done <= uint64_t{INT64_MAX})
-        ReadSectors(CurrentDevicePath(), static_cast<int64_t>(p.startSector + done),
+        ReadSectors(source.device, static_cast<int64_t>(p.startSector + done),
                     static_cast<uint32_t>(count), part);
       at += count;
       done += count;
@@ -167,187 +155,127 @@ void ReadUnit(const NtfsCompressionUnit& unit, uint64_t sectorBytes, bo::Mutable
   }
 }
 
-// Bytes of [written, written + take) at or past the valid data length are zeros on disk whatever
-// the clusters hold: the file system never wrote them.
-void ZeroPastValidBytes(std::span<std::byte> chunk, uint64_t written, uint64_t take,
-                        uint64_t validBytes) {
-  if (written + take <= validBytes) return;
-  const uint64_t from = validBytes > written ? validBytes - written : 0;
-  std::fill(chunk.begin() + static_cast<std::ptrdiff_t>(from),
-            chunk.begin() + static_cast<std::ptrdiff_t>(take), std::byte{0});
-}
-
 // Writes a compressed file unit by unit: a sparse unit as a hole, a stored one as read, a
-// compressed one decompressed; all cut to the size, with the bytes past validBytes as zeros. A
-// damaged unit ends the file after the part of it that decoded (Short).
-NtfsCopyResult CopyCompressed(const NtfsCopyRequest& r, const NtfsRunArrays& runs, size_t runCount,
-                              uint64_t unitSectors, uint64_t validBytes, CopyObserver& observer) {
-  const uint64_t sectorBytes = ReadSizeBytes(1);
+// compressed one decompressed. A damaged unit ends the file after the part of it that decoded
+// (Short).
+NtfsCopyResult CopyCompressed(const NtfsCopySource& source, const ExtractTarget& target,
+                              const NtfsRunArrays& runs, size_t runCount, uint64_t unitSectors,
+                              CopyObserver& observer) {
+  const uint64_t sectorBytes = source.sectorBytes;
   if (sectorBytes == 0 || sectorBytes > kNtfsCopyBufferBytes || unitSectors == 0 ||
       unitSectors > kMaxCompressionUnitBytes / sectorBytes)
     return NtfsCopyResult::NotCopied;
-  std::string safeName = SafeFileName(r.name);
-  TargetFile file;
-  if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
+  ExtractSink sink(target, observer);
+  if (const auto failed = sink.Create()) return AsResult(*failed);
   const size_t unitBytes = static_cast<size_t>(unitSectors * sectorBytes);
   std::vector<std::byte> stored(unitBytes);
   std::vector<std::byte> decoded(unitBytes);
-  const uint64_t size = r.size;
-  uint64_t written = 0;
-  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
   NtfsCompressionUnits units(runs, runCount, unitSectors);
   NtfsCompressionUnit unit;
-  while (written < size && units.Next(unit)) {
-    if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
-      const NtfsCopyResult why =
-          stop == CopyInterrupt::Abort ? NtfsCopyResult::Aborted : NtfsCopyResult::Skipped;
-      const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
-      g_CopySkipOnce = 0;
-      return result;
-    }
+  while (sink.Remaining() > 0 && units.Next(unit)) {
+    if (const auto end = sink.Interrupted()) return AsResult(*end);
     uint64_t have = unit.coveredSectors * sectorBytes;
     bool damaged = false;
-    bo::MutableBytes data = decoded;
     if (unit.kind == NtfsCompressionUnit::Kind::Stored) {
-      ReadUnit(unit, sectorBytes, decoded);
+      ReadUnit(source, unit, decoded);
     } else if (unit.kind == NtfsCompressionUnit::Kind::Compressed) {
       const auto input =
           std::span(stored).first(static_cast<size_t>(unit.RealSectors() * sectorBytes));
-      ReadUnit(unit, sectorBytes, input);
+      ReadUnit(source, unit, input);
       const Lznt1Outcome out = Lznt1DecompressUnit(input, decoded);
       if (out.damaged) {
         have = std::min<uint64_t>(have, out.bytes);
         damaged = true;
       }
     }
-    const uint64_t take = std::min(have, size - written);
-    bool ok;
-    if (unit.kind == NtfsCompressionUnit::Kind::Sparse) {
-      ok = file.WriteHole(take);
-    } else {
-      ZeroPastValidBytes(data, written, take, validBytes);
-      ok = file.Write(data.first(static_cast<size_t>(take)));
-    }
-    if (!ok) {
-      file.Close();
-      if (written == 0) r.folder->Remove(safeName);  // no byte reached it: no empty stand-in
-      ReportCopyError(r);
-      return NtfsCopyResult::WriteFailed;
-    }
-    written += take;
-    if (r.saving) {
-      g_CopiedBytes.fetch_add(take);
-      counted += take;
-      observer.OnFileProgress(r.name, written, size);
-    } else {
-      if (size)
-        observer.OnPreviewProgress(static_cast<int>(std::min<uint64_t>(100, written * 100 / size)));
-      if (observer.PreviewStopRequested())
-        return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
-    }
+    const auto end = unit.kind == NtfsCompressionUnit::Kind::Sparse
+                         ? sink.WriteHole(have)
+                         : sink.Write(std::span(decoded).first(static_cast<size_t>(have)));
+    if (end) return AsResult(*end);
     if (damaged) break;
   }
-  return Finish(r, safeName, file, counted,
-                written >= size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
+  return AsResult(sink.Finish());
 }
 
-}  // namespace
-
-int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, uint64_t fileTime) {
-  const std::optional<timespec> when = FileTimeToTimespec(fileTime);
-  if (!when || !folder.IsOpen()) return 0;
-  const timespec times[2] = {{0, UTIME_OMIT}, *when};
-  return ::utimensat(folder.Fd(), safeName.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 1 : 0;
-}
-
-NtfsCopyResult CopyExtents(const NtfsCopyRequest& r, const ExtentList& extents, uint64_t validBytes,
-                           CopyObserver& observer) {
+// Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most
+// kNtfsCopyBufferBytes.
+NtfsCopyResult CopyExtents(const NtfsCopySource& source, const ExtractTarget& target,
+                           const ExtentList& extents, CopyObserver& observer) {
   // Sectors per read follow from the buffer, so large sectors never overflow it.
-  const uint64_t sectorBytes = ReadSizeBytes(1);
+  const uint64_t sectorBytes = source.sectorBytes;
   const uint32_t perRead =
       sectorBytes ? static_cast<uint32_t>(kNtfsCopyBufferBytes / sectorBytes) : 0;
   if (perRead == 0) return NtfsCopyResult::NotCopied;
-  std::string safeName = SafeFileName(r.name);
-  TargetFile file;
-  if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
-  const uint32_t spc = g_VolumeGeometry.SectorsPerCluster;
+  ExtractSink sink(target, observer);
+  if (const auto failed = sink.Create()) return AsResult(*failed);
+  const uint32_t spc = source.volume.sectorsPerCluster;
   std::vector<std::byte> buffer(kNtfsCopyBufferBytes);
-  const uint64_t size = r.size;
-  uint64_t written = 0;
-  uint64_t counted = 0;  // bytes of this file added to g_CopiedBytes
 
-  for (const ExtentNode* e = extents.Head(); e && written < size; e = e->next.get()) {
+  for (const ExtentNode* e = extents.Head(); e && sink.Remaining() > 0; e = e->next.get()) {
     // Run lists name whole clusters: a well-formed extent loses nothing here.
     const uint64_t sectors = spc ? e->sectorCount / spc * spc : e->sectorCount;
-    for (uint64_t done = 0; done < sectors && written < size;) {
-      if (const CopyInterrupt stop = CheckCopyInterrupt(r.control); stop != CopyInterrupt::None) {
-        const NtfsCopyResult why =
-            stop == CopyInterrupt::Abort ? NtfsCopyResult::Aborted : NtfsCopyResult::Skipped;
-        const NtfsCopyResult result = Finish(r, safeName, file, counted, why);
-        g_CopySkipOnce = 0;
-        return result;
-      }
+    for (uint64_t done = 0; done < sectors && sink.Remaining() > 0;) {
+      if (const auto end = sink.Interrupted()) return AsResult(*end);
       // A sparse run is a hole, left in one step: nothing to read, nothing to write.
       const uint32_t count =
           static_cast<uint32_t>(e->sparse ? std::min<uint64_t>(sectors - done, UINT32_MAX)
                                           : std::min<uint64_t>(perRead, sectors - done));
-      const uint64_t take = std::min<uint64_t>(count * sectorBytes, size - written);
-      bool ok;
+      std::optional<ExtractEnd> end;
       if (e->sparse) {
-        ok = file.WriteHole(take);
+        end = sink.WriteHole(count * sectorBytes);
       } else {
         const auto part = std::span(buffer).first(static_cast<size_t>(count * sectorBytes));
         // Zeroed before every read: sectors that could not be read are zeros.
         std::fill(part.begin(), part.end(), std::byte{0});
         if (e->startSector + done <= uint64_t{INT64_MAX})
-          ReadSectors(CurrentDevicePath(), static_cast<int64_t>(e->startSector + done), count,
-                      part);
-        ZeroPastValidBytes(part, written, take, validBytes);
-        ok = file.Write(part.first(static_cast<size_t>(take)));
+          ReadSectors(source.device, static_cast<int64_t>(e->startSector + done), count, part);
+        end = sink.Write(part);
       }
-      if (!ok) {
-        file.Close();
-        if (written == 0) r.folder->Remove(safeName);  // no byte reached it: no empty stand-in
-        ReportCopyError(r);
-        return NtfsCopyResult::WriteFailed;
-      }
-      written += take;
+      if (end) return AsResult(*end);
       done += count;
-      if (r.saving) {
-        g_CopiedBytes.fetch_add(take);
-        counted += take;
-        observer.OnFileProgress(r.name, written, size);
-      } else {
-        if (size)
-          observer.OnPreviewProgress(
-              static_cast<int>(std::min<uint64_t>(100, written * 100 / size)));
-        if (observer.PreviewStopRequested())
-          return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
-      }
     }
-    if (!r.saving && observer.PreviewStopRequested())
-      return Finish(r, safeName, file, counted, NtfsCopyResult::PreviewStopped);
+    if (const auto end = sink.PreviewStopped()) return AsResult(*end);
   }
-  return Finish(r, safeName, file, counted,
-                written >= size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
+  return AsResult(sink.Finish());
 }
+
+// Writes resident data: the value itself, cut to the size.
+NtfsCopyResult CopyResident(const ExtractTarget& target, bo::Bytes value, CopyObserver& observer) {
+  ExtractSink sink(target, observer);
+  if (const auto failed = sink.Create()) return AsResult(*failed);
+  std::vector<std::byte> bytes(value.begin(),
+                               value.begin() + static_cast<std::ptrdiff_t>(
+                                                   std::min<uint64_t>(target.size, value.size())));
+  if (const auto end = sink.Write(bytes)) return AsResult(*end);
+  return AsResult(sink.Finish());
+}
+
+}  // namespace
 
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   if (r.saving) observer.OnFileStarted(r.targetText, r.name);
   g_CopySkipOnce = 0;
   if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::Refused;
-  std::string safeName = SafeFileName(r.name);
+  const NtfsCopySource source = CurrentSource();
+  ExtractTarget target;
+  target.folder = r.folder;
+  target.name = r.name;
+  target.size = r.size;
+  target.saving = r.saving;
+  target.whenTaken = r.whenTaken;
+  target.modified = FileTimeToTimespec(r.modified);
+  target.control = r.control;
 
   if (r.size == 0) {
     // Nothing to read: an empty file with the record's time.
     if (r.saving) g_CopiedFileCount.fetch_add(1);
-    TargetFile file;
-    if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
-    return Finish(r, safeName, file, 0, NtfsCopyResult::Written);
+    ExtractSink sink(target, observer);
+    if (const auto failed = sink.Create()) return AsResult(*failed);
+    return AsResult(sink.Finish());
   }
 
-  const uint32_t R = g_VolumeGeometry.SectorsPerMftRecord;
-  if (R == 0 || g_VolumeGeometry.SectorsPerCluster == 0) {
+  const NtfsVolume& volume = source.volume;
+  if (source.recordSectors == 0 || volume.sectorsPerCluster == 0) {
     // Nothing of this volume can be read; the user hears it once, not as one silent failure per
     // file.
     if (r.saving) {
@@ -356,17 +284,16 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     }
     return NtfsCopyResult::NotCopied;
   }
-  const NtfsVolume volume = CurrentNtfsVolume();
   std::vector<std::byte> record;
   size_t at = 0;
   int kind = 0;
   std::optional<DataHeader> header;
-  if (ReadFileRecord(r, R, record)) {
+  if (ReadFileRecord(source, r, record)) {
     kind = NtfsFindDataAttribute(record, at);
     if (kind != 0) {
       if (auto a = NtfsAttributeAt(record, at)) header = HeaderOf(*a);
     } else {
-      header = FirstPieceThroughList(record, r.recordNumber, R, volume);
+      header = FirstPieceThroughList(source, record, r.recordNumber);
     }
   }
   if (header && Unsupported(*header)) {
@@ -387,44 +314,28 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
     bool ok = false;
     const bo::Bytes value = a ? a->ResidentValue(ok) : bo::Bytes{};
     if (!ok) return NtfsCopyResult::NotCopied;
-    TargetFile file;
-    if (const auto failed = CreateTarget(r, safeName, file)) return *failed;
-    const uint64_t n = std::min<uint64_t>(r.size, value.size());
-    if (!file.Write(value.first(static_cast<size_t>(n)))) {
-      file.Close();
-      r.folder->Remove(safeName);
-      ReportCopyError(r);
-      return NtfsCopyResult::WriteFailed;
-    }
-    if (r.saving) {
-      g_CopiedBytes.fetch_add(n);
-      observer.OnFileProgress(r.name, n, r.size);
-    } else {
-      observer.OnPreviewProgress(100);
-    }
-    return Finish(r, safeName, file, r.saving ? n : 0,
-                  n == r.size ? NtfsCopyResult::Written : NtfsCopyResult::Short);
+    return CopyResident(target, value, observer);
   }
 
   NtfsRunArrays runs;
-  NtfsReadDataRuns(CurrentDevicePath(), record, r.recordNumber, R, volume, runs);
+  NtfsReadDataRuns(source.device, record, r.recordNumber, source.recordSectors, volume, runs);
   ExtentList extents;
   // Runs that together claim more clusters than the volume holds are damaged (a sparse run of
   // 2^24 clusters would fill the target with invented zeros): only those before are copied, and
   // the file comes out short.
   const size_t credible = NtfsRunsWithinVolume(runs, volume);
-  const uint64_t valid = header->initialized ? std::min(*header->initialized, r.size) : r.size;
+  target.validBytes = header->initialized ? std::min(*header->initialized, r.size) : r.size;
   if (header->Compressed()) {
-    const uint64_t clusterBytes = uint64_t{volume.sectorsPerCluster} * ReadSizeBytes(1);
+    const uint64_t clusterBytes = uint64_t{volume.sectorsPerCluster} * source.sectorBytes;
     const uint64_t unitClusters =
         NtfsCompressionUnitClusters(header->unitExponent, clusterBytes, kMaxCompressionUnitBytes);
     if (unitClusters == 0 || credible == 0) return NtfsCopyResult::NotCopied;
-    return CopyCompressed(r, runs, credible, unitClusters * volume.sectorsPerCluster, valid,
+    return CopyCompressed(source, target, runs, credible, unitClusters * volume.sectorsPerCluster,
                           observer);
   }
   for (size_t i = 0; i < credible; ++i)
     if (!AppendExtentNode(extents, runs.starts[i], runs.lengths[i], runs.IsSparse(i)))
       return NtfsCopyResult::NotCopied;
   if (extents.Count() == 0) return NtfsCopyResult::NotCopied;
-  return CopyExtents(r, extents, valid, observer);
+  return CopyExtents(source, target, extents, observer);
 }

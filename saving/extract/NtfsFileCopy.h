@@ -3,12 +3,15 @@
 // (following an attribute list into extension records; LZNT1-compressed data is decompressed unit
 // by unit), cut to the file's size, with its modification time.
 //
-// The volume comes from g_ScanState's geometry copy (sectors per FILE record, sectors per cluster,
-// the sector of cluster 0); the source is g_DevicePaths[g_CurrentDevice]. A record found by the
-// deleted-file scan is read by its number through the $MFT map (storage/ntfs/NtfsMftMap.h); one found
-// by the signature scan is read at its sector. The copy flags (prompts/CopyGlobals.h) are polled
+// What it reads from is taken once, when the copy of the file starts: the source
+// g_DevicePaths[g_CurrentDevice] and its sector size, and the volume from g_VolumeGeometry
+// (sectors per FILE record, sectors per cluster, the sector of cluster 0) and g_SourceEndSector.
+// A record found by the deleted-file scan is read by its number through the $MFT map the scan
+// built (g_MftRuns, storage/ntfs/NtfsMftMap.h); one found by the signature scan is read at its
+// sector. The target side (creation, writes, counting, progress, the preview's Stop, how the file
+// is left) is saving/extract/ExtractSink.h. The copy flags (prompts/CopyGlobals.h) are polled
 // before every read: g_CopySkipOnce leaves this file, g_CopyAbort the whole copy; either way the
-// part written stays, with its time.
+// part written stays, without the record's time.
 //
 // Saving (the copy walk) runs the admission step, counts the file and bytes and reports progress;
 // a preview does none of that and asks no question.
@@ -21,7 +24,6 @@
 #include "engine/worker/ScanJob.h"
 #include "saving/extract/CopyObserver.h"
 #include "saving/extract/TargetFiles.h"
-#include "storage/ExtentList.h"
 
 struct NtfsCopyRequest {
   const TargetFolder* folder = nullptr;  // where the file is created
@@ -59,7 +61,10 @@ enum class NtfsCopyResult {
   PreviewStopped,
 };
 
-// Copies one file. Admitted files add 1 to g_CopiedFileCount, except those whose data is
+// Copies one file: its data from extents (a sparse run is left as a hole, unread) in reads of at
+// most kNtfsCopyBufferBytes, or unit by unit when it is compressed, cut to request.size; file
+// bytes at or past the attribute's initialized size are written as zeros, as the file system
+// reads them. Admitted files add 1 to g_CopiedFileCount, except those whose data is
 // encrypted (or compressed in a form other than LZNT1), which add 1 to g_CopyUnsupportedFileCount
 // instead; saving tells the user once per copy that encrypted files were left out
 // (kNtfsEncryptedNotice, g_CopyEncryptedNoticed). g_CopiedBytes grows by the bytes really written
@@ -67,17 +72,6 @@ enum class NtfsCopyResult {
 // cluster: no usable boot sector was found) no file can be read: saving shows kNtfsNoLayoutNotice
 // once per copy (g_CopyNoLayoutNoticed) and the file is NotCopied.
 NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& request, CopyObserver& observer);
-
-// Writes the file from extents (a sparse one is left as a hole, unread) in reads of at most
-// 20,480 bytes, cut to request.size. File bytes at or past validBytes (the attribute's initialized
-// size) are written as zeros, as the file system reads them.
-NtfsCopyResult CopyExtents(const NtfsCopyRequest& request, const ExtentList& extents,
-                           uint64_t validBytes, CopyObserver& observer);
-
-// Sets the last-write time of the file safeName in folder (not following a link) to the NTFS
-// file time fileTime, taken as UTC; the access time is left as it is. Returns 1 on success, 0
-// when the file cannot be reached or the time cannot be set (or fileTime is 0).
-int SetFileWriteTime(const TargetFolder& folder, const std::string& safeName, uint64_t fileTime);
 
 // Bytes of one read of the extent copy.
 inline constexpr uint32_t kNtfsCopyBufferBytes = 20480;

@@ -130,10 +130,10 @@ bool TargetFile::Close() {
   return m_Fd.Close() && ok;
 }
 
-bool TargetFile::SetModifiedTime(const timespec& when) {
+bool TargetFile::SetModifiedTime(const timespec& when, bool accessTimeToo) {
   // Setting the length later would move the time again.
   const bool ok = SettleLength();
-  const timespec times[2] = {when, when};
+  const timespec times[2] = {accessTimeToo ? when : timespec{0, UTIME_OMIT}, when};
   return ::futimens(m_Fd.Get(), times) == 0 && ok;
 }
 

@@ -61,9 +61,9 @@ class TargetFile {
   // Leaves a hole of that many bytes (a sparse run): nothing is written, so a file system that
   // keeps holes spends no room on it. The file's length covers the hole when it is closed.
   bool WriteHole(uint64_t bytes);
-  // Sets the modification time (the access time too, as nothing better is known); false on
-  // failure.
-  bool SetModifiedTime(const timespec& when);
+  // Sets the modification time, and the access time to the same when accessTimeToo (as nothing
+  // better is known) or leaves it as it is; false on failure.
+  bool SetModifiedTime(const timespec& when, bool accessTimeToo = true);
   // Sets the length over a hole at the end and closes the file; false when either failed.
   bool Close();
 

@@ -104,13 +104,15 @@ NtfsRunListEnd NtfsDecodeRunList(bo::Bytes runList, const NtfsVolume& volume, Nt
   return NtfsRunListEnd::Truncated;
 }
 
-NtfsVolume CurrentNtfsVolume() {
-  const VolumeGeometry& g = g_VolumeGeometry;
+NtfsVolume NtfsVolumeOf(const VolumeGeometry& g, int64_t sourceEndSector) {
   NtfsVolume v;
   v.firstSector = g.ClusterBaseSector;
   v.sectorsPerCluster = g.SectorsPerCluster;
-  // g_SourceEndSector is one past the volume's last sector.
-  if (g_SourceEndSector > 0 && static_cast<uint64_t>(g_SourceEndSector) > v.firstSector)
-    v.endSector = static_cast<uint64_t>(g_SourceEndSector);
+  if (sourceEndSector > 0 && static_cast<uint64_t>(sourceEndSector) > v.firstSector)
+    v.endSector = static_cast<uint64_t>(sourceEndSector);
   return v;
+}
+
+NtfsVolume CurrentNtfsVolume() {
+  return NtfsVolumeOf(g_VolumeGeometry, g_SourceEndSector);
 }

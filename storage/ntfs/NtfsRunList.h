@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ByteOrder.h"
+#include "storage/VolumeGeometry.h"
 
 // Where the volume lies on the source. Cluster n starts at firstSector + n x sectorsPerCluster.
 struct NtfsVolume {
@@ -19,7 +20,11 @@ struct NtfsVolume {
   uint32_t sectorsPerCluster = 0;
 };
 
-// The chosen NTFS volume as g_VolumeGeometry and the source's end place it.
+// The volume as a copy of its geometry and the source's end (one past the volume's last sector;
+// 0 or below: not known) place it. A worker takes its copy of both when it starts.
+NtfsVolume NtfsVolumeOf(const VolumeGeometry& geometry, int64_t sourceEndSector);
+
+// The same from g_VolumeGeometry and g_SourceEndSector as they stand now.
 NtfsVolume CurrentNtfsVolume();
 
 // Parallel arrays of runs. A sparse run (read as zeros) is marked in `sparse` and keeps start 0;
