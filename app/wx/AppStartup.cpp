@@ -6,7 +6,7 @@
 #include "dialogs/HelpPage.h"
 #include "dialogs/wx/AboutDlg.h"
 #include "pages/mode/wx/RecoveryMode.h"
-#include "widgets/unreferenced/MenuGlobals.h"
+#include "unreferenced/MenuGlobals.h"
 #include "widgets/wx/SystemImageList.h"
 #include "dialogs/wx/SectorsBadStatusAction.h"
 #include "widgets/LinkClick.h"

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "widgets/unreferenced/HtmlDrawer.h"
-#include "widgets/unreferenced/HtmlTokenizer.h"
-#include "widgets/unreferenced/HtmlValueParser.h"
+#include "unreferenced/HtmlDrawer.h"
+#include "unreferenced/HtmlTokenizer.h"
+#include "unreferenced/HtmlValueParser.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <span>
 #include <vector>
 
-#include "widgets/unreferenced/BCMenu.h"
-#include "widgets/unreferenced/FakeNativeMenus.h"
-#include "widgets/unreferenced/MenuResources.h"
+#include "unreferenced/BCMenu.h"
+#include "unreferenced/FakeNativeMenus.h"
+#include "unreferenced/MenuResources.h"
 
 namespace {
 

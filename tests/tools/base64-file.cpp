@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "widgets/unreferenced/Base64Coder.h"
+#include "unreferenced/Base64Coder.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
