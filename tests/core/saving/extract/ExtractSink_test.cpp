@@ -79,12 +79,12 @@ class Source {
 
 // FAT16, one sector per cluster, cluster c at sector 15 + c up to cluster 101, the tables empty
 // (as after a delete), so a file is read from consecutive clusters: 512 bytes a read.
-class FatSource final : public Source {
+class FatTestVolume final : public Source {
  public:
   static constexpr uint64_t kData = 17;
   static constexpr uint16_t kDate = (2021 - 1980) << 9 | 3 << 5 | 4, kTime = 5 << 11 | 6 << 5 | 4;
 
-  FatSource() : m_Disk(kData + 100) {
+  FatTestVolume() : m_Disk(kData + 100) {
     g_ScanState.fileSystem = FileSystemKind::Fat16;
     g_VolumeGeometry = {0, 0, 0, 0, 1, 8, 0, 0, 1, static_cast<uint32_t>(kData - 2), 1, 9};
     for (uint32_t c = 2; c < 102; ++c) std::fill_n(m_Disk.Sector(kData + c - 2), 512, std::byte(c));
@@ -119,12 +119,12 @@ class FatSource final : public Source {
 
 // NTFS, one sector per cluster from sector 64, 1,024-byte records from sector 128 mapped by the
 // $MFT runs: 20,480 bytes a read.
-class NtfsSource final : public Source {
+class NtfsTestVolume final : public Source {
  public:
   static constexpr uint64_t kBase = 64, kMft = 128, kSize = 51100;
   static constexpr uint64_t kFileTime = (1614834368 + 11644473600ULL) * 10000000ULL;
 
-  NtfsSource() : m_Disk(storage_test::PatternDisk(4096)) {
+  NtfsTestVolume() : m_Disk(storage_test::PatternDisk(4096)) {
     storage_test::ServeDisk(kDevice, m_Disk, std::make_shared<FaultPlan>());
     SetDevicePath(0, kDevice);
     g_CurrentDevice = 0;
@@ -136,7 +136,7 @@ class NtfsSource final : public Source {
     Put(20, 100);  // the whole file
     Put(21, 40);   // one read's worth of its clusters
   }
-  ~NtfsSource() override {
+  ~NtfsTestVolume() override {
     ResetDeviceHandleCache();
     ClearDeviceMappings();
   }
@@ -234,9 +234,9 @@ TEST(ExtractSink, FatAndNtfsEndAFileAlike) {
       ResetProgramState();
       std::unique_ptr<Source> source;
       if (ntfs)
-        source = std::make_unique<NtfsSource>();
+        source = std::make_unique<NtfsTestVolume>();
       else
-        source = std::make_unique<FatSource>();
+        source = std::make_unique<FatTestVolume>();
       SCOPED_TRACE(testing::Message() << source->Name() << ": " << c.what);
       CountedCopyError prompt;
       SetCopyErrorPrompt(&prompt);
@@ -274,9 +274,9 @@ TEST(ExtractSink, ACopyKeepsTheSourceItStartedWith) {
     ResetProgramState();
     std::unique_ptr<Source> source;
     if (ntfs)
-      source = std::make_unique<NtfsSource>();
+      source = std::make_unique<NtfsTestVolume>();
     else
-      source = std::make_unique<FatSource>();
+      source = std::make_unique<FatTestVolume>();
     SCOPED_TRACE(source->Name());
     // Another disk, of other bytes, under another name.
     auto other = std::make_shared<MemoryDisk>();
