@@ -90,9 +90,8 @@ void PageWorker::Start(Work work, Ended ended) {
     // only by the posted end, on the UI thread.
     if constexpr (std::is_void_v<Result>) {
       work(*control);
-      page->CallAfter([shared, run, ended = std::move(ended)]() mutable {
-        TellEnd(shared, run, ended);
-      });
+      page->CallAfter(
+          [shared, run, ended = std::move(ended)]() mutable { TellEnd(shared, run, ended); });
     } else {
       Result result = work(*control);
       page->CallAfter(

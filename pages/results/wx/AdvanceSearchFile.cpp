@@ -385,8 +385,8 @@ void AdvanceSearchFile::OnOK() {
   m_SelectAllBox->SetValue(false);
   m_SelectAllBox->Disable();
   ShowSearchButton(true);
-  m_Search.Start([this, criteria = ReadCriteria(), scope](
-                     ScanControl& control) { SearchThreadProc(criteria, scope, control); },
+  m_Search.Start([this, criteria = ReadCriteria(),
+                  scope](ScanControl& control) { SearchThreadProc(criteria, scope, control); },
                  [this] { OnSearchEnded(); });
   m_Timer.Start(kTakeMs);
 }

@@ -303,20 +303,21 @@ void ViewDataInControls::StartTreeFill() {
   m_FillPercent = 0;
   m_FillTimer.Start(100);
   m_Tree->Model().SetMarksOnly(1);
-  m_TreeFill.Start([this, root, rootId](ScanControl&) { m_Tree->Model().BuildFolderTree(root, rootId); },
-                   [this, root, hint] {
-      m_TreeFilling = false;
-      m_FillTimer.Stop();
-      m_Progress->SetPos(100);
-      FolderTreeModel& model = m_Tree->Model();
-      model.ShowFilledTree(root);
-      model.Expand(root);
-      m_Tree->SelectItem(m_Tree->ShowItem(root));
-      model.ShowFolder(root);
-      if (!m_ListFilling) HideWorking();
-      if (hint) Prompts().ViewMsgBox(kDeletedScanHint);
-      Refresh();
-                   });
+  m_TreeFill.Start(
+      [this, root, rootId](ScanControl&) { m_Tree->Model().BuildFolderTree(root, rootId); },
+      [this, root, hint] {
+        m_TreeFilling = false;
+        m_FillTimer.Stop();
+        m_Progress->SetPos(100);
+        FolderTreeModel& model = m_Tree->Model();
+        model.ShowFilledTree(root);
+        model.Expand(root);
+        m_Tree->SelectItem(m_Tree->ShowItem(root));
+        model.ShowFolder(root);
+        if (!m_ListFilling) HideWorking();
+        if (hint) Prompts().ViewMsgBox(kDeletedScanHint);
+        Refresh();
+      });
 }
 
 void ViewDataInControls::ReportFillProgress(int percent) {
@@ -362,10 +363,10 @@ void ViewDataInControls::StartListWorker(std::function<std::vector<ResultRow>()>
   m_ListFilling = true;
   m_ListFill.Start([build = std::move(build)](ScanControl&) { return build(); },
                    [this, generation, fs](std::vector<ResultRow> rows) {
-      if (generation != m_ListGeneration) return;  // a later fill or Back took over
-      m_ListFilling = false;
-      m_List->SetRows(std::move(rows), fs);
-      if (!m_TreeFilling && !m_Marking.Running()) HideWorking();
+                     if (generation != m_ListGeneration) return;  // a later fill or Back took over
+                     m_ListFilling = false;
+                     m_List->SetRows(std::move(rows), fs);
+                     if (!m_TreeFilling && !m_Marking.Running()) HideWorking();
                    });
 }
 
