@@ -30,16 +30,16 @@ class PageWorker {
   PageWorker(const PageWorker&) = delete;
   PageWorker& operator=(const PageWorker&) = delete;
 
-  // Runs work(control) on a new thread, with a new ScanControl whose prompt token is installed on
-  // that thread. When work returns, ended runs on the page's event queue, after the thread has
+  // Runs work(control) on a new thread, with a ScanControl of its own whose prompt token is
+  // installed on that thread (the control a page paused before its first run, else a new one). When work returns, ended runs on the page's event queue, after the thread has
   // been joined, with what work returned (nothing for a void work). The end of a run is told
   // only while that run is the latest and was not discarded. A worker still running is
   // cancelled and joined first, and its end dropped.
   template <class Work, class Ended>
   void Start(Work work, Ended ended);
 
-  // The latest run's control (a fresh one before the first run): Pause, Resume, RequestStop and
-  // the rest as the page's buttons ask.
+  // The latest run's control, or before the first run the one that run will get (so a page may
+  // pause it before it starts): Pause, Resume, RequestStop and the rest as the buttons ask.
   ScanControl& Control() { return *m_Control; }
   // A thread was started and not joined yet (it may have ended already, its end not told yet).
   bool Running() const { return m_Thread.joinable(); }
@@ -74,13 +74,19 @@ class PageWorker {
   wxEvtHandler& m_Page;
   std::shared_ptr<Shared> m_Shared;
   std::shared_ptr<ScanControl> m_Control;
+  bool m_ControlUsed = false;  // m_Control was handed to a run; the next run gets a new one
   std::thread m_Thread;
 };
 
 template <class Work, class Ended>
 void PageWorker::Start(Work work, Ended ended) {
-  CancelAndJoin();
-  m_Control = std::make_shared<ScanControl>();
+  Discard();
+  if (Running()) {
+    Cancel();
+    Join();
+  }
+  if (m_ControlUsed) m_Control = std::make_shared<ScanControl>();
+  m_ControlUsed = true;
   const uint64_t run = ++m_Shared->run;
   m_Thread = std::thread([page = &m_Page, shared = m_Shared, control = m_Control, run,
                           work = std::move(work), ended = std::move(ended)]() mutable {

@@ -156,6 +156,21 @@ TEST(PageWorker, OnlyTheLatestRunsEndIsTold) {
   EXPECT_EQ(told, std::vector<int>{4});
 }
 
+// A page may pause before its worker starts (the analysis page does): that run starts held; a later
+// run starts with a control of its own, not paused.
+TEST(PageWorker, PauseBeforeTheFirstRunHoldsThatRunOnly) {
+  wxEvtHandler page;
+  PageWorker worker(page);
+  std::vector<bool> startedPaused;
+  auto record = [&](bool paused) { startedPaused.push_back(paused); };
+  worker.Control().Pause();
+  worker.Start([](ScanControl& control) { return control.Paused(); }, record);
+  ASSERT_TRUE(PumpUntil([&] { return startedPaused.size() == 1; }));
+  worker.Start([](ScanControl& control) { return control.Paused(); }, record);
+  ASSERT_TRUE(PumpUntil([&] { return startedPaused.size() == 2; }));
+  EXPECT_EQ(startedPaused, (std::vector<bool>{true, false}));
+}
+
 // A page holding its worker as a member, as the pages do.
 class WorkerPage : public wxEvtHandler {
  public:
