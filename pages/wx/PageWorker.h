@@ -31,10 +31,11 @@ class PageWorker {
   PageWorker& operator=(const PageWorker&) = delete;
 
   // Runs work(control) on a new thread, with a ScanControl of its own whose prompt token is
-  // installed on that thread (the control a page paused before its first run, else a new one). When work returns, ended runs on the page's event queue, after the thread has
-  // been joined, with what work returned (nothing for a void work). The end of a run is told
-  // only while that run is the latest and was not discarded. A worker still running is
-  // cancelled and joined first, and its end dropped.
+  // installed on that thread (the control a page paused before its first run, else a new one).
+  // When work returns, ended runs on the page's event queue, after the thread has been joined,
+  // with what work returned (nothing for a void work). The end of a run is told only while that
+  // run is the latest and was not discarded. A worker still running is cancelled and joined
+  // first, and its end dropped.
   template <class Work, class Ended>
   void Start(Work work, Ended ended);
 
