@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cctype>
 
 #include "platform/ByteOrder.h"
 #include "platform/RawDevice.h"
@@ -23,6 +25,38 @@ bool FileExists(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ImagePieceName(std::string_view base, int64_t n) {
+  return std::string(base) + std::to_string(n) + std::string(kImagePieceExtension);
+}
+
+std::optional<int64_t> ImagePieceNumber(std::string_view name, std::string_view base) {
+  const size_t ext = kImagePieceExtension.size();
+  if (name.size() <= base.size() + ext) return std::nullopt;
+  if (name.substr(0, base.size()) != base) return std::nullopt;
+  if (name.substr(name.size() - ext) != kImagePieceExtension) return std::nullopt;
+  const std::string_view digits = name.substr(base.size(), name.size() - base.size() - ext);
+  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+  int64_t n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n > (INT64_MAX - 9) / 10 ? INT64_MAX : n * 10 + (c - '0');
+  }
+  return n;
+}
+
+std::string ImagePieceBase(std::string_view imagePath) {
+  const size_t n = kImagePieceExtension.size();
+  if (imagePath.size() >= n &&
+      std::equal(kImagePieceExtension.begin(), kImagePieceExtension.end(), imagePath.end() - n,
+                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
+    return std::string(imagePath.substr(0, imagePath.size() - n));
+  return std::string(imagePath);
+}
+
+std::string ImagePiecePath(std::string_view imagePath, int64_t n) {
+  return ImagePieceName(ImagePieceBase(imagePath), n);
+}
 
 bool IsValidSectorSize(int64_t bps) {
   return bps >= 512 && bps <= 65536 && (bps & (bps - 1)) == 0;
@@ -46,17 +80,17 @@ void SetImagePieceBytesForTest(int64_t pieceBytes) {
 int MakeImagePiecePath(std::string& pathOut, int64_t& sector) {
   const int64_t p = ImagePieceSectors(g_BytesPerSector);
   if (p == 0 || sector < 0) return 0;
-  pathOut = WithSeparator(g_SourceImageFolder) + "DiskImage" + std::to_string(sector / p) + ".dmg";
+  pathOut = WithSeparator(g_SourceImageFolder) + ImagePieceName(kImagePieceBase, sector / p);
   sector %= p;
   return 1;
 }
 
 std::string FirstImagePiecePath() {
-  return WithSeparator(g_SourceImageFolder) + "DiskImage0.dmg";
+  return WithSeparator(g_SourceImageFolder) + ImagePieceName(kImagePieceBase, 0);
 }
 
 int ReadImageBytesPerSector(const std::string& folder, int32_t& bytesPerSector) {
-  const std::string path = WithSeparator(folder) + "bps.dmg";
+  const std::string path = WithSeparator(folder) + std::string(kSectorSizeFileName);
   if (!FileExists(path)) {
     bytesPerSector = 512;
     return 1;

@@ -5,8 +5,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+
+// Every file name of an image lives here: the writer, the reader and the source page all take
+// them from these, as images already on disk are found by exactly these names.
+inline constexpr std::string_view kImagePieceBase = "DiskImage";  // the pieces the reader opens
+inline constexpr std::string_view kImagePieceExtension = ".dmg";
+inline constexpr std::string_view kSectorSizeFileName = "bps.dmg";
+
+// Name of piece n: base, n in decimal without leading zeros, ".dmg" ("DiskImage0.dmg" for
+// kImagePieceBase and 0). base may carry a folder, which the name then keeps.
+std::string ImagePieceName(std::string_view base, int64_t n);
+
+// The reverse of ImagePieceName: n of a name base + n + ".dmg", or nothing for any other name
+// (another base, no digits, a leading zero, another extension or case). A number too long for
+// 64 bits reads as INT64_MAX, past any real piece.
+std::optional<int64_t> ImagePieceNumber(std::string_view name, std::string_view base);
+
+// The base the pieces of an image written to imagePath are named from: imagePath less a final
+// ".dmg" in any case, or the whole path when it has none, so the pieces never land in another
+// folder.
+std::string ImagePieceBase(std::string_view imagePath);
+
+// Piece n of the image whose first file is imagePath: ImagePieceName(ImagePieceBase(imagePath), n).
+std::string ImagePiecePath(std::string_view imagePath, int64_t n);
 
 // A sector size the program accepts: a power of two from 512 to 65536.
 bool IsValidSectorSize(int64_t bytesPerSector);

@@ -349,7 +349,7 @@ bool SourceSelection::SetUpImage(TreeItem item, const std::string& folder) {
   uint64_t total = 0;
   int pieces = 0;
   for (; pieces < kMaxImagePieces; ++pieces) {
-    const fs::path piece = fs::path(folder) / ("DiskImage" + std::to_string(pieces) + ".dmg");
+    const fs::path piece = fs::path(folder) / ImagePieceName(kImagePieceBase, pieces);
     std::error_code error;
     if (!fs::exists(piece, error)) break;
     const uintmax_t size = fs::file_size(piece, error);
@@ -411,9 +411,7 @@ void SourceSelection::ImageFileByKey() {
     // does; any other file cannot be read as a disk and stays unusable.
     const fs::path chosen(*path);
     const std::string name = chosen.filename().string();
-    const bool isPiece = name.starts_with("DiskImage") && name.ends_with(".dmg") &&
-                         name.size() > 13 &&
-                         name.find_first_not_of("0123456789", 9) == name.size() - 4;
+    const bool isPiece = ImagePieceNumber(name, kImagePieceBase).has_value();
     const std::string folder = chosen.parent_path().string();
     std::error_code error;
     if (isPiece && fs::is_regular_file(fs::path(folder) / std::string(kFirstPieceName), error) &&

@@ -34,21 +34,8 @@
 
 namespace {
 
-constexpr std::string_view kPieceExtension = ".dmg";
-
 std::string ErrnoText(std::string_view what, const std::string& path) {
   return std::string(what) + " " + path + ": " + std::strerror(errno);
-}
-
-// imagePath less a final ".dmg" (in any case): the stem every piece name starts with.
-std::string PieceStem(const std::string& imagePath) {
-  const size_t n = kPieceExtension.size();
-  if (imagePath.size() >= n &&
-      std::equal(kPieceExtension.begin(), kPieceExtension.end(), imagePath.end() - n,
-                 [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
-    return imagePath.substr(0, imagePath.size() - n);
-  // Another name keeps all of its characters, so the pieces can never land in another folder.
-  return imagePath;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -64,7 +51,7 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 // Writes the sector-size file, or removes an older one when sectors are 512 bytes.
 bool WriteSectorSizeFile(const std::string& folder, int32_t bps, std::string& failure) {
-  const std::string path = folder + "/bps.dmg";
+  const std::string path = folder + "/" + std::string(kSectorSizeFileName);
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
     failure = ErrnoText("cannot remove", path);
     return false;
@@ -88,23 +75,6 @@ bool WriteSectorSizeFile(const std::string& folder, int32_t bps, std::string& fa
   return ok;
 }
 
-// Piece number of a name "<prefix><N>.dmg" with N in decimal without leading zeros.
-std::optional<int64_t> PieceNumberOf(std::string_view name, std::string_view prefix) {
-  if (name.size() <= prefix.size() + kPieceExtension.size()) return std::nullopt;
-  if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
-  if (name.substr(name.size() - kPieceExtension.size()) != kPieceExtension) return std::nullopt;
-  const std::string_view digits =
-      name.substr(prefix.size(), name.size() - prefix.size() - kPieceExtension.size());
-  if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
-  int64_t n = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    // A number too long for 64 bits is still a numbered piece past any real one.
-    n = n > (INT64_MAX - 9) / 10 ? INT64_MAX : n * 10 + (c - '0');
-  }
-  return n;
-}
-
 // Removes every piece of this name numbered above last, so that no piece of an older, longer
 // image stays beside the new one. Returns false when one could not be removed.
 bool RemoveStalePieces(const std::string& stem, int64_t last,
@@ -117,7 +87,7 @@ bool RemoveStalePieces(const std::string& stem, int64_t last,
   bool ok = true;
   std::vector<std::string> stale;
   while (dirent* e = ::readdir(dir)) {
-    auto n = PieceNumberOf(e->d_name, prefix);
+    auto n = ImagePieceNumber(e->d_name, prefix);
     if (n && *n > last) stale.emplace_back(e->d_name);
   }
   const int dfd = ::dirfd(dir);
@@ -432,7 +402,7 @@ std::string CheckImageFiles(const ImageTarget& t, int64_t sectors) {
   if (::faccessat(AT_FDCWD, t.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
     return ErrnoText("cannot write into the target folder", t.folder);
   const int64_t pieces = sectors / t.pieceSectors + (sectors % t.pieceSectors != 0 ? 1 : 0);
-  const std::string stem = PieceStem(t.imagePath);
+  const std::string stem = ImagePieceBase(t.imagePath);
   const std::string prefix =
       stem.substr(stem.rfind('/') == std::string::npos ? 0 : stem.rfind('/') + 1);
   DIR* dir = ::opendir(t.folder.c_str());
@@ -440,8 +410,8 @@ std::string CheckImageFiles(const ImageTarget& t, int64_t sectors) {
   std::string why;
   while (dirent* e = ::readdir(dir)) {
     const std::string_view name = e->d_name;
-    const auto n = PieceNumberOf(name, prefix);
-    if (name != "bps.dmg" && !(n && *n < pieces)) continue;
+    const auto n = ImagePieceNumber(name, prefix);
+    if (name != kSectorSizeFileName && !(n && *n < pieces)) continue;
     struct stat st {};
     if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(st.st_mode) || (t.sourceFile && SameFile(st, *t.sourceFile))) {
@@ -518,10 +488,6 @@ uint32_t ImageBlockSectors(int32_t bps) {
   return std::max<uint32_t>(1, 400 / static_cast<uint32_t>(bps / 512));
 }
 
-std::string ImagePiecePath(const std::string& imagePath, int64_t n) {
-  return PieceStem(imagePath) + std::to_string(n) + std::string(kPieceExtension);
-}
-
 std::string DiskImageRunNote(const DiskImageResult& r) {
   std::string note;
   if (!r.failure.empty()) note = "Stopped: " + r.failure + ".";
@@ -542,7 +508,7 @@ DiskImageResult DiskImageThread(ScanJob& job) {
   const bool toDisk = g_ImageToDisk == 1;
   const bool multi = g_ImageMultiFile != 0;
   const std::string imagePath = g_ImagePath;
-  const std::string stem = PieceStem(imagePath);
+  const std::string stem = ImagePieceBase(imagePath);
   const std::string imageFolder = FolderOf(stem);
   const std::string source(CurrentDevicePath());
   result.position = start;

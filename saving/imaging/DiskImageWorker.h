@@ -4,7 +4,8 @@
 //
 // Image files, the DiskImageFolder format that the sector path reads back as a source:
 //   - pieces named from g_ImagePath less its ".dmg", the piece number and ".dmg"
-//     ("DiskImage0.dmg", "DiskImage1.dmg", ...): raw sectors in order, no header;
+//     ("DiskImage0.dmg", "DiskImage1.dmg", ...; ImagePiecePath in storage/DiskImageFolder.h):
+//     raw sectors in order, no header;
 //   - with g_ImageMultiFile every piece but the last holds exactly ImagePieceSectors(bps) sectors
 //     (2 GiB); without it piece 0 holds the whole range;
 //   - "bps.dmg" beside them (4 bytes, little-endian) only when sectors are larger than 512 bytes;
@@ -57,10 +58,6 @@ struct DiskImageResult {
 
 // Sectors per read for a sector size: 400 for 512-byte sectors, 400 / (bps / 512) above.
 uint32_t ImageBlockSectors(int32_t bytesPerSector);
-
-// Piece n of the image whose first file is imagePath: imagePath less a final ".dmg", then n in
-// decimal, then ".dmg".
-std::string ImagePiecePath(const std::string& imagePath, int64_t n);
 
 // The worker. Reads the globals named above, reports one progress call per block through
 // job.Report (sector mode 'e': sizeOrSector the sectors in the current piece or on the target,

@@ -148,8 +148,7 @@ RecoveryAnalysis::~RecoveryAnalysis() {
   m_ElapsedTimer.Stop();
   m_BarTimer.Stop();
   // The worker reads the lists and draws into this page's bar: it must be gone first.
-  m_Control.Cancel();
-  JoinWorker();
+  m_Worker.CancelAndJoin();
 }
 
 uint64_t RecoveryAnalysis::NowMs() {
@@ -286,18 +285,14 @@ void RecoveryAnalysis::LayOut() {
 }
 
 void RecoveryAnalysis::StartWorker(ScanThreadFn worker) {
-  m_Job = std::make_unique<ScanJob>(ScanJob{m_Control, *m_Observer,
-                                            ProgressThrottle(m_Modes.createImage
-                                                                 ? ProgressThrottle::kImagePeriod
-                                                                 : ProgressThrottle::kScanPeriod)});
-  m_Worker = std::thread([this, worker] {
-    const ScanEnd end = RunWorker(worker, *m_Job);
-    CallAfter([this, end] { OnWorkerEnded(end); });
-  });
-}
-
-void RecoveryAnalysis::JoinWorker() {
-  if (m_Worker.joinable()) m_Worker.join();
+  const ProgressThrottle throttle(m_Modes.createImage ? ProgressThrottle::kImagePeriod
+                                                      : ProgressThrottle::kScanPeriod);
+  m_Worker.Start(
+      [this, worker, throttle](ScanControl& control) {
+        ScanJob job{control, *m_Observer, throttle};
+        return RunWorker(worker, job);
+      },
+      [this](ScanEnd end) { OnWorkerEnded(end); });
 }
 
 void RecoveryAnalysis::DrawPending() {
@@ -346,7 +341,6 @@ void RecoveryAnalysis::OnSwitchToFormatted() {
 }
 
 void RecoveryAnalysis::OnWorkerEnded(ScanEnd end) {
-  JoinWorker();
   DrawPending();
   m_End = end;
   if (m_Leaving) return;  // Back is ending the page already
@@ -417,7 +411,7 @@ void RecoveryAnalysis::OnPauseResume() {
   if (m_End) return;
   if (!m_Paused) {
     m_Paused = true;
-    m_Control.Pause();
+    m_Worker.Control().Pause();
     m_Clock.Pause(NowMs());
     SetButtonStrip(m_PauseButton, "&Resume", "\\Resume-btn.bmp");
     m_StopButton->EnableButton(false);
@@ -427,11 +421,11 @@ void RecoveryAnalysis::OnPauseResume() {
     }
   } else {
     m_Paused = false;
-    m_Control.Resume();
+    m_Worker.Control().Resume();
     m_Clock.Resume(NowMs());
     SetButtonStrip(m_PauseButton, "&Pause", "\\Pause-btn.bmp");
     m_StopButton->EnableButton(true);
-    if (!m_Modes.formatted && m_Worker.joinable())
+    if (!m_Modes.formatted && m_Worker.Running())
       StartTimers(kSlowPeriodMs, true, !m_Modes.partition);
   }
   m_PauseButton->Refresh();
@@ -454,9 +448,9 @@ void RecoveryAnalysis::OnHideShowDetails() {
 }
 
 void RecoveryAnalysis::OnStop() {
-  if (m_End || !m_Worker.joinable()) return;
+  if (m_End || !m_Worker.Running()) return;
   const bool deleted = !m_Modes.formatted && !m_Modes.partition && !m_Modes.createImage;
-  m_Control.Pause();
+  m_Worker.Control().Pause();
   if (deleted) {
     m_ElapsedTimer.Stop();
     m_BarTimer.Stop();
@@ -467,7 +461,7 @@ void RecoveryAnalysis::OnStop() {
   if (answer == 1) {
     // The scan ends its current step and keeps what it found; its end shows the results. A
     // paused scan is let go so that it can end.
-    m_Control.RequestStop();
+    m_Worker.Control().RequestStop();
     m_StopButton->EnableButton(false);
     if (m_Paused) {
       m_Paused = false;
@@ -479,22 +473,23 @@ void RecoveryAnalysis::OnStop() {
   } else if (m_Modes.partition) {
     StartTimers(kSlowPeriodMs, true, false);
   }
-  if (!m_Paused) m_Control.Resume();
+  if (!m_Paused) m_Worker.Control().Resume();
 }
 
 void RecoveryAnalysis::OnCancel() {
   if (m_Leaving) return;
-  m_Control.Pause();
+  m_Worker.Control().Pause();
   if (!m_Modes.formatted) m_BarTimer.Stop();
   if (Prompts().ViewQuestionMsg(kBackQuestion) != 1) {
     if (!m_Modes.formatted && m_BarAnimating && !m_Paused) m_BarTimer.Start(kBarPeriodMs);
-    if (!m_Paused) m_Control.Resume();
+    if (!m_Paused) m_Worker.Control().Resume();
     return;
   }
   m_Leaving = true;
   m_ElapsedTimer.Stop();
-  m_Control.Cancel();
-  JoinWorker();
+  // The end still arrives and is kept, though the page is leaving.
+  m_Worker.Cancel();
+  m_Worker.Join();
   FreeFolderList();
   FreeFileList();
   g_LogLoaded = 0;

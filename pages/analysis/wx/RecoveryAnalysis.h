@@ -15,13 +15,13 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <wx/timer.h>
 
 #include "engine/worker/ScanJob.h"
 #include "pages/analysis/AnalysisFlow.h"
 #include "pages/analysis/AnalysisProgress.h"
+#include "pages/wx/PageWorker.h"
 #include "pages/wx/WizardPage.h"
 
 class CGradientProgressCtrl;
@@ -48,7 +48,7 @@ class RecoveryAnalysis : public CWizardPage {
 
   // How the worker ended, once it has.
   std::optional<ScanEnd> WorkerEnd() const { return m_End; }
-  bool WorkerRunning() const { return m_Worker.joinable(); }
+  bool WorkerRunning() const { return m_Worker.Running(); }
 
   CGradientProgressCtrl* m_Bar = nullptr;
   CHoverButton* m_PauseButton = nullptr;
@@ -85,7 +85,6 @@ class RecoveryAnalysis : public CWizardPage {
 
   void LayOut();
   void StartWorker(ScanThreadFn worker);
-  void JoinWorker();
   void DrawPending();
   void OnWorkerEnded(ScanEnd end);
   void OnSwitchToFormatted();
@@ -98,10 +97,7 @@ class RecoveryAnalysis : public CWizardPage {
   static uint64_t NowMs();
 
   AnalysisModes m_Modes;
-  ScanControl m_Control;
   std::unique_ptr<Observer> m_Observer;
-  std::unique_ptr<ScanJob> m_Job;
-  std::thread m_Worker;
   std::optional<ScanEnd> m_End;
   std::optional<AnalysisProgressView> m_View;
 
@@ -127,4 +123,6 @@ class RecoveryAnalysis : public CWizardPage {
   bool m_Paused = false;
   bool m_DetailsHidden = false;
   bool m_Leaving = false;
+  // Last, so that it is joined before anything above that its worker reports into goes.
+  PageWorker m_Worker{*this};
 };

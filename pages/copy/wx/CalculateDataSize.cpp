@@ -45,8 +45,7 @@ CalculateDataSize::CalculateDataSize(const FolderWalk& walk, FileSystemKind file
 
 CalculateDataSize::~CalculateDataSize() {
   m_Timer.Stop();
-  m_StopRequested = true;
-  Join();
+  m_Worker.CancelAndJoin();
 }
 
 SizeTotals CalculateDataSize::Totals() const {
@@ -63,21 +62,22 @@ int CalculateDataSize::ShowModal() {
   CentreOnScreen();
 
   const FileSystemKind fs = m_FileSystem;
-  m_Worker = std::thread([this, fs] {
-    SizeWalk(
-        m_Walk, [fs](const FileRecord& f) { return AdmittedBySettings(f, fs); },
-        [this](const SizeTotals& t) {
-          m_FileCount = t.fileCount;
-          m_ByteTotal = t.byteTotal;
-          return !m_StopRequested.load();
-        });
-    CallAfter(&CalculateDataSize::OnWorkerEnded);
-  });
+  m_Worker.Start(
+      [this, fs](ScanControl& control) {
+        SizeWalk(
+            m_Walk, [fs](const FileRecord& f) { return AdmittedBySettings(f, fs); },
+            [this, &control](const SizeTotals& t) {
+              m_FileCount = t.fileCount;
+              m_ByteTotal = t.byteTotal;
+              return !control.StopRequested() && !control.Cancelled();
+            });
+      },
+      [this] { OnWorkerEnded(); });
   m_Timer.Start(kRefreshMs);
   const int result = CLookDialog::ShowModal();
   m_Timer.Stop();
-  m_StopRequested = true;
-  Join();
+  m_Worker.Control().RequestStop();
+  m_Worker.Join();
   return result;
 }
 
@@ -91,15 +91,14 @@ void CalculateDataSize::OnWorkerEnded() {
     m_EndedWhileAsking = true;
     return;
   }
-  Join();
-  m_Finished = !m_StopRequested.load();
+  m_Finished = !m_Worker.Control().StopRequested();
   ShowTotals();
   if (IsModal()) EndModal(m_Finished ? wxID_OK : wxID_CANCEL);
 }
 
 void CalculateDataSize::OnStop() {
   if (m_Asking) return;
-  if (m_Worker.joinable() && !m_EndedWhileAsking) {
+  if (m_Worker.Running() && !m_EndedWhileAsking) {
     m_StopButton->EnableButton(false);
     m_Asking = true;
     const int answer = Prompts().ViewQuestionMsg(kTerminateQuestion);
@@ -110,13 +109,9 @@ void CalculateDataSize::OnStop() {
       if (m_EndedWhileAsking) OnWorkerEnded();
       return;
     }
-    m_StopRequested = true;
+    m_Worker.Control().RequestStop();
   }
-  Join();
+  m_Worker.Join();
   ShowTotals();
   if (IsModal()) EndModal(wxID_CANCEL);
-}
-
-void CalculateDataSize::Join() {
-  if (m_Worker.joinable()) m_Worker.join();
 }

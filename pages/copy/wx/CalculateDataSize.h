@@ -5,10 +5,10 @@
 #pragma once
 
 #include <atomic>
-#include <thread>
 
 #include <wx/timer.h>
 
+#include "pages/wx/PageWorker.h"
 #include "saving/copywalk/FolderWalk.h"
 #include "storage/FileSystemKind.h"
 #include "widgets/wx/DialogLook.h"
@@ -47,16 +47,15 @@ class CalculateDataSize : public CLookDialog {
  private:
   void ShowTotals();
   void OnWorkerEnded();
-  void Join();
 
   const FolderWalk& m_Walk;
   FileSystemKind m_FileSystem;
-  std::thread m_Worker;
-  std::atomic<bool> m_StopRequested{false};
   std::atomic<int32_t> m_FileCount{0};
   std::atomic<uint64_t> m_ByteTotal{0};
   wxTimer m_Timer;
   bool m_Asking = false;
   bool m_EndedWhileAsking = false;
   bool m_Finished = false;
+  // Last, so that it is joined before the totals it writes go. Stop is its control's stop.
+  PageWorker m_Worker{*this};
 };

@@ -10,7 +10,6 @@
 #include "pages/copy/CopyTexts.h"
 #include "platform/TextCodec.h"
 #include "prompts/CopyGlobals.h"
-#include "prompts/PromptCancel.h"
 #include "prompts/UserPrompts.h"
 #include "engine/records/ScanState.h"
 #include "saving/extract/CopyCounters.h"
@@ -183,8 +182,7 @@ DataCopyProgress::DataCopyProgress(const CopyRun& run, wxWindow* parent)
 DataCopyProgress::~DataCopyProgress() {
   m_Timer.Stop();
   // The worker reads the scan's lists and this page's observer: it must be gone first.
-  m_Control.Cancel();
-  Join();
+  m_Worker.CancelAndJoin();
 }
 
 int DataCopyProgress::ShowModal() {
@@ -206,20 +204,20 @@ int DataCopyProgress::ShowModal() {
   request.targetPath = m_Run.targetPath;
   request.fileSystem = g_ScanState.fileSystem;
   request.recordsAtLocator = g_FormattedMode.load() != 0 || g_PartitionMode.load() != 0;
-  request.control = &m_Control;
-  m_Worker = std::thread([this, request] {
-    ScopedPromptCancel cancel(m_Control.PromptToken());
-    const SaveDataOutcome outcome = SaveDataThread(request, *m_Observer);
-    CallAfter([this, outcome] {
-      m_Outcome = outcome;
-      OnWorkerEnded();
-    });
-  });
+  m_Worker.Start(
+      [this, request](ScanControl& control) mutable {
+        request.control = &control;
+        return SaveDataThread(request, *m_Observer);
+      },
+      [this](const SaveDataOutcome& outcome) {
+        m_Outcome = outcome;
+        OnWorkerEnded();
+      });
   m_Timer.Start(kRefreshMs);
   const int result = CLookDialog::ShowModal();
   m_Timer.Stop();
-  m_Control.Cancel();
-  Join();
+  m_Worker.Cancel();
+  m_Worker.Join();
   return result;
 }
 
@@ -267,16 +265,16 @@ void DataCopyProgress::SetStrip(CHoverButton* button, const wxString& caption, c
 }
 
 void DataCopyProgress::OnPauseResume() {
-  if (!m_Worker.joinable()) return;
+  if (!m_Worker.Running()) return;
   if (!m_Paused) {
     m_Paused = true;
     m_PauseStart = Now();
-    m_Control.Pause();
+    m_Worker.Control().Pause();
     SetStrip(m_PauseButton, "&Resume", "\\Resume-btn.bmp", true);
   } else {
     m_Paused = false;
     m_PausedSeconds += Now() - m_PauseStart;
-    m_Control.Resume();
+    m_Worker.Control().Resume();
     SetStrip(m_PauseButton, "&Pause", "\\Pause-btn.bmp", true);
   }
 }
@@ -297,25 +295,25 @@ void DataCopyProgress::OnHideDetails() {
 
 void DataCopyProgress::OnStop() {
   if (m_Asking || m_Finished) return;
-  if (!m_Worker.joinable()) {
+  if (!m_Worker.Running()) {
     if (IsModal()) EndModal(wxID_CANCEL);
     return;
   }
   // The copy waits at its next read while the question is open.
-  m_Control.Pause();
+  m_Worker.Control().Pause();
   m_Asking = true;
   const int answer = Prompts().ViewQuestionMsg(kStopCopyQuestion);
   m_Asking = false;
   if (answer != 1) {
-    if (!m_Paused) m_Control.Resume();
+    if (!m_Paused) m_Worker.Control().Resume();
     if (m_EndedWhileAsking) OnWorkerEnded();
     return;
   }
   m_Finished = true;
-  m_Control.RequestStop();
-  m_Control.Resume();
+  m_Worker.Control().RequestStop();
+  m_Worker.Control().Resume();
   // The file being written keeps what was written and gets its time before the message.
-  Join();
+  m_Worker.Join();
   m_Timer.Stop();
   Refresh(!m_DetailsHidden);
   Prompts().ViewMsgBox(WithIncompleteCount(kSavingAborted, m_Outcome.value_or(SaveDataOutcome{})));
@@ -333,17 +331,13 @@ void DataCopyProgress::OnWorkerEnded() {
 
 void DataCopyProgress::Finish() {
   m_Finished = true;
-  Join();
+  m_Worker.Join();
   m_Timer.Stop();
   Refresh(!m_DetailsHidden);
   const SaveDataOutcome outcome = m_Outcome.value_or(SaveDataOutcome{});
   Prompts().ViewMsgBox(WithIncompleteCount(
       SaveEndText(g_CopiedBytes.load(), m_Run.totals.byteTotal, outcome), outcome));
   if (IsModal()) EndModal(wxID_OK);
-}
-
-void DataCopyProgress::Join() {
-  if (m_Worker.joinable()) m_Worker.join();
 }
 
 int RunCopyProgressPage(const CopyRun& run) {

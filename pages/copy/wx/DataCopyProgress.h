@@ -11,12 +11,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <wx/timer.h>
 
 #include "engine/worker/ScanJob.h"
 #include "pages/PageFlow.h"
+#include "pages/wx/PageWorker.h"
 #include "saving/copywalk/SaveData.h"
 #include "widgets/wx/DialogLook.h"
 
@@ -47,7 +47,7 @@ class DataCopyProgress : public CLookDialog {
   void OnStop();
   void OnHideDetails();
 
-  bool WorkerRunning() const { return m_Worker.joinable(); }
+  bool WorkerRunning() const { return m_Worker.Running(); }
   std::optional<SaveDataOutcome> Outcome() const { return m_Outcome; }
   bool Paused() const { return m_Paused; }
 
@@ -73,14 +73,11 @@ class DataCopyProgress : public CLookDialog {
   void Refresh(bool texts);
   void OnWorkerEnded();
   void Finish();
-  void Join();
   void SetStrip(CHoverButton* button, const wxString& caption, const char* bitmap, bool four);
   int64_t ElapsedSeconds() const;
 
   CopyRun m_Run;
-  ScanControl m_Control;
   std::unique_ptr<Observer> m_Observer;
-  std::thread m_Worker;
   std::optional<SaveDataOutcome> m_Outcome;
   wxTimer m_Timer;
 
@@ -100,4 +97,6 @@ class DataCopyProgress : public CLookDialog {
   bool m_Finished = false;
   int64_t m_PausedSeconds = 0;
   int64_t m_PauseStart = 0;
+  // Last, so that it is joined before anything above that its worker reports into goes.
+  PageWorker m_Worker{*this};
 };

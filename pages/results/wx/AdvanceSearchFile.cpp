@@ -365,11 +365,11 @@ void AdvanceSearchFile::OnStartSearch() {
 
 void AdvanceSearchFile::OnOK() {
   if (Searching()) {
-    m_Control->Pause();
+    m_Search.Control().Pause();
     if (Prompts().ViewQuestionMsg(kStopSearchQuestion) == 1) {
       EndSearch();
     } else {
-      m_Control->Resume();
+      m_Search.Control().Resume();
     }
     return;
   }
@@ -385,8 +385,9 @@ void AdvanceSearchFile::OnOK() {
   m_SelectAllBox->SetValue(false);
   m_SelectAllBox->Disable();
   ShowSearchButton(true);
-  m_Control = std::make_unique<ScanControl>();
-  m_Search = std::thread(&AdvanceSearchFile::SearchThreadProc, this, ReadCriteria(), scope);
+  m_Search.Start([this, criteria = ReadCriteria(),
+                  scope](ScanControl& control) { SearchThreadProc(criteria, scope, control); },
+                 [this] { OnSearchEnded(); });
   m_Timer.Start(kTakeMs);
 }
 
@@ -420,12 +421,12 @@ SearchCriteria AdvanceSearchFile::ReadCriteria() const {
   return c;
 }
 
-void AdvanceSearchFile::SearchThreadProc(SearchCriteria criteria, SearchScope scope) {
-  SearchRecords(criteria, scope, *m_Control, [this](const SearchMatch& m) {
+void AdvanceSearchFile::SearchThreadProc(SearchCriteria criteria, SearchScope scope,
+                                         ScanControl& control) {
+  SearchRecords(criteria, scope, control, [this](const SearchMatch& m) {
     std::lock_guard lock(m_PendingMutex);
     m_Pending.push_back(m);
   });
-  CallAfter([this] { OnSearchEnded(); });
 }
 
 void AdvanceSearchFile::TakeMatches() {
@@ -444,18 +445,16 @@ void AdvanceSearchFile::TakeMatches() {
   ShowCount();
 }
 
+// Told only when no confirmed stop ended the search first (EndSearch drops the end).
 void AdvanceSearchFile::OnSearchEnded() {
-  if (!m_Search.joinable()) return;  // a confirmed stop already ended it
-  m_Search.join();
   TakeMatches();
   EndSearch();
 }
 
 // Cancels and joins the worker (a no-op when none runs) and puts the controls back.
 void AdvanceSearchFile::EndSearch() {
-  if (m_Search.joinable()) {
-    m_Control->Cancel();
-    m_Search.join();
+  if (m_Search.Running()) {
+    m_Search.CancelAndJoin();
     std::lock_guard lock(m_PendingMutex);
     m_Pending.clear();  // a stopped search lists what it had shown
   }
@@ -479,11 +478,11 @@ void AdvanceSearchFile::ShowCount() {
 void AdvanceSearchFile::OnCancel() {
   if (SelectingAll()) return;
   if (Searching()) {
-    m_Control->Pause();
+    m_Search.Control().Pause();
     if (Prompts().ViewQuestionMsg(kCancelSearchQuestion) == 1)
       EndSearch();  // the dialog stays open
     else
-      m_Control->Resume();
+      m_Search.Control().Resume();
     return;
   }
   EndModal(wxID_CANCEL);

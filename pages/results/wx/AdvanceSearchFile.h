@@ -12,13 +12,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <wx/timer.h>
 
-#include "engine/worker/ScanJob.h"
 #include "pages/results/SearchDialogLayout.h"
+#include "pages/wx/PageWorker.h"
 #include "results/SearchWalk.h"
 #include "widgets/FolderTreeItem.h"
 #include "widgets/wx/DialogLook.h"
@@ -98,7 +97,7 @@ class AdvanceSearchFile : public CLookDialog {
   // tests may answer it instead of showing the popup, which is modal.
   std::function<int(wxMenu& menu, const wxPoint& at)> m_TrackContextMenu;
 
-  bool Searching() const { return m_Search.joinable(); }
+  bool Searching() const { return m_Search.Running(); }
   bool SelectingAll() const { return m_SelectAllNext < m_SelectAllEnd; }
   int MatchCount() const { return m_MatchCount; }
   // The row shown at index (0 is the top, the last match).
@@ -135,7 +134,7 @@ class AdvanceSearchFile : public CLookDialog {
   // Puts the window where the state wants it on the desktop.
   void PlaceWindow(SearchWindowState state);
   SearchCriteria ReadCriteria() const;
-  void SearchThreadProc(SearchCriteria criteria, SearchScope scope);
+  void SearchThreadProc(SearchCriteria criteria, SearchScope scope, ScanControl& control);
   void TakeMatches();
   void OnSearchEnded();
   void EndSearch();
@@ -152,8 +151,6 @@ class AdvanceSearchFile : public CLookDialog {
   std::vector<wxWindow*> m_Criteria;  // hidden together by the toggle
   std::vector<wxWindow*> m_ResultArea;
   std::vector<Row> m_Rows;  // in the order found; shown last first
-  std::thread m_Search;
-  std::unique_ptr<ScanControl> m_Control;
   std::mutex m_PendingMutex;
   std::vector<SearchMatch> m_Pending;  // found by the worker, not listed yet
   wxTimer m_Timer{this};
@@ -163,4 +160,6 @@ class AdvanceSearchFile : public CLookDialog {
   bool m_SelectAllChecked = false;
   size_t m_SelectAllNext = 0;
   size_t m_SelectAllEnd = 0;
+  // Last, so that it is joined before the matches it hands over go.
+  PageWorker m_Search{*this};
 };

@@ -121,10 +121,10 @@ void PreviewPane::Reset() {
 }
 
 void PreviewPane::StopAndJoin() {
-  ++m_Generation;  // whatever the running preview posts is dropped
+  m_Worker.Discard();  // whatever the running preview posts is dropped
   m_StopRequested = true;
-  m_Control.Resume();
-  if (m_Thread.joinable()) m_Thread.join();
+  m_Worker.Control().Resume();
+  m_Worker.Join();
   m_BarTimer.Stop();
   if (m_Running) {
     m_Running = false;
@@ -139,7 +139,6 @@ void PreviewPane::Start(const FileRecord* file, FileSystemKind fs, bool recordsA
                         bool open) {
   StopAndJoin();
   if (!file) return;
-  const uint64_t generation = ++m_Generation;
   m_StopRequested = false;
   m_Percent = 0;
   const PreviewKind kind = open ? PreviewKind::None : PreviewKindOfName(RecordName(*file));
@@ -160,20 +159,21 @@ void PreviewPane::Start(const FileRecord* file, FileSystemKind fs, bool recordsA
   if (m_OnRunning) m_OnRunning(true);
   m_BarTimer.Start(100);
   m_Folder.Path();  // made here, on the UI thread, before the worker opens it
-  PreviewRequest request{file, fs, recordsAtLocator, &m_Control};
-  m_Thread = std::thread([this, request, generation, kind, open] {
-    PreviewObserver observer(m_Percent, m_StopRequested);
-    std::optional<PreviewExtraction> result;
-    if (const TargetFolder folder = m_Folder.Open(); folder.IsOpen())
-      result = ExtractForPreview(request, folder, observer);
-    CallAfter([this, generation, kind, result, open] { Finished(generation, kind, result, open); });
-  });
+  m_Worker.Start(
+      [this, file, fs, recordsAtLocator](ScanControl& control) {
+        const PreviewRequest request{file, fs, recordsAtLocator, &control};
+        PreviewObserver observer(m_Percent, m_StopRequested);
+        std::optional<PreviewExtraction> result;
+        if (const TargetFolder folder = m_Folder.Open(); folder.IsOpen())
+          result = ExtractForPreview(request, folder, observer);
+        return result;
+      },
+      [this, kind, open](std::optional<PreviewExtraction> result) {
+        Finished(kind, std::move(result), open);
+      });
 }
 
-void PreviewPane::Finished(uint64_t generation, PreviewKind kind,
-                           std::optional<PreviewExtraction> result, bool open) {
-  if (generation != m_Generation) return;  // a later preview took over
-  if (m_Thread.joinable()) m_Thread.join();
+void PreviewPane::Finished(PreviewKind kind, std::optional<PreviewExtraction> result, bool open) {
   m_BarTimer.Stop();
   m_Running = false;
   m_Wait->Hide();
@@ -233,8 +233,8 @@ void PreviewPane::ShowZip(const std::string& path) {
 void PreviewPane::OnStop() {
   if (!m_Running) return;
   // The worker waits at its next read while the question is open.
-  m_Control.Pause();
+  m_Worker.Control().Pause();
   const bool yes = Prompts().ViewQuestionMsg(kPreviewStopQuestion) == 1;
   if (yes) m_StopRequested = true;
-  m_Control.Resume();
+  m_Worker.Control().Resume();
 }

@@ -1,7 +1,7 @@
 // The results page's preview area: the file of the selected row is extracted on a worker into
 // the preview's private folder, then shown as a picture, as RTF text, as the listing of a zip
 // archive, or as the no-preview picture. One preview at a time: a new one stops and joins the
-// running one first, and a finished preview that is no longer the latest is dropped, so a quick
+// running one first, and the end of a preview that is no longer the latest is dropped, so a quick
 // run of selections never shows a stale file. Stop asks first, holding the worker while it asks.
 #pragma once
 
@@ -9,13 +9,12 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include <wx/panel.h>
 #include <wx/timer.h>
 
 #include "engine/records/ResultRecords.h"
-#include "engine/worker/ScanJob.h"
+#include "pages/wx/PageWorker.h"
 #include "results/PreviewExtract.h"
 #include "results/PreviewFolder.h"
 #include "results/PreviewKind.h"
@@ -56,7 +55,7 @@ class PreviewPane : public wxPanel {
   void OnStop();
   bool Running() const { return m_Running; }
   // No worker thread is left to join.
-  bool WorkerJoined() const { return !m_Thread.joinable(); }
+  bool WorkerJoined() const { return !m_Worker.Running(); }
   Shown State() const { return m_Shown; }
   // The file the last preview wrote ("" when none).
   const std::string& ExtractedPath() const { return m_ExtractedPath; }
@@ -79,20 +78,18 @@ class PreviewPane : public wxPanel {
  private:
   void LayOut();
   void Show(Shown what);
-  void Finished(uint64_t generation, PreviewKind kind, std::optional<PreviewExtraction> result,
-                bool open);
+  void Finished(PreviewKind kind, std::optional<PreviewExtraction> result, bool open);
   void ShowRtf(const std::string& path);
   void ShowZip(const std::string& path);
 
-  std::thread m_Thread;
-  ScanControl m_Control;
-  std::atomic<bool> m_StopRequested{false};
+  std::atomic<bool> m_StopRequested{false};  // the preview's own Stop, which keeps the file
   std::atomic<int> m_Percent{0};
   wxTimer m_BarTimer{this};
-  uint64_t m_Generation = 0;
   bool m_Running = false;
   Shown m_Shown = Shown::Placeholder;
   std::string m_ExtractedPath;
   PreviewFolder m_Folder;
   CZipFile m_Zip;
+  // Last, so that it is joined before the folder and the counters it writes go.
+  PageWorker m_Worker{*this};
 };

@@ -303,23 +303,21 @@ void ViewDataInControls::StartTreeFill() {
   m_FillPercent = 0;
   m_FillTimer.Start(100);
   m_Tree->Model().SetMarksOnly(1);
-  m_TreeFill = std::thread([this, root, rootId, hint] {
-    m_Tree->Model().BuildFolderTree(root, rootId);
-    CallAfter([this, root, hint] {
-      if (m_TreeFill.joinable()) m_TreeFill.join();
-      m_TreeFilling = false;
-      m_FillTimer.Stop();
-      m_Progress->SetPos(100);
-      FolderTreeModel& model = m_Tree->Model();
-      model.ShowFilledTree(root);
-      model.Expand(root);
-      m_Tree->SelectItem(m_Tree->ShowItem(root));
-      model.ShowFolder(root);
-      if (!m_ListFilling) HideWorking();
-      if (hint) Prompts().ViewMsgBox(kDeletedScanHint);
-      Refresh();
-    });
-  });
+  m_TreeFill.Start(
+      [this, root, rootId](ScanControl&) { m_Tree->Model().BuildFolderTree(root, rootId); },
+      [this, root, hint] {
+        m_TreeFilling = false;
+        m_FillTimer.Stop();
+        m_Progress->SetPos(100);
+        FolderTreeModel& model = m_Tree->Model();
+        model.ShowFilledTree(root);
+        model.Expand(root);
+        m_Tree->SelectItem(m_Tree->ShowItem(root));
+        model.ShowFolder(root);
+        if (!m_ListFilling) HideWorking();
+        if (hint) Prompts().ViewMsgBox(kDeletedScanHint);
+        Refresh();
+      });
 }
 
 void ViewDataInControls::ReportFillProgress(int percent) {
@@ -348,7 +346,7 @@ void ViewDataInControls::ShowFolderContents(TreeItem, uint32_t folderId) {
 // One list worker at a time: one still running is stopped and joined first, and its rows dropped.
 void ViewDataInControls::StopListWorker() {
   m_StopListFill = true;
-  if (m_ListFill.joinable()) m_ListFill.join();
+  m_ListFill.Join();
   m_StopListFill = false;
   m_ListFilling = false;
 }
@@ -356,23 +354,20 @@ void ViewDataInControls::StopListWorker() {
 // A sort still running reads the names: it ends before one changes. Its rows still replace the
 // list's when its CallAfter runs.
 void ViewDataInControls::JoinListWorker() {
-  if (m_ListFill.joinable()) m_ListFill.join();
+  m_ListFill.Join();
 }
 
 void ViewDataInControls::StartListWorker(std::function<std::vector<ResultRow>()> build) {
   const uint64_t generation = ++m_ListGeneration;
   const FileSystemKind fs = g_FileSystemName;
   m_ListFilling = true;
-  m_ListFill = std::thread([this, build = std::move(build), generation, fs] {
-    std::vector<ResultRow> rows = build();
-    CallAfter([this, generation, fs, rows = std::move(rows)]() mutable {
-      if (generation != m_ListGeneration) return;  // a later fill or Back took over
-      if (m_ListFill.joinable()) m_ListFill.join();
-      m_ListFilling = false;
-      m_List->SetRows(std::move(rows), fs);
-      if (!m_TreeFilling && !m_Marking.Running()) HideWorking();
-    });
-  });
+  m_ListFill.Start([build = std::move(build)](ScanControl&) { return build(); },
+                   [this, generation, fs](std::vector<ResultRow> rows) {
+                     if (generation != m_ListGeneration) return;  // a later fill or Back took over
+                     m_ListFilling = false;
+                     m_List->SetRows(std::move(rows), fs);
+                     if (!m_TreeFilling && !m_Marking.Running()) HideWorking();
+                   });
 }
 
 // The rows are sorted on the list worker: a large folder's sort would hold the UI thread for
@@ -644,8 +639,8 @@ void ViewDataInControls::StopWorkers() {
   ++m_ListGeneration;  // rows still on their way are dropped
   m_StopListFill = true;
   m_Marking.Stop();
-  if (m_ListFill.joinable()) m_ListFill.join();
-  if (m_TreeFill.joinable()) m_TreeFill.join();
+  m_ListFill.Join();
+  m_TreeFill.Join();
   m_ListFilling = m_TreeFilling = false;
 }
 

@@ -8,11 +8,11 @@
 #include <array>
 #include <atomic>
 #include <functional>
-#include <thread>
 
 #include <wx/timer.h>
 
 #include "pages/wx/PageMenu.h"
+#include "pages/wx/PageWorker.h"
 #include "pages/wx/WizardPage.h"
 #include "results/ResultRows.h"
 #include "results/RowSelection.h"
@@ -136,8 +136,8 @@ class ViewDataInControls : public CWizardPage, public PageMenuIds, private Folde
   void OnTreeSelChanged(wxTreeEvent& event);
   void FollowTreeSelection();
 
-  std::thread m_TreeFill;
-  std::thread m_ListFill;
+  PageWorker m_TreeFill{*this};
+  PageWorker m_ListFill{*this};
   RowMarking m_Marking;
   std::atomic<bool> m_StopListFill{false};
   std::atomic<int> m_FillPercent{-1};

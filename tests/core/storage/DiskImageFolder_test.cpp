@@ -39,6 +39,62 @@ class DiskImageRead : public SectorPathTest {
   TempDir dir;
 };
 
+// Images already on disk are found by these names: each number gives exactly this name, and the
+// name reads back as that number and as nothing else.
+TEST(DiskImagePieces, PieceNamesAndNumbersTable) {
+  struct Case {
+    int64_t number;
+    const char* name;
+  } cases[] = {
+      {0, "DiskImage0.dmg"},
+      {1, "DiskImage1.dmg"},
+      {9, "DiskImage9.dmg"},
+      {10, "DiskImage10.dmg"},
+      {65535, "DiskImage65535.dmg"},
+      {INT64_MAX, "DiskImage9223372036854775807.dmg"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ImagePieceName(kImagePieceBase, c.number), c.name);
+    EXPECT_EQ(ImagePieceNumber(c.name, kImagePieceBase), c.number) << c.name;
+  }
+  // Names that are no piece of an image based on "DiskImage".
+  for (const char* other :
+       {"DiskImage.dmg", "DiskImage01.dmg", "DiskImage00.dmg", "DiskImage1.DMG", "DiskImage1.img",
+        "diskimage1.dmg", "DiskImage1a.dmg", "DiskImage-1.dmg", "DiskImage 1.dmg", "Disk1.dmg",
+        "bps.dmg", "DiskImage1.dmg.dmg", ""})
+    EXPECT_FALSE(ImagePieceNumber(other, kImagePieceBase)) << other;
+  // A number past 64 bits is still a piece, beyond any real one.
+  EXPECT_EQ(ImagePieceNumber("DiskImage99999999999999999999.dmg", kImagePieceBase), INT64_MAX);
+  // Another base names and reads its own pieces only.
+  EXPECT_EQ(ImagePieceName("Backup", 3), "Backup3.dmg");
+  EXPECT_EQ(ImagePieceNumber("Backup3.dmg", "Backup"), 3);
+  EXPECT_FALSE(ImagePieceNumber("DiskImage3.dmg", "Backup"));
+}
+
+// The writer names pieces from the path it was given: less a final ".dmg" in any case, else the
+// whole path, folders kept.
+TEST(DiskImagePieces, PiecePathsFromTheImagePath) {
+  struct Case {
+    const char* imagePath;
+    int64_t number;
+    const char* base;
+    const char* path;
+  } cases[] = {
+      {"/out/DiskImage.dmg", 0, "/out/DiskImage", "/out/DiskImage0.dmg"},
+      {"/out/DiskImage.dmg", 12, "/out/DiskImage", "/out/DiskImage12.dmg"},
+      {"/out/DiskImage.DMG", 1, "/out/DiskImage", "/out/DiskImage1.dmg"},
+      {"/out/DiskImage.Dmg", 2, "/out/DiskImage", "/out/DiskImage2.dmg"},
+      {"/out/ab", 1, "/out/ab", "/out/ab1.dmg"},
+      {"/out/disk.img", 0, "/out/disk.img", "/out/disk.img0.dmg"},
+      {".dmg", 4, "", "4.dmg"},
+      {"/out/dmg", 0, "/out/dmg", "/out/dmg0.dmg"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ImagePieceBase(c.imagePath), c.base) << c.imagePath;
+    EXPECT_EQ(ImagePiecePath(c.imagePath, c.number), c.path) << c.imagePath;
+  }
+}
+
 TEST(DiskImagePieces, PieceSizeAndAddressing) {
   EXPECT_EQ(ImagePieceSectors(512), kPiece);
   EXPECT_EQ(ImagePieceSectors(4096), 524288);
