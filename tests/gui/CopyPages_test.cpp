@@ -359,4 +359,37 @@ TEST_F(CopyPagesTest, AFullTargetAsksTheCopyErrorQuestionAndSkipAllEndsNotComple
   EXPECT_TRUE(m_Told[1].ends_with(" files were not fully copied.")) << m_Told[1];
 }
 
+TEST_F(CopyPagesTest, StopAfterASkippedFileTellsThatItWasNotFullyCopied) {
+  const fs::path target = m_Dir / "small";
+  fs::create_directories(target);
+  const std::string mount = "mount -t tmpfs -o size=256k tmpfs '" + target.string() + "' 2>/dev/null";
+  if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
+    GTEST_SKIP() << "mounting a small tmpfs needs root";
+  Script script({
+      Told(),
+      CheckAllAndSave(),
+      TypePathAndOk(target.string()),
+      Answer(wxID_OK),  // the free-space question: go on all the same
+      // The first file the full target cuts short is skipped with the copy held, then Stop.
+      WhenShown<ErrorCopying>([] { return FindShownDialog<ErrorCopying>(); },
+                              [](ErrorCopying& d) {
+                                DataCopyProgress* page = FindShownDialog<DataCopyProgress>();
+                                ASSERT_NE(page, nullptr);
+                                page->OnPauseResume();
+                                guitest::ClickButton(d, ErrorCopying::kIdSkip);
+                                page->CallAfter([page] { page->OnStop(); });
+                              }),
+      Answer(wxID_OK),  // yes, stop
+      Told(),
+      BackToAnalysis(),
+      Answer(wxID_OK),
+  });
+  RunScan(script);
+  std::system(("umount '" + target.string() + "'").c_str());
+
+  ASSERT_EQ(m_Told.size(), 2u);
+  EXPECT_EQ(m_Told[1].rfind("Saving aborted.\n", 0), 0u) << m_Told[1];
+  EXPECT_TRUE(m_Told[1].ends_with(" not fully copied.")) << m_Told[1];
+}
+
 }  // namespace

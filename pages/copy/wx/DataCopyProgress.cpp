@@ -207,12 +207,11 @@ int DataCopyProgress::ShowModal() {
   m_Worker.Start(
       [this, request](ScanControl& control) mutable {
         request.control = &control;
-        return SaveDataThread(request, *m_Observer);
+        // Kept by the worker itself: Stop reads it right after the join, before the end told
+        // on the event queue has run.
+        m_Outcome = SaveDataThread(request, *m_Observer);
       },
-      [this](const SaveDataOutcome& outcome) {
-        m_Outcome = outcome;
-        OnWorkerEnded();
-      });
+      [this] { OnWorkerEnded(); });
   m_Timer.Start(kRefreshMs);
   const int result = CLookDialog::ShowModal();
   m_Timer.Stop();

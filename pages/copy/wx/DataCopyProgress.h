@@ -78,7 +78,7 @@ class DataCopyProgress : public CLookDialog {
 
   CopyRun m_Run;
   std::unique_ptr<Observer> m_Observer;
-  std::optional<SaveDataOutcome> m_Outcome;
+  std::optional<SaveDataOutcome> m_Outcome;  // set by the worker; read only after the join
   wxTimer m_Timer;
 
   // What the worker reported last, read by the timer.

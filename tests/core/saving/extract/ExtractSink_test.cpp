@@ -174,6 +174,11 @@ class NtfsTestVolume final : public Source {
   std::shared_ptr<MemoryDisk> m_Disk;
 };
 
+std::unique_ptr<Source> TestVolume(bool ntfs) {
+  if (ntfs) return std::make_unique<NtfsTestVolume>();
+  return std::make_unique<FatTestVolume>();
+}
+
 struct Recorder : CopyObserver {
   int stopAfter = -1;  // the preview's Stop is pressed after this many preview reports
   int previews = 0;
@@ -232,11 +237,7 @@ TEST(ExtractSink, FatAndNtfsEndAFileAlike) {
   for (const bool ntfs : {false, true}) {
     for (const Case& c : cases) {
       ResetProgramState();
-      std::unique_ptr<Source> source;
-      if (ntfs)
-        source = std::make_unique<NtfsTestVolume>();
-      else
-        source = std::make_unique<FatTestVolume>();
+      std::unique_ptr<Source> source = TestVolume(ntfs);
       SCOPED_TRACE(testing::Message() << source->Name() << ": " << c.what);
       CountedCopyError prompt;
       SetCopyErrorPrompt(&prompt);
@@ -272,11 +273,7 @@ TEST(ExtractSink, FatAndNtfsEndAFileAlike) {
 TEST(ExtractSink, ACopyKeepsTheSourceItStartedWith) {
   for (const bool ntfs : {false, true}) {
     ResetProgramState();
-    std::unique_ptr<Source> source;
-    if (ntfs)
-      source = std::make_unique<NtfsTestVolume>();
-    else
-      source = std::make_unique<FatTestVolume>();
+    std::unique_ptr<Source> source = TestVolume(ntfs);
     SCOPED_TRACE(source->Name());
     // Another disk, of other bytes, under another name.
     auto other = std::make_shared<MemoryDisk>();
