@@ -247,7 +247,10 @@ TEST_F(CopyPagesTest, PauseHoldsTheCopyAndStopEndsItWithSavingAborted) {
   ASSERT_GE(m_Asked.size(), 1u);
   EXPECT_EQ(m_Asked[0], "Do you want to stop this process. This may give you incomplete data.");
   ASSERT_EQ(m_Told.size(), 2u);
-  EXPECT_EQ(m_Told[1], "Saving aborted.");
+  // A file the stop cut short is counted after the text.
+  EXPECT_TRUE(m_Told[1] == "Saving aborted." ||
+              m_Told[1] == "Saving aborted.\n1 file was not fully copied.")
+      << m_Told[1];
   EXPECT_FALSE(fs::exists(target / "Docs" / "Level2" / "Level3" / "deep.txt"));
 }
 
