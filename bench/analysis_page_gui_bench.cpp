@@ -18,6 +18,7 @@
 
 #include <thread>
 
+#include "bench/GuiBenchMain.h"
 #include "engine/records/ScanState.h"
 #include "engine/scans/ScanSelect.h"
 #include "engine/worker/ScanJob.h"
@@ -26,7 +27,6 @@
 #include "saving/ProgramState.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
-#include "widgets/AppGlobals.h"
 
 namespace {
 
@@ -99,16 +99,5 @@ int main(int argc, char** argv) {
     std::printf("usage: analysis_page_gui_bench IMAGE FS\n");
     return 2;
   }
-  if (!std::getenv("DISPLAY")) {
-    std::printf("needs a display: run under xvfb-run\n");
-    return 77;
-  }
-  wxApp::SetInstance(new BenchApp(argv[1], argv[2]));
-  int one = 1;
-  char* name[] = {argv[0], nullptr};
-  if (!wxEntryStart(one, name)) return 1;
-  InitAppGlobals("");
-  wxTheApp->CallOnInit();
-  wxEntryCleanup();
-  return 0;
+  return RunGuiBench(argv[0], new BenchApp(argv[1], argv[2]));
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/GuiBenchMain.h"
 #include "engine/records/ScanState.h"
 #include "engine/scans/ScanSelect.h"
 #include "engine/worker/ScanJob.h"
@@ -27,7 +28,6 @@
 #include "saving/ProgramState.h"
 #include "storage/SourceGlobals.h"
 #include "storage/VolumeGeometry.h"
-#include "widgets/AppGlobals.h"
 #include "widgets/wx/ColoredListCtrl.h"
 
 namespace {
@@ -139,16 +139,5 @@ int main(int argc, char** argv) {
     std::printf("usage: results_open_gui_bench IMAGE FS\n");
     return 2;
   }
-  if (!std::getenv("DISPLAY")) {
-    std::printf("needs a display: run under xvfb-run\n");
-    return 77;
-  }
-  wxApp::SetInstance(new BenchApp(argv[1], argv[2]));
-  int one = 1;
-  char* name[] = {argv[0], nullptr};
-  if (!wxEntryStart(one, name)) return 1;
-  InitAppGlobals("");
-  wxTheApp->CallOnInit();
-  wxEntryCleanup();
-  return 0;
+  return RunGuiBench(argv[0], new BenchApp(argv[1], argv[2]));
 }

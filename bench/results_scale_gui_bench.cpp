@@ -29,9 +29,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/GuiBenchMain.h"
 #include "bench/ResultsScaleLists.h"
 #include "pages/results/wx/ViewDataInControls.h"
-#include "widgets/AppGlobals.h"
 #include "widgets/wx/ColoredListCtrl.h"
 #include "widgets/wx/FolderTreeCtrl.h"
 
@@ -262,18 +262,4 @@ class BenchApp : public wxApp {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("DISPLAY")) {
-    std::printf("needs a display: run under xvfb-run\n");
-    return 77;
-  }
-  wxApp::SetInstance(new BenchApp);
-  int one = 1;
-  char* name[] = {argv[0], nullptr};
-  (void)argc;
-  if (!wxEntryStart(one, name)) return 1;
-  InitAppGlobals("");
-  wxTheApp->CallOnInit();
-  wxEntryCleanup();
-  return 0;
-}
+int main(int, char** argv) { return RunGuiBench(argv[0], new BenchApp); }

@@ -13,9 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "MadeUpMachine.h"
 #include "PageTestFixture.h"
 #include "SourceTreeSteps.h"
 #include "pages/ModeGlobals.h"
@@ -46,17 +48,11 @@ class ChosenDiskPagesTest : public guitest::PageTest {
     if (!fs::exists(kDisk)) GTEST_SKIP() << "fixture " << kDisk << " not built";
     StartPageEnvironment();
     ResetSourceNames();
-    m_Dir = fs::temp_directory_path() / ("mw-chosen-disk-" + std::to_string(getpid()));
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir / "sys" / "block");
-    fs::create_directories(m_Dir / "dev");
-    SetSystemRoot(m_Dir.string());
-    SetRegistryFolder((m_Dir / "config").string());
+    m_Machine.emplace("chosen-disk");
+    m_Dir = m_Machine->Dir();
   }
   void TearDown() override {
-    SetRegistryFolder("");
-    SetSystemRoot("");
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    m_Machine.reset();
     ResetSourceNames();
     ResetDeviceHandleCache();
     PageTest::TearDown();
@@ -108,6 +104,7 @@ class ChosenDiskPagesTest : public guitest::PageTest {
     choice->ProcessWindowEvent(event);
   }
 
+  std::optional<guitest::MadeUpMachine> m_Machine;
   fs::path m_Dir;
 };
 

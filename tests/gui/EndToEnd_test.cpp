@@ -19,11 +19,13 @@
 #include <ctime>
 #include <fstream>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FileDialogSteps.h"
 #include "LoopDevice.h"
+#include "MadeUpMachine.h"
 #include "PageTestFixture.h"
 #include "ResultsPageSteps.h"
 #include "SavedFiles.h"
@@ -144,21 +146,16 @@ class EndToEndPages : public guitest::PageTest {
     StartPageEnvironment();
     InstallCopyQuestions();
     ResetSourceNames();
-    m_Dir = fs::temp_directory_path() / ("mw-e2e-" + std::to_string(::getpid()));
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir / "sys");
+    // No disk but those the test puts there, and a geometry store of the test's own.
+    m_Machine.emplace("e2e");
+    m_Dir = m_Machine->Dir();
     fs::create_directories(m_Dir / "image");
     fs::create_symlink(kDisk, m_Dir / "image" / "DiskImage0.dmg");
-    // No physical disks and a geometry store of the test's own: the disk comes as an image.
-    SetSystemRoot(m_Dir.string());
-    SetRegistryFolder((m_Dir / "config").string());
   }
   void TearDown() override {
-    SetRegistryFolder("");
-    SetSystemRoot("");
+    m_Machine.reset();
     UninstallCopyQuestions();
     ResetSourceNames();
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
     PageTest::TearDown();
   }
 
@@ -274,6 +271,7 @@ class EndToEndPages : public guitest::PageTest {
     }
   }
 
+  std::optional<guitest::MadeUpMachine> m_Machine;
   fs::path m_Dir;
 };
 

@@ -7,7 +7,6 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
-#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <string>
@@ -206,18 +205,7 @@ TEST_F(FoundFileSystemsPageTest, NothingFoundSaysSoAndHidesNext) {
         ASSERT_NE(bar, nullptr);
         EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
         EXPECT_TRUE(bar->IsEnabled(WxCommandId(Page::kMenuExit)));
-        // Without a window manager the keyboard goes where the pointer is: onto the page.
-        p.Raise();
-        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
-        p.Client()->SetFocus();
-        p.CallAfter([] {
-          wxUIActionSimulator keys;
-          keys.Char('d', wxMOD_ALT);
-          guitest::Pump(10);
-          guitest::SaveScreenshot("foundfs-page-data-menu");
-          keys.Char('x');
-          guitest::Pump(5);
-        });
+        guitest::ExitThroughTheDataMenu(p, "foundfs-page-data-menu");
       }),
       Answer(wxID_CANCEL),
       OnPage([](Page& p) { guitest::ClickButton(p, Page::kIdBack); }),

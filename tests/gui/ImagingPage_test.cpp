@@ -10,14 +10,15 @@
 #include <wx/panel.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "MadeUpMachine.h"
 #include "PageTestFixture.h"
 #include "dialogs/wx/DialogPrompts.h"
 #include "dialogs/wx/ViewMsgBox.h"
@@ -71,13 +72,10 @@ class ImagingPageTest : public guitest::PageTest {
   void SetUp() override {
     if (!fs::exists(kImage)) GTEST_SKIP() << "fixture " << kImage << " not built";
     StartPageEnvironment();
-    m_Dir = fs::temp_directory_path() / ("mw-imaging-page-" + std::to_string(getpid()));
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir / "sys");
+    // No disk but those the test puts there, and a geometry store of the test's own.
+    m_Machine.emplace("imaging-page");
+    m_Dir = m_Machine->Dir();
     fs::create_directories(m_Dir / "out");
-    // Only the mapped disks exist, and the disk facts go to a store of the test's own.
-    SetSystemRoot(m_Dir.string());
-    SetRegistryFolder((m_Dir / "config").string());
     MapDeviceToFile("\\\\.\\PhysicalDrive0", kImage);
     // The FAT16 partition of disk 0 as the source page chooses it for Create Disk Image.
     g_CurrentDevice = 0;
@@ -91,9 +89,7 @@ class ImagingPageTest : public guitest::PageTest {
   }
   void TearDown() override {
     SetImagePieceBytesForTest(0);
-    SetRegistryFolder("");
-    SetSystemRoot("");
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    m_Machine.reset();
     PageTest::TearDown();
   }
 
@@ -126,6 +122,7 @@ class ImagingPageTest : public guitest::PageTest {
                                  });
   }
 
+  std::optional<guitest::MadeUpMachine> m_Machine;
   fs::path m_Dir;
 };
 
@@ -267,18 +264,7 @@ TEST_F(ImagingPageTest, TheDataMenuExitAsksBeforeLeaving) {
         EXPECT_EQ(bar->GetMenuLabelText(0), "Data");
         EXPECT_TRUE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuExit)));
         EXPECT_FALSE(bar->IsEnabled(WxCommandId(CreateDiskImage::kMenuLoadLog)));
-        // Without a window manager the keyboard goes where the pointer is: onto the page.
-        p.Raise();
-        guitest::MovePointerTo(p.Client(), wxPoint(p.Client()->GetClientSize().x / 2, 40));
-        p.Client()->SetFocus();
-        p.CallAfter([] {
-          wxUIActionSimulator keys;
-          keys.Char('d', wxMOD_ALT);
-          guitest::Pump(10);
-          guitest::SaveScreenshot("imaging-page-data-menu");
-          keys.Char('x');
-          guitest::Pump(5);
-        });
+        guitest::ExitThroughTheDataMenu(p, "imaging-page-data-menu");
       }),
       Answer(wxID_CANCEL),
       Back(),

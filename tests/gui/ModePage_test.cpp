@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <vector>
 
+#include "MadeUpMachine.h"
 #include "PageTestUtil.h"
 #include "widgets/AppGlobals.h"
 #include "pages/ModeGlobals.h"
@@ -34,18 +36,15 @@ class ModePageTest : public testing::Test {
     guitest::UseBuildBitmaps();
     InitAppGlobals(MERROWIND_BUILD_BITMAP_DIR);
     // The source page lists disks into a geometry store: one of the test's own, with no disks.
-    m_Dir = std::filesystem::temp_directory_path() / ("mw-mode-page-" + std::to_string(getpid()));
-    std::filesystem::create_directories(m_Dir / "sys");
-    SetRegistryFolder((m_Dir / "config").string());
-    SetSystemRoot(m_Dir.string());
+    // No disk but those the test puts there, and a geometry store of the test's own.
+    m_Machine.emplace("mode-page");
+    m_Dir = m_Machine->Dir();
     ResetModeGlobals();
     InstallDialogPrompts(nullptr);
     m_PreviousExit = SetExitHook([this](int code) { m_Exits.push_back(code); });
   }
   void TearDown() override {
-    SetRegistryFolder("");
-    SetSystemRoot("");
-    std::filesystem::remove_all(m_Dir);
+    m_Machine.reset();
     SetExitHook(m_PreviousExit);
     ShutdownDialogPrompts();
     SetUserPrompts(nullptr);
@@ -66,6 +65,7 @@ class ModePageTest : public testing::Test {
 
   std::vector<int> m_Exits;
   std::function<void(int)> m_PreviousExit;
+  std::optional<guitest::MadeUpMachine> m_Machine;
   std::filesystem::path m_Dir;
 };
 

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <wx/panel.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 #include "GuiTestUtil.h"
 #include "ToolkitTestUtil.h"
@@ -76,6 +78,23 @@ inline Script::Step ScreenshotStep(const std::string& name) {
     SaveScreenshot(name);
     return true;
   };
+}
+
+// Opens the page's Data menu with Alt+D and chooses Exit with X, as a person does from the
+// keyboard; the menu is saved as the screenshot `shot` while it is open. Without a window manager
+// the keyboard goes where the pointer is, so the pointer is put onto the page first.
+inline void ExitThroughTheDataMenu(CWizardPage& page, const std::string& shot) {
+  page.Raise();
+  MovePointerTo(page.Client(), wxPoint(page.Client()->GetClientSize().x / 2, 40));
+  page.Client()->SetFocus();
+  page.CallAfter([shot] {
+    wxUIActionSimulator keys;
+    keys.Char('d', wxMOD_ALT);
+    Pump(10);
+    SaveScreenshot(shot);
+    keys.Char('x');
+    Pump(5);
+  });
 }
 
 }  // namespace guitest

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "LoopDevice.h"
+#include "MadeUpMachine.h"
 #include "PageTestFixture.h"
 #include "SourceTreeSteps.h"
 #include "dialogs/wx/FileDialogST.h"
@@ -47,16 +48,12 @@ class SourcePageTest : public guitest::PageTest {
     if (!fs::exists(kDisk)) GTEST_SKIP() << "fixture " << kDisk << " not built";
     StartPageEnvironment();
     ResetSourceNames();
-    m_Dir = fs::temp_directory_path() / ("mw-source-page-" + std::to_string(getpid()));
-    fs::remove_all(m_Dir);
-    fs::create_directories(m_Dir / "sys");
-    SetSystemRoot(m_Dir.string());
-    SetRegistryFolder((m_Dir / "config").string());
+    // No disk but those the test puts there, and a geometry store of the test's own.
+    m_Machine.emplace("source-page");
+    m_Dir = m_Machine->Dir();
   }
   void TearDown() override {
-    SetRegistryFolder("");
-    SetSystemRoot("");
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+    m_Machine.reset();
     ResetSourceNames();
     PageTest::TearDown();
   }
@@ -92,6 +89,7 @@ class SourcePageTest : public guitest::PageTest {
     return labels;
   }
 
+  std::optional<guitest::MadeUpMachine> m_Machine;
   fs::path m_Dir;
 };
 
