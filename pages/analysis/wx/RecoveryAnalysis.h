@@ -86,6 +86,7 @@ class RecoveryAnalysis : public CWizardPage {
   void LayOut();
   void StartWorker(ScanThreadFn worker);
   void DrawPending();
+  void DrawPendingNow();
   void OnWorkerEnded(ScanEnd end);
   void OnSwitchToFormatted();
   void OnElapsedTimer(wxTimerEvent& event);
@@ -117,6 +118,8 @@ class RecoveryAnalysis : public CWizardPage {
 
   wxTimer m_ElapsedTimer;  // timer 2
   wxTimer m_BarTimer;      // timer 1
+  wxTimer m_DrawTimer;     // a draw held back until a frame has passed since the last one
+  uint64_t m_LastDrawMs = 0;
   ElapsedClock m_Clock;
   int m_BarStep = 0;
   bool m_BarAnimating = false;
