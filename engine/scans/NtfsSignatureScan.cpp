@@ -57,6 +57,14 @@ constexpr uint32_t kFileSignature = LeCode("FILE");
 constexpr uint32_t kIndxSignature = LeCode("INDX");
 constexpr uint32_t kNtfsName = LeCode("NTFS");  // bytes 3 to 6 of an NTFS boot sector
 
+// True when a sector's first eight bytes rule out all the search looks for: a FILE or INDX
+// record, or an NTFS boot sector (its name at byte 3).
+bool StartsNothing(uint64_t head) {
+  const auto first4 = static_cast<uint32_t>(head);
+  return first4 != kFileSignature && first4 != kIndxSignature &&
+         static_cast<uint32_t>(head >> 24) != kNtfsName;
+}
+
 bool Signature(bo::Bytes sector, const char (&sig)[5]) {
   return sector.size() >= 4 && std::memcmp(sector.data(), sig, 4) == 0;
 }
@@ -285,6 +293,19 @@ ScanEnd SearchNtfsSignatures(ScanJob& job, const ScanSource& source, NtfsSignatu
       ++g_NtfsSignatureScanCounts.unreadableReads;
     const size_t have = chunk->bytes.size();
     for (uint32_t i = 0; i < chunk->count; ++i) {
+      // Sectors that start nothing are only counted, a run of them at once: the run ends before
+      // the next sector that may start something, the next look at the bar, the next progress
+      // report and the chunk's last sector, each of which takes the full way below.
+      const uint32_t run = std::min({chunk->count - 1 - i, untilLook - 1,
+                                     static_cast<uint32_t>(job.throttle.QuietTicks())});
+      uint32_t quiet = 0;
+      while (quiet < run &&
+             StartsNothing(bo::LoadLe64(chunk->bytes, static_cast<size_t>((i + quiet) * b))))
+        ++quiet;
+      i += quiet;
+      untilLook -= quiet;
+      g_NtfsSignatureScanCounts.sectors += quiet;
+      job.throttle.SkipQuietTicks(static_cast<int>(quiet));
       const uint64_t t = chunk->first + i;
       search.Sector(t, chunk->bytes, static_cast<size_t>(i * b), have);
       ++g_NtfsSignatureScanCounts.sectors;

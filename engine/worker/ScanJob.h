@@ -99,6 +99,10 @@ class ProgressThrottle {
     m_Calls = 1;
     return true;
   }
+  // The calls of Tick still to come that would not update the display, and the way to make that
+  // many at once: a scan passing over a run of items that change nothing counts them together.
+  int QuietTicks() const { return m_Calls < m_Period ? m_Period - 1 - m_Calls : 0; }
+  void SkipQuietTicks(int n) { m_Calls += n; }
 
  private:
   int m_Period;

@@ -1,5 +1,6 @@
 #include "engine/worker/ScanJob.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -21,11 +22,33 @@ std::vector<int> UpdatingCalls(int period, int calls) {
   return hits;
 }
 
+// The same, with up to `run` calls at a time counted at once where the rule says they are quiet.
+std::vector<int> UpdatingCallsSkippingQuiet(int period, int calls, int run) {
+  ProgressThrottle throttle(period);
+  std::vector<int> hits;
+  for (int i = 1; i <= calls; ++i) {
+    const int quiet = std::min({throttle.QuietTicks(), run, calls - i});
+    throttle.SkipQuietTicks(quiet);
+    i += quiet;
+    if (throttle.Tick()) hits.push_back(i);
+  }
+  return hits;
+}
+
 TEST(ProgressThrottle, FirstAtThePeriodThenEveryPeriodMinusOne) {
   EXPECT_TRUE(UpdatingCalls(ProgressThrottle::kScanPeriod, 999).empty());
   EXPECT_EQ(UpdatingCalls(ProgressThrottle::kScanPeriod, 3000),
             (std::vector<int>{1000, 1999, 2998}));
   EXPECT_EQ(UpdatingCalls(ProgressThrottle::kImagePeriod, 90), (std::vector<int>{30, 59, 88}));
+}
+
+// A scan that counts a run of uneventful items at once updates the display on the same calls.
+TEST(ProgressThrottle, QuietCallsCountedAtOnceKeepTheUpdatesWhereTheyWere) {
+  for (int period : {ProgressThrottle::kScanPeriod, ProgressThrottle::kImagePeriod})
+    for (int run : {1, 2, 29, 998, 999, 5000}) {
+      SCOPED_TRACE(testing::Message() << "period " << period << ", run " << run);
+      EXPECT_EQ(UpdatingCallsSkippingQuiet(period, 3000, run), UpdatingCalls(period, 3000));
+    }
 }
 
 // Each kind of counts report shows its own counters and value, goes out on the progress rule's
