@@ -45,6 +45,21 @@ struct ExtractTarget {
   ScanControl* control = nullptr;    // the worker's pause gate and stop, checked before each read
 };
 
+// The target a file system's copy request names (FatCopyRequest, NtfsCopyRequest: the fields
+// they share), with the source's time.
+template <class Request>
+ExtractTarget TargetOf(const Request& r, std::optional<timespec> modified) {
+  ExtractTarget target;
+  target.folder = r.folder;
+  target.name = r.name;
+  target.size = r.size;
+  target.saving = r.saving;
+  target.whenTaken = r.whenTaken;
+  target.modified = modified;
+  target.control = r.control;
+  return target;
+}
+
 // How the copy of one file ended on the target side. The file systems' results name these alike
 // (AsCopyResult).
 enum class ExtractEnd {

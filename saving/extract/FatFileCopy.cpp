@@ -126,15 +126,8 @@ FatCopyResult CopyFatFile(const FatCopyRequest& r, CopyObserver& observer) {
   ClusterList chain;
   const bool haveChain = ReadChain(chain, volume, r.firstCluster, n);
 
-  ExtractTarget target;
-  target.folder = r.folder;
-  target.name = r.name;
-  target.size = r.size;
-  target.saving = r.saving;
-  target.whenTaken = r.whenTaken;
-  target.modified = DosTimeToTimespec(r.dosDate, r.dosTime);
+  ExtractTarget target = TargetOf(r, DosTimeToTimespec(r.dosDate, r.dosTime));
   target.accessTimeToo = true;
-  target.control = r.control;
   ExtractSink sink(target, observer);
   if (const auto failed = sink.Create()) return AsCopyResult<FatCopyResult>(*failed);
   return AsCopyResult<FatCopyResult>(

@@ -257,14 +257,7 @@ NtfsCopyResult CopyNtfsFile(const NtfsCopyRequest& r, CopyObserver& observer) {
   g_CopySkipOnce = 0;
   if (r.saving && !observer.Admit({r.name, r.size, r.deleted})) return NtfsCopyResult::Refused;
   const NtfsCopySource source = CurrentSource();
-  ExtractTarget target;
-  target.folder = r.folder;
-  target.name = r.name;
-  target.size = r.size;
-  target.saving = r.saving;
-  target.whenTaken = r.whenTaken;
-  target.modified = FileTimeToTimespec(r.modified);
-  target.control = r.control;
+  ExtractTarget target = TargetOf(r, FileTimeToTimespec(r.modified));
 
   if (r.size == 0) {
     // Nothing to read: an empty file with the record's time.
